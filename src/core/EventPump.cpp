@@ -1,0 +1,25 @@
+#include "core/EventPump.h"
+
+#include <QCoreApplication>
+
+QElapsedTimer &EventPump::timer()
+{
+    static QElapsedTimer t;
+    return t;
+}
+
+bool EventPump::yield(int intervalMs)
+{
+    QElapsedTimer &t = timer();
+    if (t.isValid() && t.elapsed() < intervalMs)
+        return false;
+    flush();
+    return true;
+}
+
+void EventPump::flush()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+    timer().start();
+}
