@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+
+// Where the player keeps its files.
+//
+// The program folder holds everything persistent: "Velmora.ini", the
+// "Playlist/", "Style/" and "Color/" folders. It is, in order of preference:
+// the folder named by VELMORA_HOME; the executable's folder when it is
+// writable (the portable layout); otherwise the user's data folder
+// (~/.local/share/Velmora), seeded with the bundled styles on first use.
+//
+// Every folder path ends with "/".
+class AppPaths
+{
+public:
+    // Decides the program folder for an executable living in `executableFolder`.
+    // `homeOverride` is the value of VELMORA_HOME (empty when unset);
+    // `userDataFolder` the fallback for read-only installations.
+    static AppPaths resolve(const QString &executableFolder, const QString &homeOverride,
+                            const QString &userDataFolder);
+
+    // The layout for the running program (reads VELMORA_HOME and the
+    // executable's location).
+    static AppPaths forRunningProgram();
+
+    // A layout rooted at `programFolder`, bundled files looked up in `bundleFolder`.
+    explicit AppPaths(QString programFolder = QString(), QString bundleFolder = QString());
+
+    QString programFolder() const { return m_programFolder; }
+    // Where the installed program's own files (bundled styles, demo tracks) are.
+    QString bundleFolder() const { return m_bundleFolder; }
+    QString playlistFolder() const { return m_programFolder + QStringLiteral("Playlist/"); }
+    QString styleFolder() const { return m_programFolder + QStringLiteral("Style/"); }
+    QString colorFolder() const { return m_programFolder + QStringLiteral("Color/"); }
+    QString iniFilePath() const { return m_programFolder + QStringLiteral("Velmora.ini"); }
+    QString colorIniFilePath() const { return colorFolder() + QStringLiteral("AutoColor.ini"); }
+    QString autoPlaylistPath() const { return playlistFolder() + QStringLiteral("AutoPlaylist.m3u"); }
+
+    // Creates the program folder and copies bundled styles into it when the
+    // program folder is not the bundle folder and has no "Style/" yet.
+    // Returns false when the folder cannot be created.
+    bool prepare() const;
+
+private:
+    QString m_programFolder;
+    QString m_bundleFolder;
+};
+
+// The private folder for extracted archive members: "<system temp>/veltemp-<user>/".
+//
+// It is created with permissions 0700. An existing folder is used only when it
+// is a real directory (not a symbolic link) owned by the current user; its
+// permissions are then narrowed to 0700. Anything else is refused and
+// TempFolderPath() returns an empty string: nothing may be extracted then.
+class TempFolder
+{
+public:
+    // Makes (or checks) the folder under `systemTempFolder` (QDir::tempPath()
+    // when empty). Returns the folder path ending in "/", or empty on refusal.
+    static QString make(const QString &systemTempFolder = QString());
+
+    // The folder name used under the system temporary folder.
+    static QString folderName();
+};
+
+// TempFolderPath between double quotes, ready for an archiver command line.
+QString TempFolderQuoted(const QString &tempFolderPath);

@@ -1,0 +1,58 @@
+#include "core/CommandLine.h"
+
+QString CommandLineRequest::joinedText() const
+{
+    if (paths.isEmpty())
+        return QString();
+    return QLatin1Char('"') + paths.join(QStringLiteral("\" \"")) + QLatin1Char('"');
+}
+
+CommandLineRequest ParseArguments(const QStringList &arguments)
+{
+    CommandLineRequest request;
+    bool optionsEnded = false;
+    for (const QString &arg : arguments) {
+        if (!optionsEnded && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            if (arg == QLatin1String("--"))
+                optionsEnded = true;
+            else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+                request.showHelp = true;
+            else if (arg == QLatin1String("--version") || arg == QLatin1String("-v"))
+                request.showVersion = true;
+            else if (request.error.isEmpty())
+                request.error = QStringLiteral("unknown option: %1").arg(arg);
+            continue;
+        }
+        request.paths.append(arg);
+    }
+    return request;
+}
+
+QStringList SplitCommandLine(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    if (text.startsWith(QLatin1Char('"'))) {
+        // A lone quote has no last character to drop besides itself.
+        const QString inner = text.size() >= 2 ? text.mid(1, text.size() - 2) : QString();
+        return inner.split(QStringLiteral("\" \""));
+    }
+    return text.split(QLatin1Char(' '));
+}
+
+QString UsageText()
+{
+    return QStringLiteral(
+        "Usage: velmora [options] [--] [file|folder|archive.zip|playlist.m3u ...]\n"
+        "\n"
+        "Plays local audio files. Paths given here replace the open track list.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     show this help and exit\n"
+        "  -v, --version  show the version and exit\n"
+        "  --             treat every following argument as a path\n"
+        "\n"
+        "Environment:\n"
+        "  VELMORA_HOME     folder for settings, playlists, styles and colours\n"
+        "  SDL_AUDIODRIVER  audio output driver (for example dummy or disk)\n");
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line.
+struct CommandLineRequest {
+    QStringList paths;     // files, folders, archives or playlists to open, in order
+    bool showHelp = false;
+    bool showVersion = false;
+    QString error;         // a text for the user when an option is unknown
+
+    // The paths as one text, each quoted and separated by one space (the
+    // form SplitCommandLine() takes apart again); empty without paths.
+    QString joinedText() const;
+};
+
+// Reads the program's arguments (without the program name). Each argument is
+// one path: the shell has already split them. "--help"/"-h" and
+// "--version"/"-v" are options; "--" ends the options, so a file named
+// "--help" can still be opened after it.
+CommandLineRequest ParseArguments(const QStringList &arguments);
+
+// Splits one unparsed command-line text into paths, for platforms that pass a
+// single text: when it starts with a double quote, the first and the last
+// character are dropped and the rest is split at each `" "` (quote, space,
+// quote); otherwise it is split at each space. Empty pieces stay.
+QStringList SplitCommandLine(const QString &text);
+
+// The usage text printed by --help.
+QString UsageText();
