@@ -1,0 +1,72 @@
+#include "core/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SplitCase {
+    const char *name;
+    QString text;
+    QStringList expected;
+};
+
+class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitCommandLineTest, SplitsAsDocumented)
+{
+    EXPECT_EQ(SplitCommandLine(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitCommandLineTest,
+    ::testing::Values(
+        SplitCase{"Empty", QString(), {}},
+        SplitCase{"OneUnquoted", QStringLiteral("/m/a.mp3"), {QStringLiteral("/m/a.mp3")}},
+        SplitCase{"TwoQuotedFirstWithSpace", QStringLiteral("\"/m/my song.mp3\" \"/m/b.mp3\""),
+                  {QStringLiteral("/m/my song.mp3"), QStringLiteral("/m/b.mp3")}},
+        SplitCase{"UnquotedPathWithSpaceFallsApart", QStringLiteral("/m/my song.mp3 /m/b.mp3"),
+                  {QStringLiteral("/m/my"), QStringLiteral("song.mp3"), QStringLiteral("/m/b.mp3")}},
+        SplitCase{"DoubleSpaceKeepsEmptyPiece", QStringLiteral("a  b"),
+                  {QStringLiteral("a"), QString(), QStringLiteral("b")}},
+        SplitCase{"LoneQuote", QStringLiteral("\""), {QString()}},
+        SplitCase{"QuotedSingle", QStringLiteral("\"/x y/z.ogg\""), {QStringLiteral("/x y/z.ogg")}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ParseArguments, OptionsAndPaths)
+{
+    struct Case {
+        QStringList args;
+        QStringList paths;
+        bool help;
+        bool version;
+        bool error;
+    };
+    const Case cases[] = {
+        {{}, {}, false, false, false},
+        {{QStringLiteral("a.mp3"), QStringLiteral("b c.ogg")}, {QStringLiteral("a.mp3"), QStringLiteral("b c.ogg")}, false, false, false},
+        {{QStringLiteral("--help")}, {}, true, false, false},
+        {{QStringLiteral("-v")}, {}, false, true, false},
+        {{QStringLiteral("--"), QStringLiteral("--help")}, {QStringLiteral("--help")}, false, false, false},
+        {{QStringLiteral("--bogus"), QStringLiteral("x")}, {QStringLiteral("x")}, false, false, true},
+        // A lone "-" is a path (some tools mean standard input by it; we just pass it on).
+        {{QStringLiteral("-")}, {QStringLiteral("-")}, false, false, false},
+    };
+    for (const Case &c : cases) {
+        const CommandLineRequest r = ParseArguments(c.args);
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        EXPECT_EQ(r.paths, c.paths);
+        EXPECT_EQ(r.showHelp, c.help);
+        EXPECT_EQ(r.showVersion, c.version);
+        EXPECT_EQ(!r.error.isEmpty(), c.error);
+    }
+}
+
+TEST(ParseArguments, JoinedTextSplitsBackToTheSamePaths)
+{
+    const QStringList paths = {QStringLiteral("/m/my song.mp3"), QStringLiteral("/m/b.mp3")};
+    CommandLineRequest r;
+    r.paths = paths;
+    EXPECT_EQ(SplitCommandLine(r.joinedText()), paths);
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#include "core/MessageService.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records what happened, in order.
+struct Recorder : MessageBoxService, TopmostWindows {
+    QStringList log;
+    int answer = MessageService::Yes;
+    int show(const QString &text, int style, const QString &title) override
+    {
+        log << QStringLiteral("box %1 %2 %3").arg(text).arg(style).arg(title);
+        return answer;
+    }
+    void setTopmost(bool topmost) override { log << (topmost ? QStringLiteral("top") : QStringLiteral("normal")); }
+};
+
+TEST(ShowMessage, ForemostWindowsStepAsideWhileTheBoxIsOpen)
+{
+    Recorder r;
+    MessageService m(r, r, QStringLiteral("Velmora"));
+    m.setForemostChecked([] { return true; });
+    EXPECT_EQ(m.ShowMessage(true, QStringLiteral("q"), 36), MessageService::Yes);
+    EXPECT_EQ(r.log, (QStringList{QStringLiteral("normal"), QStringLiteral("box q 36 Velmora"), QStringLiteral("top")}));
+}
+
+TEST(ShowMessage, WithoutForemostNoWindowChangesLayer)
+{
+    Recorder r;
+    MessageService m(r, r, QStringLiteral("Velmora"));
+    m.setForemostChecked([] { return false; });
+    r.answer = MessageService::No;
+    EXPECT_EQ(m.ShowMessage(true, QStringLiteral("q"), 36), MessageService::No);
+    EXPECT_EQ(r.log, QStringList{QStringLiteral("box q 36 Velmora")});
+}
+
+TEST(ShowMessage, ResultOnlyWhenWanted)
+{
+    Recorder r;
+    MessageService m(r, r, QStringLiteral("Velmora"));
+    r.answer = MessageService::Ok;
+    EXPECT_EQ(m.ShowMessage(false, QStringLiteral("n"), 48), 0);
+    EXPECT_EQ(m.ShowMessage(true, QStringLiteral("n"), 48), MessageService::Ok);
+}
+
+} // namespace
