@@ -1,0 +1,503 @@
+#include "archive/LibArchiveArchiver.h"
+
+#include "archive/MemberNames.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// libarchive converts member names into the calling thread's locale charset.
+// Names must come out as UTF-8 whatever the process locale is (tests and
+// desktop sessions may run under "C"), so every libarchive call runs inside
+// this scope, which switches only the calling thread to a UTF-8 locale.
+class Utf8LocaleScope
+{
+public:
+    Utf8LocaleScope()
+    {
+        static const locale_t utf8 = [] {
+            for (const char *name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+                if (locale_t l = newlocale(LC_CTYPE_MASK, name, locale_t(nullptr)))
+                    return l;
+            }
+            return locale_t(nullptr);
+        }();
+        if (utf8)
+            m_previous = uselocale(utf8);
+    }
+    ~Utf8LocaleScope()
+    {
+        if (m_previous)
+            uselocale(m_previous);
+    }
+    Utf8LocaleScope(const Utf8LocaleScope &) = delete;
+    Utf8LocaleScope &operator=(const Utf8LocaleScope &) = delete;
+
+private:
+    locale_t m_previous = nullptr;
+};
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(other.release()) {}
+    FileDescriptor &operator=(FileDescriptor &&other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = other.release();
+        }
+        return *this;
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+// Reads the members of one archive front to back, with their decoded names.
+class MemberReader
+{
+public:
+    enum Step { Member, End, Damaged };
+
+    MemberReader() = default;
+    ~MemberReader()
+    {
+        Utf8LocaleScope scope;
+        if (m_archive)
+            archive_read_free(m_archive);
+        if (m_rawArchive)
+            archive_read_free(m_rawArchive);
+    }
+    MemberReader(const MemberReader &) = delete;
+    MemberReader &operator=(const MemberReader &) = delete;
+
+    // False when the file cannot be read or is not a ZIP archive.
+    bool open(const QString &path)
+    {
+        m_file = QFile::encodeName(path);
+        m_archive = openReader(true);
+        return m_archive != nullptr;
+    }
+
+    Step next()
+    {
+        Utf8LocaleScope scope;
+        const int r = archive_read_next_header(m_archive, &m_entry);
+        if (r == ARCHIVE_EOF)
+            return End;
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+            return Damaged;
+        ++m_index;
+        const char *name = archive_entry_pathname(m_entry);
+        m_name = name ? QString::fromUtf8(name) : undecodedName();
+        return Member;
+    }
+
+    // The current member's name; empty when it cannot be read at all.
+    const QString &name() const { return m_name; }
+    archive_entry *entry() const { return m_entry; }
+    archive *handle() const { return m_archive; }
+
+private:
+    archive *openReader(bool cp932Names) const
+    {
+        Utf8LocaleScope scope;
+        archive *a = archive_read_new();
+        if (!a)
+            return nullptr;
+        archive_read_support_format_zip_streamable(a);
+        archive_read_support_filter_none(a);
+        // Names without the UTF-8 flag are Shift-JIS from Japanese Windows.
+        if (cp932Names)
+            archive_read_set_format_option(a, "zip", "hdrcharset", "CP932");
+        if (archive_read_open_filename(a, m_file.constData(), 64 * 1024) != ARCHIVE_OK) {
+            archive_read_free(a);
+            return nullptr;
+        }
+        return a;
+    }
+
+    // A name that is not valid CP932 (libarchive then gives none): read the
+    // same member's raw bytes through a second reader and take them as UTF-8.
+    QString undecodedName()
+    {
+        if (!m_rawArchive) {
+            m_rawArchive = openReader(false);
+            m_rawIndex = -1;
+            if (!m_rawArchive)
+                return {};
+        }
+        archive_entry *entry = nullptr;
+        while (m_rawIndex < m_index) {
+            const int r = archive_read_next_header(m_rawArchive, &entry);
+            if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+                return {};
+            ++m_rawIndex;
+        }
+        const char *raw = entry ? archive_entry_pathname(entry) : nullptr;
+        return raw ? QString::fromUtf8(raw) : QString();
+    }
+
+    QByteArray m_file;
+    archive *m_archive = nullptr;
+    archive_entry *m_entry = nullptr;
+    qint64 m_index = -1;
+    QString m_name;
+    archive *m_rawArchive = nullptr;
+    qint64 m_rawIndex = -1;
+};
+
+enum class MemberKind { File, Folder, Other };
+
+MemberKind kindOf(archive_entry *entry, const QString &name)
+{
+    const mode_t type = archive_entry_filetype(entry);
+    if (type == AE_IFDIR || name.endsWith(u'/'))
+        return MemberKind::Folder;
+    if (type == AE_IFREG && archive_entry_hardlink(entry) == nullptr && archive_entry_symlink(entry) == nullptr)
+        return MemberKind::File;
+    return MemberKind::Other;
+}
+
+bool isEveryMember(const QString &wildcard)
+{
+    return wildcard == u"*" || wildcard == u"*.*";
+}
+
+// Opens (creating when missing, mode 0700) the folder `name` inside `parent`
+// without following a symbolic link. Sets `refused` when something that is
+// not a real folder is in the way.
+FileDescriptor openFolderAt(int parent, const QByteArray &name, bool &refused)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::openat(parent, name.constData(), flags);
+    if (fd < 0 && errno == ENOENT) {
+        if (::mkdirat(parent, name.constData(), 0700) != 0 && errno != EEXIST)
+            return FileDescriptor();
+        fd = ::openat(parent, name.constData(), flags);
+    }
+    if (fd < 0 && (errno == ELOOP || errno == ENOTDIR))
+        refused = true;
+    return FileDescriptor(fd);
+}
+
+// The destination folder itself: created when missing (its parent must
+// exist), refused when it is a symbolic link or belongs to someone else.
+FileDescriptor openDestination(const QString &folder, bool &refused)
+{
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1); // a trailing "/" would make open() follow a link
+    const QByteArray encoded = QFile::encodeName(path);
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::open(encoded.constData(), flags);
+    if (fd < 0 && errno == ENOENT) {
+        if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
+            return FileDescriptor();
+        fd = ::open(encoded.constData(), flags);
+    }
+    if (fd < 0) {
+        if (errno == ELOOP || errno == ENOTDIR)
+            refused = true;
+        return FileDescriptor();
+    }
+    FileDescriptor dir(fd);
+    struct stat st {};
+    if (::fstat(dir.get(), &st) != 0 || st.st_uid != ::geteuid()) {
+        refused = true;
+        return FileDescriptor();
+    }
+    return dir;
+}
+
+// Walks (creating) the folders of `components` below `root`.
+FileDescriptor openFolders(int root, const QStringList &components, int &result)
+{
+    FileDescriptor dir(::fcntl(root, F_DUPFD_CLOEXEC, 0));
+    for (const QString &component : components) {
+        bool refused = false;
+        FileDescriptor next = openFolderAt(dir.get(), QFile::encodeName(component), refused);
+        if (!next.valid()) {
+            result = refused ? Archiver::Refused : Archiver::WriteFailed;
+            return FileDescriptor();
+        }
+        dir = std::move(next);
+    }
+    return dir;
+}
+
+QStringList pathComponents(const QString &relativePath)
+{
+    QStringList parts = relativePath.split(u'/', Qt::SkipEmptyParts);
+    parts.removeAll(QStringLiteral("."));
+    return parts;
+}
+
+struct WriteBudget {
+    std::int64_t limit = 0;
+    std::int64_t written = 0;
+};
+
+bool writeAll(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+// Writes the current member of `a` to `relativePath` below `root`.
+int writeMember(int root, const QString &relativePath, archive *a, bool overwrite, WriteBudget &budget)
+{
+    QStringList components = pathComponents(relativePath);
+    if (components.isEmpty())
+        return Archiver::Refused;
+    const QByteArray leaf = QFile::encodeName(components.takeLast());
+    int result = Archiver::Ok;
+    FileDescriptor dir = openFolders(root, components, result);
+    if (!dir.valid())
+        return result;
+
+    struct stat existing {};
+    const bool exists = ::fstatat(dir.get(), leaf.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && (!overwrite || S_ISDIR(existing.st_mode)))
+        return Archiver::Refused;
+
+    QByteArray tempName;
+    FileDescriptor out;
+    for (int attempt = 0; attempt < 16 && !out.valid(); ++attempt) {
+        tempName = ".velmora-part-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        out = FileDescriptor(::openat(dir.get(), tempName.constData(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!out.valid() && errno != EEXIST)
+            break;
+    }
+    if (!out.valid())
+        return Archiver::WriteFailed;
+
+    auto discard = [&](int code) {
+        out.reset();
+        ::unlinkat(dir.get(), tempName.constData(), 0);
+        return code;
+    };
+
+    std::int64_t position = 0;
+    while (true) {
+        const void *block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        int r;
+        {
+            Utf8LocaleScope scope;
+            r = archive_read_data_block(a, &block, &size, &offset);
+        }
+        if (r == ARCHIVE_EOF)
+            break;
+        if (r != ARCHIVE_OK || offset != position)
+            return discard(Archiver::DamagedMember);
+        if (std::int64_t(size) > budget.limit - budget.written)
+            return discard(Archiver::LimitExceeded);
+        if (!writeAll(out.get(), static_cast<const char *>(block), size))
+            return discard(Archiver::WriteFailed);
+        budget.written += std::int64_t(size);
+        position += std::int64_t(size);
+    }
+    if (::close(out.release()) != 0) {
+        ::unlinkat(dir.get(), tempName.constData(), 0);
+        return Archiver::WriteFailed;
+    }
+    if (::renameat(dir.get(), tempName.constData(), dir.get(), leaf.constData()) != 0) {
+        ::unlinkat(dir.get(), tempName.constData(), 0);
+        return Archiver::WriteFailed;
+    }
+    return Archiver::Ok;
+}
+
+} // namespace
+
+struct LibArchiveArchiver::Session {
+    QString path;
+    QString wildcard;
+    std::unique_ptr<MemberReader> reader;
+};
+
+LibArchiveArchiver::LibArchiveArchiver() = default;
+LibArchiveArchiver::~LibArchiveArchiver() = default;
+
+int LibArchiveArchiver::getVersion() const
+{
+    const int number = archive_version_number(); // major * 1000000 + minor * 1000 + patch
+    const int major = number / 1000000;
+    const int minor = std::min((number / 1000) % 1000, 9);
+    const int patch = std::min(number % 1000, 9);
+    return major * 100 + minor * 10 + patch;
+}
+
+Archiver::Handle LibArchiveArchiver::openArchive(const QString &path, int mode)
+{
+    if (mode != 0 || path.isEmpty())
+        return 0;
+    // Checked now so that a missing or foreign file fails here, as promised.
+    MemberReader probe;
+    if (!probe.open(path))
+        return 0;
+    auto session = std::make_unique<Session>();
+    session->path = path;
+    Handle handle = m_nextHandle++;
+    if (handle == 0)
+        handle = m_nextHandle++;
+    m_sessions[handle] = std::move(session);
+    return handle;
+}
+
+int LibArchiveArchiver::findFirst(Handle handle, const QString &wildcard, MemberRecord &record)
+{
+    auto it = m_sessions.find(handle);
+    if (it == m_sessions.end())
+        return 1;
+    Session &session = *it->second;
+    session.wildcard = wildcard;
+    session.reader = std::make_unique<MemberReader>();
+    if (!session.reader->open(session.path)) {
+        session.reader.reset();
+        return 1;
+    }
+    return nextMember(session, record);
+}
+
+int LibArchiveArchiver::findNext(Handle handle, MemberRecord &record)
+{
+    auto it = m_sessions.find(handle);
+    if (it == m_sessions.end() || !it->second->reader)
+        return 1;
+    return nextMember(*it->second, record);
+}
+
+int LibArchiveArchiver::nextMember(Session &session, MemberRecord &record)
+{
+    MemberReader &reader = *session.reader;
+    const bool everyMember = isEveryMember(session.wildcard);
+    while (true) {
+        const MemberReader::Step step = reader.next();
+        if (step != MemberReader::Member) {
+            session.reader.reset(); // a later findNext() keeps failing
+            return 1;
+        }
+        const QString &name = reader.name();
+        archive_entry *entry = reader.entry();
+        const MemberKind kind = kindOf(entry, name);
+        if (kind == MemberKind::Other || !isSafeMemberName(name))
+            continue;
+        if (!everyMember && !matchNamePattern(session.wildcard, name))
+            continue;
+        record = MemberRecord();
+        record.name = name;
+        record.isFolder = kind == MemberKind::Folder;
+        record.isEncrypted = archive_entry_is_encrypted(entry) != 0;
+        record.originalSize = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
+        record.modified = archive_entry_mtime_is_set(entry) ? archive_entry_mtime(entry) : 0;
+        return 0;
+    }
+}
+
+int LibArchiveArchiver::closeArchive(Handle handle)
+{
+    return m_sessions.erase(handle) == 1 ? 0 : 1;
+}
+
+int LibArchiveArchiver::command(const QString &commandLine)
+{
+    const std::optional<ExtractCommand> cmd = parseExtractCommand(commandLine);
+    if (!cmd || !cmd->extract || cmd->patterns.isEmpty())
+        return BadCommandLine;
+
+    MemberReader reader;
+    if (!reader.open(cmd->archive))
+        return CannotOpen;
+
+    bool refused = false;
+    const FileDescriptor root = openDestination(cmd->destination, refused);
+    if (!root.valid())
+        return refused ? Refused : WriteFailed;
+
+    struct stat archiveStat {};
+    const std::int64_t archiveSize =
+        ::stat(QFile::encodeName(cmd->archive).constData(), &archiveStat) == 0 ? archiveStat.st_size : 0;
+    WriteBudget budget;
+    budget.limit = m_limits.maxBytes;
+    if (m_limits.ratio > 0 && archiveSize < (std::int64_t(1) << 40))
+        budget.limit = std::min(budget.limit, archiveSize * m_limits.ratio + m_limits.slack);
+
+    bool matched = false;
+    int result = Ok;
+    while (true) {
+        const MemberReader::Step step = reader.next();
+        if (step == MemberReader::End)
+            break;
+        if (step == MemberReader::Damaged)
+            return matched ? result : DamagedMember;
+        const QString &name = reader.name();
+        if (name.isEmpty())
+            continue;
+        const bool wanted = std::any_of(cmd->patterns.cbegin(), cmd->patterns.cend(),
+                                        [&](const QString &p) { return matchNamePattern(p, name); });
+        if (!wanted)
+            continue;
+        matched = true;
+        archive_entry *entry = reader.entry();
+        const MemberKind kind = kindOf(entry, name);
+        int memberResult = Ok;
+        if (kind == MemberKind::Other || !isSafeMemberName(name)) {
+            memberResult = Refused;
+        } else if (kind == MemberKind::Folder) {
+            FileDescriptor folder = openFolders(root.get(), pathComponents(memberRelativePath(name)), memberResult);
+        } else if (archive_entry_is_encrypted(entry)) {
+            memberResult = DamagedMember;
+        } else {
+            memberResult = writeMember(root.get(), memberRelativePath(name), reader.handle(), cmd->overwrite, budget);
+        }
+        if (memberResult == LimitExceeded)
+            return LimitExceeded; // nothing more is written in this command
+        if (result == Ok)
+            result = memberResult;
+    }
+    return matched ? result : NoMatch;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "archive/Archiver.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+// The archiver library implemented with libarchive.
+//
+// Archives are read front to back with libarchive's streaming ZIP reader, so
+// memory stays constant however many members an archive holds (the central
+// directory reader keeps every entry in memory: over a gigabyte for a million
+// members). Members come in the order they are stored.
+//
+// Member names: UTF-8 when the member's UTF-8 flag is set, otherwise decoded
+// as CP932 (0x5C trail bytes such as in "表" stay part of their character). A
+// name that is not valid CP932 is taken as UTF-8 (invalid bytes become
+// U+FFFD); listing and extraction decode the same way, so patterns match.
+//
+// Extraction writes each member to a new private file beside its target and
+// renames it into place, walking the folders with O_NOFOLLOW: nothing is
+// written through a symbolic link, a failed or stopped member leaves no
+// partial file, and a file being played from an earlier extraction is
+// replaced, not rewritten under the reader.
+class LibArchiveArchiver : public Archiver
+{
+public:
+    // How many bytes one command() may write in all: at most `maxBytes`, and
+    // at most `ratio` times the archive's file size plus `slack`, so that a
+    // small archive cannot fill the disk.
+    struct Limits {
+        std::int64_t maxBytes = std::int64_t(4) << 30;
+        std::int64_t ratio = 1100;
+        std::int64_t slack = std::int64_t(1) << 20;
+    };
+
+    LibArchiveArchiver();
+    ~LibArchiveArchiver() override;
+
+    void setLimits(const Limits &limits) { m_limits = limits; }
+    Limits limits() const { return m_limits; }
+
+    // major × 100 + minor × 10 + patch of the linked libarchive (3.6.2 gives
+    // 362); minor and patch above 9 count as 9 so the number keeps its form.
+    int getVersion() const override;
+    Handle openArchive(const QString &path, int mode) override;
+    int findFirst(Handle handle, const QString &wildcard, MemberRecord &record) override;
+    int findNext(Handle handle, MemberRecord &record) override;
+    int closeArchive(Handle handle) override;
+    int command(const QString &commandLine) override;
+
+private:
+    struct Session;
+
+    int nextMember(Session &session, MemberRecord &record);
+
+    std::map<Handle, std::unique_ptr<Session>> m_sessions;
+    Handle m_nextHandle = 1;
+    Limits m_limits;
+};

@@ -1,0 +1,125 @@
+#include "archive/ZipOperations.h"
+
+#include "archive/MemberNames.h"
+#include "core/EventPump.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString Marker = QStringLiteral("\\#ZIP#");
+
+QString withTrailingSeparator(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+// The file name without folder and without its last extension.
+QString baseNameOf(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+} // namespace
+
+QString UnzipVersionGet(const Archiver &archiver)
+{
+    const int version = archiver.getVersion();
+    return QStringLiteral("Ver %1.%2").arg(version / 100).arg(version % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString makeArchiveMemberPath(const QString &archivePath, const QString &memberName)
+{
+    return u'"' + archivePath + u'"' + Marker + memberName;
+}
+
+std::optional<ArchiveEntryParts> splitArchiveMemberPath(const QString &itemText)
+{
+    if (!itemText.startsWith(u'"'))
+        return std::nullopt;
+    const qsizetype k = itemText.indexOf(QStringLiteral("#ZIP#"));
+    // The quoted part ends two characters before the marker: the closing
+    // quote and the backslash.
+    if (k < 3 || itemText[k - 1] != u'\\' || itemText[k - 2] != u'"')
+        return std::nullopt;
+    ArchiveEntryParts parts;
+    parts.quotedArchive = itemText.left(k - 1);
+    parts.archivePath = itemText.mid(1, k - 3);
+    parts.memberName = itemText.mid(k + 5);
+    return parts;
+}
+
+int ZipListUp(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack, int maxEntries)
+{
+    const Archiver::Handle handle = archiver.openArchive(archivePath, 0);
+    if (handle == 0)
+        return 0;
+    int added = 0;
+    Archiver::MemberRecord record;
+    for (int found = archiver.findFirst(handle, QStringLiteral("*.*"), record); found == 0 && added < maxEntries;
+         found = archiver.findNext(handle, record)) {
+        const QString &name = record.name;
+        const bool skipped = name.endsWith(QStringLiteral(".txt")) || name.endsWith(u'/') || record.isFolder
+            || !isSafeMemberName(name);
+        if (!skipped) {
+            addTrack(makeArchiveMemberPath(archivePath, name), true);
+            ++added;
+        }
+        EventPump::yield();
+    }
+    archiver.closeArchive(handle);
+    return added;
+}
+
+QString ZipPatternEscape(const QString &memberName)
+{
+    QString pattern = memberName;
+    pattern.replace(u'\\', u'*');
+    pattern.replace(u' ', u'*');
+    for (char16_t numeral = 0x2160; numeral <= 0x2169; ++numeral)
+        pattern.replace(QChar(numeral), u'*');
+    pattern.replace(QStringLiteral("["), QStringLiteral("\\["));
+    pattern.replace(QStringLiteral("]"), QStringLiteral("\\]"));
+    return pattern;
+}
+
+QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath)
+{
+    const std::optional<ArchiveEntryParts> parts = splitArchiveMemberPath(itemText);
+    if (!parts || parts->memberName.isEmpty() || !isSafeMemberName(parts->memberName) || tempFolderPath.isEmpty())
+        return {};
+    const QString folder = withTrailingSeparator(tempFolderPath);
+    const QString target = folder + memberRelativePath(parts->memberName);
+    const QString commandLine = QStringLiteral("-x --i -o ") + parts->quotedArchive + u' ' + u'"' + folder + u'"'
+        + u' ' + u'"' + ZipPatternEscape(parts->memberName) + u'"';
+    if (archiver.command(commandLine) != Archiver::Ok)
+        return {};
+    const QFileInfo extracted(target);
+    if (!extracted.isFile() || extracted.isSymLink())
+        return {};
+    return target;
+}
+
+QString zipPlaylistAddress(const QString &archivePath, const std::optional<SelectedTreeNode> &node,
+                           const QString &currentAddress)
+{
+    const QString name = baseNameOf(archivePath);
+    if (!node)
+        return name;
+    const bool nested = node->fullPath.contains(u'/');
+    if (!nested)
+        return node->isCategory ? node->text + u'/' + name : name;
+    if (node->isCategory)
+        return node->fullPath + u'/' + name;
+    const qsizetype slash = currentAddress.lastIndexOf(u'/');
+    return slash <= 0 ? name : currentAddress.left(slash) + u'/' + name;
+}
+
+QString ZipFileOpen(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack,
+                    const std::optional<SelectedTreeNode> &node, const QString &currentAddress)
+{
+    ZipListUp(archiver, archivePath, addTrack);
+    return zipPlaylistAddress(archivePath, node, currentAddress);
+}

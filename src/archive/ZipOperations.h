@@ -1,0 +1,96 @@
+#pragma once
+
+#include "archive/Archiver.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+// The archive operations of the player: listing an archive's members into the
+// track list as archive entries, extracting the member of an entry just
+// before it plays, and opening an archive as a playlist.
+//
+// An archive entry (ArchiveMemberPath) is the text
+//     "<archive path>"\#ZIP#<member name>
+// with the member name exactly as the archiver lists it ("/" between
+// folders). The marker keeps its backslash on every platform.
+
+// AddTrack's shape: appends one row for `path`; isArchiveMember is true for
+// every entry these operations add.
+using AddTrackFunction = std::function<void(const QString &path, bool isArchiveMember)>;
+
+// The rows a track list can hold (positions are 16-bit).
+inline constexpr int MaxListedMembers = 32767;
+
+// "Ver " and the archiver's version ÷ 100 formatted "0.00" (541 gives
+// "Ver 5.41").
+QString UnzipVersionGet(const Archiver &archiver);
+
+// Builds the archive entry for `memberName` of `archivePath`.
+QString makeArchiveMemberPath(const QString &archivePath, const QString &memberName);
+
+// The parts of an archive entry: `quotedArchive` is the text before the "\"
+// that precedes the first "#ZIP#" (the archive path with its quotes),
+// `archivePath` the same without the quotes, `memberName` everything after
+// "\#ZIP#". Nothing when `itemText` is not an archive entry (no leading
+// quote, no marker, or no closing quote before the marker).
+struct ArchiveEntryParts {
+    QString quotedArchive;
+    QString archivePath;
+    QString memberName;
+};
+std::optional<ArchiveEntryParts> splitArchiveMemberPath(const QString &itemText);
+
+// Appends one entry per member of the archive at `archivePath` through
+// `addTrack`, in archive order, skipping members whose names end in ".txt"
+// (exactly lower case), folder entries, and names that would lead outside an
+// extraction folder. Lets pending events run between members
+// (EventPump::yield). Stops after `maxEntries` entries. An archive that
+// cannot be opened adds nothing and reports nothing. Returns the number of
+// entries added. The rebuild command lists the archive of the list's first
+// entry again with ZipListUp(splitArchiveMemberPath(first)->archivePath).
+int ZipListUp(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack,
+              int maxEntries = MaxListedMembers);
+
+// The name pattern that selects `memberName` in the extraction command: "\",
+// spaces and the Roman numerals U+2160 to U+2169 become "*", then "[" and "]"
+// become "\[" and "\]".
+QString ZipPatternEscape(const QString &memberName);
+
+// Extracts the member named by the archive entry `itemText` into
+// `tempFolderPath` (keeping its sub-folders, overwriting an earlier copy) and
+// returns the extracted file's path: `tempFolderPath` + the member name, "\"
+// counting as a folder separator. Returns an empty text when `itemText` is
+// not an archive entry or the member could not be extracted (missing,
+// unsafe name, encrypted, damaged, over the size limit); nothing is then left
+// half-written. The caller keeps `itemText` (ZipItemText), shows the returned
+// path as the item's text while the stream opens, and puts `itemText` back
+// afterwards.
+QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath);
+
+// The node selected in the library tree when an archive is opened.
+struct SelectedTreeNode {
+    bool isCategory = false;
+    QString text;     // the node's own name
+    QString fullPath; // its key below the playlist folder, "/" between levels
+};
+
+// The playlist address for an archive opened while `node` is selected (no
+// node: as a root-level playlist), with N = the archive's file name without
+// folder and last extension:
+//   root-level node, not a category -> N
+//   root-level category             -> node text + "/" + N
+//   nested node, not a category     -> folder part of `currentAddress` (before
+//                                      its last "/") + "/" + N; just N when
+//                                      the address has no folder part
+//   nested category                 -> node full path + "/" + N
+QString zipPlaylistAddress(const QString &archivePath, const std::optional<SelectedTreeNode> &node,
+                           const QString &currentAddress);
+
+// Lists the archive into the track list (ZipListUp) and returns the new
+// playlist address (zipPlaylistAddress), which the caller puts in the address
+// box; the address is returned even when the archive cannot be opened.
+// Callers that replace the list (the open-archive command, a drop on the
+// tree) empty it before.
+QString ZipFileOpen(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack,
+                    const std::optional<SelectedTreeNode> &node, const QString &currentAddress);
