@@ -1,0 +1,307 @@
+#include "FakeAudioLibrary.h"
+
+#include <algorithm>
+
+void FakeAudioLibrary::addFile(const QString &path, int lengthMs, int bytes, QList<TagField> tags)
+{
+    File f;
+    f.lengthMs = lengthMs;
+    f.bytes = bytes < 0 ? lengthMs * 16 : bytes;
+    f.tags = std::move(tags);
+    addFile(path, f);
+}
+
+void FakeAudioLibrary::addFile(const QString &path, const File &file)
+{
+    m_files.insert(path, file);
+}
+
+void FakeAudioLibrary::addBrokenFile(const QString &path, int code)
+{
+    File f;
+    f.openError = code;
+    addFile(path, f);
+}
+
+bool FakeAudioLibrary::fail(int code) const
+{
+    m_error = code;
+    return false;
+}
+
+FakeAudioLibrary::Stream *FakeAudioLibrary::findStream(StreamHandle stream) const
+{
+    const auto it = m_streams.find(stream);
+    return it == m_streams.end() ? nullptr : &it->second;
+}
+
+const FakeAudioLibrary::Channel *FakeAudioLibrary::findChannel(int channel) const
+{
+    if (channel < 0 || channel >= int(m_channels.size()))
+        return nullptr;
+    return &m_channels[std::size_t(channel)];
+}
+
+void FakeAudioLibrary::freeChannelOf(Stream &s)
+{
+    if (s.channel >= 0)
+        m_channels[std::size_t(s.channel)] = Channel();
+    s.channel = -1;
+}
+
+void FakeAudioLibrary::advance(int ms)
+{
+    if (ms < 0)
+        return;
+    for (auto &[handle, s] : m_streams) {
+        if (s.channel < 0 || m_channels[std::size_t(s.channel)].paused)
+            continue;
+        s.positionMs = int(std::min<qint64>(qint64(s.positionMs) + ms, s.file.lengthMs));
+        if (s.positionMs >= s.file.lengthMs)
+            freeChannelOf(s);
+    }
+}
+
+AudioLibrary::StreamHandle FakeAudioLibrary::channelStream(int channel) const
+{
+    const Channel *c = findChannel(channel);
+    return c ? c->stream : 0;
+}
+
+int FakeAudioLibrary::streamChannel(StreamHandle stream) const
+{
+    const Stream *s = findStream(stream);
+    return s ? s->channel : -1;
+}
+
+bool FakeAudioLibrary::init(int rate, int maxChannels, unsigned)
+{
+    ++m_initCount;
+    if (m_initialized)
+        return fail(ErrInit);
+    if (m_initError != ErrNone)
+        return fail(m_initError);
+    if (rate <= 0 || maxChannels <= 0)
+        return fail(ErrInvalidParam);
+    m_initialized = true;
+    m_rate = rate;
+    m_maxChannels = maxChannels;
+    m_channels.assign(std::size_t(maxChannels), Channel());
+    m_outputVolume = 0xFFFFFFFFu;
+    m_error = ErrNone;
+    return true;
+}
+
+void FakeAudioLibrary::close()
+{
+    m_streams.clear();
+    m_channels.clear();
+    m_initialized = false;
+    m_error = ErrNone;
+}
+
+QStringList FakeAudioLibrary::componentVersions() const
+{
+    return {QStringLiteral("Fake audio library")};
+}
+
+AudioLibrary::StreamHandle FakeAudioLibrary::streamOpen(const QString &path, unsigned mode, int, int)
+{
+    ++m_openCount;
+    m_lastOpenPath = path;
+    m_lastOpenMode = mode;
+    if (!m_initialized)
+        return fail(ErrUninitialized), 0;
+    const auto it = m_files.constFind(path);
+    if (it == m_files.constEnd())
+        return fail(ErrFileNotFound), 0;
+    if (it->openError != ErrNone)
+        return fail(it->openError), 0;
+    const StreamHandle h = m_nextHandle++;
+    m_streams[h].file = *it;
+    m_error = ErrNone;
+    return h;
+}
+
+int FakeAudioLibrary::streamPlay(int channel, StreamHandle stream)
+{
+    ++m_playCount;
+    if (!m_initialized)
+        return fail(ErrUninitialized), -1;
+    Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), -1;
+    if (channel >= int(m_channels.size()) || channel < -1)
+        return fail(ErrInvalidParam), -1;
+    freeChannelOf(*s);
+    if (channel == -1) {
+        const auto freeIt = std::find_if(m_channels.begin(), m_channels.end(),
+                                         [](const Channel &c) { return c.stream == 0; });
+        if (freeIt == m_channels.end())
+            return fail(ErrChannelAlloc), -1;
+        channel = int(freeIt - m_channels.begin());
+    } else if (Stream *other = findStream(m_channels[std::size_t(channel)].stream)) {
+        other->positionMs = 0;
+        freeChannelOf(*other);
+    }
+    if (s->positionMs >= s->file.lengthMs)
+        s->positionMs = 0;
+    s->channel = channel;
+    m_channels[std::size_t(channel)] = Channel{stream, false, 255};
+    m_error = ErrNone;
+    return channel;
+}
+
+bool FakeAudioLibrary::streamStop(StreamHandle stream)
+{
+    ++m_stopCount;
+    Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam);
+    freeChannelOf(*s);
+    s->positionMs = 0;
+    m_error = ErrNone;
+    return true;
+}
+
+bool FakeAudioLibrary::streamClose(StreamHandle stream)
+{
+    ++m_closeCount;
+    Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam);
+    freeChannelOf(*s);
+    m_streams.erase(stream);
+    m_error = ErrNone;
+    return true;
+}
+
+int FakeAudioLibrary::streamLengthMs(StreamHandle stream) const
+{
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return s->file.lengthMs;
+}
+
+int FakeAudioLibrary::streamTime(StreamHandle stream) const
+{
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return s->positionMs;
+}
+
+bool FakeAudioLibrary::streamSetTime(StreamHandle stream, int ms)
+{
+    Stream *s = findStream(stream);
+    if (!s || ms < 0)
+        return fail(ErrInvalidParam);
+    s->positionMs = std::min(ms, s->file.lengthMs);
+    m_error = ErrNone;
+    return true;
+}
+
+int FakeAudioLibrary::streamLength(StreamHandle stream) const
+{
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return s->file.bytes;
+}
+
+int FakeAudioLibrary::streamPosition(StreamHandle stream) const
+{
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    if (s->file.lengthMs <= 0)
+        return 0;
+    return int(qint64(s->positionMs) * s->file.bytes / s->file.lengthMs);
+}
+
+bool FakeAudioLibrary::streamSetPosition(StreamHandle stream, int position)
+{
+    Stream *s = findStream(stream);
+    if (!s || position < 0)
+        return fail(ErrInvalidParam);
+    const int ms = s->file.bytes > 0 ? int(qint64(position) * s->file.lengthMs / s->file.bytes) : 0;
+    return streamSetTime(stream, ms);
+}
+
+int FakeAudioLibrary::streamNumTagFields(StreamHandle stream) const
+{
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return int(s->file.tags.size());
+}
+
+bool FakeAudioLibrary::streamTagField(StreamHandle stream, int index, TagField &field) const
+{
+    const Stream *s = findStream(stream);
+    if (!s || index < 0 || index >= int(s->file.tags.size()))
+        return fail(ErrInvalidParam);
+    field = s->file.tags.at(index);
+    m_error = ErrNone;
+    return true;
+}
+
+bool FakeAudioLibrary::isPlaying(int channel) const
+{
+    const Channel *c = findChannel(channel);
+    m_error = c ? ErrNone : ErrInvalidParam;
+    return c && c->stream != 0;
+}
+
+bool FakeAudioLibrary::paused(int channel) const
+{
+    const Channel *c = findChannel(channel);
+    m_error = c ? ErrNone : ErrInvalidParam;
+    return c && c->stream != 0 && c->paused;
+}
+
+bool FakeAudioLibrary::setPaused(int channel, bool paused)
+{
+    const Channel *c = findChannel(channel);
+    if (!c || c->stream == 0)
+        return fail(ErrInvalidParam);
+    m_channels[std::size_t(channel)].paused = paused;
+    m_error = ErrNone;
+    return true;
+}
+
+bool FakeAudioLibrary::setVolume(int channel, int volume)
+{
+    const Channel *c = findChannel(channel);
+    if (!c || c->stream == 0)
+        return fail(ErrInvalidParam);
+    m_channels[std::size_t(channel)].volume = std::clamp(volume, 0, 255);
+    m_error = ErrNone;
+    return true;
+}
+
+int FakeAudioLibrary::volume(int channel) const
+{
+    const Channel *c = findChannel(channel);
+    if (!c || c->stream == 0)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return c->volume;
+}
+
+std::uint32_t FakeAudioLibrary::outputVolume() const
+{
+    return m_initialized ? m_outputVolume : 0;
+}
+
+void FakeAudioLibrary::setOutputVolume(std::uint32_t volume)
+{
+    if (m_initialized)
+        m_outputVolume = volume;
+}
