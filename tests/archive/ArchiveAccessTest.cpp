@@ -175,6 +175,7 @@ TEST_F(ArchiveAccess, JapaneseNamesAreDecodedByTheirFlag)
         {"CP932 half-width katakana", cp932("\xC3\xBD\xC4.mp3"), false, QStringLiteral("ﾃｽﾄ.mp3")},
         {"CP932 Roman numeral", cp932("\x87\x57.mp3"), false, QStringLiteral("Ⅳ.mp3")},
         {"CP932 folder", cp932("\x83\x5C\x83\x93\x83\x4F/\x95\x5C.mp3"), false, QStringLiteral("ソング/表.mp3")},
+        {"CP932 with a backslash separator", cp932("\x83\x5C\\b.mp3"), false, QStringLiteral("ソ/b.mp3")},
         {"UTF-8 flagged", QByteArray("\xE8\xA1\xA8\xE3\x82\xBD.ogg"), true, QStringLiteral("表ソ.ogg")},
         {"UTF-8 bytes read as CP932 without the flag", QByteArray("\xC3\xA9.wav"), false, QStringLiteral("ﾃｩ.wav")},
         {"not CP932 without the flag", QByteArray("\x81\x20\xE6\x9B\xB2.mid"), false,
