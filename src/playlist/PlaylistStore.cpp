@@ -1,0 +1,318 @@
+#include "playlist/PlaylistStore.h"
+
+#include "core/EventPump.h"
+#include "playlist/PathNames.h"
+#include "playlist/PlaylistFile.h"
+#include "playlist/RowBatch.h"
+#include "playlist/TrackList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace {
+
+// Splits text into lines. With `crOnly` a line ends at CR LF or a lone CR
+// and a lone LF stays inside the line; otherwise LF ends a line, too.
+class LineReader
+{
+public:
+    LineReader(QStringView text, bool crOnly) : m_text(text), m_crOnly(crOnly) {}
+
+    bool next(QStringView *line)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        const qsizetype start = m_pos;
+        qsizetype i = start;
+        const qsizetype n = m_text.size();
+        const QChar *d = m_text.data();
+        while (i < n && d[i] != u'\r' && (m_crOnly || d[i] != u'\n'))
+            ++i;
+        *line = m_text.mid(start, i - start);
+        if (i < n && d[i] == u'\r' && i + 1 < n && d[i + 1] == u'\n')
+            m_pos = i + 2;
+        else
+            m_pos = i + 1;
+        return true;
+    }
+
+private:
+    QStringView m_text;
+    bool m_crOnly;
+    qsizetype m_pos = 0;
+};
+
+// Whether the file a record names is there: for an archive member its
+// archive; for a file an ordinary, visible file.
+bool recordExists(QStringView path, FileProbe *probe)
+{
+    if (IsArchiveMemberPath(path)) {
+        const QString archive = ArchivePathOfMember(path);
+        return !archive.isEmpty() && ProbeFile(archive).isVisibleFile();
+    }
+    *probe = ProbeFile(path.toString());
+    return probe->isVisibleFile();
+}
+
+// "#EXTINF:seconds,Artist - Title" of a plain M3U.
+struct ExtInf {
+    QString title;
+    QString artist;
+    QString time;
+};
+
+ExtInf parseExtInf(QStringView rest)
+{
+    ExtInf info;
+    const qsizetype comma = rest.indexOf(u',');
+    const QStringView duration = (comma >= 0 ? rest.left(comma) : rest).trimmed();
+    bool ok = false;
+    qsizetype digits = 0;
+    while (digits < duration.size() && duration[digits].isDigit())
+        ++digits;
+    const qint64 seconds = duration.left(digits).toLongLong(&ok);
+    if (ok && seconds > 0)
+        info.time = QString::number(seconds / 60) + u':' + QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (comma >= 0) {
+        const QStringView text = rest.mid(comma + 1).trimmed();
+        const qsizetype dash = text.indexOf(u" - ");
+        if (dash >= 0) {
+            info.artist = text.left(dash).trimmed().toString();
+            info.title = text.mid(dash + 3).trimmed().toString();
+        } else {
+            info.title = text.toString();
+        }
+    }
+    return info;
+}
+
+// Reads "#M3UX" pairs from `lines` (the header already consumed). Returns
+// false at the first info line that cannot be split.
+bool readPairs(LineReader &lines, RowBatch &sink)
+{
+    bool expectPath = true;
+    bool skip = false;
+    QStringView held;
+    FileProbe heldProbe;
+    QStringView line;
+    while (lines.next(&line)) {
+        if (expectPath) {
+            FileProbe probe;
+            skip = line.isEmpty() || !recordExists(line, &probe);
+            if (!skip) {
+                held = line;
+                heldProbe = probe;
+            }
+            expectPath = false;
+            continue;
+        }
+        expectPath = true;
+        if (skip)
+            continue;
+        TrackRow row = sink.list().makeRow(held);
+        const bool member = IsArchiveMemberPath(held);
+        const qsizetype p1 = line.indexOf(u';');
+        const qsizetype p2 = p1 >= 0 ? line.indexOf(u';', p1 + 1) : -1;
+        if (p2 < 0) {
+            // The split fails: the track stays with what could be read, and the load ends.
+            if (p1 >= 1)
+                row.setTitle(line.mid(1, p1 - 1));
+            if (!member)
+                TrackList::fileInfoInto(row, heldProbe);
+            sink.add(std::move(row));
+            return false;
+        }
+        qsizetype p3 = line.indexOf(u';', p2 + 1);
+        if (p3 < 0)
+            p3 = line.size();
+        const QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
+        const QStringView artist = line.mid(p1 + 1, p2 - p1 - 1);
+        const QStringView time = line.mid(p2 + 1, p3 - p2 - 1);
+        const QStringView bitRate = p3 < line.size() ? line.mid(p3 + 1) : QStringView();
+        row.setInfo(title, artist, time, bitRate);
+        if (!member)
+            TrackList::fileInfoInto(row, heldProbe);
+        sink.add(std::move(row));
+        if (!sink.pump())
+            return true;
+    }
+    return true;
+}
+
+// The file a line of a plain M3U names, or empty.
+QString resolveM3uPath(QStringView line, const QString &baseFolder)
+{
+    if (line.startsWith(u"file:", Qt::CaseInsensitive)) {
+        const QUrl url(line.toString());
+        return url.isLocalFile() ? url.toLocalFile() : QString();
+    }
+    if (IsArchiveMemberPath(line) || line.startsWith(u'/') || baseFolder.isEmpty())
+        return line.toString();
+    return QDir::cleanPath(baseFolder + u'/' + line.toString());
+}
+
+// Reads a plain M3U/M3U8: one path per line, "#" lines are comments,
+// "#EXTINF" fills the next track's Title, Artist and Time.
+void readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseFolder)
+{
+    ExtInf info;
+    bool haveInfo = false;
+    QStringView raw;
+    while (lines.next(&raw)) {
+        const QStringView line = raw.trimmed();
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith(u'#')) {
+            if (line.startsWith(u"#EXTINF:", Qt::CaseInsensitive)) {
+                info = parseExtInf(line.mid(8));
+                haveInfo = true;
+            }
+            continue;
+        }
+        QString path = resolveM3uPath(line, baseFolder);
+        FileProbe probe;
+        bool exists = !path.isEmpty() && recordExists(path, &probe);
+        if (!exists && path.contains(u'\\') && !IsArchiveMemberPath(path) && !line.startsWith(u'/')) {
+            // A relative path written on a system with "\" between folders.
+            path = resolveM3uPath(line.toString().replace(u'\\', u'/'), baseFolder);
+            exists = recordExists(path, &probe);
+        }
+        if (exists) {
+            TrackRow row = sink.list().makeRow(path);
+            const bool member = IsArchiveMemberPath(path);
+            const QString title = haveInfo && !info.title.isEmpty() ? info.title : InitialTitleOf(path, member);
+            row.setInfo(title, haveInfo ? QStringView(info.artist) : QStringView(),
+                        haveInfo ? QStringView(info.time) : QStringView(), QStringView());
+            if (!member)
+                TrackList::fileInfoInto(row, probe);
+            sink.add(std::move(row));
+        }
+        haveInfo = false;
+        if (!sink.pump())
+            return;
+    }
+}
+
+} // namespace
+
+PlaylistStore::PlaylistStore(TrackList &list, QString playlistFolder)
+    : m_list(list), m_folder(std::move(playlistFolder))
+{
+    if (!m_folder.isEmpty() && !m_folder.endsWith(u'/'))
+        m_folder += u'/';
+}
+
+QString PlaylistStore::playlistFilePath(const QString &name, const QString &extension) const
+{
+    if (m_folder.isEmpty() || name.isEmpty() || name.startsWith(u'/') || name.contains(QChar(0)) ||
+        extension.contains(u'/') || extension.contains(QChar(0)))
+        return QString();
+    const QStringList parts = name.split(u'/');
+    for (const QString &part : parts) {
+        if (part == u"..")
+            return QString();
+    }
+    return m_folder + name + extension;
+}
+
+bool PlaylistStore::copyToBackup(const QString &address) const
+{
+    const QString source = playlistFilePath(address, QStringLiteral(".m3u"));
+    const QString target = playlistFilePath(address, QStringLiteral(".bak"));
+    if (source.isEmpty() || target.isEmpty())
+        return false;
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, bool reselect, bool backup)
+{
+    if (name.isEmpty() || m_list.isLoading())
+        return false;
+    if (backup && !(m_hooks.selectedNodeIsCategory && m_hooks.selectedNodeIsCategory()))
+        copyToBackup(m_list.PlaylistAddress()); // skipped on failure
+
+    bool written = false;
+    const QString target = playlistFilePath(name, extension);
+    if (!target.isEmpty()) {
+        QSaveFile out(target);
+        if (out.open(QIODevice::WriteOnly)) {
+            if (WriteM3ux(out, m_list.rows()))
+                written = out.commit();
+            else
+                out.cancelWriting();
+        }
+    }
+
+    if (reselect) {
+        if (m_hooks.reselect)
+            m_hooks.reselect(name + extension);
+        else
+            m_list.setPlaylistAddress(name);
+    }
+    return written;
+}
+
+bool PlaylistStore::LoadPlaylist(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    file.close();
+    return loadPlaylistData(bytes, FolderOf(QDir::cleanPath(QDir(path).absolutePath())));
+}
+
+bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &baseFolder)
+{
+    const TrackList::LoadingScope loading(m_list);
+    const QString text = DecodePlaylistText(bytes);
+    RowBatch sink(m_list);
+    bool ok = true;
+
+    LineReader pairLines(text, true);
+    QStringView first;
+    pairLines.next(&first);
+    if (first == M3uxHeader) {
+        ok = readPairs(pairLines, sink);
+    } else {
+        LineReader plainLines(text, false);
+        QStringView plainFirst;
+        if (plainLines.next(&plainFirst) && plainFirst == M3uxHeader) {
+            // Pairs with LF line ends (edited on a system that writes LF).
+            ok = readPairs(plainLines, sink);
+        } else {
+            LineReader all(text, false);
+            readPlainM3u(all, sink, baseFolder);
+        }
+    }
+    sink.flush();
+
+    if (m_list.isSorted()) {
+        m_list.sortRows(m_list.sortKey(), m_list.sortOrder() ? Qt::DescendingOrder : Qt::AscendingOrder);
+        m_list.PlayingNoUpdate();
+    }
+    m_list.UpdateStatus();
+    return ok;
+}
+
+void PlaylistStore::CloseList(bool save)
+{
+    if (save)
+        SavePlaylist(m_list.PlaylistAddress(), QStringLiteral(".m3u"), false, true);
+    m_list.ClearList();
+}

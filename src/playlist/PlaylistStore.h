@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+class TrackList;
+
+// What saving needs from the library tree.
+struct PlaylistTreeHooks {
+    // True when the node selected in the tree is a category; a backup is
+    // then not taken. Unset: no category is selected.
+    std::function<bool()> selectedNodeIsCategory;
+    // Rebuilds the tree, selects the node keyed `key` (address + ".m3u") and
+    // sets the address to the selected node's full path. Unset: the address
+    // becomes the saved name.
+    std::function<void(const QString &key)> reselect;
+};
+
+// Moves the open list between the track list and the playlist files under
+// the playlist folder. UI thread only.
+class PlaylistStore
+{
+public:
+    // `playlistFolder` is the folder of all playlists (ending in "/" or not).
+    PlaylistStore(TrackList &list, QString playlistFolder);
+
+    void setTreeHooks(PlaylistTreeHooks hooks) { m_hooks = std::move(hooks); }
+    // The playlist folder, ending in "/".
+    QString playlistFolder() const { return m_folder; }
+
+    // The file of playlist `name` (an address such as "Rock/Live") with
+    // `extension`, or empty when that file would lie outside the playlist
+    // folder (an absolute name, a ".." component, a NUL).
+    QString playlistFilePath(const QString &name, const QString &extension) const;
+
+    // Writes every row to the playlist file of `name` + `extension`,
+    // atomically: on any failure the previous file stays as it was. With
+    // `backup`, unless a category is selected in the tree, the file of the
+    // current address is first copied to its ".bak". With `reselect` the
+    // tree is rebuilt and the address follows the saved name. Nothing is
+    // written while a load into the list is running (it would be partial)
+    // or when `name` is empty. Returns true when the file was written.
+    bool SavePlaylist(const QString &name, const QString &extension, bool reselect, bool backup);
+
+    // Appends the tracks of the playlist file at `path` to the rows, neither
+    // clearing the list nor renumbering it. Records whose file is missing or
+    // hidden are left out. "#M3UX" files are read pair by pair; other files
+    // as plain M3U/M3U8. Stops at the first error, keeping the rows read so
+    // far, and returns false then. Lets events run; stops early when the
+    // list is cleared meanwhile.
+    bool LoadPlaylist(const QString &path);
+
+    // LoadPlaylist on file contents already read; relative paths of a plain
+    // M3U are resolved against `baseFolder`.
+    bool loadPlaylistData(const QByteArray &bytes, const QString &baseFolder);
+
+    // With `save`, saves the list under its address (with backup, without
+    // reselect); then empties it (ClearList).
+    void CloseList(bool save);
+
+private:
+    bool copyToBackup(const QString &address) const;
+
+    TrackList &m_list;
+    QString m_folder;
+    PlaylistTreeHooks m_hooks;
+};

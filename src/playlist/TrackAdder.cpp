@@ -1,0 +1,234 @@
+#include "playlist/TrackAdder.h"
+
+#include "core/EventPump.h"
+#include "playlist/PathNames.h"
+#include "playlist/PlaylistStore.h"
+#include "playlist/RowBatch.h"
+#include "playlist/TrackList.h"
+
+#include <QDirIterator>
+
+const QString TrackAdder::AudioFileFilter = QStringLiteral(
+    "MP3ファイル (*.mp3)|*.mp3|WMAファイル (*.wma)|*.wma|WAVファイル (*.wav)|*.wav|"
+    "オーディオファイル|*.mp3;*.wma;*.wav;*.ogg;*.ape;*.flac;*.mpc|すべてのファイル (*.*)|*.*");
+const QString TrackAdder::ZipFileFilter = QStringLiteral("ZIPファイル (*.zip)|*.zip");
+const QString TrackAdder::FolderDialogTitle = QStringLiteral("フォルダを選択してください。");
+
+TrackAdder::TrackAdder(TrackList &list, PlaylistStore &store) : m_list(list), m_store(store)
+{
+}
+
+QString TrackAdder::option(const QString &key) const
+{
+    return m_hooks.readOption ? m_hooks.readOption(key) : QString();
+}
+
+void TrackAdder::storeOption(const QString &key, const QString &value)
+{
+    if (m_hooks.writeOption)
+        m_hooks.writeOption(key, value);
+}
+
+void TrackAdder::listArchive(const QString &archivePath)
+{
+    if (m_hooks.listArchive)
+        m_hooks.listArchive(archivePath); // skipped when no archive listing is wired
+}
+
+void TrackAdder::SuspendSort()
+{
+    m_sortMemory = {m_list.sortKey(), m_list.sortOrder(), m_list.isSorted()};
+    m_list.setSorted(false);
+}
+
+void TrackAdder::RestoreSort()
+{
+    if (!m_sortMemory.wasSorted)
+        return;
+    m_list.setSortKey(m_sortMemory.key);
+    m_list.setSortOrder(m_sortMemory.order);
+    m_list.setSorted(true);
+    // The sort moved the rows: find the playing row again and number the new order.
+    m_list.PlayingNoUpdate();
+    m_list.RenumberList();
+}
+
+void TrackAdder::pauseSort()
+{
+    if (m_pauseDepth++ == 0)
+        SuspendSort();
+}
+
+void TrackAdder::resumeSort()
+{
+    if (m_pauseDepth > 0 && --m_pauseDepth == 0)
+        RestoreSort();
+}
+
+void TrackAdder::finishAdding()
+{
+    m_list.RenumberList();
+    if (m_hooks.applyRowColor)
+        m_hooks.applyRowColor();
+    else
+        m_list.ApplyPlaylistForeColor();
+}
+
+void TrackAdder::AddTrack(const QString &path, bool isArchiveMember)
+{
+    if (path.isEmpty())
+        return;
+    pauseSort();
+
+    TrackRow row = m_list.makeRow(path);
+    row.setTitle(InitialTitleOf(path, isArchiveMember));
+    FileProbe probe;
+    if (isArchiveMember) {
+        const QString archive = ArchivePathOfMember(path);
+        const FileProbe archiveProbe = archive.isEmpty() ? FileProbe() : ProbeFile(archive);
+        if (archiveProbe.exists)
+            row.setDate(archiveProbe.modified);
+        row.setExtension(ExtensionOf(archive));
+    } else {
+        probe = ProbeFile(path);
+        TrackList::fileInfoInto(row, probe); // a path that cannot be examined keeps an empty Date
+    }
+    const QString extension = row.extension().toString();
+    m_list.appendRow(std::move(row));
+
+    if (!isArchiveMember && probe.isDir) {
+        m_folderpath = path;
+        m_fileListPath = path;
+        m_store.CloseList(false);
+        ListToListView();
+        applyFolderNamingRule();
+    } else if (!isArchiveMember && (extension == u"M3U" || extension == u"M3U8")) {
+        m_store.LoadPlaylist(path);
+        m_list.setPlaylistAddress(path);
+    }
+
+    if (m_batchDepth == 0)
+        finishAdding();
+    resumeSort();
+}
+
+void TrackAdder::AddDroppedFiles(const QStringList &dropped)
+{
+    const QStringList files = dropped; // the caller's list may change while events run
+    pauseSort();
+    ++m_batchDepth;
+    for (const QString &file : files) {
+        if (file.endsWith(QLatin1String(".zip")) || file.endsWith(QLatin1String(".ZIP")))
+            listArchive(file);
+        else
+            AddTrack(file, false);
+        EventPump::yield();
+    }
+    --m_batchDepth;
+    finishAdding();
+    resumeSort();
+    m_list.UpdateStatus();
+}
+
+QStringList TrackAdder::ListAudioFiles(const QString &folder, int filter)
+{
+    QString dir = folder;
+    if (!dir.endsWith(u'/'))
+        dir += u'/';
+    QStringList result;
+    QDirIterator it(dir, QDir::Files | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (filter == 1) {
+            const QString tail = name.right(3).toLower();
+            if (tail != u"mp3" && tail != u"wma" && tail != u"ogg" && tail != u"wav" && tail != u"mid")
+                continue;
+        }
+        result.append(dir + name);
+    }
+    return result;
+}
+
+void TrackAdder::ListToListView()
+{
+    if (m_folderpath.isEmpty())
+        return;
+    pauseSort();
+    m_list.setStatusText(QStringLiteral("Now Loading..."));
+    const QStringList files = ListAudioFiles(m_folderpath, 1);
+    {
+        RowBatch batch(m_list);
+        for (const QString &file : files) {
+            TrackRow row = m_list.makeRow(file);
+            TrackList::fileInfo4Into(row, ProbeFile(file));
+            batch.add(std::move(row));
+            if (!batch.pump())
+                break; // the list was cleared meanwhile
+        }
+    }
+    resumeSort();
+}
+
+void TrackAdder::applyFolderNamingRule()
+{
+    if (m_list.count() == 0)
+        return;
+    const QString folderName = ParentFolderNameOf(m_list.path(1));
+    const SelectedTreeNode node = m_hooks.selectedNode ? m_hooks.selectedNode() : SelectedTreeNode();
+    const bool nested = node.valid && node.fullPath.contains(u'/');
+    QString address;
+    if (!nested && !node.isCategory) {
+        address = folderName;
+    } else if (!nested) {
+        address = node.text + u'/' + folderName;
+    } else if (!node.isCategory) {
+        const QString category = FolderOf(m_list.PlaylistAddress());
+        address = category.isEmpty() ? folderName : category + u'/' + folderName;
+    } else {
+        address = node.fullPath + u'/' + folderName;
+    }
+    m_list.setPlaylistAddress(address);
+}
+
+void TrackAdder::addFileCommand()
+{
+    const QString file = m_hooks.chooseFile ? m_hooks.chooseFile(AudioFileFilter, option(AudioFileFolderKey))
+                                            : QString();
+    if (file.isEmpty())
+        return;
+    AddTrack(file, false);
+    storeOption(AudioFileFolderKey, FolderOf(file));
+}
+
+void TrackAdder::openFolderCommand()
+{
+    m_strSelectFolder = option(FolderKey);
+    m_fileListPath = m_strSelectFolder;
+    m_folderpath = m_hooks.chooseFolder ? m_hooks.chooseFolder(FolderDialogTitle, m_strSelectFolder) : QString();
+    if (m_folderpath.isEmpty())
+        return;
+    m_fileListPath = m_folderpath;
+    m_store.CloseList(false);
+    ListToListView();
+    applyFolderNamingRule();
+    m_list.RenumberList();
+    storeOption(FolderKey, m_fileListPath);
+}
+
+void TrackAdder::openArchiveCommand()
+{
+    const QString archive = m_hooks.chooseFile ? m_hooks.chooseFile(ZipFileFilter, option(ZipFileFolderKey))
+                                               : QString();
+    if (archive.isEmpty())
+        return;
+    m_store.CloseList(false);
+    pauseSort();
+    ++m_batchDepth;
+    listArchive(archive);
+    --m_batchDepth;
+    finishAdding();
+    resumeSort();
+    m_list.UpdateStatus();
+    storeOption(ZipFileFolderKey, FolderOf(archive));
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class PlaylistStore;
+class TrackList;
+
+// The node selected in the library tree, as the folder naming rule sees it.
+struct SelectedTreeNode {
+    bool valid = false;      // false: nothing is selected
+    QString text;            // the node's own text
+    QString fullPath;        // its path in the tree, "/" between levels
+    bool isCategory = false; // a category (folder) node
+};
+
+// What adding tracks needs from the settings, the archive listing, the tree
+// and the dialogs. Every hook may be left unset; its step is then skipped
+// (a dialog hook left unset counts as cancelled).
+struct AddHooks {
+    // The text of key `key` in section "Option"; empty when absent.
+    std::function<QString(const QString &key)> readOption;
+    // Writes `value` to key `key` in section "Option".
+    std::function<void(const QString &key, const QString &value)> writeOption;
+    // Lists the members of the ZIP archive at `archivePath` into the list,
+    // calling TrackAdder::AddTrack(memberPath, true) for each.
+    std::function<void(const QString &archivePath)> listArchive;
+    // Applies colour slot 0 to the windows. Unset: the rows get the ordinary
+    // colour (TrackList::ApplyPlaylistForeColor).
+    std::function<void()> applyRowColor;
+    // The node selected in the library tree.
+    std::function<SelectedTreeNode()> selectedNode;
+    // The open-file dialog with `filter` ("label|patterns|label|patterns",
+    // patterns separated by ";"), starting in `startFolder`; single
+    // selection. Returns the chosen file, or empty when cancelled.
+    std::function<QString(const QString &filter, const QString &startFolder)> chooseFile;
+    // The folder dialog (SelectFolderDialog) titled `title`, starting at
+    // `startFolder`, file-system folders only. Returns the folder, or empty.
+    std::function<QString(const QString &title, const QString &startFolder)> chooseFolder;
+};
+
+// Adds tracks to the open list: single paths, dropped files, folders and the
+// three add commands. UI thread only; the loops let events run.
+class TrackAdder
+{
+public:
+    // Keys of section "Option" holding the last-used folders.
+    static inline const QString AudioFileFolderKey = QStringLiteral("SelectAudioFilePath");
+    static inline const QString FolderKey = QStringLiteral("SelectFolder");
+    static inline const QString ZipFileFolderKey = QStringLiteral("SelectZipFilePath");
+    // Dialog filters and title.
+    static const QString AudioFileFilter;
+    static const QString ZipFileFilter;
+    static const QString FolderDialogTitle;
+
+    TrackAdder(TrackList &list, PlaylistStore &store);
+
+    void setHooks(AddHooks hooks) { m_hooks = std::move(hooks); }
+
+    // Appends one row for `path` (icon 1, Title from the path, Date and
+    // Extension from the file, or from the archive for a member). A playlist
+    // file (".m3u", ".m3u8") is also imported after its row and becomes the
+    // address; a directory replaces the list by its audio files and names
+    // the address by the folder naming rule. Then renumbers and recolours
+    // the list and restores its sorting. An empty path adds nothing.
+    void AddTrack(const QString &path, bool isArchiveMember);
+
+    // Adds dropped files in order: names ending in ".zip" or ".ZIP" have
+    // their members listed, everything else goes through AddTrack. Sorting,
+    // renumbering and colouring happen once at the end.
+    void AddDroppedFiles(const QStringList &dropped);
+
+    // Appends one row per audio file directly in `folderpath` (GetFileInfo4
+    // contents); does nothing when folderpath is empty. Does not renumber.
+    void ListToListView();
+
+    // Full paths of the ordinary, visible files directly in `folder`, in
+    // the order the file system gives them. With filter 1 only names whose
+    // last three characters are mp3, wma, ogg, wav or mid in any case.
+    static QStringList ListAudioFiles(const QString &folder, int filter);
+
+    // Switch the list's sorting off before rows are added, remembering its
+    // sort key, order and whether it was sorted; and back on afterwards, so
+    // that new rows take their sorted places (PlayingNo then follows the
+    // playing row and No is rewritten).
+    void SuspendSort();
+    void RestoreSort();
+    struct SortMemory {
+        int key = 0;
+        int order = 0;
+        bool wasSorted = false;
+    };
+    SortMemory sortMemory() const { return m_sortMemory; }
+
+    // After a folder replaced the list: the address becomes the listed
+    // folder's name, placed by the node selected in the tree. Nothing
+    // changes when the list is empty.
+    void applyFolderNamingRule();
+
+    // "ファイルを追加": choose one file, add it, remember its folder.
+    void addFileCommand();
+    // "フォルダを開く": choose a folder; it replaces the list (unsaved) and
+    // names the address.
+    void openFolderCommand();
+    // "ZIP書庫を開く": choose an archive; its members replace the list (unsaved).
+    void openArchiveCommand();
+
+    // The folder listed by ListToListView.
+    QString folderpath() const { return m_folderpath; }
+    void setFolderpath(const QString &folder) { m_folderpath = folder; }
+    // The folder dialog's start folder.
+    QString strSelectFolder() const { return m_strSelectFolder; }
+    // The last listed folder (stored as "SelectFolder").
+    QString fileListPath() const { return m_fileListPath; }
+
+private:
+    // Nesting suspension used by the adders themselves: only the outermost
+    // pause and resume touch the list's sorting.
+    void pauseSort();
+    void resumeSort();
+    void finishAdding();
+    void listArchive(const QString &archivePath);
+    QString option(const QString &key) const;
+    void storeOption(const QString &key, const QString &value);
+
+    TrackList &m_list;
+    PlaylistStore &m_store;
+    AddHooks m_hooks;
+    QString m_folderpath;
+    QString m_strSelectFolder;
+    QString m_fileListPath;
+    SortMemory m_sortMemory;
+    int m_pauseDepth = 0;
+    int m_batchDepth = 0;
+};
