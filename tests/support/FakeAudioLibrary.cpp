@@ -1,28 +1,26 @@
 #include "FakeAudioLibrary.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 
-int FakeAudioLibrary::Stream::endMs() const
+void FakeAudioLibrary::addFile(const QString &path, int lengthMs, int bytes, QList<TagField> tags)
 {
-    const int length = std::max(track.lengthMs, 0);
-    return track.endsAtMs >= 0 ? std::min(track.endsAtMs, length) : length;
+    File f;
+    f.lengthMs = lengthMs;
+    f.bytes = bytes < 0 ? lengthMs * 16 : bytes;
+    f.tags = std::move(tags);
+    addFile(path, f);
 }
 
-int FakeAudioLibrary::Stream::bytes() const
+void FakeAudioLibrary::addFile(const QString &path, const File &file)
 {
-    return track.bytes > 0 ? track.bytes : std::max(track.lengthMs, 0) * 16;
+    m_files.insert(path, file);
 }
 
-void FakeAudioLibrary::addTrack(const QString &path, const Track &track)
+void FakeAudioLibrary::addBrokenFile(const QString &path, int code)
 {
-    m_tracks.insert(path, track);
-}
-
-void FakeAudioLibrary::acceptExistingFiles(const Track &track)
-{
-    m_existingFiles = track;
+    File f;
+    f.openError = code;
+    addFile(path, f);
 }
 
 bool FakeAudioLibrary::fail(int code) const
@@ -31,292 +29,279 @@ bool FakeAudioLibrary::fail(int code) const
     return false;
 }
 
-bool FakeAudioLibrary::succeed() const
+FakeAudioLibrary::Stream *FakeAudioLibrary::findStream(StreamHandle stream) const
 {
-    m_error = ErrNone;
-    return true;
-}
-
-FakeAudioLibrary::Stream *FakeAudioLibrary::find(StreamHandle stream) const
-{
-    if (!m_open) {
-        fail(ErrUninitialized);
-        return nullptr;
-    }
     const auto it = m_streams.find(stream);
-    if (it == m_streams.end()) {
-        fail(ErrInvalidParam);
-        return nullptr;
-    }
-    succeed();
-    return &it->second;
+    return it == m_streams.end() ? nullptr : &it->second;
 }
 
-const FakeAudioLibrary::Channel *FakeAudioLibrary::channelAt(int channel) const
+const FakeAudioLibrary::Channel *FakeAudioLibrary::findChannel(int channel) const
 {
-    if (!m_open) {
-        fail(ErrUninitialized);
+    if (channel < 0 || channel >= int(m_channels.size()))
         return nullptr;
-    }
-    if (channel < 0 || channel >= int(m_channels.size())) {
-        fail(ErrInvalidParam);
-        return nullptr;
-    }
-    succeed();
     return &m_channels[std::size_t(channel)];
 }
 
-void FakeAudioLibrary::detach(StreamHandle stream)
+void FakeAudioLibrary::freeChannelOf(Stream &s)
 {
-    for (Channel &c : m_channels) {
-        if (c.stream == stream)
-            c.stream = 0;
-    }
+    if (s.channel >= 0)
+        m_channels[std::size_t(s.channel)] = Channel();
+    s.channel = -1;
 }
 
 void FakeAudioLibrary::advance(int ms)
 {
-    for (const Channel &c : m_channels) {
-        if (c.stream == 0 || c.paused)
+    if (ms < 0)
+        return;
+    for (auto &[handle, s] : m_streams) {
+        if (s.channel < 0 || m_channels[std::size_t(s.channel)].paused)
             continue;
-        Stream &s = m_streams.at(c.stream);
-        s.timeMs = std::min(s.endMs(), s.timeMs + std::max(ms, 0));
+        s.positionMs = int(std::min<qint64>(qint64(s.positionMs) + ms, s.file.lengthMs));
+        if (s.positionMs >= s.file.lengthMs)
+            freeChannelOf(s);
     }
 }
 
-void FakeAudioLibrary::playToEnd(int channel)
+AudioLibrary::StreamHandle FakeAudioLibrary::channelStream(int channel) const
 {
-    if (channel < 0 || channel >= int(m_channels.size()) || m_channels[std::size_t(channel)].stream == 0)
-        return;
-    Stream &s = m_streams.at(m_channels[std::size_t(channel)].stream);
-    s.timeMs = s.endMs();
+    const Channel *c = findChannel(channel);
+    return c ? c->stream : 0;
 }
 
-QString FakeAudioLibrary::pathOf(StreamHandle stream) const
+int FakeAudioLibrary::streamChannel(StreamHandle stream) const
 {
-    const auto it = m_streams.find(stream);
-    return it == m_streams.end() ? QString() : it->second.path;
+    const Stream *s = findStream(stream);
+    return s ? s->channel : -1;
 }
 
-AudioLibrary::StreamHandle FakeAudioLibrary::streamOn(int channel) const
+bool FakeAudioLibrary::init(int rate, int maxChannels, unsigned)
 {
-    if (channel < 0 || channel >= int(m_channels.size()))
-        return 0;
-    return m_channels[std::size_t(channel)].stream;
-}
-
-bool FakeAudioLibrary::init(int rate, int maxChannels, unsigned flags)
-{
-    log(QStringLiteral("init %1 %2 %3").arg(rate).arg(maxChannels).arg(flags));
-    if (m_open)
-        return fail(ErrBusy);
-    if (m_initFailure != ErrNone)
-        return fail(m_initFailure);
-    if (rate < 8000 || rate > 192000 || maxChannels < 1)
+    ++m_initCount;
+    if (m_initialized)
         return fail(ErrInit);
-    m_channels.assign(std::size_t(std::min(maxChannels, 256)), Channel {});
+    if (m_initError != ErrNone)
+        return fail(m_initError);
+    if (rate <= 0 || maxChannels <= 0)
+        return fail(ErrInvalidParam);
+    m_initialized = true;
+    m_rate = rate;
+    m_maxChannels = maxChannels;
+    m_channels.assign(std::size_t(maxChannels), Channel());
     m_outputVolume = 0xFFFFFFFFu;
-    m_open = true;
-    return succeed();
+    m_error = ErrNone;
+    return true;
 }
 
 void FakeAudioLibrary::close()
 {
-    log(QStringLiteral("close"));
-    m_open = false;
-    m_channels.clear();
     m_streams.clear();
+    m_channels.clear();
+    m_initialized = false;
+    m_error = ErrNone;
 }
 
 QStringList FakeAudioLibrary::componentVersions() const
 {
-    return {QStringLiteral("fake decoder"), QStringLiteral("fake output")};
+    return {QStringLiteral("Fake audio library")};
 }
 
-AudioLibrary::StreamHandle FakeAudioLibrary::streamOpen(const QString &path, unsigned mode, int offset, int length)
+AudioLibrary::StreamHandle FakeAudioLibrary::streamOpen(const QString &path, unsigned mode, int, int)
 {
-    (void)mode;
-    log(QStringLiteral("open %1").arg(path));
-    if (!m_open)
+    ++m_openCount;
+    m_lastOpenPath = path;
+    m_lastOpenMode = mode;
+    if (!m_initialized)
         return fail(ErrUninitialized), 0;
-    if (offset != 0 || length != 0)
-        return fail(ErrInvalidParam), 0;
-    Track track;
-    if (const auto it = m_tracks.constFind(path); it != m_tracks.constEnd())
-        track = *it;
-    else if (m_existingFiles && !path.isEmpty() && QFileInfo(path).isFile())
-        track = *m_existingFiles;
-    else
+    const auto it = m_files.constFind(path);
+    if (it == m_files.constEnd())
         return fail(ErrFileNotFound), 0;
-    if (track.openError != ErrNone)
-        return fail(track.openError), 0;
-
-    do {
-        ++m_lastHandle;
-    } while (m_lastHandle == 0 || m_streams.count(m_lastHandle));
-    m_streams[m_lastHandle] = Stream {path, track, 0};
-    m_opened.append(path);
-    succeed();
-    return m_lastHandle;
+    if (it->openError != ErrNone)
+        return fail(it->openError), 0;
+    const StreamHandle h = m_nextHandle++;
+    m_streams[h].file = *it;
+    m_error = ErrNone;
+    return h;
 }
 
 int FakeAudioLibrary::streamPlay(int channel, StreamHandle stream)
 {
-    log(QStringLiteral("play %1 %2").arg(channel).arg(stream));
-    Stream *s = find(stream);
+    ++m_playCount;
+    if (!m_initialized)
+        return fail(ErrUninitialized), -1;
+    Stream *s = findStream(stream);
     if (!s)
-        return -1;
-    if (channel != -1 && !channelAt(channel))
-        return -1;
-    if (s->finished())
-        s->timeMs = 0;
-    detach(stream);
+        return fail(ErrInvalidParam), -1;
+    if (channel >= int(m_channels.size()) || channel < -1)
+        return fail(ErrInvalidParam), -1;
+    freeChannelOf(*s);
     if (channel == -1) {
-        const auto free = std::find_if(m_channels.begin(), m_channels.end(), [this](const Channel &c) {
-            return c.stream == 0 || m_streams.at(c.stream).finished();
-        });
-        if (m_playFailure || free == m_channels.end())
+        const auto freeIt = std::find_if(m_channels.begin(), m_channels.end(),
+                                         [](const Channel &c) { return c.stream == 0; });
+        if (freeIt == m_channels.end())
             return fail(ErrChannelAlloc), -1;
-        channel = int(free - m_channels.begin());
-    } else if (m_playFailure) {
-        return fail(ErrChannelAlloc), -1;
+        channel = int(freeIt - m_channels.begin());
+    } else if (Stream *other = findStream(m_channels[std::size_t(channel)].stream)) {
+        other->positionMs = 0;
+        freeChannelOf(*other);
     }
-    m_channels[std::size_t(channel)] = Channel {stream, 255, false};
-    succeed();
+    if (s->positionMs >= s->file.lengthMs)
+        s->positionMs = 0;
+    s->channel = channel;
+    m_channels[std::size_t(channel)] = Channel{stream, false, 255};
+    m_error = ErrNone;
     return channel;
 }
 
 bool FakeAudioLibrary::streamStop(StreamHandle stream)
 {
-    log(QStringLiteral("stop %1").arg(stream));
-    if (!find(stream))
-        return false;
-    detach(stream);
+    ++m_stopCount;
+    Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam);
+    freeChannelOf(*s);
+    s->positionMs = 0;
+    m_error = ErrNone;
     return true;
 }
 
 bool FakeAudioLibrary::streamClose(StreamHandle stream)
 {
-    log(QStringLiteral("close-stream %1").arg(stream));
-    if (!find(stream))
-        return false;
-    detach(stream);
+    ++m_closeCount;
+    Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam);
+    freeChannelOf(*s);
     m_streams.erase(stream);
+    m_error = ErrNone;
     return true;
 }
 
 int FakeAudioLibrary::streamLengthMs(StreamHandle stream) const
 {
-    const Stream *s = find(stream);
-    return s ? std::max(s->track.lengthMs, 0) : 0;
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return s->file.lengthMs;
 }
 
 int FakeAudioLibrary::streamTime(StreamHandle stream) const
 {
-    const Stream *s = find(stream);
-    return s ? s->timeMs : 0;
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return s->positionMs;
 }
 
 bool FakeAudioLibrary::streamSetTime(StreamHandle stream, int ms)
 {
-    log(QStringLiteral("settime %1 %2").arg(stream).arg(ms));
-    Stream *s = find(stream);
-    if (!s)
-        return false;
-    s->timeMs = std::clamp(ms, 0, std::max(s->track.lengthMs, 0));
+    Stream *s = findStream(stream);
+    if (!s || ms < 0)
+        return fail(ErrInvalidParam);
+    s->positionMs = std::min(ms, s->file.lengthMs);
+    m_error = ErrNone;
     return true;
 }
 
 int FakeAudioLibrary::streamLength(StreamHandle stream) const
 {
-    const Stream *s = find(stream);
-    return s ? s->bytes() : 0;
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return s->file.bytes;
 }
 
 int FakeAudioLibrary::streamPosition(StreamHandle stream) const
 {
-    const Stream *s = find(stream);
-    if (!s || s->track.lengthMs <= 0)
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    if (s->file.lengthMs <= 0)
         return 0;
-    return int(qint64(s->timeMs) * s->bytes() / s->track.lengthMs);
+    return int(qint64(s->positionMs) * s->file.bytes / s->file.lengthMs);
 }
 
 bool FakeAudioLibrary::streamSetPosition(StreamHandle stream, int position)
 {
-    log(QStringLiteral("setposition %1 %2").arg(stream).arg(position));
-    Stream *s = find(stream);
-    if (!s)
-        return false;
-    const int bytes = s->bytes();
-    const qint64 ms = bytes > 0 ? qint64(std::max(position, 0)) * std::max(s->track.lengthMs, 0) / bytes : 0;
-    s->timeMs = int(std::clamp<qint64>(ms, 0, std::max(s->track.lengthMs, 0)));
-    return true;
+    Stream *s = findStream(stream);
+    if (!s || position < 0)
+        return fail(ErrInvalidParam);
+    const int ms = s->file.bytes > 0 ? int(qint64(position) * s->file.lengthMs / s->file.bytes) : 0;
+    return streamSetTime(stream, ms);
 }
 
 int FakeAudioLibrary::streamNumTagFields(StreamHandle stream) const
 {
-    const Stream *s = find(stream);
-    return s ? int(s->track.tags.size()) : 0;
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return int(s->file.tags.size());
 }
 
 bool FakeAudioLibrary::streamTagField(StreamHandle stream, int index, TagField &field) const
 {
-    const Stream *s = find(stream);
-    if (!s)
-        return false;
-    if (index < 0 || index >= s->track.tags.size())
+    const Stream *s = findStream(stream);
+    if (!s || index < 0 || index >= int(s->file.tags.size()))
         return fail(ErrInvalidParam);
-    field = s->track.tags.at(index);
+    field = s->file.tags.at(index);
+    m_error = ErrNone;
     return true;
 }
 
 bool FakeAudioLibrary::isPlaying(int channel) const
 {
-    const Channel *c = channelAt(channel);
-    return c && c->stream != 0 && !m_streams.at(c->stream).finished();
+    const Channel *c = findChannel(channel);
+    m_error = c ? ErrNone : ErrInvalidParam;
+    return c && c->stream != 0;
 }
 
 bool FakeAudioLibrary::paused(int channel) const
 {
-    const Channel *c = channelAt(channel);
+    const Channel *c = findChannel(channel);
+    m_error = c ? ErrNone : ErrInvalidParam;
     return c && c->stream != 0 && c->paused;
 }
 
 bool FakeAudioLibrary::setPaused(int channel, bool paused)
 {
-    log(QStringLiteral("pause %1 %2").arg(channel).arg(paused ? 1 : 0));
-    if (!channelAt(channel))
-        return false;
-    Channel &c = m_channels[std::size_t(channel)];
-    if (c.stream == 0)
+    const Channel *c = findChannel(channel);
+    if (!c || c->stream == 0)
         return fail(ErrInvalidParam);
-    c.paused = paused;
+    m_channels[std::size_t(channel)].paused = paused;
+    m_error = ErrNone;
     return true;
 }
 
 bool FakeAudioLibrary::setVolume(int channel, int volume)
 {
-    log(QStringLiteral("volume %1 %2").arg(channel).arg(volume));
-    if (!channelAt(channel))
-        return false;
+    const Channel *c = findChannel(channel);
+    if (!c || c->stream == 0)
+        return fail(ErrInvalidParam);
     m_channels[std::size_t(channel)].volume = std::clamp(volume, 0, 255);
+    m_error = ErrNone;
     return true;
 }
 
 int FakeAudioLibrary::volume(int channel) const
 {
-    const Channel *c = channelAt(channel);
-    return c ? c->volume : 0;
+    const Channel *c = findChannel(channel);
+    if (!c || c->stream == 0)
+        return fail(ErrInvalidParam), 0;
+    m_error = ErrNone;
+    return c->volume;
 }
 
 std::uint32_t FakeAudioLibrary::outputVolume() const
 {
-    return m_open && m_devicePresent ? m_outputVolume : 0;
+    return m_initialized ? m_outputVolume : 0;
 }
 
 void FakeAudioLibrary::setOutputVolume(std::uint32_t volume)
 {
-    log(QStringLiteral("outputvolume %1").arg(volume));
-    if (m_open && m_devicePresent)
+    if (m_initialized)
         m_outputVolume = volume;
 }

@@ -5,69 +5,72 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <map>
-#include <optional>
 #include <vector>
 
-// A deterministic audio library for tests: a virtual clock instead of a
-// device, scripted files (lengths, sizes, tags, failures) instead of decoders,
-// and a log of every call. Its behaviour follows the real engine's contract
-// (see EngineAudioLibrary.h): a stream that has played to its end starts again
-// from 0 when played; a stream plays on one channel at a time; a new play
-// resets the channel's volume to 255 and un-pauses it; a channel whose stream
-// has ended is free for the next play.
+// A deterministic audio library for tests: nothing is decoded and nothing is
+// heard. Files are scripted by path, time moves only when the test calls
+// advance(), and every failure the real engine can report can be injected.
+//
+// Rules it follows (the same as the real engine):
+// - init() must come first; other calls before it fail with ErrUninitialized.
+// - streamOpen() knows only scripted paths; any other path fails with
+//   ErrFileNotFound. A scripted openError makes the open fail with that code.
+// - Channels are numbered 0..maxChannels-1. streamPlay(-1, s) takes the lowest
+//   free channel; an explicit channel number takes that channel, stopping what
+//   played there. A new channel starts unpaused at volume 255.
+// - A stream plays from its current position; a stream that has played to its
+//   end (or was stopped) starts again from the beginning. Playing a stream
+//   that already plays moves it to the new channel.
+// - advance(ms) moves the position of every stream on a playing, unpaused
+//   channel by ms. When a position reaches the stream's length, it stays at
+//   the length and the channel stops playing (isPlaying() false, channel free).
+// - Byte positions are proportional to time over the scripted byte size.
+// - streamSetTime() beyond the length lands on the length; the channel ends on
+//   the next advance().
+// - error() is ErrNone after any call that succeeded, else the failure's code.
 class FakeAudioLibrary : public AudioLibrary
 {
 public:
-    static constexpr int ErrBusy = 1;
-
-    struct Track {
-        int lengthMs = 180000;
-        // File size; 0 means lengthMs at 128 kbit/s (16 bytes per millisecond).
-        int bytes = 0;
-        QList<TagField> tags;
-        // Not ErrNone: streamOpen() fails with this code.
-        int openError = ErrNone;
-        // 0 or more: the sound ends here although the length says more (a
-        // damaged file that stops early).
-        int endsAtMs = -1;
+    struct File {
+        int lengthMs = 0;
+        int bytes = 0;             // file size; byte positions scale with it
+        QList<TagField> tags;      // reported in this order
+        int openError = ErrNone;   // non-zero: streamOpen() fails with this code
     };
 
-    // Scripts the file at `path`. Unscripted paths fail with ErrFileNotFound
-    // unless acceptExistingFiles() was called.
-    void addTrack(const QString &path, const Track &track);
-    void addTrack(const QString &path) { addTrack(path, Track()); }
-    // Files that exist on disk and are not scripted open as `track`.
-    void acceptExistingFiles(const Track &track);
-    void acceptExistingFiles() { acceptExistingFiles(Track()); }
-    // The next init() fails with `code` (ErrNone: succeeds again).
-    void failInit(int code = ErrInit) { m_initFailure = code; }
-    // While set, streamPlay() finds no free channel.
-    void failPlay(bool fail = true) { m_playFailure = fail; }
-    // Without a device outputVolume() reads 0 and setOutputVolume() does nothing.
-    void setOutputDevicePresent(bool present) { m_devicePresent = present; }
+    // Scripts a file. `bytes` < 0 means a 128 kbit/s file (16 bytes per ms).
+    void addFile(const QString &path, int lengthMs, int bytes = -1, QList<TagField> tags = {});
+    void addFile(const QString &path, const File &file);
+    // Scripts a path that exists but fails to open with `code`
+    // (ErrFileFormat, ErrFileBad, ...).
+    void addBrokenFile(const QString &path, int code);
 
-    // The virtual clock: every un-paused channel with sound moves on by `ms`;
-    // a stream stops at its end.
+    // The next init() fails with `code` (ErrInit for a missing device).
+    void failInit(int code = ErrInit) { m_initError = code; }
+
+    // Moves the virtual clock by `ms` (>= 0) for every playing, unpaused channel.
     void advance(int ms);
-    // Lets the stream on `channel` play to its end.
-    void playToEnd(int channel);
 
-    // Every call so far, one line each: "init 44100 32 0", "open /a.mp3",
-    // "play -1 1", "stop 1", "close-stream 1", "settime 1 0", "setposition 1 99",
-    // "pause 0 1", "volume 0 128", "outputvolume 4294967295", "close".
-    // Queries (lengths, times, tags, isPlaying) are not logged.
-    QStringList calls() const { return m_calls; }
-    void clearCalls() { m_calls.clear(); }
-    // Paths passed to successful streamOpen() calls, in order.
-    QStringList opened() const { return m_opened; }
-    bool isInitialised() const { return m_open; }
+    // Call counters (attempts, failed ones included).
+    int initCount() const { return m_initCount; }
+    int openCount() const { return m_openCount; }
+    int playCount() const { return m_playCount; }
+    int stopCount() const { return m_stopCount; }
+    int closeCount() const { return m_closeCount; }
+    // Streams opened and not yet closed.
     int openStreamCount() const { return int(m_streams.size()); }
-    // The path a stream was opened from; empty for an unknown handle.
-    QString pathOf(StreamHandle stream) const;
-    // The stream on `channel`, 0 when free or out of range.
-    StreamHandle streamOn(int channel) const;
+    // The path and mode of the last streamOpen() call.
+    QString lastOpenPath() const { return m_lastOpenPath; }
+    unsigned lastOpenMode() const { return m_lastOpenMode; }
+
+    bool initialized() const { return m_initialized; }
+    int initRate() const { return m_rate; }
+    int initMaxChannels() const { return m_maxChannels; }
+    // The stream on `channel` (0 when the channel is free or out of range).
+    StreamHandle channelStream(int channel) const;
+    // The channel `stream` plays on (-1 when it does not play or is unknown).
+    int streamChannel(StreamHandle stream) const;
 
     // AudioLibrary
     bool init(int rate, int maxChannels, unsigned flags) override;
@@ -97,38 +100,36 @@ public:
 
 private:
     struct Stream {
-        QString path;
-        Track track;
-        int timeMs = 0;
-        int endMs() const;
-        int bytes() const;
-        bool finished() const { return timeMs >= endMs(); }
+        File file;
+        int positionMs = 0;
+        int channel = -1;
     };
     struct Channel {
         StreamHandle stream = 0;
-        int volume = 255;
         bool paused = false;
+        int volume = 255;
     };
 
-    Stream *find(StreamHandle stream) const;
-    const Channel *channelAt(int channel) const;
+    Stream *findStream(StreamHandle stream) const;
+    const Channel *findChannel(int channel) const;
     bool fail(int code) const;
-    bool succeed() const;
-    void detach(StreamHandle stream);
-    void log(const QString &line) { m_calls.append(line); }
+    void freeChannelOf(Stream &s);
 
-    QHash<QString, Track> m_tracks;
-    std::optional<Track> m_existingFiles;
-    int m_initFailure = ErrNone;
-    bool m_playFailure = false;
-    bool m_devicePresent = true;
-
-    bool m_open = false;
-    mutable int m_error = ErrNone;
-    StreamHandle m_lastHandle = 0;
+    QHash<QString, File> m_files;
     mutable std::map<StreamHandle, Stream> m_streams;
     std::vector<Channel> m_channels;
+    StreamHandle m_nextHandle = 1;
+    mutable int m_error = ErrNone;
+    int m_initError = ErrNone;
+    bool m_initialized = false;
+    int m_rate = 0;
+    int m_maxChannels = 0;
     std::uint32_t m_outputVolume = 0xFFFFFFFFu;
-    QStringList m_calls;
-    QStringList m_opened;
+    QString m_lastOpenPath;
+    unsigned m_lastOpenMode = 0;
+    int m_initCount = 0;
+    int m_openCount = 0;
+    int m_playCount = 0;
+    int m_stopCount = 0;
+    int m_closeCount = 0;
 };
