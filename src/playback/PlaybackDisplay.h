@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// What the windows show of playback. The main window implements it (with the
+// playlist window's seek bar and list view behind it); tests pass a recorder.
+// User-interface thread only.
+class PlaybackDisplay
+{
+public:
+    virtual ~PlaybackDisplay() = default;
+
+    // Shows "title - artist " centred in the track-information strip and
+    // switches the main timer on.
+    virtual void ShowTrackInfo(const QString &title, const QString &artist) = 0;
+
+    // The idle display: the idle caption centred, "00:00", the seek bar at 0,
+    // the level meter hidden.
+    virtual void showIdle() = 0;
+
+    // The main timer drives the time display, the seek bar, the meter and the
+    // end-of-track check; the scroll timer moves the track information.
+    virtual void setMainTimerEnabled(bool enabled) = 0;
+    virtual void setScrollTimerEnabled(bool enabled) = 0;
+
+    // The seek bar's maximum: the stream's length in bytes.
+    virtual void setSeekMaximum(int bytes) = 0;
+
+    // Scrolls the track list so that row `pos` (1-based) is visible.
+    virtual void scrollToRow(int pos) = 0;
+
+    // A track advance finished (the tray tip follows the track information).
+    virtual void trackAdvanced() = 0;
+};

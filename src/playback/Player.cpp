@@ -1,0 +1,382 @@
+#include "playback/Player.h"
+
+#include "core/ShellService.h"
+#include "playback/PlaybackDisplay.h"
+#include "playback/Tags.h"
+#include "playlist/PathNames.h"
+#include "playlist/TrackList.h"
+
+#include <cmath>
+
+namespace {
+
+// Thrown inside an attempt to leave it for the error path.
+struct PlayFailure {};
+
+} // namespace
+
+Player::Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, QObject *parent)
+    : QObject(parent)
+    , m_audio(audio)
+    , m_list(list)
+    , m_display(display)
+{
+}
+
+int Player::selectedRow() const
+{
+    for (int pos = 1; pos <= m_list.count(); ++pos)
+        if (m_list.isSelected(pos))
+            return pos;
+    return 0;
+}
+
+void Player::selectOnly(int pos)
+{
+    m_list.UnselectAll();
+    m_list.setSelected(pos, true);
+}
+
+QString Player::lengthText(int lengthMs)
+{
+    const int seconds = lengthMs / 1000;
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+void Player::restoreArchiveText()
+{
+    if (!m_archiveFlag)
+        return;
+    m_list.setPath(m_archiveRow, m_zipItemText);
+    m_archiveFlag = false;
+}
+
+bool Player::tryPlaySelected()
+{
+    const int selected = selectedRow();
+    try {
+        // An archive member plays from its extracted copy; the row shows the
+        // extracted path only until the stream is open.
+        if (IsArchiveMemberPath(m_list.path(selected))) {
+            m_zipItemText = m_list.path(selected);
+            m_archiveFlag = true;
+            m_archiveRow = selected;
+            const QString extracted = m_zipItemExtract ? m_zipItemExtract(m_zipItemText) : QString();
+            if (extracted.isEmpty()) {
+                m_previousTrackNo = m_list.PlayoldNo();
+                m_list.setPlayingNo(selected);
+                throw PlayFailure{};
+            }
+            m_list.setPath(selected, extracted);
+        }
+
+        const QString itemText = m_list.path(selected);
+        if (!m_streamFileName.isEmpty() && m_streamFileName == itemText) {
+            // The file is open already: start it again from the beginning.
+            m_audio.streamSetTime(m_stream, 0);
+            if (isPaused())
+                TogglePause();
+            restoreArchiveText();
+            return true;
+        }
+
+        if (m_stream) {
+            m_audio.streamStop(m_stream);
+            m_audio.streamClose(m_stream);
+        }
+        m_streamFileName = itemText;
+        m_stream = m_audio.streamOpen(itemText, StreamMode, 0, 0);
+        m_channel = -1;
+
+        m_previousTrackNo = m_list.PlayoldNo();
+        m_list.setPlayingNo(selected);
+        const int playing = selected;
+
+        const TagInfo tags = ReadTags(m_audio, m_stream); // throws on an unknown tag kind
+
+        const QString title = (!tags.Title.isEmpty() && !tags.TagType.isEmpty()) ? tags.Title
+                                                                                 : BaseNameOf(m_streamFileName);
+        const QString artist = (!tags.Artist.isEmpty() && !tags.TagType.isEmpty()) ? tags.Artist
+                                                                                   : QStringLiteral("Unknown");
+        const int lengthMs = m_audio.streamLengthMs(m_stream);
+        const int seconds = lengthMs / 1000;
+        // Under one second (or not opened at all: length 0) is unplayable.
+        if (seconds == 0)
+            throw PlayFailure{};
+        const int bytes = m_audio.streamLength(m_stream);
+        const int kbps = int(qint64(bytes / seconds) * 8 / 1000);
+        m_list.setInfo(playing, title, artist, lengthText(lengthMs), QString::number(kbps) + QStringLiteral("bps"));
+
+        const int old = m_list.PlayoldNo();
+        m_list.ListItemForeColorChange(false, old);
+        if (old != 0)
+            m_list.setIcon(old, 1);
+        m_list.ListItemForeColorChange(true, playing);
+        m_list.setIcon(playing, 2);
+        m_list.UpdateStatus();
+
+        m_display.ShowTrackInfo(m_list.cellText(playing, 2), m_list.cellText(playing, 3));
+        if (m_scrollMode == 1)
+            m_display.setScrollTimerEnabled(true);
+        m_display.setSeekMaximum(bytes);
+        m_list.setPlayoldNo(playing);
+        restoreArchiveText();
+        m_playingFilePath = m_list.path(playing);
+        StartStream();
+        return true;
+    } catch (const PlayFailure &) {
+    } catch (const TagKindError &) {
+    }
+    return false;
+}
+
+void Player::failCurrent()
+{
+    const int playing = m_list.PlayingNo();
+    const QString itemText = m_archiveFlag ? m_zipItemText : m_list.path(playing);
+    const QString target = m_archiveFlag ? m_list.path(m_archiveRow) : itemText;
+    const QString lower = itemText.toLower();
+    if (m_shell && !lower.endsWith(QLatin1String(".mp3")) && !lower.endsWith(QLatin1String(".wma"))
+        && !IsArchiveMemberPath(target) && !m_handedOver.contains(target)) {
+        // Each file at most once per chain, and never a launcher: the shell
+        // service refuses those.
+        m_handedOver.insert(target);
+        m_shell->openWithAssociatedProgram(target);
+    }
+    restoreArchiveText();
+    m_list.ListItemForeColorChange(false, playing);
+    if (playing != 0)
+        m_list.setIcon(playing, 9);
+}
+
+void Player::PlaySelectedTrack()
+{
+    if (selectedRow() == 0) {
+        // Nothing selected: nothing to open, mark or skip.
+        return;
+    }
+    const bool startsChain = !m_inChain;
+    if (startsChain) {
+        m_inChain = true;
+        m_chainFailures = 0;
+        m_handedOver.clear();
+    }
+
+    // The error path moves on and tries again; a loop rather than recursion,
+    // so a long list of broken files cannot exhaust the stack.
+    bool ok = tryPlaySelected();
+    while (!ok) {
+        if (m_list.count() == 0)
+            break;
+        failCurrent();
+        ++m_chainFailures;
+        // Every row failed once, or the mode would only repeat the failed
+        // row: stop instead of cycling for ever.
+        if (m_chainFailures >= m_list.count() || m_playMode == Repeat) {
+            StopPlayback();
+            break;
+        }
+        m_list.UnselectAll();
+        if (chooseNext() == Next::Done)
+            break;
+        ok = tryPlaySelected();
+    }
+    if (ok) {
+        m_chainFailures = 0;
+        m_handedOver.clear();
+    }
+    if (startsChain)
+        m_inChain = false;
+}
+
+void Player::StartStream()
+{
+    m_channel = m_audio.streamPlay(-1, m_stream);
+    m_audio.setVolume(m_channel, channelVolumeFor(m_volumePercent));
+}
+
+int Player::channelVolumeFor(int percent)
+{
+    // Halves go to the even neighbour: 50 -> 127.5 -> 128.
+    return int(std::nearbyint(percent * 255 / 100.0));
+}
+
+void Player::setVolumePercent(int percent)
+{
+    m_volumePercent = qBound(0, percent, 100);
+    if (m_channel >= 0)
+        m_audio.setVolume(m_channel, channelVolumeFor(m_volumePercent));
+}
+
+bool Player::isPaused() const
+{
+    return m_channel >= 0 && m_audio.paused(m_channel);
+}
+
+bool Player::isPlaying() const
+{
+    return m_channel >= 0 && m_audio.isPlaying(m_channel);
+}
+
+void Player::TogglePause()
+{
+    if (isPaused()) {
+        m_audio.setPaused(m_channel, false);
+        m_display.setMainTimerEnabled(true);
+        m_display.setScrollTimerEnabled(m_scrollMode == 1);
+    } else {
+        m_audio.setPaused(m_channel, true);
+        m_display.setMainTimerEnabled(false);
+        m_display.setScrollTimerEnabled(false);
+    }
+}
+
+void Player::StopPlayback()
+{
+    if (m_stream)
+        m_audio.streamStop(m_stream);
+    m_streamFileName.clear();
+    m_display.setMainTimerEnabled(false);
+    m_display.setScrollTimerEnabled(false);
+    const int old = m_list.PlayoldNo();
+    m_list.ListItemForeColorChange(false, old);
+    if (old != 0)
+        m_list.setIcon(old, 1);
+    m_list.setPlayingNo(0);
+    m_list.UpdateStatus();
+    m_display.showIdle();
+}
+
+void Player::stopIfPlaying()
+{
+    if (isPlaying())
+        StopPlayback();
+}
+
+void Player::closeStream()
+{
+    if (m_stream) {
+        m_audio.streamStop(m_stream);
+        m_audio.streamClose(m_stream);
+    }
+    m_stream = 0;
+    m_channel = -1;
+    m_streamFileName.clear();
+}
+
+Player::Next Player::chooseNext()
+{
+    const int count = m_list.count();
+    const int playing = m_list.PlayingNo();
+    switch (m_playMode) {
+    case Normal:
+        if (playing + 1 <= count) {
+            m_list.setPlayingNo(playing + 1);
+            break;
+        }
+        StopPlayback();
+        return Next::Done;
+    case OneOff:
+        StopPlayback();
+        return Next::Done;
+    case Repeat:
+        // Idle (no row) stays idle; otherwise the open stream starts again.
+        if (playing == 0 || !m_list.isValidPos(playing) || m_stream == 0)
+            return Next::Done;
+        StartStream();
+        m_list.setSelected(playing, true);
+        return Next::Done;
+    case Endless:
+        if (count == 0) {
+            StopPlayback();
+            return Next::Done;
+        }
+        if (playing + 1 <= count) {
+            m_list.setPlayingNo(playing + 1);
+            break;
+        }
+        if (count == 1) {
+            m_list.setPlayingNo(1);
+            StartStream();
+            m_list.setSelected(1, true);
+            return Next::Done;
+        }
+        m_list.setPlayingNo(1);
+        break;
+    case Random: {
+        if (count == 0) {
+            StopPlayback();
+            return Next::Done;
+        }
+        if (count == 1) {
+            if (playing == 0 || m_stream == 0)
+                return Next::Done;
+            StartStream();
+            m_list.setSelected(playing, true);
+            return Next::Done;
+        }
+        std::uniform_int_distribution<int> draw(1, count);
+        int next = playing;
+        while (next == playing)
+            next = draw(m_random);
+        m_list.setPlayingNo(next);
+        break;
+    }
+    default:
+        return Next::Done;
+    }
+    const int next = m_list.PlayingNo();
+    m_list.setSelected(next, true);
+    m_display.scrollToRow(next);
+    return Next::Play;
+}
+
+void Player::AdvanceTrack()
+{
+    m_list.UnselectAll();
+    if (chooseNext() == Next::Play)
+        PlaySelectedTrack();
+    m_display.trackAdvanced();
+}
+
+void Player::endOfTrackCheck()
+{
+    if (!m_audio.isPlaying(m_channel))
+        AdvanceTrack();
+}
+
+void Player::PreviousTrack()
+{
+    m_list.UnselectAll();
+    if (!m_list.isValidPos(m_previousTrackNo))
+        return;
+    m_list.setSelected(m_previousTrackNo, true);
+    PlaySelectedTrack();
+}
+
+void Player::DeleteAndSkip()
+{
+    RowDeleteHooks hooks;
+    hooks.listEmptied = [this] { closeStream(); };
+    m_list.ListItemDelete(0, hooks);
+    AdvanceTrack();
+}
+
+QString Player::playModeName(int mode)
+{
+    switch (mode) {
+    case Normal: return QStringLiteral("Normal");
+    case OneOff: return QStringLiteral("OneOff");
+    case Repeat: return QStringLiteral("Repeat");
+    case Endless: return QStringLiteral("Endless");
+    case Random: return QStringLiteral("Random");
+    default: return QString();
+    }
+}
+
+QString Player::PlayModeLabelClick()
+{
+    m_playMode = (m_playMode == Random) ? Normal : m_playMode + 1;
+    Q_EMIT playModeChanged(m_playMode);
+    return playModeName(m_playMode);
+}

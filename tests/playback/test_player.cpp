@@ -1,0 +1,391 @@
+#include "playback/PlaybackDisplay.h"
+#include "playback/Player.h"
+#include "playlist/TrackList.h"
+#include "FakeAudioLibrary.h"
+#include "RecordingShell.h"
+
+#include <QSet>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Field = AudioLibrary::TagField;
+
+struct RecordingDisplay : PlaybackDisplay {
+    QStringList log;
+    bool mainTimer = false;
+    bool scrollTimer = false;
+    int seekMax = -1;
+    QString info;
+    int advances = 0;
+    void ShowTrackInfo(const QString &t, const QString &a) override
+    {
+        info = t + QStringLiteral(" - ") + a;
+        mainTimer = true;
+        log << QStringLiteral("info ") + info;
+    }
+    void showIdle() override
+    {
+        info = QStringLiteral("idle");
+        log << QStringLiteral("idle");
+    }
+    void setMainTimerEnabled(bool e) override { mainTimer = e; }
+    void setScrollTimerEnabled(bool e) override { scrollTimer = e; }
+    void setSeekMaximum(int b) override { seekMax = b; }
+    void scrollToRow(int) override {}
+    void trackAdvanced() override { ++advances; }
+};
+
+constexpr quint32 Ordinary = 0x5F5F5F;
+constexpr quint32 Active = 0xFFFFFF;
+
+struct PlayerTest : ::testing::Test {
+    FakeAudioLibrary audio;
+    TrackList list;
+    RecordingDisplay display;
+    RecordingShell shell;
+    Player player{audio, list, display};
+
+    PlayerTest()
+    {
+        audio.init(44100, 32, 0);
+        list.setPlaylistForeColor(Ordinary);
+        list.setActiveItemColor(Active);
+        player.setShell(&shell);
+        player.seedRandom(7);
+    }
+
+    // Adds rows for the given paths (scripted in the fake unless `lengthMs` < 0).
+    void addRows(const QStringList &paths, int lengthMs = 185000)
+    {
+        for (const QString &p : paths) {
+            if (lengthMs >= 0)
+                audio.addFile(p, lengthMs);
+            list.appendRow(list.makeRow(p));
+        }
+        list.RenumberList();
+    }
+    void play(int pos)
+    {
+        list.UnselectAll();
+        list.setSelected(pos, true);
+        player.PlaySelectedTrack();
+    }
+    // Lets the open track run to its end and the main timer notice.
+    void finishTrack()
+    {
+        audio.advance(audio.streamLengthMs(player.stream()) + 10);
+        player.endOfTrackCheck();
+    }
+    QString playingPath() const { return audio.lastOpenPath(); }
+};
+
+TEST_F(PlayerTest, PlayingARowFillsItsCellsAndMarksIt)
+{
+    audio.addFile(QStringLiteral("/m/one.mp3"), 185000, -1,
+                  {Field{2, "TIT2", "Song"}, Field{2, "TPE1", "Singer"}});
+    list.appendRow(list.makeRow(QStringLiteral("/m/one.mp3")));
+    addRows({QStringLiteral("/m/two.ogg")}, 179600);
+    play(1);
+
+    EXPECT_EQ(list.cellText(1, 2), QStringLiteral("Song"));
+    EXPECT_EQ(list.cellText(1, 3), QStringLiteral("Singer"));
+    EXPECT_EQ(list.cellText(1, 4), QStringLiteral("3:05"));
+    EXPECT_EQ(list.cellText(1, 5), QStringLiteral("128bps"));
+    EXPECT_EQ(list.icon(1), 2);
+    EXPECT_EQ(list.rowColor(1), Active);
+    EXPECT_EQ(list.PlayingNo(), 1);
+    EXPECT_EQ(list.PlayoldNo(), 1);
+    EXPECT_EQ(display.info, QStringLiteral("Song - Singer"));
+    EXPECT_EQ(display.seekMax, 185000 * 16);
+    EXPECT_TRUE(player.isPlaying());
+    EXPECT_EQ(audio.volume(player.channel()), 255);
+
+    // Without tags: the file's base name and "Unknown".
+    play(2);
+    EXPECT_EQ(list.cellText(2, 2), QStringLiteral("two"));
+    EXPECT_EQ(list.cellText(2, 3), QStringLiteral("Unknown"));
+    EXPECT_EQ(list.cellText(2, 4), QStringLiteral("2:59"));
+    EXPECT_EQ(list.icon(1), 1);
+    EXPECT_EQ(list.rowColor(1), Ordinary);
+    EXPECT_EQ(player.PreviousTrackNo(), 1);
+    EXPECT_EQ(audio.openStreamCount(), 1) << "the old stream is closed";
+}
+
+TEST_F(PlayerTest, PlayingTheOpenRowRestartsWithoutReopening)
+{
+    addRows({QStringLiteral("/m/a.mp3")});
+    play(1);
+    audio.advance(5000);
+    player.TogglePause();
+    EXPECT_TRUE(player.isPaused());
+    EXPECT_FALSE(display.mainTimer);
+    play(1);
+    EXPECT_EQ(audio.openCount(), 1);
+    EXPECT_EQ(audio.streamTime(player.stream()), 0);
+    EXPECT_FALSE(player.isPaused());
+    EXPECT_TRUE(display.mainTimer);
+}
+
+TEST_F(PlayerTest, PauseFreezesAndResumes)
+{
+    addRows({QStringLiteral("/m/a.mp3")});
+    play(1);
+    audio.advance(1000);
+    player.TogglePause();
+    audio.advance(5000);
+    EXPECT_EQ(audio.streamTime(player.stream()), 1000);
+    EXPECT_FALSE(display.scrollTimer);
+    player.TogglePause();
+    EXPECT_TRUE(display.mainTimer);
+    EXPECT_TRUE(display.scrollTimer);
+    audio.advance(500);
+    EXPECT_EQ(audio.streamTime(player.stream()), 1500);
+}
+
+TEST_F(PlayerTest, NothingSelectedPlaysNothing)
+{
+    addRows({QStringLiteral("/m/a.mp3")});
+    player.PlaySelectedTrack();
+    EXPECT_EQ(audio.openCount(), 0);
+    EXPECT_EQ(list.icon(1), 1);
+}
+
+TEST_F(PlayerTest, UnplayableRowsAreMarkedSkippedAndHandedOverOnce)
+{
+    addRows({QStringLiteral("/m/short.wav")}, 999);                     // under a second
+    addRows({QStringLiteral("/m/notes.txt")}, -1);                      // not audio at all
+    audio.addBrokenFile(QStringLiteral("/m/broken.mp3"), AudioLibrary::ErrFileFormat);
+    list.appendRow(list.makeRow(QStringLiteral("/m/broken.mp3")));
+    addRows({QStringLiteral("/m/good.mp3")});
+    play(1);
+
+    EXPECT_EQ(list.icon(1), 9);
+    EXPECT_EQ(list.icon(2), 9);
+    EXPECT_EQ(list.icon(3), 9);
+    EXPECT_EQ(list.PlayingNo(), 4);
+    EXPECT_EQ(playingPath(), QStringLiteral("/m/good.mp3"));
+    EXPECT_EQ(shell.calls, (QStringList{QStringLiteral("open /m/short.wav"), QStringLiteral("open /m/notes.txt")}))
+        << "MP3 and WMA files are never handed to another program";
+    EXPECT_EQ(list.rowColor(2), Ordinary);
+}
+
+TEST_F(PlayerTest, AFailureChainEndsIdleInEveryMode)
+{
+    for (int mode : {Player::Normal, Player::Repeat, Player::Endless, Player::Random}) {
+        SCOPED_TRACE(mode);
+        list.ClearList();
+        shell.calls.clear();
+        addRows({QStringLiteral("/x/a.ogg"), QStringLiteral("/x/b.ogg"), QStringLiteral("/x/c.ogg")}, 500);
+        player.setPlayMode(mode);
+        play(2);
+        EXPECT_EQ(list.PlayingNo(), 0);
+        EXPECT_EQ(display.info, QStringLiteral("idle"));
+        EXPECT_LE(shell.calls.size(), 3);
+        EXPECT_EQ(shell.calls.size(), QSet<QString>(shell.calls.begin(), shell.calls.end()).size()) << "no file handed over twice";
+    }
+}
+
+TEST_F(PlayerTest, NormalModeRunsThroughTheListAndStops)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3"), QStringLiteral("/m/3.mp3")}, 2000);
+    play(1);
+    finishTrack();
+    EXPECT_EQ(list.PlayingNo(), 2);
+    finishTrack();
+    EXPECT_EQ(list.PlayingNo(), 3);
+    EXPECT_TRUE(list.isSelected(3));
+    finishTrack();
+    EXPECT_EQ(list.PlayingNo(), 0);
+    EXPECT_EQ(display.info, QStringLiteral("idle"));
+    EXPECT_EQ(list.icon(3), 1);
+    EXPECT_EQ(list.rowColor(3), Ordinary);
+    EXPECT_FALSE(display.mainTimer);
+    EXPECT_EQ(audio.openCount(), 3);
+}
+
+TEST_F(PlayerTest, ModesOnNextAndAtTheEnd)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3")}, 2000);
+
+    player.setPlayMode(Player::OneOff);
+    play(1);
+    player.AdvanceTrack();
+    EXPECT_EQ(list.PlayingNo(), 0) << "OneOff: Next stops";
+
+    player.setPlayMode(Player::Repeat);
+    play(2);
+    const int opens = audio.openCount();
+    finishTrack();
+    EXPECT_EQ(list.PlayingNo(), 2);
+    EXPECT_EQ(audio.openCount(), opens) << "Repeat: the open stream starts again";
+    EXPECT_TRUE(player.isPlaying());
+
+    player.setPlayMode(Player::Endless);
+    finishTrack();
+    EXPECT_EQ(list.PlayingNo(), 1) << "Endless: after the last row comes the first";
+}
+
+TEST_F(PlayerTest, EndlessWithOneRowPlaysItAgain)
+{
+    addRows({QStringLiteral("/m/1.mp3")}, 2000);
+    player.setPlayMode(Player::Endless);
+    play(1);
+    finishTrack();
+    EXPECT_EQ(list.PlayingNo(), 1);
+    EXPECT_TRUE(list.isSelected(1));
+    EXPECT_TRUE(player.isPlaying());
+    EXPECT_EQ(audio.openCount(), 1);
+}
+
+TEST_F(PlayerTest, RandomNeverRepeatsTheCurrentRow)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3")}, 2000);
+    player.setPlayMode(Player::Random);
+    play(1);
+    for (int i = 0; i < 6; ++i) {
+        const int before = list.PlayingNo();
+        finishTrack();
+        EXPECT_EQ(list.PlayingNo(), 3 - before) << "two rows alternate strictly";
+    }
+
+    list.ClearList();
+    addRows({QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3"), QStringLiteral("/m/c.mp3"),
+             QStringLiteral("/m/d.mp3")}, 2000);
+    play(1);
+    int counts[5] = {};
+    for (int i = 0; i < 400; ++i) {
+        const int before = list.PlayingNo();
+        finishTrack();
+        ASSERT_NE(list.PlayingNo(), before);
+        counts[list.PlayingNo()]++;
+    }
+    for (int pos = 1; pos <= 4; ++pos)
+        EXPECT_GT(counts[pos], 60) << "draws are spread over every row";
+}
+
+TEST_F(PlayerTest, NextWhileIdle)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3")}, 2000);
+    player.setPlayMode(Player::Normal);
+    player.AdvanceTrack();
+    EXPECT_EQ(list.PlayingNo(), 1);
+
+    player.StopPlayback();
+    player.setPlayMode(Player::Repeat);
+    player.AdvanceTrack();
+    EXPECT_EQ(list.PlayingNo(), 0) << "Repeat stays idle";
+    EXPECT_FALSE(player.isPlaying());
+
+    player.setPlayMode(Player::Random);
+    player.AdvanceTrack();
+    EXPECT_NE(list.PlayingNo(), 0);
+
+    list.ClearList();
+    player.StopPlayback();
+    for (int mode = 0; mode <= 4; ++mode) {
+        player.setPlayMode(mode);
+        player.AdvanceTrack();
+        EXPECT_EQ(list.PlayingNo(), 0) << "an empty list ends idle, mode " << mode;
+    }
+}
+
+TEST_F(PlayerTest, PreviousGoesBackOneStepInHistory)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3"), QStringLiteral("/m/3.mp3")}, 2000);
+    player.PreviousTrack();
+    EXPECT_EQ(audio.openCount(), 0) << "nothing played yet";
+    play(3);
+    play(1);
+    player.PreviousTrack();
+    EXPECT_EQ(list.PlayingNo(), 3);
+}
+
+TEST_F(PlayerTest, DeleteAndSkipPlaysTheFollowingRow)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3"), QStringLiteral("/m/3.mp3")}, 2000);
+    play(2);
+    player.DeleteAndSkip();
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.PlayingNo(), 2);
+    EXPECT_EQ(playingPath(), QStringLiteral("/m/3.mp3"));
+
+    // Deleting the last rows closes the stream and ends idle.
+    list.SelectAll();
+    player.DeleteAndSkip();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(player.stream(), 0u);
+    EXPECT_EQ(audio.openStreamCount(), 0);
+}
+
+TEST_F(PlayerTest, StopOnlyWhilePlaying)
+{
+    addRows({QStringLiteral("/m/1.mp3")}, 2000);
+    player.stopIfPlaying();
+    EXPECT_TRUE(display.log.isEmpty());
+    play(1);
+    player.stopIfPlaying();
+    EXPECT_EQ(display.log.last(), QStringLiteral("idle"));
+    EXPECT_TRUE(player.Stream_FileName().isEmpty());
+    play(1);
+    EXPECT_EQ(audio.openCount(), 2) << "after a stop the file is opened again";
+}
+
+TEST_F(PlayerTest, ArchiveMembersPlayFromTheirExtractedCopy)
+{
+    const QString member = QStringLiteral("\"/m/set.zip\"\\#ZIP#a/b.mp3");
+    list.appendRow(list.makeRow(member));
+    audio.addFile(QStringLiteral("/tmp/v/a/b.mp3"), 3000);
+    QStringList asked;
+    player.setZipItemExtract([&](const QString &item) {
+        asked << item;
+        return QStringLiteral("/tmp/v/a/b.mp3");
+    });
+    play(1);
+    EXPECT_EQ(asked, QStringList{member});
+    EXPECT_EQ(list.path(1), member) << "the row shows its archive text again";
+    EXPECT_EQ(player.Stream_FileName(), QStringLiteral("/tmp/v/a/b.mp3"));
+    EXPECT_EQ(list.icon(1), 2);
+
+    // A failed extraction marks the row without handing anything to the shell.
+    list.appendRow(list.makeRow(member));
+    player.setZipItemExtract([](const QString &) { return QString(); });
+    play(2);
+    EXPECT_EQ(list.icon(2), 9);
+    EXPECT_EQ(list.path(2), member);
+    EXPECT_TRUE(shell.calls.isEmpty());
+}
+
+TEST_F(PlayerTest, VolumeFromTheKnob)
+{
+    EXPECT_EQ(Player::channelVolumeFor(100), 255);
+    EXPECT_EQ(Player::channelVolumeFor(50), 128);
+    EXPECT_EQ(Player::channelVolumeFor(0), 0);
+    EXPECT_EQ(Player::channelVolumeFor(1), 3); // 2.55 -> 3
+    addRows({QStringLiteral("/m/1.mp3")});
+    player.setVolumePercent(50);
+    play(1);
+    EXPECT_EQ(audio.volume(player.channel()), 128);
+    player.setVolumePercent(20);
+    EXPECT_EQ(audio.volume(player.channel()), 51);
+}
+
+TEST(PlayMode, LabelClickSteps)
+{
+    struct Case { int stored; int expected; const char *name; };
+    // Start-up loads the stored value minus one and runs the click once.
+    const Case cases[] = {{-1, 0, "Normal"}, {0, 1, "OneOff"}, {1, 2, "Repeat"}, {2, 3, "Endless"},
+                          {3, 4, "Random"}, {4, 0, "Normal"}, {7, 8, ""}};
+    FakeAudioLibrary audio;
+    TrackList list;
+    RecordingDisplay display;
+    Player player(audio, list, display);
+    for (const Case &c : cases) {
+        player.setPlayMode(c.stored);
+        EXPECT_EQ(player.PlayModeLabelClick(), QString::fromUtf8(c.name));
+        EXPECT_EQ(player.PlayMode(), c.expected);
+    }
+}
+
+} // namespace
