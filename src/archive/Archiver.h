@@ -7,9 +7,9 @@
 // ZIP archive and to extract one of them, one method per library call.
 //
 // Handles: an archive handle is what openArchive() returned; 0 means "none".
-// Names: member names are Unicode text, "/" between folders, exactly as
-// listArchive decodes them (UTF-8 when the archive marks them so, otherwise
-// Shift-JIS/CP932); the same decoding is used by command() to match patterns.
+// Names: member names are Unicode text, "/" between folders (UTF-8 when the
+// archive marks them so, otherwise Shift-JIS/CP932); the find functions and
+// command() decode them the same way, so a listed name selects its member.
 //
 // Threads: all methods are called from the user-interface thread. Handles are
 // independent of each other, so a listing may be interleaved with an
@@ -56,8 +56,8 @@ public:
     // matching `wildcard` ("*" and "*.*" match every member) and fills
     // `record`. Returns 0 when a member was found, non-zero when there is none
     // or the archive turned out to be damaged. Members whose names would lead
-    // outside an extraction folder (absolute, "..", drive letter) and link or
-    // device members are never reported.
+    // outside an extraction folder (absolute, "..", drive letter) and members
+    // known to be links or devices are never reported.
     virtual int findFirst(Handle handle, const QString &wildcard, MemberRecord &record) = 0;
 
     // Fills `record` with the next matching member in archive order. Returns 0
