@@ -1,0 +1,344 @@
+// Playlist files: the "#M3UX" pair layout, plain M3U, atomic saves, backups, appends.
+#include "PlaylistTestUtil.h"
+#include "playlist/PathNames.h"
+#include "playlist/PlaylistFile.h"
+#include "playlist/PlaylistStore.h"
+#include "playlist/TrackList.h"
+
+#include <QCoreApplication>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace testutil;
+
+namespace {
+
+class PlaylistFiles : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        music = m_root.path() + "/music";
+        playlists = m_root.path() + "/Playlist";
+        QDir().mkpath(playlists);
+        for (const char *name : {"a.mp3", "b.mp3", "c.mp3", ".hidden.mp3", "set.zip"})
+            touch(music, QString::fromUtf8(name));
+    }
+
+    // Loads `text` ("@" stands for the music folder) into a fresh list.
+    bool loadText(TrackList &list, QString text)
+    {
+        text.replace(u'@', music);
+        const QString file = m_root.path() + "/in.m3u";
+        writeAll(file, text.toUtf8());
+        PlaylistStore store(list, playlists);
+        return store.LoadPlaylist(file);
+    }
+
+    // Rows as "name|Title|Artist|Time|BitRate", names relative to the music folder.
+    QStringList rowsOf(const TrackList &list) const
+    {
+        QStringList out;
+        for (int i = 1; i <= list.count(); ++i)
+            out << QString(list.path(i)).replace(music + u'/', QString()) + u'|' + info(list, i);
+        return out;
+    }
+
+    QTemporaryDir m_root;
+    QString music;
+    QString playlists;
+};
+
+TEST_F(PlaylistFiles, ReadingRules)
+{
+    struct Case {
+        const char *name;
+        QString text;
+        QStringList rows;
+        bool ok = true;
+    };
+    const QString h = QStringLiteral("#M3UX\r\n");
+    const Case cases[] = {
+        {"header only", h, {}},
+        {"three fields leave BitRate empty", h + "@/a.mp3\r\n#a;b;c\r\n", {"a.mp3|a|b|c|"}},
+        {"BitRate takes the rest of the line", h + "@/a.mp3\r\n#a;b;c;d;e\r\n", {"a.mp3|a|b|c|d;e"}},
+        {"a deleted file takes its info line along",
+         h + "@/gone.mp3\r\n@/b.mp3\r\n@/c.mp3\r\n#t;r;1:00;128\r\n",
+         {"c.mp3|t|r|1:00|128"}},
+        {"hidden files count as missing", h + "@/.hidden.mp3\r\n#h;;;\r\n@/a.mp3\r\n#t;;;\r\n", {"a.mp3|t|||"}},
+        {"archive record checked by its archive only", h + "\"@/set.zip\"\\#ZIP#gone/x.mp3\r\n#x;;;\r\n",
+         {"\"" + QStringLiteral("set.zip") + "\"\\#ZIP#gone/x.mp3|x|||"}},
+        {"archive record of a missing archive", h + "\"@/gone.zip\"\\#ZIP#x.mp3\r\n#x;;;\r\n", {}},
+        {"malformed archive record", h + "\"#ZIP#x.mp3\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
+        {"a short info line ends the load",
+         h + "@/a.mp3\r\n#t;r;1:00;1\r\n@/b.mp3\r\n#only;one\r\n@/c.mp3\r\n#c;;;\r\n",
+         {"a.mp3|t|r|1:00|1", "b.mp3|only|||"},
+         false},
+        {"an empty path line skips its pair", h + "\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
+        {"a lone LF does not end a line", h + "@/a.mp3\n@/b.mp3\r\n#t;;;\r\n@/c.mp3\r\n#c;;;\r\n", {"c.mp3|c|||"}},
+        {"a lone CR ends a line", "#M3UX\r@/a.mp3\r#t;;;\r", {"a.mp3|t|||"}},
+        {"a trailing path line adds nothing", h + "@/a.mp3\r\n#a;;;\r\n@/b.mp3\r\n", {"a.mp3|a|||"}},
+        {"the last line may lack its line end", h + "@/a.mp3\r\n#a;b;c;d", {"a.mp3|a|b|c|d"}},
+        {"the info line is positional", h + "@/a.mp3\r\nxa;b;c\r\n", {"a.mp3|a|b|c|"}},
+        {"pairs with LF line ends", "#M3UX\n@/a.mp3\n#t;r;2:00;x\n", {"a.mp3|t|r|2:00|x"}},
+        {"a lower-case header is a plain list", "#m3ux\r\n@/a.mp3\r\n#t;r;;\r\n", {"a.mp3|a|||"}},
+    };
+    for (const Case &c : cases) {
+        TrackList list;
+        EXPECT_EQ(loadText(list, c.text), c.ok) << c.name;
+        EXPECT_EQ(rowsOf(list), c.rows) << c.name;
+    }
+}
+
+TEST_F(PlaylistFiles, RoundTrip)
+{
+    const QString weird = touch(music, QStringLiteral("we\nird.mp3")); // LF is a legal name character
+    TrackList list;
+    addRows(list, {music + "/a.mp3", weird, ArchiveMemberPath(QString(music + "/set.zip"), u"d/1.mp3"), music + "/b.mp3"});
+    list.setInfo(1, u"夜明け", u"Ｘ", u"4:05", u"128");
+    list.setInfo(2, u"t", u"", u"", u"");
+    list.setInfo(3, u"#ZIP#d/1", u"", u"0:30", u"");
+    list.setInfo(4, u"A;B", u"line\r\nbreak", u"1:00", u"x;y");
+    list.RenumberList();
+
+    PlaylistStore store(list, playlists);
+    ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false));
+    const QByteArray bytes = readAll(playlists + "/List.m3u");
+    EXPECT_TRUE(bytes.startsWith("#M3UX\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+    EXPECT_EQ(bytes.count("\r"), 1 + 2 * 4);
+    EXPECT_TRUE(bytes.contains("#\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91;")); // UTF-8, no byte-order mark
+
+    TrackList loaded;
+    PlaylistStore reader(loaded, playlists);
+    ASSERT_TRUE(reader.LoadPlaylist(playlists + "/List.m3u"));
+    ASSERT_EQ(paths(loaded), paths(list));
+    EXPECT_EQ(info(loaded, 1), info(list, 1));
+    EXPECT_EQ(info(loaded, 2), info(list, 2));
+    EXPECT_EQ(info(loaded, 3), info(list, 3));
+    // A ";" or a line break inside a field cannot shift the later fields.
+    EXPECT_EQ(info(loaded, 4), QStringLiteral("A；B|line  break|1:00|x;y"));
+    // No, Date and Extension are recomputed, not stored.
+    EXPECT_EQ(loaded.cellText(1, TrackRow::NoCell), QString());
+    EXPECT_EQ(loaded.cellText(1, TrackRow::ExtensionCell), QStringLiteral("MP3"));
+    EXPECT_FALSE(loaded.cellText(1, TrackRow::DateCell).isEmpty());
+    EXPECT_EQ(loaded.cellText(3, TrackRow::ExtensionCell), QString());
+    EXPECT_EQ(loaded.cellText(3, TrackRow::DateCell), QString());
+}
+
+TEST_F(PlaylistFiles, BackupBeforeRewrite)
+{
+    struct Case {
+        const char *name;
+        QString saveAs;
+        bool backup;
+        bool categorySelected;
+        QByteArray expectedBak;
+    };
+    const Case cases[] = {
+        {"backup replaces an older .bak", "List", true, false, "OLD"},
+        {"no backup while a category is selected", "List", true, true, "OLDER"},
+        {"no backup requested", "List", false, false, "OLDER"},
+        {"a new name backs up the current address", "Other", true, false, "OLD"},
+    };
+    for (const Case &c : cases) {
+        writeAll(playlists + "/List.m3u", "OLD");
+        writeAll(playlists + "/List.bak", "OLDER");
+        TrackList list;
+        list.setPlaylistAddress(QStringLiteral("List"));
+        addRows(list, {music + "/a.mp3"});
+        PlaylistStore store(list, playlists);
+        store.setTreeHooks({[&] { return c.categorySelected; }, {}});
+        EXPECT_TRUE(store.SavePlaylist(c.saveAs, QStringLiteral(".m3u"), false, c.backup)) << c.name;
+        EXPECT_EQ(readAll(playlists + "/List.bak"), c.expectedBak) << c.name;
+        EXPECT_TRUE(readAll(playlists + "/" + c.saveAs + ".m3u").startsWith("#M3UX\r\n")) << c.name;
+    }
+}
+
+TEST_F(PlaylistFiles, NamesStayInsideThePlaylistFolder)
+{
+    TrackList list;
+    addRows(list, {music + "/a.mp3"});
+    PlaylistStore store(list, playlists);
+    for (const char *name : {"../escape", "Rock/../../escape", "/tmp/escape", ""})
+        EXPECT_FALSE(store.SavePlaylist(QString::fromUtf8(name), QStringLiteral(".m3u"), false, false)) << name;
+    EXPECT_FALSE(QFile::exists(m_root.path() + "/escape.m3u"));
+    QDir().mkpath(playlists + "/Rock");
+    EXPECT_TRUE(store.SavePlaylist(QStringLiteral("Rock/Live"), QStringLiteral(".m3u"), false, false));
+    EXPECT_TRUE(QFile::exists(playlists + "/Rock/Live.m3u"));
+}
+
+TEST_F(PlaylistFiles, FailedWriteLeavesTheOldFileIntact)
+{
+    const QByteArray old = "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n#old;;;\r\n";
+    writeAll(playlists + "/List.m3u", old);
+    TrackList list;
+    QStringList p;
+    for (int i = 0; i < 2000; ++i)
+        p << music + "/a.mp3";
+    addRows(list, p);
+    PlaylistStore store(list, playlists);
+
+    // A full disk: writes past 8 KiB fail.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 8192;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readAll(playlists + "/List.m3u"), old);
+    EXPECT_EQ(QDir(playlists).entryList(QDir::Files | QDir::Hidden), QStringList{"List.m3u"});
+}
+
+TEST_F(PlaylistFiles, CloseListSavesThenClears)
+{
+    TrackList list;
+    list.setPlaylistAddress(QStringLiteral("List"));
+    addRows(list, {music + "/a.mp3", music + "/b.mp3"});
+    list.setPlayingNo(2);
+    PlaylistStore store(list, playlists);
+    store.CloseList(false);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.PlayingNo(), 0);
+    EXPECT_FALSE(QFile::exists(playlists + "/List.m3u"));
+
+    addRows(list, {music + "/a.mp3"});
+    store.CloseList(true);
+    EXPECT_EQ(list.count(), 0);
+    TrackList again;
+    PlaylistStore(again, playlists).LoadPlaylist(playlists + "/List.m3u");
+    EXPECT_EQ(paths(again), QStringList{music + "/a.mp3"});
+}
+
+TEST_F(PlaylistFiles, ReselectFollowsTheSavedName)
+{
+    TrackList list;
+    PlaylistStore store(list, playlists);
+    store.SavePlaylist(QStringLiteral("Mine"), QStringLiteral(".m3u"), true, false);
+    EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Mine"));
+    QString key;
+    store.setTreeHooks({{}, [&](const QString &k) { key = k; }});
+    store.SavePlaylist(QStringLiteral("Mine"), QStringLiteral(".m3u"), true, false);
+    EXPECT_EQ(key, QStringLiteral("Mine.m3u"));
+}
+
+TEST_F(PlaylistFiles, ShiftJisPlaylist)
+{
+    touch(music, QStringLiteral("曲1.mp3"));
+    touch(music, QStringLiteral("二曲目.mp3"));
+    QByteArray bytes = readAll(QStringLiteral(VELMORA_TEST_DATA "/playlist/legacy-sjis.m3u"));
+    ASSERT_FALSE(bytes.startsWith("<missing>"));
+    bytes.replace("@DIR@", QFile::encodeName(music));
+    writeAll(m_root.path() + "/old.m3u", bytes);
+    TrackList list;
+    ASSERT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(m_root.path() + "/old.m3u"));
+    EXPECT_EQ(rowsOf(list), (QStringList{"曲1.mp3|夜明けの歌|山田太郎|4:05|128kbps", "二曲目.mp3|桜|さくら|3:00|192"}));
+}
+
+TEST_F(PlaylistFiles, PlainM3uWithRelativePathsAndExtinf)
+{
+    touch(m_root.path(), QStringLiteral("lists/sub/d.mp3"));
+    touch(music, QStringLiteral("with space.mp3"));
+    const QString text = QStringLiteral("#EXTM3U\n"
+                                        "#EXTINF:245,山田 - 夜明け\r\n"
+                                        "../music/a.mp3\n"
+                                        "#EXTINF:100,Gone - Missing\n"
+                                        "../music/gone.mp3\n"
+                                        "../music/b.mp3\r"
+                                        "file://%1/with%20space.mp3\n"
+                                        "sub\\d.mp3\n"
+                                        "\n"
+                                        "#EXTINF:-1,Only Title\n"
+                                        "%1/c.mp3\n")
+                             .arg(music);
+    touch(m_root.path(), QStringLiteral("lists/mix.m3u8"), text.toUtf8());
+    TrackList list;
+    ASSERT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(m_root.path() + "/lists/mix.m3u8"));
+    EXPECT_EQ(rowsOf(list), (QStringList{"a.mp3|夜明け|山田|4:05|", "b.mp3|b|||", "with space.mp3|with space|||",
+                                         m_root.path() + "/lists/sub/d.mp3|d|||", "c.mp3|Only Title|||"}));
+
+    // Without any header the first line is a track, too.
+    writeAll(m_root.path() + "/bare.m3u", QFile::encodeName(music + "/a.mp3\n" + music + "/b.mp3\n"));
+    TrackList bare;
+    PlaylistStore(bare, playlists).LoadPlaylist(m_root.path() + "/bare.m3u");
+    EXPECT_EQ(bare.count(), 2);
+}
+
+TEST_F(PlaylistFiles, AppendedRecordsLoad)
+{
+    struct Case {
+        const char *name;
+        QByteArray existing; // "<none>": no file
+        QStringList expected;
+    };
+    QStringEncoder cp932("CP932");
+    const QByteArray sjis = "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n" +
+                            QByteArray(cp932.encode(QStringLiteral("#古い;歌手;;\r\n")));
+    const Case cases[] = {
+        {"a new file gets the header first", "<none>", {"b.mp3|new|r|1:00|", "c.mp3|c|||"}},
+        {"a last line without its line end",
+         "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n#old;;;",
+         {"a.mp3|old|||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
+        {"a Shift-JIS file is rewritten as UTF-8", sjis, {"a.mp3|古い|歌手||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
+    };
+    for (const Case &c : cases) {
+        const QString file = playlists + "/" + FavouritesFileName;
+        QFile::remove(file);
+        if (c.existing != "<none>")
+            writeAll(file, c.existing);
+        ASSERT_TRUE(AppendPlaylistRecords(file, {{music + "/b.mp3", "new", "r", "1:00", ""}})) << c.name;
+        ASSERT_TRUE(AppendPlaylistRecords(file, {{music + "/c.mp3", "c", "", "", ""}})) << c.name;
+        TrackList list;
+        EXPECT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(file)) << c.name;
+        EXPECT_EQ(rowsOf(list), c.expected) << c.name;
+    }
+}
+
+QCoreApplication &app()
+{
+    static int argc = 1;
+    static char name[] = "test_playlist";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication instance(argc, argv);
+    return instance;
+}
+
+TEST_F(PlaylistFiles, EventsDuringALoadCannotSaveOrMixLists)
+{
+    app();
+    QByteArray big = "#M3UX\r\n";
+    const QByteArray record = QFile::encodeName(music) + "/a.mp3\r\n#t;;;\r\n";
+    for (int i = 0; i < 60000; ++i)
+        big += record;
+    writeAll(playlists + "/Big.m3u", big);
+    writeAll(playlists + "/AutoPlaylist.m3u", "#M3UX\r\n");
+
+    TrackList list;
+    PlaylistStore store(list, playlists);
+    int rowsSeen = -1;
+    bool saved = true;
+    QTimer::singleShot(0, [&] {
+        rowsSeen = list.count();
+        // What shut-down or opening another list would do in the middle of the load.
+        saved = store.SavePlaylist(QStringLiteral("AutoPlaylist"), QStringLiteral(".m3u"), false, false);
+        list.ClearList();
+    });
+    store.LoadPlaylist(playlists + "/Big.m3u");
+    ASSERT_GE(rowsSeen, 0) << "no events ran during the load";
+    EXPECT_LT(rowsSeen, 60000);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(readAll(playlists + "/AutoPlaylist.m3u"), QByteArray("#M3UX\r\n"));
+    EXPECT_EQ(list.count(), 0); // the rest of the old file did not flow into the cleared list
+}
+
+} // namespace
