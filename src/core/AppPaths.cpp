@@ -83,6 +83,7 @@ bool AppPaths::prepare() const
 {
     if (!QDir().mkpath(m_programFolder))
         return false;
+    QDir().mkpath(playlistFolder()); // skipped on failure: saving a playlist then fails on its own
     const QString bundledStyles = m_bundleFolder + QStringLiteral("Style");
     if (QDir(m_bundleFolder) != QDir(m_programFolder) && !QFileInfo::exists(styleFolder())
         && QFileInfo(bundledStyles).isDir())

@@ -37,7 +37,7 @@ public:
     QString colorIniFilePath() const { return colorFolder() + QStringLiteral("AutoColor.ini"); }
     QString autoPlaylistPath() const { return playlistFolder() + QStringLiteral("AutoPlaylist.m3u"); }
 
-    // Creates the program folder and copies bundled styles into it when the
+    // Creates the program folder with its playlist folder, and copies bundled styles into it when the
     // program folder is not the bundle folder and has no "Style/" yet.
     // Returns false when the folder cannot be created.
     bool prepare() const;

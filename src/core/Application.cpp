@@ -1,10 +1,28 @@
 #include "core/Application.h"
 
 #include "core/AppWindows.h"
+#include "core/ArchiveGlue.h"
+#include "core/EventPump.h"
 #include "core/MessageService.h"
+#include "core/ShellService.h"
 #include "playback/AudioLibrary.h"
+#include "playback/PlaybackDisplay.h"
+#include "playlist/PlaylistFile.h"
 
 #include <QDir>
+
+namespace {
+
+SettingId folderSetting(const QString &key)
+{
+    if (key == TrackAdder::FolderKey)
+        return SettingId::SelectFolder;
+    if (key == TrackAdder::ZipFileFolderKey)
+        return SettingId::SelectZipFilePath;
+    return SettingId::SelectAudioFilePath;
+}
+
+} // namespace
 
 Application::Application(AppPaths paths, AudioLibrary &audio, MessageBoxService &box, AppWindows &windows,
                          QObject *parent)
@@ -12,19 +30,74 @@ Application::Application(AppPaths paths, AudioLibrary &audio, MessageBoxService 
     , m_paths(std::move(paths))
     , m_audio(audio)
     , m_windows(windows)
-    , m_messages(new MessageService(box, windows, title()))
+    , m_messages(std::make_unique<MessageService>(box, windows, title()))
+    , m_playlists(m_list, m_paths.playlistFolder())
+    , m_adder(m_list, m_playlists)
+    , m_player(audio, m_list, windows.playbackDisplay())
 {
+    m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
+
+    AddHooks hooks;
+    hooks.readOption = [this](const QString &key) { return m_settings.text(folderSetting(key)); };
+    hooks.writeOption = [this](const QString &key, const QString &value) {
+        m_settings.rememberFolder(folderSetting(key), value, m_paths.iniFilePath());
+    };
+    hooks.applyRowColor = [this] { ApplyRowColors(); };
+    hooks.listArchive = makeArchiveLister(m_archiver, [this](const QString &path, bool isMember) {
+        m_adder.AddTrack(path, isMember);
+    });
+    m_adder.setHooks(std::move(hooks));
+    m_player.setZipItemExtract(makeMemberExtractor(m_archiver, [this] { return m_tempFolderPath; }));
+    wireSettings();
 }
 
-Application::~Application()
+Application::~Application() = default;
+
+void Application::setShell(ShellService *shell)
 {
-    delete m_messages;
+    m_shell = shell;
+    m_player.setShell(shell);
+}
+
+void Application::wireSettings()
+{
+    connect(&m_settings, &SettingsStore::valueChanged, this, [this](SettingId id) {
+        switch (id) {
+        case SettingId::PlaylistForeColor:
+        case SettingId::ActiveItemColor:
+            ApplyRowColors();
+            break;
+        case SettingId::PlayerVolume:
+            m_player.setVolumePercent(m_settings.value(SettingId::PlayerVolume));
+            break;
+        case SettingId::WaveOutVolume:
+            m_audio.setOutputVolume(SettingsStore::waveOutWord(m_settings.value(SettingId::WaveOutVolume)));
+            break;
+        case SettingId::Foremost:
+            m_messages->SetForemost(m_settings.isOn(SettingId::Foremost));
+            break;
+        case SettingId::Scroll:
+            m_player.setScrollMode(m_settings.value(SettingId::Scroll));
+            break;
+        default:
+            break;
+        }
+    });
+    connect(&m_player, &Player::playModeChanged, this,
+            [this](int mode) { m_settings.setValue(SettingId::PlayMode, mode); });
+}
+
+void Application::ApplyRowColors()
+{
+    m_list.setPlaylistForeColor(quint32(m_settings.colorRef(0)) & 0xFFFFFF);
+    m_list.setActiveItemColor(quint32(m_settings.colorRef(2)) & 0xFFFFFF);
+    m_list.ApplyPlaylistForeColor();
+    if (m_list.PlayingNo() != 0)
+        m_list.ListItemForeColorChange(true, m_list.PlayingNo());
 }
 
 bool Application::StartUp(const QStringList &commandLinePaths)
 {
-    m_commandLine = commandLinePaths;
-
     // 1. The audio library first: without it the player is of no use, and
     //    nothing has been touched yet.
     if (!m_audio.init(OutputRate, OutputChannels, 0)) {
@@ -34,6 +107,11 @@ bool Application::StartUp(const QStringList &commandLinePaths)
         return false;
     }
     m_started = true;
+    // The output volume as found, put back at the end.
+    m_startOutputVolume = m_audio.outputVolume();
+
+    // 2. The idle display.
+    m_player.StopPlayback();
 
     // 4. The private folder for archive members.
     m_tempFolderPath = TempFolder::make();
@@ -41,9 +119,80 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     // 5. From here on a failing step is skipped and start-up goes on.
     m_paths.prepare(); // skipped on failure
 
+    // 6. The settings, with the options, style, colours, play mode and scroll state.
+    m_settings.LoadSettings(m_paths.iniFilePath(), m_paths.colorIniFilePath());
+    m_player.setPlayMode(m_settings.value(SettingId::PlayMode));
+    m_player.setScrollMode(m_settings.value(SettingId::Scroll));
+    if (m_settings.isOn(SettingId::Foremost))
+        m_messages->SetForemost(true);
+    m_windows.applySettings();
+
+    // 7. The volumes.
+    const SoundSettings sound = m_settings.LoadSoundSettings(m_paths.iniFilePath());
+    m_player.setVolumePercent(m_settings.value(SettingId::PlayerVolume));
+    m_audio.setOutputVolume(sound.storedWaveOutWord);
+    m_audio.setOutputVolume(sound.sliderWaveOutWord);
+
+    // 11. Column widths and the sort state.
+    m_settings.LoadColumnSettings(m_paths.iniFilePath());
+    m_list.setSortKey(m_settings.value(SettingId::SortKey));
+    m_list.setSortOrder(m_settings.value(SettingId::SortOrder));
+    m_list.setSorted(m_settings.isOn(SettingId::Sort));
+
+    // 12.-14. The list of the last run.
+    ApplyRowColors();
+    m_playlists.LoadPlaylist(m_paths.autoPlaylistPath()); // skipped on failure
+    m_list.RenumberList();
+    m_list.setPlaylistAddress(AutoPlaylistName);
+    if (m_list.count() == 0)
+        m_list.ClearList();
+
     // 15. The windows.
     m_windows.showMainWindow();
+
+    // 16. The command line.
+    OpenCommandLine(commandLinePaths);
+
+    // 18. The last track again.
+    if (m_settings.isOn(SettingId::ResumePlay))
+        LoadResume();
+
+    // 20. The rows' text colour.
+    ApplyRowColors();
     return true;
+}
+
+void Application::OpenCommandLine(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    m_playlists.CloseList(false);
+    m_list.setPlaylistAddress(QStringLiteral("CommandLine"));
+    for (const QString &path : paths) {
+        m_adder.AddTrack(QDir::cleanPath(QDir::current().absoluteFilePath(path)), false);
+        EventPump::yield();
+    }
+    ApplyRowColors();
+    m_list.UpdateStatus();
+}
+
+void Application::LoadResume()
+{
+    const ResumePoint point = m_settings.LoadResume(m_paths.iniFilePath());
+    m_list.UnselectAll();
+    if (!m_list.isValidPos(point.no))
+        return; // nothing to resume; start-up goes on
+    m_list.setSelected(point.no, true);
+    m_player.PlaySelectedTrack();
+    if (m_player.stream())
+        m_audio.streamSetTime(m_player.stream(), point.positionMs);
+}
+
+void Application::SaveResume()
+{
+    m_settings.setValue(SettingId::ResumeNo, m_list.PlayingNo());
+    m_settings.setValue(SettingId::ResumePosition, m_player.stream() ? m_audio.streamTime(m_player.stream()) : 0);
+    m_settings.SaveResume(m_paths.iniFilePath());
 }
 
 void Application::ShutDown()
@@ -52,13 +201,33 @@ void Application::ShutDown()
         return;
     m_ending = true;
 
+    if (m_started) {
+        // 1. The open list becomes the automatic playlist.
+        m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false);
+
+        // 2. The settings, then the volumes; the output volume found at start-up goes back.
+        m_windows.storeWindowState();
+        m_settings.SaveSettings(m_paths.iniFilePath(), m_paths.colorIniFilePath());
+        m_settings.SaveSoundSettings(m_paths.iniFilePath());
+        m_audio.setOutputVolume(m_startOutputVolume);
+    }
+
     // 4. The progress words while the temporary folder goes.
     m_windows.showTrackInfoText(QStringLiteral("Now Ending... Temporary Folder Deleting"));
 
-    // 8. The audio library is closed after everything that could still touch
-    //    a stream has been saved.
-    if (m_started)
+    if (m_started) {
+        // 5. Where to start next time.
+        if (m_settings.isOn(SettingId::ResumePlay))
+            SaveResume();
+
+        // 8. The audio library is closed after everything that could still
+        //    touch a stream has been saved.
         m_audio.close();
+
+        // 9. The extracted archive members.
+        if (m_settings.isOn(SettingId::TempFolderClear) && !m_tempFolderPath.isEmpty())
+            QDir(m_tempFolderPath).removeRecursively(); // skipped on failure
+    }
 
     m_windows.hideAll();
     Q_EMIT ended(0);

@@ -1,15 +1,17 @@
 #include "core/AppWindows.h"
 #include "core/Application.h"
+#include "playback/PlaybackDisplay.h"
 #include "FakeAudioLibrary.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct RecordingWindows : AppWindows, MessageBoxService {
+struct RecordingWindows : AppWindows, MessageBoxService, PlaybackDisplay {
     QStringList log;
     int show(const QString &text, int style, const QString &title) override
     {
@@ -17,10 +19,34 @@ struct RecordingWindows : AppWindows, MessageBoxService {
         return 1;
     }
     void setTopmost(bool on) override { log << QStringLiteral("topmost %1").arg(on); }
+    PlaybackDisplay &playbackDisplay() override { return *this; }
+    void applySettings() override { log << QStringLiteral("apply settings"); }
+    void storeWindowState() override { log << QStringLiteral("store state"); }
     void showMainWindow() override { log << QStringLiteral("show main"); }
     void showTrackInfoText(const QString &text) override { log << QStringLiteral("info ") + text; }
     void hideAll() override { log << QStringLiteral("hide"); }
+    void ShowTrackInfo(const QString &t, const QString &a) override { log << QStringLiteral("track %1 - %2").arg(t, a); }
+    void showIdle() override {}
+    void setMainTimerEnabled(bool) override {}
+    void setScrollTimerEnabled(bool) override {}
+    void setSeekMaximum(int) override {}
+    void scrollToRow(int) override {}
+    void trackAdvanced() override {}
 };
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 TEST(StartUp, AudioFailureTellsTheUserAndTouchesNothing)
 {
@@ -39,7 +65,7 @@ TEST(StartUp, AudioFailureTellsTheUserAndTouchesNothing)
     EXPECT_EQ(audio.initCount(), 1);
 }
 
-TEST(StartUp, UnknownErrorCodeHasItsOwnText)
+TEST(StartUp, ErrorTexts)
 {
     EXPECT_EQ(FmodErrorText(0), QStringLiteral("No errors"));
     EXPECT_EQ(FmodErrorText(12), QStringLiteral("Not enough memory "));
@@ -48,22 +74,98 @@ TEST(StartUp, UnknownErrorCodeHasItsOwnText)
     EXPECT_EQ(FmodErrorText(-1), QStringLiteral("Unknown error"));
 }
 
-TEST(ShutDown, RunsOnceAndClosesTheAudioLibraryLast)
-{
+struct LifeCycle : ::testing::Test {
     QTemporaryDir home;
     FakeAudioLibrary audio;
     RecordingWindows ui;
-    Application app(AppPaths(home.path()), audio, ui, ui);
-    ASSERT_TRUE(app.StartUp({}));
+    std::unique_ptr<Application> app;
+
+    void start(const QStringList &args = {})
+    {
+        app = std::make_unique<Application>(AppPaths(home.path()), audio, ui, ui);
+        ASSERT_TRUE(app->StartUp(args));
+    }
+    void stop()
+    {
+        app->ShutDown();
+        app.reset();
+    }
+    QString track(const QString &name)
+    {
+        const QString path = home.path() + "/music/" + name;
+        writeFile(path, "not really audio");
+        audio.addFile(path, 5000);
+        return path;
+    }
+};
+
+TEST_F(LifeCycle, FirstStartWritesDefaultFilesAndAnEmptyAutomaticPlaylist)
+{
+    start();
     EXPECT_EQ(audio.initRate(), 44100);
     EXPECT_EQ(audio.initMaxChannels(), 32);
-    int ended = 0;
-    QObject::connect(&app, &Application::ended, [&](int code) { ended++; EXPECT_EQ(code, 0); });
-    app.ShutDown();
-    app.ShutDown();
-    EXPECT_EQ(ended, 1);
-    EXPECT_FALSE(audio.initialized());
+    EXPECT_EQ(app->trackList().PlaylistAddress(), QStringLiteral("AutoPlaylist"));
+    stop();
+    EXPECT_FALSE(audio.initialized()) << "the audio library is closed at the end";
     EXPECT_TRUE(ui.log.contains(QStringLiteral("info Now Ending... Temporary Folder Deleting")));
+    EXPECT_TRUE(readFile(home.path() + "/Velmora.ini").contains("[Main]\r\n"));
+    EXPECT_TRUE(QFileInfo::exists(home.path() + "/Color/AutoColor.ini"));
+    EXPECT_EQ(readFile(home.path() + "/Playlist/AutoPlaylist.m3u"), QByteArray("#M3UX\r\n"));
+}
+
+TEST_F(LifeCycle, TheListSurvivesARestart)
+{
+    const QString a = track("a.mp3"), b = track("b c.ogg");
+    start({a, b});
+    EXPECT_EQ(app->trackList().PlaylistAddress(), QStringLiteral("CommandLine"));
+    ASSERT_EQ(app->trackList().count(), 2);
+    EXPECT_FALSE(app->player().isPlaying()) << "nothing plays by itself";
+    stop();
+
+    start();
+    ASSERT_EQ(app->trackList().count(), 2);
+    EXPECT_EQ(app->trackList().path(1), a);
+    EXPECT_EQ(app->trackList().path(2), b);
+    EXPECT_EQ(app->trackList().cellText(2, 1), QStringLiteral("2"));
+    stop();
+}
+
+TEST_F(LifeCycle, ResumePlaysTheLastTrackAtItsPosition)
+{
+    const QString a = track("a.mp3"), b = track("b.mp3");
+    start({a, b});
+    app->settings().setValue(SettingId::ResumePlay, 1);
+    app->trackList().setSelected(2, true);
+    app->player().PlaySelectedTrack();
+    audio.advance(1500);
+    stop();
+
+    start();
+    EXPECT_EQ(app->trackList().PlayingNo(), 2);
+    EXPECT_EQ(audio.streamTime(app->player().stream()), 1500);
+    stop();
+}
+
+TEST_F(LifeCycle, ResumeBeyondTheListPlaysNothing)
+{
+    writeFile(home.path() + "/Velmora.ini", "[Option]\r\nResumePlay=1\r\n[Resume]\r\nNo=9\r\nPosition=100\r\n");
+    start({track("a.mp3")});
+    EXPECT_EQ(app->trackList().PlayingNo(), 0);
+    EXPECT_EQ(audio.openCount(), 0);
+    stop();
+}
+
+TEST_F(LifeCycle, ShutDownRunsOnce)
+{
+    start();
+    int ended = 0;
+    QObject::connect(app.get(), &Application::ended, [&](int code) {
+        ++ended;
+        EXPECT_EQ(code, 0);
+    });
+    app->ShutDown();
+    app->ShutDown();
+    EXPECT_EQ(ended, 1);
 }
 
 } // namespace

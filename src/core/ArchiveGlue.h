@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class Archiver;
+
+// The archive operations in the shapes the track adder and the player take.
+
+// Lists the members of an archive through `addTrack(path, isArchiveMember)`.
+std::function<void(const QString &archivePath)>
+makeArchiveLister(Archiver &archiver, std::function<void(const QString &, bool)> addTrack);
+
+// Extracts the member an archive entry names into the folder `tempFolder()`
+// gives; returns the extracted file, or empty on failure (also when there is
+// no usable temporary folder).
+std::function<QString(const QString &itemText)> makeMemberExtractor(Archiver &archiver,
+                                                                    std::function<QString()> tempFolder);
