@@ -1,0 +1,250 @@
+// Adding tracks: single paths, drops, folders, the add commands and sorting around them.
+#include "PlaylistTestUtil.h"
+#include "playlist/PathNames.h"
+#include "playlist/PlaylistStore.h"
+#include "playlist/TrackAdder.h"
+#include "playlist/TrackList.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace testutil;
+
+namespace {
+
+class Adding : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        root = m_root.path();
+        for (const char *name : {"music/a.mp3", "music/b.MP3", "music/c.flac", "music/d.txt", "music/.e.mp3",
+                                 "music/sub.mp3/x.mp3", "Vol.1/1.mp3", "Vol.1/2.wav", "Vol.1/notes.txt",
+                                 "Vol.1/inner/3.mp3", "README", "set.zip", "Playlist/.keep"})
+            touch(root, QString::fromUtf8(name));
+        touch(root, "list.m3u", QFile::encodeName("#M3UX\r\n" + root + "/music/a.mp3\r\n#A;;;\r\n"));
+        list.setPlaylistAddress(QStringLiteral("Start"));
+    }
+
+    QStringList relativePaths() const
+    {
+        QStringList out = paths(list);
+        out.replaceInStrings(root + u'/', QString());
+        return out;
+    }
+
+    QTemporaryDir m_root;
+    QString root;
+    TrackList list;
+    PlaylistStore store{list, m_root.path() + "/Playlist"};
+    TrackAdder adder{list, store};
+};
+
+TEST_F(Adding, FolderFilter)
+{
+    struct Case {
+        const char *name;
+        QString folder;
+        int filter;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"audio only, any letter case", "music", 1, {"music/a.mp3", "music/b.MP3"}},
+        {"a trailing separator changes nothing", "music/", 1, {"music/a.mp3", "music/b.MP3"}},
+        {"every visible file", "music", 0, {"music/a.mp3", "music/b.MP3", "music/c.flac", "music/d.txt"}},
+        {"a missing folder", "none", 1, {}},
+    };
+    for (const Case &c : cases) {
+        QStringList got = TrackAdder::ListAudioFiles(root + u'/' + c.folder, c.filter);
+        got.replaceInStrings(root + u'/', QString());
+        got.sort();
+        EXPECT_EQ(got, c.expected) << c.name;
+    }
+}
+
+TEST_F(Adding, AddTrackByKindOfPath)
+{
+    struct Case {
+        const char *name;
+        QString path;
+        QStringList expected; // sorted
+        QString address;      // "<path>": the added path itself
+    };
+    const Case cases[] = {
+        {"a file without extension is a row", "README", {"README", "music/a.mp3"}, "Start"},
+        {"a missing file is a row", "gone.mp3", {"gone.mp3", "music/a.mp3"}, "Start"},
+        {"a folder named Vol.1 is listed", "Vol.1", {"Vol.1/1.mp3", "Vol.1/2.wav"}, "Vol.1"},
+        {"a playlist is imported after its own row", "list.m3u", {"list.m3u", "music/a.mp3", "music/a.mp3"},
+         "<path>"},
+        {"an empty path adds nothing", "", {"music/a.mp3"}, "Start"},
+    };
+    for (const Case &c : cases) {
+        list.ClearList();
+        list.setPlaylistAddress(QStringLiteral("Start"));
+        addRows(list, {root + "/music/a.mp3"});
+        list.RenumberList();
+        adder.AddTrack(c.path.isEmpty() ? QString() : root + u'/' + c.path, false);
+        QStringList got = relativePaths();
+        got.sort();
+        EXPECT_EQ(got, c.expected) << c.name;
+        EXPECT_EQ(list.PlaylistAddress(), c.address == "<path>" ? root + u'/' + c.path : c.address) << c.name;
+        EXPECT_EQ(list.cellText(list.count(), TrackRow::NoCell), QString::number(list.count())) << c.name;
+    }
+}
+
+TEST_F(Adding, RowContentsOfFilesAndArchiveMembers)
+{
+    adder.AddTrack(root + "/music/b.MP3", false);
+    adder.AddTrack(root + "/gone.ogg", false);
+    const QString member = ArchiveMemberPath(QString(root + "/set.zip"), u"d/1.mp3");
+    adder.AddTrack(member, true);
+    EXPECT_EQ(info(list, 1), QStringLiteral("b|||"));
+    EXPECT_EQ(list.cellText(1, TrackRow::ExtensionCell), QStringLiteral("MP3"));
+    EXPECT_FALSE(list.cellText(1, TrackRow::DateCell).isEmpty());
+    EXPECT_EQ(list.cellText(2, TrackRow::DateCell), QString()); // cannot be examined, still a row
+    EXPECT_EQ(list.cellText(2, TrackRow::ExtensionCell), QStringLiteral("OGG"));
+    EXPECT_EQ(list.cellText(3, TrackRow::TitleCell), QStringLiteral("#ZIP#d/1"));
+    EXPECT_EQ(list.cellText(3, TrackRow::ExtensionCell), QStringLiteral("ZIP"));
+    EXPECT_EQ(list.cellText(3, TrackRow::DateCell), FormatFileDate(ProbeFile(root + "/set.zip").modified));
+    EXPECT_EQ(list.icon(3), int(TrackRow::IdleIcon));
+}
+
+TEST_F(Adding, DroppedFiles)
+{
+    QStringList archives;
+    AddHooks hooks;
+    hooks.listArchive = [&](const QString &a) {
+        archives << QString(a).replace(root + u'/', QString());
+        adder.AddTrack(ArchiveMemberPath(a, u"m.mp3"), true);
+    };
+    adder.setHooks(hooks);
+    addRows(list, {root + "/music/a.mp3"});
+    adder.AddDroppedFiles({root + "/x.zip", root + "/y.Zip", root + "/X.ZIP", root + "/music/b.MP3"});
+    EXPECT_EQ(archives, (QStringList{"x.zip", "X.ZIP"}));
+    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(list.path(3), root + "/y.Zip");
+    EXPECT_EQ(list.cellText(5, TrackRow::NoCell), QStringLiteral("5"));
+    EXPECT_EQ(list.statusText(), QStringLiteral("0 / 5"));
+}
+
+TEST_F(Adding, NewRowsTakeTheirSortedPlaces)
+{
+    struct Case {
+        const char *name;
+        bool sorted;
+        QString add;
+        QStringList expected;
+        int playingNo;
+    };
+    const Case cases[] = {
+        {"sorted by title: the file goes to its place", true, "music/b.MP3", {"a", "b", "c"}, 3},
+        {"sorted by title: a folder's files, too", true, "Vol.1", {"1", "2"}, 0},
+        {"unsorted: the file goes last", false, "music/b.MP3", {"a", "c", "b"}, 2},
+    };
+    for (const Case &c : cases) {
+        list.ClearList();
+        list.setSorted(false);
+        addRows(list, {root + "/music/a.mp3", root + "/c.mp3"}, {"a", "c"});
+        list.setPlayingNo(2);
+        list.ListItemForeColorChange(true, 2);
+        list.setSortKey(TrackRow::TitleCell);
+        list.setSortOrder(c.sorted ? 0 : 1);
+        list.setSorted(c.sorted);
+        adder.AddTrack(root + u'/' + c.add, false);
+        QStringList titles;
+        for (int i = 1; i <= list.count(); ++i)
+            titles << list.cellText(i, TrackRow::TitleCell);
+        EXPECT_EQ(titles, c.expected) << c.name;
+        EXPECT_EQ(list.isSorted(), c.sorted) << c.name;
+        EXPECT_EQ(list.PlayingNo(), c.playingNo) << c.name;
+        EXPECT_EQ(list.cellText(1, TrackRow::NoCell), QStringLiteral("1")) << c.name;
+    }
+}
+
+TEST_F(Adding, FolderNamingRule)
+{
+    struct Case {
+        const char *name;
+        SelectedTreeNode node;
+        QString address;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"nothing selected", {}, "Start", "Vol.1"},
+        {"a top-level playlist", {true, "AutoPlaylist.m3u", "AutoPlaylist.m3u", false}, "AutoPlaylist", "Vol.1"},
+        {"a top-level category", {true, "Rock", "Rock", true}, "Start", "Rock/Vol.1"},
+        {"a playlist in a category", {true, "Live.m3u", "Rock/Live.m3u", false}, "Rock/Live", "Rock/Vol.1"},
+        {"a nested category", {true, "Live", "Rock/Live", true}, "Start", "Rock/Live/Vol.1"},
+    };
+    for (const Case &c : cases) {
+        AddHooks hooks;
+        hooks.selectedNode = [&] { return c.node; };
+        adder.setHooks(hooks);
+        list.setPlaylistAddress(c.address);
+        adder.AddTrack(root + "/Vol.1", false);
+        EXPECT_EQ(list.PlaylistAddress(), c.expected) << c.name;
+    }
+    // A folder without audio files leaves the list empty and the address as it was.
+    touch(root, "empty/readme.txt");
+    list.setPlaylistAddress(QStringLiteral("Start"));
+    adder.AddTrack(root + "/empty", false);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Start"));
+}
+
+TEST_F(Adding, AddCommands)
+{
+    QMap<QString, QString> options{{TrackAdder::FolderKey, "/start"}, {TrackAdder::AudioFileFolderKey, "/files"}};
+    QStringList dialogs;
+    QString answer;
+    AddHooks hooks;
+    hooks.readOption = [&](const QString &k) { return options.value(k); };
+    hooks.writeOption = [&](const QString &k, const QString &v) { options[k] = v; };
+    hooks.chooseFile = [&](const QString &filter, const QString &start) {
+        dialogs << filter.left(3) + u'@' + start;
+        return answer;
+    };
+    hooks.chooseFolder = [&](const QString &title, const QString &start) {
+        dialogs << title + u'@' + start;
+        return answer;
+    };
+    hooks.listArchive = [&](const QString &a) {
+        adder.AddTrack(ArchiveMemberPath(a, u"1.mp3"), true);
+        adder.AddTrack(ArchiveMemberPath(a, u"2.mp3"), true);
+    };
+    adder.setHooks(hooks);
+    addRows(list, {root + "/music/a.mp3"});
+
+    answer.clear(); // cancelled dialogs change nothing
+    adder.addFileCommand();
+    adder.openFolderCommand();
+    adder.openArchiveCommand();
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(options.size(), 2);
+
+    answer = root + "/music/b.MP3";
+    adder.addFileCommand();
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(options[TrackAdder::AudioFileFolderKey], root + "/music");
+
+    answer = root + "/Vol.1";
+    adder.openFolderCommand();
+    EXPECT_EQ(list.count(), 2); // the folder's files replaced the list
+    EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Vol.1"));
+    EXPECT_EQ(options[TrackAdder::FolderKey], root + "/Vol.1");
+    EXPECT_EQ(list.cellText(2, TrackRow::NoCell), QStringLiteral("2"));
+    EXPECT_FALSE(QFile::exists(root + "/Playlist/Start.m3u")); // the old list was not saved
+
+    answer = root + "/set.zip";
+    adder.openArchiveCommand();
+    EXPECT_EQ(paths(list), (QStringList{"\"" + root + "/set.zip\"\\#ZIP#1.mp3", "\"" + root + "/set.zip\"\\#ZIP#2.mp3"}));
+    EXPECT_EQ(options[TrackAdder::ZipFileFolderKey], root);
+    EXPECT_EQ(list.statusText(), QStringLiteral("0 / 2"));
+
+    EXPECT_EQ(dialogs, (QStringList{"MP3@/files", "フォルダを選択してください。@/start", "ZIP@",
+                                    "MP3@/files", "フォルダを選択してください。@/start", "ZIP@"}));
+}
+
+} // namespace
