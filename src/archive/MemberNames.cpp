@@ -174,7 +174,11 @@ std::optional<ExtractCommand> parseExtractCommand(const QString &commandLine)
         if (i >= n)
             break;
         if (commandLine[i] == u'"') {
-            const qsizetype close = commandLine.indexOf(u'"', i + 1);
+            // The closing quote is the next one that ends the part (followed
+            // by a space or the end), so names holding a quote stay whole.
+            qsizetype close = commandLine.indexOf(u'"', i + 1);
+            while (close >= 0 && close + 1 < n && commandLine[close + 1] != u' ')
+                close = commandLine.indexOf(u'"', close + 1);
             if (close < 0)
                 return std::nullopt;
             positional << commandLine.mid(i + 1, close - i - 1);

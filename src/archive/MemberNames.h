@@ -40,7 +40,7 @@ struct ExtractCommand {
 // Parses `-x --i -o "archive" "folder" "pattern" ...`: options first (each
 // of -x, -o, --i at most once, in any order), then the archive, the
 // destination folder and one or more patterns. Quoted parts run to the next
-// double quote and keep backslashes as they are; unquoted parts end at a
-// space. Returns nothing for an unknown option, an unterminated quote or a
+// double quote that is followed by a space or the end, and keep backslashes
+// as they are; unquoted parts end at a space. Returns nothing for an unknown option, an unterminated quote or a
 // missing part.
 std::optional<ExtractCommand> parseExtractCommand(const QString &commandLine);

@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -147,7 +148,8 @@ TEST_F(ArchiveAccess, ExtractsDeflatedMembersWrittenByLibarchive)
 
 TEST_F(ArchiveAccess, NamesWithPatternCharactersAreFoundByTheirEscapedPattern)
 {
-    const char *names[] = {"x [live].mp3", "Symphony \xE2\x85\xA3.mp3", "a b  c.mp3", "[1] intro.mp3",
+    const char *names[] = {"x [live].mp3", "Symphony \xE2\x85\xA3.mp3", "a b  c.mp3", "a_b__c.mp3", "[1] intro.mp3",
+                           "say \"hi\".mp3",
                            "\xE8\xA1\xA8\xE3\x82\xBD/\xE6\x9B\xB2 [1].mp3"};
     QList<RawMember> members;
     for (const char *name : names) {
@@ -161,6 +163,29 @@ TEST_F(ArchiveAccess, NamesWithPatternCharactersAreFoundByTheirEscapedPattern)
         EXPECT_EQ(extracted, m_temp + QString::fromUtf8(name)) << name;
         EXPECT_EQ(contents(extracted), QByteArray(name)) << name;
     }
+}
+
+TEST_F(ArchiveAccess, ArchivesMadeByTheZipCommand)
+{
+    if (QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("command -v zip >/dev/null")}) != 0)
+        GTEST_SKIP() << "the zip command is not installed";
+    const QString source = m_root.filePath(QStringLiteral("source"));
+    ASSERT_TRUE(QDir().mkpath(source + QStringLiteral("/a")));
+    ASSERT_TRUE(writeFile(source + QStringLiteral("/a/b.mp3"), QByteArray("ID3").repeated(1000)));
+    ASSERT_TRUE(writeFile(source + QStringLiteral("/readme.txt"), "notes"));
+    const QString path = m_root.filePath(QStringLiteral("in/made by zip.zip"));
+    QProcess zip;
+    zip.setWorkingDirectory(source);
+    zip.start(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-r"), path, QStringLiteral("a"),
+                                      QStringLiteral("readme.txt")});
+    ASSERT_TRUE(zip.waitForFinished());
+    ASSERT_EQ(zip.exitCode(), 0);
+
+    const QStringList entries = list(path);
+    ASSERT_EQ(entries, QStringList{makeArchiveMemberPath(path, QStringLiteral("a/b.mp3"))});
+    const QString extracted = ZipItemExtract(m_archiver, entries.first(), m_temp);
+    EXPECT_EQ(extracted, m_temp + QStringLiteral("a/b.mp3"));
+    EXPECT_EQ(contents(extracted), QByteArray("ID3").repeated(1000));
 }
 
 TEST_F(ArchiveAccess, JapaneseNamesAreDecodedByTheirFlag)

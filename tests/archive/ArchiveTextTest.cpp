@@ -89,6 +89,11 @@ TEST(MemberNames, ExtractCommandLine)
     EXPECT_EQ(cmd->destination, QStringLiteral("/tmp/veltemp/"));
     EXPECT_EQ(cmd->patterns, QStringList{QStringLiteral(R"(x*\[live\].mp3)")});
 
+    const auto quoted = parseExtractCommand(QStringLiteral(R"(-x "/m/say "hi".zip" "/t/" "say "hi".mp3")"));
+    ASSERT_TRUE(quoted);
+    EXPECT_EQ(quoted->archive, QStringLiteral(R"(/m/say "hi".zip)"));
+    EXPECT_EQ(quoted->patterns, QStringList{QStringLiteral(R"(say "hi".mp3)")});
+
     const char *rejected[] = {
         R"(-x --i -o "a.zip" "/tmp/")",                // no pattern
         R"(-x -q "a.zip" "/tmp/" "b")",                // unknown option
