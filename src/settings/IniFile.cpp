@@ -297,7 +297,9 @@ bool IniDocument::save(const QString &path) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // The buffer is flushed and checked here: commit() would rename a
+    // temporary file whose buffered tail failed to reach the disk.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
