@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// One style (skin): the pictures of both windows and the description, read
+// from a folder "<style root>/<name>/".
+//
+// Pictures are untrusted input: only regular files are read, a picture's
+// dimensions are checked before it is decoded, and a missing, broken or
+// oversized picture counts as missing. A missing picture leaves its own
+// position blank (a null image); no position ever shows another file.
+struct Style {
+    // Button numbers of the two windows, in the order of their image lists.
+    enum MainButton { Play, Pause, Stop, Next, PlaylistButton, MainButtonCount };
+    enum ListButton { Admin, Close, Add, Delete, Select, Etc, ListButtonCount };
+    // Pictures of the playlist window's other controls.
+    enum Other { SearchBox, Speaker, Mute, VolumeBar, VolumeKnob, OtherCount };
+    // Row and tree icons.
+    enum Icon { PlayOff, PlayOn, CategoryClose, CategoryOpen, PlaylistClose, PlaylistOpen, FavorClose,
+                FavorOpen, NotFound, DustBox, IconCount };
+    // The three pictures of a button.
+    enum ButtonState { Normal, Hover, Pressed };
+
+    static inline const QString DefaultName = QStringLiteral("WindowsStyle");
+    // The largest picture accepted, per side.
+    static constexpr int MaxPictureSide = 8192;
+
+    QString folder; // the folder the pictures came from, ending in "/"; empty when none
+    QImage mainBack, panelBack, listBack, viewBack;
+    std::array<std::array<QImage, MainButtonCount>, 3> mainButtons; // [state][button]
+    std::array<std::array<QImage, ListButtonCount>, 3> listButtons; // [state][button]
+    std::array<QImage, OtherCount> other;
+    std::array<QImage, IconCount> icons;
+
+    // The six description lines (name, version, creator, web page, mail,
+    // comment); "Unknown" for lines the file does not have.
+    std::array<QString, 6> info;
+    // Line 4 starting with "http" and line 5 containing "@" are links.
+    bool webIsLink = false;
+    bool mailIsLink = false;
+
+    // `LoadStyle`: the style `name` under `styleRoot`; when that folder holds
+    // no ordinary file, the default style instead; when that is missing too,
+    // a style without pictures.
+    static Style LoadStyle(const QString &styleRoot, const QString &name);
+
+    // `StyleComboCreate`: the names of the style folders under `styleRoot`,
+    // sorted by name.
+    static QStringList StyleComboCreate(const QString &styleRoot);
+
+    // One picture, or a null image when it is missing, not a regular file,
+    // unreadable, or larger than MaxPictureSide on a side.
+    static QImage loadPicture(const QString &path);
+
+    // The file names of the buttons, by button number.
+    static QString mainButtonFile(int button, int state);
+    static QString listButtonFile(int button, int state);
+    static QString otherFile(int other);
+    static QString iconFile(int icon);
+};

@@ -1,0 +1,147 @@
+#include "style/Style.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct StyleFolder : ::testing::Test {
+    QTemporaryDir root;
+    QString dir(const QString &name)
+    {
+        const QString d = root.path() + "/" + name + "/";
+        QDir().mkpath(d);
+        return d;
+    }
+    static void picture(const QString &path, QColor color, QSize size = QSize(4, 3))
+    {
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(color);
+        // Qt writes no GIF: a ".gif" gets PNG content, which the loader reads by content.
+        ASSERT_TRUE(img.save(path, path.endsWith(".gif") ? "PNG" : nullptr));
+    }
+    static void text(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+TEST_F(StyleFolder, BitmapBackgroundWinsOverJpeg)
+{
+    const QString d = dir("Mine");
+    picture(d + "mainback.jpg", Qt::red);
+    picture(d + "mainback.bmp", Qt::blue);
+    picture(d + "listback.jpg", Qt::green);
+    const Style s = Style::LoadStyle(root.path(), "Mine");
+    EXPECT_EQ(s.folder, d);
+    EXPECT_EQ(s.mainBack.pixelColor(0, 0), QColor(Qt::blue));
+    EXPECT_FALSE(s.listBack.isNull()) << "a lone .jpg is used";
+    EXPECT_TRUE(s.panelBack.isNull()) << "neither file: no picture";
+    EXPECT_TRUE(s.mainButtons[Style::Normal][Style::Play].isNull()) << "missing pictures stay blank";
+}
+
+TEST_F(StyleFolder, MissingOrEmptyFolderFallsBackToTheDefaultStyle)
+{
+    picture(dir("WindowsStyle") + "play_n.gif", Qt::white);
+    dir("Empty");
+    for (const QString &name : {QStringLiteral("Empty"), QStringLiteral("Nowhere"), QStringLiteral("../..")}) {
+        const Style s = Style::LoadStyle(root.path(), name);
+        EXPECT_EQ(s.folder, root.path() + "/WindowsStyle/") << name.toStdString();
+        EXPECT_FALSE(s.mainButtons[Style::Normal][Style::Play].isNull());
+    }
+    // Neither the style nor the default: no pictures, nothing reported.
+    QTemporaryDir bare;
+    const Style none = Style::LoadStyle(bare.path(), "Nowhere");
+    EXPECT_TRUE(none.folder.isEmpty());
+    EXPECT_TRUE(none.mainBack.isNull());
+}
+
+TEST_F(StyleFolder, DescriptionLinesAndLinks)
+{
+    struct Case {
+        QByteArray file;
+        std::array<QString, 6> info;
+        bool web, mail;
+    };
+    const Case cases[] = {
+        {"Name\r\n1.2\r\nMe\r\nhttp://x.example\r\nme@x.example\r\nNice\r\n",
+         {"Name", "1.2", "Me", "http://x.example", "me@x.example", "Nice"}, true, true},
+        {"Name\r\n1.2\r\nMe\r\nwww.example\r\nno mail\r\nok\r\n",
+         {"Name", "1.2", "Me", "www.example", "no mail", "ok"}, false, false},
+        {"Only\r\ntwo\r\n", {"Only", "two", "Unknown", "Unknown", "Unknown", "Unknown"}, false, false},
+        {"\x83\x58\x83\x5e\x83\x43\x83\x8b\r\n", {"スタイル", "Unknown", "Unknown", "Unknown", "Unknown", "Unknown"},
+         false, false},
+    };
+    for (const Case &c : cases) {
+        const QString d = dir("S");
+        text(d + "info.txt", c.file);
+        const Style s = Style::LoadStyle(root.path(), "S");
+        EXPECT_EQ(s.info, c.info);
+        EXPECT_EQ(s.webIsLink, c.web);
+        EXPECT_EQ(s.mailIsLink, c.mail);
+    }
+}
+
+TEST_F(StyleFolder, UntrustedPicturesAreRefused)
+{
+    const QString d = dir("Bad");
+    // A BMP header claiming 65535 x 65535 pixels, with no pixel data behind it.
+    QByteArray bmp("BM");
+    auto le32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) bmp.append(char((v >> (8 * i)) & 0xFF)); };
+    auto le16 = [&](quint16 v) { bmp.append(char(v & 0xFF)); bmp.append(char(v >> 8)); };
+    le32(54); le32(0); le32(54); le32(40); le32(65535); le32(65535); le16(1); le16(24); le32(0); le32(0);
+    le32(0); le32(0); le32(0); le32(0);
+    text(d + "mainback.bmp", bmp);
+    text(d + "panelback.jpg", "not a picture at all");
+    QFile::link("/etc/hostname", d + "listback.bmp");
+    picture(d + "viewback.bmp", Qt::gray);
+    const Style s = Style::LoadStyle(root.path(), "Bad");
+    EXPECT_TRUE(s.mainBack.isNull());
+    EXPECT_TRUE(s.panelBack.isNull());
+    EXPECT_TRUE(s.listBack.isNull());
+    EXPECT_FALSE(s.viewBack.isNull());
+}
+
+TEST_F(StyleFolder, IconsKeepTheirPositionsAndMagentaIsTransparent)
+{
+    const QString d = dir("Icons");
+    picture(d + "play_on.bmp", QColor(255, 0, 255), QSize(16, 16));
+    const Style s = Style::LoadStyle(root.path(), "Icons");
+    EXPECT_TRUE(s.icons[Style::PlayOff].isNull());
+    ASSERT_FALSE(s.icons[Style::PlayOn].isNull());
+    EXPECT_EQ(qAlpha(s.icons[Style::PlayOn].pixel(3, 3)), 0);
+}
+
+TEST_F(StyleFolder, ComboListsFoldersByName)
+{
+    dir("b");
+    dir("A");
+    dir("WindowsStyle");
+    text(root.path() + "/file.txt", "x");
+    EXPECT_EQ(Style::StyleComboCreate(root.path()), (QStringList{"A", "WindowsStyle", "b"}));
+}
+
+TEST(BundledStyle, EveryPictureLoads)
+{
+    const Style s = Style::LoadStyle(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), Style::DefaultName);
+    ASSERT_FALSE(s.folder.isEmpty());
+    EXPECT_FALSE(s.mainBack.isNull());
+    EXPECT_FALSE(s.panelBack.isNull());
+    EXPECT_FALSE(s.listBack.isNull());
+    for (const auto &state : s.mainButtons)
+        for (const QImage &img : state)
+            EXPECT_FALSE(img.isNull());
+    for (const auto &state : s.listButtons)
+        for (const QImage &img : state)
+            EXPECT_FALSE(img.isNull());
+    for (const QImage &img : s.icons)
+        EXPECT_EQ(img.size(), QSize(16, 16));
+}
+
+} // namespace
