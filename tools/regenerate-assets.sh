@@ -29,8 +29,7 @@ trap 'rm -rf "$tmp"' EXIT
 "$build/tools/velmora_make_demo" wav rain "$tmp/rain.wav" 44100
 "$build/tools/velmora_make_demo" wav chime "$tmp/chime.wav" 22050
 
-# -map_metadata -1 and the bit-exact codec flag keep fields of the working files
-# and encoder versions out of the tags.
+# -map_metadata -1 keeps the working files' own fields out of the tags.
 ff=(ffmpeg -hide_banner -loglevel error -y)
 clean=(-map_metadata -1 -flags:a +bitexact)
 "${ff[@]}" -i "$tmp/waltz.wav" "${clean[@]}" -c:a libmp3lame -b:a 96k -id3v2_version 3 \
