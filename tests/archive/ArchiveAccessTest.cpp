@@ -110,12 +110,6 @@ TEST_F(ArchiveAccess, ListsMembersInArchiveOrderSkippingTextAndFolders)
                                        quoted + QStringLiteral("\\#ZIP#z.ogg"), quoted + QStringLiteral("\\#ZIP#c.mp3")}));
 }
 
-TEST_F(ArchiveAccess, TheEdgeCaseArchiveListsOneEntry)
-{
-    const QString path = archive({storedFile("a/b.mp3"), storedFile("readme.txt"), folderEntry("a/")});
-    EXPECT_EQ(list(path), QStringList{u'"' + path + QStringLiteral("\"\\#ZIP#a/b.mp3")});
-}
-
 TEST_F(ArchiveAccess, ExtractsTheMemberWithItsFoldersAndOverwrites)
 {
     const QString path = archive({folderEntry("a/"), storedFile("a/b.mp3", "new contents"), storedFile("b.mp3", "other")});
