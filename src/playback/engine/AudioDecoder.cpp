@@ -1,0 +1,38 @@
+#include "playback/engine/AudioDecoder.h"
+
+#include "playback/AudioLibrary.h"
+#include "playback/engine/FfmpegDecoder.h"
+#include "playback/engine/MidiDecoder.h"
+#include "playback/engine/MidiFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+// MIDI files are read whole; real ones are a few hundred kilobytes at most.
+constexpr qint64 kMaxMidiBytes = 32 * 1024 * 1024;
+} // namespace
+
+std::unique_ptr<AudioDecoder> openAudioDecoder(const QString &path, int rate, int &error)
+{
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        error = AudioLibrary::ErrFileNotFound;
+        return nullptr;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = AudioLibrary::ErrFileBad;
+        return nullptr;
+    }
+    // MIDI is recognised by content, whatever the file is called.
+    if (MidiFile::looksLikeMidi(file.peek(12))) {
+        if (file.size() > kMaxMidiBytes) {
+            error = AudioLibrary::ErrFileBad;
+            return nullptr;
+        }
+        return MidiDecoder::open(file.readAll(), rate, error);
+    }
+    file.close();
+    return FfmpegDecoder::open(path, rate, error);
+}

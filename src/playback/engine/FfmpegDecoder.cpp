@@ -1,0 +1,315 @@
+#include "playback/engine/FfmpegDecoder.h"
+
+#include "playback/AudioLibrary.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+namespace {
+
+// A frame of a stream that decodes to nothing but errors ends the stream after
+// this many failures in a row (a truncated or damaged file plays what it can).
+constexpr int kMaxBadPackets = 200;
+// How much of the end of a file is decoded at open to find its exact length.
+constexpr std::int64_t kTailProbeMs = 3000;
+
+void quietLibraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+} // namespace
+
+const char *FfmpegDecoder::allowedFormats()
+{
+    // Audio containers only: no playlists (hls, concat), images or network
+    // session formats, which could make FFmpeg open further files.
+    return "mp3,asf,ogg,wav,w64,flac,ape,mpc,mpc8,mov,aac,loas,matroska,aiff,au,wv,tta,tak,"
+           "ac3,eac3,dts,truehd,mlp,amr,amrnb,amrwb,caf,voc,xwma,shn,dsf,mmf,gsm,vqf,rso,sox,"
+           "ircam,nistsphere,iff";
+}
+
+FfmpegDecoder::~FfmpegDecoder()
+{
+    closeInput();
+    swr_free(&m_swr);
+}
+
+void FfmpegDecoder::closeInput()
+{
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    avcodec_free_context(&m_codec);
+    avformat_close_input(&m_format);
+}
+
+int FfmpegDecoder::openInput(const QByteArray &url)
+{
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", allowedFormats(), 0);
+    const int opened = avformat_open_input(&m_format, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+        m_format = nullptr;
+        if (opened == AVERROR(ENOENT))
+            return AudioLibrary::ErrFileNotFound;
+        if (opened == AVERROR(EIO) || opened == AVERROR(EACCES))
+            return AudioLibrary::ErrFileBad;
+        return AudioLibrary::ErrFileFormat;
+    }
+    if (avformat_find_stream_info(m_format, nullptr) < 0)
+        return AudioLibrary::ErrFileBad;
+    const AVCodec *codec = nullptr;
+    m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (m_streamIndex < 0 || !codec)
+        return AudioLibrary::ErrFileFormat;
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        if (int(i) != m_streamIndex)
+            m_format->streams[i]->discard = AVDISCARD_ALL; // cover art, video
+    }
+    const AVStream *stream = m_format->streams[m_streamIndex];
+    m_codec = avcodec_alloc_context3(codec);
+    if (!m_codec || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0)
+        return AudioLibrary::ErrMemory;
+    m_codec->thread_count = 1; // the stream already decodes on its own thread
+    if (avcodec_open2(m_codec, codec, nullptr) < 0)
+        return AudioLibrary::ErrFileFormat;
+    m_packet = av_packet_alloc();
+    m_frame = av_frame_alloc();
+    if (!m_packet || !m_frame)
+        return AudioLibrary::ErrMemory;
+    m_startPts = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    return AudioLibrary::ErrNone;
+}
+
+std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate, int &error)
+{
+    quietLibraries();
+    std::unique_ptr<FfmpegDecoder> d(new FfmpegDecoder);
+    d->m_rate = rate;
+    // "file:" keeps a name such as "http:x.mp3" a local file name.
+    const QByteArray url = "file:" + QFile::encodeName(path);
+    error = d->openInput(url);
+    if (error != AudioLibrary::ErrNone)
+        return nullptr;
+
+    const AVStream *stream = d->m_format->streams[d->m_streamIndex];
+    std::int64_t estimate = 0;
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        estimate = av_rescale_q(stream->duration, stream->time_base, AVRational{1, rate});
+    else if (d->m_format->duration != AV_NOPTS_VALUE && d->m_format->duration > 0)
+        estimate = av_rescale_q(d->m_format->duration, AV_TIME_BASE_Q, AVRational{1, rate});
+    d->m_length = estimate;
+    if (estimate > 0) {
+        const std::int64_t end = d->probeEndFrames(url);
+        if (end > 0)
+            d->m_length = end;
+    }
+    return d;
+}
+
+// Containers give their duration padded or estimated (MP3 priming and padding,
+// AAC frames, bit-rate guesses); decoding the last seconds gives where the
+// sound really ends. A separate demuxer keeps this one at its first frame.
+std::int64_t FfmpegDecoder::probeEndFrames(const QByteArray &url)
+{
+    FfmpegDecoder probe;
+    probe.m_rate = m_rate;
+    if (probe.openInput(url) != AudioLibrary::ErrNone)
+        return -1;
+    const std::int64_t from = std::max<std::int64_t>(0, m_length - kTailProbeMs * m_rate / 1000);
+    if (from > 0) {
+        const AVStream *st = probe.m_format->streams[probe.m_streamIndex];
+        const std::int64_t ts = av_rescale_q(from, AVRational{1, m_rate}, st->time_base) + probe.m_startPts;
+        if (av_seek_frame(probe.m_format, probe.m_streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
+            return -1;
+    }
+    std::int64_t end = -1;
+    while (probe.decodeNextFrame()) {
+        const std::int64_t start = probe.frameStart();
+        if (start == AV_NOPTS_VALUE || probe.m_frame->sample_rate <= 0)
+            return -1;
+        end = std::max(end, start + av_rescale(probe.m_frame->nb_samples, m_rate, probe.m_frame->sample_rate));
+        av_frame_unref(probe.m_frame);
+    }
+    return end;
+}
+
+std::int64_t FfmpegDecoder::frameStart() const
+{
+    const std::int64_t pts = m_frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        return AV_NOPTS_VALUE;
+    return av_rescale_q(pts - m_startPts, m_format->streams[m_streamIndex]->time_base, AVRational{1, m_rate});
+}
+
+bool FfmpegDecoder::decodeNextFrame()
+{
+    for (;;) {
+        int r = avcodec_receive_frame(m_codec, m_frame);
+        if (r == 0) {
+            m_badPackets = 0;
+            return true;
+        }
+        if (r == AVERROR_EOF)
+            return false;
+        if (r != AVERROR(EAGAIN)) {
+            if (++m_badPackets > kMaxBadPackets)
+                return false;
+            continue;
+        }
+        if (m_inputEnded)
+            return false;
+        r = av_read_frame(m_format, m_packet);
+        if (r < 0) {
+            if (r != AVERROR_EOF && ++m_badPackets <= kMaxBadPackets)
+                continue;
+            m_inputEnded = true;
+            avcodec_send_packet(m_codec, nullptr); // drain
+            continue;
+        }
+        if (m_packet->stream_index == m_streamIndex) {
+            r = avcodec_send_packet(m_codec, m_packet);
+            if (r < 0 && r != AVERROR(EAGAIN) && ++m_badPackets > kMaxBadPackets) {
+                av_packet_unref(m_packet);
+                return false;
+            }
+        }
+        av_packet_unref(m_packet);
+    }
+}
+
+bool FfmpegDecoder::configureResampler()
+{
+    const AVFrame *f = m_frame;
+    if (m_swr && f->sample_rate == m_swrInRate && f->format == m_swrInFormat
+        && f->ch_layout.nb_channels == m_swrInChannels)
+        return true;
+    swr_free(&m_swr);
+    if (f->sample_rate <= 0 || f->ch_layout.nb_channels <= 0)
+        return false;
+    AVChannelLayout in{};
+    if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&in, f->ch_layout.nb_channels);
+    else if (av_channel_layout_copy(&in, &f->ch_layout) < 0)
+        return false;
+    AVChannelLayout out = AV_CHANNEL_LAYOUT_STEREO;
+    int r = swr_alloc_set_opts2(&m_swr, &out, AV_SAMPLE_FMT_FLT, m_rate, &in, AVSampleFormat(f->format),
+                                f->sample_rate, 0, nullptr);
+    const bool mono = in.nb_channels == 1;
+    av_channel_layout_uninit(&in);
+    if (r < 0 || !m_swr)
+        return false;
+    if (mono) {
+        // A mono file plays at full level on both sides, not 3 dB down.
+        const double matrix[2] = {1.0, 1.0};
+        swr_set_matrix(m_swr, matrix, 1);
+    }
+    if (swr_init(m_swr) < 0) {
+        swr_free(&m_swr);
+        return false;
+    }
+    m_swrInRate = f->sample_rate;
+    m_swrInFormat = f->format;
+    m_swrInChannels = f->ch_layout.nb_channels;
+    return true;
+}
+
+// Converts m_frame (or, with no frame, what the resampler still holds) into
+// m_pending, dropping what lies before a seek target.
+bool FfmpegDecoder::convertFrame()
+{
+    const bool flush = m_frame == nullptr || m_frame->nb_samples == 0;
+    if (!flush && !configureResampler())
+        return false;
+    if (!m_swr)
+        return false;
+    const int inSamples = flush ? 0 : m_frame->nb_samples;
+    const int capacity = swr_get_out_samples(m_swr, inSamples);
+    if (capacity <= 0)
+        return false;
+    if (m_pending.size() < std::size_t(capacity) * 2)
+        m_pending.resize(std::size_t(capacity) * 2);
+    auto *outPtr = reinterpret_cast<std::uint8_t *>(m_pending.data());
+    const int got = swr_convert(m_swr, &outPtr, capacity,
+                                flush ? nullptr : const_cast<const std::uint8_t **>(m_frame->extended_data),
+                                inSamples);
+    m_pendingPos = 0;
+    m_pendingFrames = std::max(got, 0);
+    if (m_skipUntil >= 0 && !flush) {
+        const std::int64_t start = frameStart();
+        if (start != AV_NOPTS_VALUE) {
+            const std::int64_t drop = m_skipUntil - start;
+            if (drop >= m_pendingFrames) {
+                m_pendingFrames = 0;
+                return true; // wholly before the target: keep looking
+            }
+            m_pendingPos = int(std::max<std::int64_t>(drop, 0));
+        }
+        m_skipUntil = -1;
+    }
+    return true;
+}
+
+int FfmpegDecoder::read(float *out, int frames)
+{
+    int done = 0;
+    while (done < frames) {
+        if (m_pendingPos < m_pendingFrames) {
+            const int n = std::min(frames - done, m_pendingFrames - m_pendingPos);
+            std::memcpy(out + std::size_t(done) * 2, m_pending.data() + std::size_t(m_pendingPos) * 2,
+                        std::size_t(n) * 2 * sizeof(float));
+            m_pendingPos += n;
+            done += n;
+            continue;
+        }
+        if (m_finished)
+            break;
+        if (decodeNextFrame()) {
+            convertFrame();
+            av_frame_unref(m_frame);
+        } else {
+            m_finished = true;
+            AVFrame *frame = m_frame;
+            m_frame = nullptr; // flush what the resampler holds back
+            convertFrame();
+            m_frame = frame;
+        }
+    }
+    m_position += done;
+    if (done == 0 && m_finished && m_contiguous)
+        m_length = m_position;
+    return done;
+}
+
+bool FfmpegDecoder::seek(std::int64_t frame)
+{
+    if (frame < 0)
+        return false;
+    const AVStream *st = m_format->streams[m_streamIndex];
+    const std::int64_t ts = av_rescale_q(frame, AVRational{1, m_rate}, st->time_base) + m_startPts;
+    if (av_seek_frame(m_format, m_streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0
+        && av_seek_frame(m_format, m_streamIndex, m_startPts, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) < 0)
+        return false;
+    avcodec_flush_buffers(m_codec);
+    swr_free(&m_swr);
+    m_pendingPos = m_pendingFrames = 0;
+    m_inputEnded = m_finished = false;
+    m_badPackets = 0;
+    m_skipUntil = frame;
+    m_position = frame;
+    m_contiguous = frame == 0;
+    return true;
+}

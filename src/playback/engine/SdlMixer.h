@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+class DecodedStream;
+
+// The output device (SDL2 audio) and the mixer that feeds it: up to N
+// channels, each one stream with a volume 0..255 (linear amplitude) and a
+// pause flag, summed into interleaved stereo float at the device rate, then
+// scaled by the program's output volume.
+//
+// Threads: the public methods are for the user-interface thread; they take
+// the device lock, which the audio callback holds while it mixes, so channel
+// tables and positions never change under the callback. When no channel is
+// audible the device is paused and the callback stops being called.
+class SdlMixer
+{
+public:
+    SdlMixer() = default;
+    ~SdlMixer();
+
+    SdlMixer(const SdlMixer &) = delete;
+    SdlMixer &operator=(const SdlMixer &) = delete;
+
+    // Opens the system's default output at `rate` Hz (stereo) with `channels`
+    // mixing channels, paused. False when no output can be opened.
+    bool open(int rate, int channels);
+    // Closes the device. The caller detached every stream first.
+    void close();
+    bool isOpen() const { return m_device != 0; }
+    int rate() const { return m_rate; }
+    // The SDL driver in use ("pulseaudio", "pipewire", "alsa", "dummy", "disk"...).
+    QString driverName() const { return m_driver; }
+    int bufferFrames() const { return m_bufferFrames; }
+
+    // Plays `stream` on `channel` (-1: the lowest free one) from the stream's
+    // position, unpaused at volume 255; a stream that played to its end starts
+    // over. A stream playing elsewhere moves; one playing on the chosen channel
+    // is stopped and rewound. Returns the channel, or -1 (bad channel number,
+    // none free).
+    int play(int channel, DecodedStream *stream);
+    // Takes `stream` off its channel (nothing when it plays nowhere).
+    void detach(DecodedStream *stream);
+    // Moves `stream` to `frame`; a channel playing it continues from there.
+    void seek(DecodedStream *stream, std::int64_t frame);
+    // Position of the sound of `stream` that has reached the device, in frames.
+    std::int64_t position(const DecodedStream *stream) const;
+    // The channel `stream` plays on, -1 when none.
+    int channelOf(const DecodedStream *stream) const;
+
+    // True while the channel still has sound to output (paused counts).
+    // Frees the channel once its stream's last frame has been output.
+    bool isPlaying(int channel);
+    bool paused(int channel) const;
+    bool setPaused(int channel, bool paused);
+    bool setVolume(int channel, int volume);
+    int volume(int channel) const;
+
+    // Output volume: low 16 bits left, high 16 bits right, 0..65535 each.
+    std::uint32_t outputVolume() const { return m_outputVolume; }
+    void setOutputVolume(std::uint32_t volume);
+
+    // Mixes `frames` frames into `out` exactly as the device callback does,
+    // advancing every playing channel. For measuring the decode and mix path
+    // without a sound card; call it while nothing plays through the device.
+    void render(float *out, int frames);
+
+private:
+    struct Channel {
+        DecodedStream *stream = nullptr;
+        int volume = 255;
+        bool paused = false;
+    };
+    class Lock;
+
+    static void callback(void *self, unsigned char *data, int len);
+    void mix(float *out, int frames);
+    std::int64_t estimate(const DecodedStream &s) const;
+    bool done(const Channel &c) const;
+    void release(Channel &c);
+    void updateDevicePause();
+    Channel *channel(int index);
+    const Channel *channel(int index) const;
+
+    std::uint32_t m_device = 0;
+    int m_rate = 0;
+    int m_bufferFrames = 0;
+    int m_latencyFrames = 0;
+    bool m_waitForData = false;
+    bool m_devicePaused = true;
+    bool m_sdlInitialised = false;
+    QString m_driver;
+    std::vector<Channel> m_channels;
+    std::chrono::steady_clock::time_point m_lastCallback{};
+    float m_gainLeft = 1.0f;
+    float m_gainRight = 1.0f;
+    std::uint32_t m_outputVolume = 0xFFFFFFFFu;
+};
