@@ -120,6 +120,9 @@ QVector<QRgb> buildGifPalette(const QImage &source, int maxColors)
     std::vector<Box> boxes(1);
     for (auto it = histogram.cbegin(); it != histogram.cend(); ++it)
         boxes[0].colors.push_back({it.key(), it.value()});
+    // Hash order changes from run to run; a fixed order keeps the output stable.
+    std::sort(boxes[0].colors.begin(), boxes[0].colors.end(),
+              [](const ColorCount &a, const ColorCount &b) { return a.rgb < b.rgb; });
     while (int(boxes.size()) < maxColors) {
         int pick = -1, pickRange = 0, pickAxis = 0;
         for (int i = 0; i < int(boxes.size()); ++i) {
@@ -135,7 +138,7 @@ QVector<QRgb> buildGifPalette(const QImage &source, int maxColors)
         if (pick < 0)
             break;
         std::vector<ColorCount> colors = std::move(boxes[pick].colors);
-        std::sort(colors.begin(), colors.end(), [pickAxis](const ColorCount &a, const ColorCount &b) {
+        std::stable_sort(colors.begin(), colors.end(), [pickAxis](const ColorCount &a, const ColorCount &b) {
             return channel(a.rgb, pickAxis) < channel(b.rgb, pickAxis);
         });
         qint64 total = 0;

@@ -147,7 +147,7 @@ QImage drawViewBack()
         QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             const int phase = (x + y) % 8;
-            const int lift = phase == 0 ? 4 : phase == 1 ? 2 : 0;
+            const int lift = phase == 0 ? 3 : phase == 1 ? 1 : 0;
             const QColor c = theme.viewBase;
             line[x] = qRgb(c.red() + lift, c.green() + lift, c.blue() + lift + 1);
         }

@@ -35,7 +35,7 @@ clean=(-map_metadata -1 -flags:a +bitexact)
 "${ff[@]}" -i "$tmp/waltz.wav" "${clean[@]}" -c:a libmp3lame -b:a 96k -id3v2_version 3 \
   -metadata title="夜明けのワルツ" -metadata artist="Velmora サウンド" \
   -metadata album="Velmora デモ" -metadata track=1 "$demo/夜明けのワルツ.mp3"
-"${ff[@]}" -i "$tmp/rain.wav" "${clean[@]}" -c:a libvorbis -q:a 3 \
+"${ff[@]}" -i "$tmp/rain.wav" "${clean[@]}" -fflags +bitexact -c:a libvorbis -q:a 3 \
   -metadata title="雨上がりの散歩道" -metadata artist="Velmora サウンド" \
   -metadata album="Velmora デモ" -metadata track=2 "$demo/雨上がりの散歩道.ogg"
 "${ff[@]}" -i "$tmp/chime.wav" "${clean[@]}" -c:a pcm_s16le \
