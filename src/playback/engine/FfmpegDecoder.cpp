@@ -112,39 +112,55 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate
     else if (d->m_format->duration != AV_NOPTS_VALUE && d->m_format->duration > 0)
         estimate = av_rescale_q(d->m_format->duration, AV_TIME_BASE_Q, AVRational{1, rate});
     d->m_length = estimate;
-    if (estimate > 0) {
-        const std::int64_t end = d->probeEndFrames(url);
-        if (end > 0)
-            d->m_length = end;
+    std::int64_t firstPts = 0, end = 0;
+    if (estimate > 0 && d->probeTimeline(url, firstPts, end)) {
+        d->m_startPts = firstPts;
+        d->m_length = end;
     }
     return d;
 }
 
 // Containers give their duration padded or estimated (MP3 priming and padding,
-// AAC frames, bit-rate guesses); decoding the last seconds gives where the
-// sound really ends. A separate demuxer keeps this one at its first frame.
-std::int64_t FfmpegDecoder::probeEndFrames(const QByteArray &url)
+// AAC frames, ASF preroll, bit-rate guesses); decoding the first frame and the
+// last seconds gives where the sound really starts and ends. A separate
+// demuxer keeps this one at its first frame.
+bool FfmpegDecoder::probeTimeline(const QByteArray &url, std::int64_t &firstPts, std::int64_t &endFrames)
 {
     FfmpegDecoder probe;
     probe.m_rate = m_rate;
-    if (probe.openInput(url) != AudioLibrary::ErrNone)
-        return -1;
+    if (probe.openInput(url) != AudioLibrary::ErrNone || !probe.decodeNextFrame())
+        return false;
+    // Sound starts at the first decoded frame (ASF preroll) or, when the
+    // decoder drops priming samples without moving that frame's time (MP3),
+    // at the stream's start time.
+    firstPts = probe.m_frame->best_effort_timestamp;
+    if (firstPts == AV_NOPTS_VALUE)
+        return false;
+    const std::int64_t startTime = probe.m_format->streams[probe.m_streamIndex]->start_time;
+    if (startTime != AV_NOPTS_VALUE)
+        firstPts = std::max(firstPts, startTime);
+    probe.m_startPts = firstPts;
+    av_frame_unref(probe.m_frame);
     const std::int64_t from = std::max<std::int64_t>(0, m_length - kTailProbeMs * m_rate / 1000);
     if (from > 0) {
         const AVStream *st = probe.m_format->streams[probe.m_streamIndex];
-        const std::int64_t ts = av_rescale_q(from, AVRational{1, m_rate}, st->time_base) + probe.m_startPts;
+        const std::int64_t ts = av_rescale_q(from, AVRational{1, m_rate}, st->time_base) + firstPts;
         if (av_seek_frame(probe.m_format, probe.m_streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
-            return -1;
+            return false;
+        avcodec_flush_buffers(probe.m_codec);
     }
     std::int64_t end = -1;
     while (probe.decodeNextFrame()) {
-        const std::int64_t start = probe.frameStart();
-        if (start == AV_NOPTS_VALUE || probe.m_frame->sample_rate <= 0)
-            return -1;
+        std::int64_t start = probe.frameStart();
+        if (start == AV_NOPTS_VALUE)
+            start = end; // the decoder's last frames often carry no time
+        if (start < 0 || probe.m_frame->sample_rate <= 0)
+            return false;
         end = std::max(end, start + av_rescale(probe.m_frame->nb_samples, m_rate, probe.m_frame->sample_rate));
         av_frame_unref(probe.m_frame);
     }
-    return end;
+    endFrames = end;
+    return end > 0;
 }
 
 std::int64_t FfmpegDecoder::frameStart() const

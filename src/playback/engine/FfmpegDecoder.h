@@ -38,7 +38,7 @@ private:
     bool convertFrame();
     bool configureResampler();
     std::int64_t frameStart() const;
-    std::int64_t probeEndFrames(const QByteArray &url);
+    bool probeTimeline(const QByteArray &url, std::int64_t &firstPts, std::int64_t &endFrames);
 
     int m_rate = 44100;
     AVFormatContext *m_format = nullptr;
@@ -47,7 +47,7 @@ private:
     AVPacket *m_packet = nullptr;
     AVFrame *m_frame = nullptr;
     int m_streamIndex = -1;
-    std::int64_t m_startPts = 0;        // stream time of output frame 0
+    std::int64_t m_startPts = 0;        // stream time of output frame 0 (the first decoded frame)
     int m_swrInRate = 0;
     int m_swrInFormat = -1;
     int m_swrInChannels = 0;

@@ -1,0 +1,185 @@
+#include "EngineTestSupport.h"
+
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <cmath>
+
+namespace enginetest {
+
+bool writeWav(const QString &path, int frames, const std::function<double(int, int)> &sample)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    QDataStream out(&f);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 dataBytes = quint32(frames) * 4;
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + dataBytes);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(2) << quint32(kRate) << quint32(kRate * 4) << quint16(4)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << dataBytes;
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < 2; ++c)
+            out << qint16(std::lround(std::clamp(sample(i, c), -1.0, 32767.0 / 32768.0) * 32768.0));
+    }
+    return out.status() == QDataStream::Ok;
+}
+
+bool haveFfmpeg()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty();
+}
+
+bool runFfmpeg(const QStringList &args, const QString &out)
+{
+    QStringList all{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                    QStringLiteral("-nostdin"), QStringLiteral("-y")};
+    all << args << out;
+    return QProcess::execute(QStringLiteral("ffmpeg"), all) == 0;
+}
+
+bool makeEncoded(const QString &out, const QString &expr, double seconds, const QStringList &outputArgs)
+{
+    QStringList args{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                     QStringLiteral("aevalsrc=%1|%1:s=%2:d=%3").arg(expr).arg(kRate).arg(seconds)};
+    args << outputArgs;
+    return runFfmpeg(args, out);
+}
+
+Frames audible(const Frames &all)
+{
+    Frames out;
+    out.data.reserve(all.data.size());
+    for (int i = 0; i < all.count(); ++i) {
+        if (all.left(i) != 0.0f || all.right(i) != 0.0f) {
+            out.data.push_back(all.left(i));
+            out.data.push_back(all.right(i));
+        }
+    }
+    return out;
+}
+
+int firstAudible(const Frames &all, int from)
+{
+    for (int i = std::max(from, 0); i < all.count(); ++i) {
+        if (all.left(i) != 0.0f || all.right(i) != 0.0f)
+            return i;
+    }
+    return -1;
+}
+
+static double rms(const Frames &f, int from, int count, int channel)
+{
+    double sum = 0;
+    int n = 0;
+    for (int i = std::max(from, 0); i < std::min(from + count, f.count()); ++i, ++n) {
+        const double v = channel == 0 ? f.left(i) : f.right(i);
+        sum += v * v;
+    }
+    return n ? std::sqrt(sum / n) : 0.0;
+}
+
+double rmsLeft(const Frames &f, int from, int count)
+{
+    return rms(f, from, count, 0);
+}
+
+double rmsRight(const Frames &f, int from, int count)
+{
+    return rms(f, from, count, 1);
+}
+
+double frequency(const Frames &f, int from, int count)
+{
+    int first = -1, last = -1, crossings = 0;
+    for (int i = std::max(from, 0) + 1; i < std::min(from + count, f.count()); ++i) {
+        if (f.left(i - 1) < 0.0f && f.left(i) >= 0.0f) {
+            if (first < 0)
+                first = i;
+            last = i;
+            ++crossings;
+        }
+    }
+    if (crossings < 2)
+        return 0.0;
+    return double(crossings - 1) * kRate / (last - first);
+}
+
+int firstFasterPeriod(const Frames &f, int from, double periodFrames)
+{
+    int previous = -1;
+    for (int i = std::max(from, 0) + 1; i < f.count(); ++i) {
+        if (f.left(i - 1) < 0.0f && f.left(i) >= 0.0f) {
+            if (previous >= 0 && i - previous < periodFrames)
+                return previous;
+            previous = i;
+        }
+    }
+    return -1;
+}
+
+DiskRun::DiskRun() : m_oldDriver(qgetenv("SDL_AUDIODRIVER"))
+{
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir.filePath(QStringLiteral("out.raw"))));
+    // Milliseconds per 2048-frame buffer: about 20 times real time.
+    qputenv("SDL_DISKAUDIODELAY", "2");
+    m_lib = std::make_unique<EngineAudioLibrary>();
+}
+
+DiskRun::~DiskRun()
+{
+    m_lib.reset();
+    qputenv("SDL_AUDIODRIVER", m_oldDriver);
+}
+
+bool DiskRun::init()
+{
+    return m_lib->init(kRate, 32, 0);
+}
+
+bool DiskRun::waitEnd(int channel, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (m_lib->isPlaying(channel)) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+bool DiskRun::waitTime(AudioLibrary::StreamHandle s, int ms, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (m_lib->streamTime(s) < ms) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+Frames DiskRun::finish()
+{
+    m_lib->close();
+    QFile f(m_dir.filePath(QStringLiteral("out.raw")));
+    Frames frames;
+    if (!f.open(QIODevice::ReadOnly))
+        return frames;
+    const QByteArray bytes = f.readAll();
+    frames.data.resize(std::size_t(bytes.size()) / sizeof(float) / 2 * 2);
+    std::memcpy(frames.data.data(), bytes.constData(), frames.data.size() * sizeof(float));
+    return frames;
+}
+
+} // namespace enginetest
