@@ -295,11 +295,4 @@ TEST_F(IniFileTest, FailedSaveInAReadOnlyFolderIsSilentAndHarmless)
     EXPECT_EQ(readBytes(path), old);
 }
 
-TEST_F(IniFileTest, WriteIntoAMissingFolderFails)
-{
-    const QString inMissing = dir.filePath(QStringLiteral("Color/AutoColor.ini"));
-    EXPECT_FALSE(WriteProfileLong(QStringLiteral("Color"), QStringLiteral("Level1"), 1, inMissing));
-    EXPECT_FALSE(QFileInfo::exists(inMissing));
-}
-
 } // namespace

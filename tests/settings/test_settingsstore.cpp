@@ -225,16 +225,6 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsDefaults)
     }
 }
 
-TEST_F(SettingsStoreTest, ShiftJisSettingsFileLoads)
-{
-    writeBytes(ini, readBytes(QStringLiteral(VELMORA_TEST_DATA "/settings/shiftjis.ini")));
-    store.LoadSettings(ini, colorIni);
-    EXPECT_EQ(store.text(Id::MainFontName), QStringLiteral("ＭＳ ゴシック"));
-    EXPECT_EQ(store.text(Id::ListFontName), QStringLiteral("メイリオ"));
-    EXPECT_EQ(store.text(Id::StyleName), QStringLiteral("和風スタイル"));
-    EXPECT_EQ(store.value(Id::SettingTop), 2000);
-}
-
 TEST_F(SettingsStoreTest, WindowsOffEveryScreenAreBroughtBack)
 {
     struct Case
@@ -307,17 +297,11 @@ TEST_F(SettingsStoreTest, SavingConvertsLiveValues)
     }
 }
 
-TEST_F(SettingsStoreTest, SoundAndResumeRoundTrip)
+TEST_F(SettingsStoreTest, ResumePointRoundTrips)
 {
-    store.setValue(Id::PlayerVolume, 50);
-    store.setValue(Id::WaveOutVolume, 40000);
     store.setValue(Id::ResumeNo, 12);
     store.setValue(Id::ResumePosition, 123456);
-    ASSERT_TRUE(store.SaveSoundSettings(ini));
     ASSERT_TRUE(store.SaveResume(ini));
-    EXPECT_EQ(ReadProfileInt(QStringLiteral("Sound"), QStringLiteral("PlayerVolume"), -1, ini), 128);
-    EXPECT_EQ(ReadProfileInt(QStringLiteral("Sound"), QStringLiteral("WaveOutVolume"), -1, ini), 40000);
-
     SettingsStore next;
     const ResumePoint resume = next.LoadResume(ini);
     EXPECT_EQ(resume.no, 12);
