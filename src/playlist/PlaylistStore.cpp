@@ -52,7 +52,7 @@ bool recordExists(QStringView path, FileProbe *probe)
         const QString archive = ArchivePathOfMember(path);
         return !archive.isEmpty() && ProbeFile(archive).isVisibleFile();
     }
-    *probe = ProbeFile(path.toString());
+    *probe = ProbeFile(path);
     return probe->isVisibleFile();
 }
 
@@ -96,6 +96,7 @@ bool readPairs(LineReader &lines, RowBatch &sink)
     bool skip = false;
     QStringView held;
     FileProbe heldProbe;
+    QString extensionBuffer;
     QStringView line;
     while (lines.next(&line)) {
         if (expectPath) {
@@ -111,16 +112,18 @@ bool readPairs(LineReader &lines, RowBatch &sink)
         expectPath = true;
         if (skip)
             continue;
-        TrackRow row = sink.list().makeRow(held);
         const bool member = IsArchiveMemberPath(held);
+        const quint32 color = sink.list().playlistForeColor();
+        // Date and Extension come from the file; archive-member rows keep them empty.
+        const QStringView extension = member ? QStringView() : ExtensionOfInto(held, extensionBuffer);
         const qsizetype p1 = line.indexOf(u';');
         const qsizetype p2 = p1 >= 0 ? line.indexOf(u';', p1 + 1) : -1;
         if (p2 < 0) {
             // The split fails: the track stays with what could be read, and the load ends.
-            if (p1 >= 1)
-                row.setTitle(line.mid(1, p1 - 1));
-            if (!member)
-                TrackList::fileInfoInto(row, heldProbe);
+            const QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
+            TrackRow row(held, title, {}, {}, {}, extension, color);
+            if (!member && heldProbe.exists)
+                row.setDate(heldProbe.modified);
             sink.add(std::move(row));
             return false;
         }
@@ -131,9 +134,9 @@ bool readPairs(LineReader &lines, RowBatch &sink)
         const QStringView artist = line.mid(p1 + 1, p2 - p1 - 1);
         const QStringView time = line.mid(p2 + 1, p3 - p2 - 1);
         const QStringView bitRate = p3 < line.size() ? line.mid(p3 + 1) : QStringView();
-        row.setInfo(title, artist, time, bitRate);
-        if (!member)
-            TrackList::fileInfoInto(row, heldProbe);
+        TrackRow row(held, title, artist, time, bitRate, extension, color);
+        if (!member && heldProbe.exists)
+            row.setDate(heldProbe.modified);
         sink.add(std::move(row));
         if (!sink.pump())
             return true;
@@ -210,8 +213,11 @@ QString PlaylistStore::playlistFilePath(const QString &name, const QString &exte
         extension.contains(u'/') || extension.contains(QChar(0)))
         return QString();
     const QStringList parts = name.split(u'/');
+    // An empty or "." segment ("Rock//Live", "Rock/") is refused as well:
+    // the address box is typed by hand, and such a name does not say which
+    // file is meant.
     for (const QString &part : parts) {
-        if (part == u"..")
+        if (part.isEmpty() || part == u"." || part == u"..")
             return QString();
     }
     return m_folder + name + extension;

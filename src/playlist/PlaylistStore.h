@@ -31,7 +31,8 @@ public:
 
     // The file of playlist `name` (an address such as "Rock/Live") with
     // `extension`, or empty when that file would lie outside the playlist
-    // folder (an absolute name, a ".." component, a NUL).
+    // folder or names no file plainly (an absolute name, a ".." or "."
+    // component, an empty component, a NUL).
     QString playlistFilePath(const QString &name, const QString &extension) const;
 
     // Writes every row to the playlist file of `name` + `extension`,
