@@ -34,6 +34,7 @@ Application::Application(AppPaths paths, AudioLibrary &audio, MessageBoxService 
     , m_playlists(m_list, m_paths.playlistFolder())
     , m_adder(m_list, m_playlists)
     , m_player(audio, m_list, windows.playbackDisplay())
+    , m_library(m_paths.playlistFolder())
 {
     m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
 
@@ -43,10 +44,21 @@ Application::Application(AppPaths paths, AudioLibrary &audio, MessageBoxService 
         m_settings.rememberFolder(folderSetting(key), value, m_paths.iniFilePath());
     };
     hooks.applyRowColor = [this] { ApplyRowColors(); };
+    hooks.selectedNode = [this] { return m_library.selectedNode(); };
     hooks.listArchive = makeArchiveLister(m_archiver, [this](const QString &path, bool isMember) {
         m_adder.AddTrack(path, isMember);
     });
     m_adder.setHooks(std::move(hooks));
+    PlaylistTreeHooks treeHooks;
+    treeHooks.selectedNodeIsCategory = [this] { return m_library.selectedIsCategory(); };
+    treeHooks.reselect = [this](const QString &key) {
+        m_library.TreeCreate();
+        if (m_library.selectKey(key))
+            m_list.setPlaylistAddress(m_library.fullPath(m_library.selectedIndex()));
+        else
+            m_list.setPlaylistAddress(key.chopped(qMin<qsizetype>(key.size(), 4)));
+    };
+    m_playlists.setTreeHooks(std::move(treeHooks));
     m_player.setZipItemExtract(makeMemberExtractor(m_archiver, [this] { return m_tempFolderPath; }));
     wireSettings();
 }
@@ -133,6 +145,9 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_audio.setOutputVolume(sound.storedWaveOutWord);
     m_audio.setOutputVolume(sound.sliderWaveOutWord);
 
+    // 8. The library tree.
+    m_library.TreeCreate();
+
     // 11. Column widths and the sort state.
     m_settings.LoadColumnSettings(m_paths.iniFilePath());
     m_list.setSortKey(m_settings.value(SettingId::SortKey));
@@ -144,6 +159,7 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_playlists.LoadPlaylist(m_paths.autoPlaylistPath()); // skipped on failure
     m_list.RenumberList();
     m_list.setPlaylistAddress(AutoPlaylistName);
+    m_library.selectKey(AutoPlaylistName + QStringLiteral(".m3u"));
     if (m_list.count() == 0)
         m_list.ClearList();
 

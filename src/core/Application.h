@@ -2,6 +2,7 @@
 
 #include "archive/LibArchiveArchiver.h"
 #include "core/AppPaths.h"
+#include "library/LibraryTree.h"
 #include "playback/Player.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
@@ -67,6 +68,9 @@ public:
     TrackAdder &adder() { return m_adder; }
     Player &player() { return m_player; }
     Archiver &archiver() { return m_archiver; }
+    LibraryTree &library() { return m_library; }
+    // The desktop shell; null when none was given.
+    ShellService *shell() { return m_shell; }
 
 Q_SIGNALS:
     // The program should end now with `exitCode`.
@@ -88,6 +92,7 @@ private:
     TrackAdder m_adder;
     Player m_player;
     LibArchiveArchiver m_archiver;
+    LibraryTree m_library;
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "playlist/TrackAdder.h"
+
+#include <QObject>
+#include <QString>
+#include <vector>
+
+// One node of the library tree.
+struct TreeNode {
+    // The entry's path relative to the playlist folder, "/" between levels;
+    // a playlist's key keeps the file's extension ("Rock/Live.m3u").
+    QString key;
+    // The folder name, or the playlist file's name less its last four characters.
+    QString text;
+    // Normal and selected image, 1-based indexes into the style's icons.
+    int image = 0;
+    int selectedImage = 0;
+    // Index of the parent node in LibraryTree::nodes(); -1 at the root.
+    int parent = -1;
+};
+
+// The library of playlists as a tree of categories and playlists, built
+// from the playlist folder on disk (TreeCreate) and thrown away on every
+// rebuild. The only state it carries across a rebuild is the selected node,
+// found again by its key. Node kinds are told apart by the normal image.
+//
+// User-interface thread only.
+class LibraryTree : public QObject
+{
+    Q_OBJECT
+public:
+    enum Image {
+        CategoryImage = 3,
+        CategoryOpenImage = 4,
+        PlaylistImage = 5,
+        PlaylistOpenImage = 6,
+        FavouritesImage = 7,
+        FavouritesOpenImage = 8,
+        DustBoxImage = 10,
+    };
+    static inline const QString FavouritesKey = QStringLiteral("お気に入り.m3u");
+    static inline const QString FavouritesText = QStringLiteral("お気に入り");
+    static inline const QString DustBoxKey = QStringLiteral("ごみ箱.m3u");
+    static inline const QString DustBoxText = QStringLiteral("ごみ箱");
+
+    // `playlistFolder`: the folder of all playlists (ending in "/" or not).
+    explicit LibraryTree(QString playlistFolder, QObject *parent = nullptr);
+
+    QString playlistFolder() const { return m_folder; }
+
+    // `TreeCreate`: rebuilds every node from the playlist folder, then selects
+    // the node that was selected before, when its key still exists. The
+    // favourites and dust-box nodes are always there, even when the folder
+    // is missing or cannot be read. Lets events run while listing; the
+    // nodes others see change only once, when the new tree is complete.
+    void TreeCreate();
+
+    // Nodes in display order: each parent before its children, siblings in
+    // the order they were added.
+    const std::vector<TreeNode> &nodes() const { return m_nodes; }
+    int count() const { return int(m_nodes.size()); }
+    // The node's index, or -1.
+    int indexOfKey(const QString &key) const;
+    // The texts from the root down to node `index`, joined by "/"; for a
+    // playlist this is its address (empty for an invalid index).
+    QString fullPath(int index) const;
+    bool isCategory(int index) const;
+    bool isAtRoot(int index) const;
+
+    // Selection (the tree's one selected node). Selecting never opens a playlist.
+    int selectedIndex() const { return m_selected; }
+    QString selectedKey() const;
+    // Selects the node keyed `key`; false (selection unchanged) when there is none.
+    bool selectKey(const QString &key);
+    bool select(int index);
+    void clearSelection();
+    // The selected node as the folder naming rule of the add commands sees it.
+    SelectedTreeNode selectedNode() const;
+    bool selectedIsCategory() const { return isCategory(m_selected); }
+
+    // The playlist test of the tree: the last three characters of the file
+    // name, lower-cased, are "m3u"; and its node text.
+    static bool isPlaylistName(const QString &fileName);
+    static QString playlistText(const QString &fileName);
+
+Q_SIGNALS:
+    // The nodes were replaced (the selection may have changed with them).
+    void rebuilt();
+    // The selected node changed without a rebuild.
+    void selectionChanged(int index);
+
+private:
+    struct Builder;
+
+    QString m_folder;
+    std::vector<TreeNode> m_nodes;
+    int m_selected = -1;
+};
