@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -59,6 +60,31 @@ QString ExtensionOf(QStringView path)
     return dot >= 0 ? name.mid(dot + 1).toString().toUpper() : QString();
 }
 
+QStringView ExtensionOfInto(QStringView path, QString &out)
+{
+    bool hasSep = false;
+    const QStringView name = lastComponent(path, &hasSep);
+    const qsizetype dot = hasSep ? name.lastIndexOf(u'.') : -1;
+    if (dot < 0) {
+        out.resize(0);
+        return QStringView();
+    }
+    const QStringView ext = name.mid(dot + 1);
+    for (QChar c : ext) {
+        if (c.unicode() >= 0x80) {
+            out = ext.toString().toUpper();
+            return out;
+        }
+    }
+    out.resize(ext.size());
+    QChar *d = out.data();
+    for (qsizetype i = 0; i < ext.size(); ++i) {
+        const QChar c = ext[i];
+        d[i] = QChar(c.unicode() >= 'a' && c.unicode() <= 'z' ? c.unicode() - 32 : c.unicode());
+    }
+    return out;
+}
+
 QString ArchiveMemberPath(QStringView archivePath, QStringView memberName)
 {
     QString s;
@@ -108,7 +134,7 @@ QString FormatFileDate(qint64 secondsSinceEpoch)
         .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }
 
-FileProbe ProbeFile(const QString &path)
+FileProbe ProbeFile(QStringView path)
 {
     FileProbe p;
     if (path.isEmpty() || path.contains(QChar(0))) // a NUL would cut the name short
@@ -116,15 +142,21 @@ FileProbe ProbeFile(const QString &path)
     const qsizetype sep = path.lastIndexOf(Sep);
     p.hidden = path.size() > sep + 1 && path.at(sep + 1) == u'.';
 #ifdef Q_OS_UNIX
+    // File names are UTF-8 here; one buffer serves every call of the thread.
+    thread_local QByteArray name;
+    name.resize(path.size() * 3 + 1);
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    char *end = encoder.appendToBuffer(name.data(), path);
+    *end = 0;
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(name.constData(), &st) != 0)
         return p;
     p.exists = true;
     p.isFile = S_ISREG(st.st_mode);
     p.isDir = S_ISDIR(st.st_mode);
     p.modified = st.st_mtime;
 #else
-    const QFileInfo fi(path);
+    const QFileInfo fi(path.toString());
     if (!fi.exists())
         return p;
     p.exists = true;

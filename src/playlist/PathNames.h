@@ -67,4 +67,8 @@ struct FileProbe {
 
 // Looks at `path` on disk with one stat() call. A missing or unreadable path
 // gives exists == false. Any thread.
-FileProbe ProbeFile(const QString &path);
+FileProbe ProbeFile(QStringView path);
+
+// ExtensionOf written into `out` without allocating for short extensions;
+// returns a view of it.
+QStringView ExtensionOfInto(QStringView path, QString &out);

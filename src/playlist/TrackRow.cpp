@@ -11,6 +11,14 @@ TrackRow::TrackRow(QStringView path, quint32 color, int icon)
         e = static_cast<quint32>(m_text.size());
 }
 
+TrackRow::TrackRow(QStringView path, QStringView title, QStringView artist, QStringView time, QStringView bitRate,
+                   QStringView extension, quint32 color, int icon)
+    : m_color(color), m_icon(static_cast<quint8>(icon))
+{
+    const QStringView fields[FieldCount] = {path, title, artist, time, bitRate, extension};
+    pack(fields);
+}
+
 QStringView TrackRow::field(int f) const
 {
     const qsizetype start = f == 0 ? 0 : m_end[f - 1];

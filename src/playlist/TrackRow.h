@@ -24,6 +24,9 @@ public:
     TrackRow() = default;
     // A row with `path`, empty cells, `color` (0x00BBGGRR) and `icon`.
     explicit TrackRow(QStringView path, quint32 color = 0, int icon = IdleIcon);
+    // A row with its texts set at once (one allocation).
+    TrackRow(QStringView path, QStringView title, QStringView artist, QStringView time, QStringView bitRate,
+             QStringView extension, quint32 color, int icon = IdleIcon);
 
     QStringView path() const { return field(PathField); }
     QStringView title() const { return field(TitleField); }
