@@ -22,6 +22,7 @@ namespace {
 constexpr int kMaxBadPackets = 200;
 // How much of the end of a file is decoded at open to find its exact length.
 constexpr std::int64_t kTailProbeMs = 3000;
+constexpr std::int64_t kSeekPrerollMs = 200;
 
 void quietLibraries()
 {
@@ -314,8 +315,12 @@ bool FfmpegDecoder::seek(std::int64_t frame)
 {
     if (frame < 0)
         return false;
+    // Land a little early and decode up to the target: the frames just after
+    // a seek lack the codec's history (MP3's bit reservoir, overlapping
+    // windows), and some demuxers land late.
+    const std::int64_t from = std::max<std::int64_t>(0, frame - kSeekPrerollMs * m_rate / 1000);
     const AVStream *st = m_format->streams[m_streamIndex];
-    const std::int64_t ts = av_rescale_q(frame, AVRational{1, m_rate}, st->time_base) + m_startPts;
+    const std::int64_t ts = av_rescale_q(from, AVRational{1, m_rate}, st->time_base) + m_startPts;
     if (av_seek_frame(m_format, m_streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0
         && av_seek_frame(m_format, m_streamIndex, m_startPts, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) < 0)
         return false;

@@ -65,6 +65,9 @@ bool SdlMixer::open(int rate, int channels)
     // device plays a buffer about one buffer after it was mixed.
     const bool virtualDevice = m_driver == QLatin1String("disk") || m_driver == QLatin1String("dummy");
     m_latencyFrames = virtualDevice ? 0 : m_bufferFrames;
+    // The disk driver takes buffers as fast as it is told to, not in real
+    // time: what was mixed is what reached the file.
+    m_interpolate = m_driver != QLatin1String("disk");
     // A file loses nothing by waiting for the decoder, and then holds every sample.
     m_waitForData = m_driver == QLatin1String("disk");
     m_channels.assign(std::size_t(channels), Channel());
@@ -137,6 +140,8 @@ void SdlMixer::render(float *out, int frames)
 std::int64_t SdlMixer::estimate(const DecodedStream &s) const
 {
     const DecodedStream::OutputState &o = s.out;
+    if (!m_interpolate)
+        return o.mixEnd;
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_lastCallback).count();
     const std::int64_t est = o.mixStart + std::int64_t(elapsed * m_rate) - m_latencyFrames;
     return std::clamp(est, std::min(o.floor, o.mixEnd), o.mixEnd);

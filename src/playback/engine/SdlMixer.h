@@ -90,6 +90,7 @@ private:
     int m_bufferFrames = 0;
     int m_latencyFrames = 0;
     bool m_waitForData = false;
+    bool m_interpolate = true;
     bool m_devicePaused = true;
     bool m_sdlInitialised = false;
     QString m_driver;
