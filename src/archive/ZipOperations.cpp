@@ -102,7 +102,7 @@ QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QStrin
     return target;
 }
 
-QString zipPlaylistAddress(const QString &archivePath, const std::optional<SelectedTreeNode> &node,
+QString zipPlaylistAddress(const QString &archivePath, const std::optional<ZipTreeNode> &node,
                            const QString &currentAddress)
 {
     const QString name = baseNameOf(archivePath);
@@ -118,7 +118,7 @@ QString zipPlaylistAddress(const QString &archivePath, const std::optional<Selec
 }
 
 QString ZipFileOpen(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack,
-                    const std::optional<SelectedTreeNode> &node, const QString &currentAddress)
+                    const std::optional<ZipTreeNode> &node, const QString &currentAddress)
 {
     ZipListUp(archiver, archivePath, addTrack);
     return zipPlaylistAddress(archivePath, node, currentAddress);

@@ -69,7 +69,7 @@ QString ZipPatternEscape(const QString &memberName);
 QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath);
 
 // The node selected in the library tree when an archive is opened.
-struct SelectedTreeNode {
+struct ZipTreeNode {
     bool isCategory = false;
     QString text;     // the node's own name
     QString fullPath; // its key below the playlist folder, "/" between levels
@@ -84,7 +84,7 @@ struct SelectedTreeNode {
 //                                      its last "/") + "/" + N; just N when
 //                                      the address has no folder part
 //   nested category                 -> node full path + "/" + N
-QString zipPlaylistAddress(const QString &archivePath, const std::optional<SelectedTreeNode> &node,
+QString zipPlaylistAddress(const QString &archivePath, const std::optional<ZipTreeNode> &node,
                            const QString &currentAddress);
 
 // Lists the archive into the track list (ZipListUp) and returns the new
@@ -93,4 +93,4 @@ QString zipPlaylistAddress(const QString &archivePath, const std::optional<Selec
 // Callers that replace the list (the open-archive command, a drop on the
 // tree) empty it before.
 QString ZipFileOpen(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack,
-                    const std::optional<SelectedTreeNode> &node, const QString &currentAddress);
+                    const std::optional<ZipTreeNode> &node, const QString &currentAddress);

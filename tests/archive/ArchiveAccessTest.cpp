@@ -446,7 +446,7 @@ TEST_F(ArchiveAccess, OpeningAnArchiveListsItAndNamesThePlaylist)
     const QString path = archive({storedFile("a.mp3"), storedFile("b.mp3")}, QStringLiteral("Live 2020.zip"));
     QStringList entries;
     const auto add = [&](const QString &p, bool) { entries << p; };
-    const SelectedTreeNode rock{true, QStringLiteral("Rock"), QStringLiteral("Rock")};
+    const ZipTreeNode rock{true, QStringLiteral("Rock"), QStringLiteral("Rock")};
     EXPECT_EQ(ZipFileOpen(m_archiver, path, add, rock, QStringLiteral("AutoPlaylist")), QStringLiteral("Rock/Live 2020"));
     EXPECT_EQ(entries.size(), 2);
     EXPECT_EQ(ZipFileOpen(m_archiver, m_root.filePath(QStringLiteral("in/gone.zip")), add, std::nullopt, QString()),

@@ -172,19 +172,19 @@ TEST(ZipOperations, PlaylistAddressFollowsTheSelectedNode)
     const QString archive = QStringLiteral("/music/Best of.2020.zip");
     const struct {
         const char *label;
-        std::optional<SelectedTreeNode> node;
+        std::optional<ZipTreeNode> node;
         const char *current;
         const char *address;
     } cases[] = {
         {"no node", std::nullopt, "Rock/Old", "Best of.2020"},
-        {"root playlist", SelectedTreeNode{false, "AutoPlaylist.m3u", "AutoPlaylist.m3u"}, "AutoPlaylist",
+        {"root playlist", ZipTreeNode{false, "AutoPlaylist.m3u", "AutoPlaylist.m3u"}, "AutoPlaylist",
          "Best of.2020"},
-        {"root category", SelectedTreeNode{true, "Rock", "Rock"}, "AutoPlaylist", "Rock/Best of.2020"},
-        {"playlist in a category", SelectedTreeNode{false, "Old.m3u", "Rock/Old.m3u"}, "Rock/Old",
+        {"root category", ZipTreeNode{true, "Rock", "Rock"}, "AutoPlaylist", "Rock/Best of.2020"},
+        {"playlist in a category", ZipTreeNode{false, "Old.m3u", "Rock/Old.m3u"}, "Rock/Old",
          "Rock/Best of.2020"},
-        {"playlist in a category, address without folder", SelectedTreeNode{false, "Old.m3u", "Rock/Old.m3u"},
+        {"playlist in a category, address without folder", ZipTreeNode{false, "Old.m3u", "Rock/Old.m3u"},
          "Old", "Best of.2020"},
-        {"sub-category", SelectedTreeNode{true, "70s", "Rock/70s"}, "AutoPlaylist", "Rock/70s/Best of.2020"},
+        {"sub-category", ZipTreeNode{true, "70s", "Rock/70s"}, "AutoPlaylist", "Rock/70s/Best of.2020"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(zipPlaylistAddress(archive, c.node, QString::fromUtf8(c.current)), QString::fromUtf8(c.address))
