@@ -50,7 +50,10 @@ public:
     // as plain M3U/M3U8. Stops at the first error, keeping the rows read so
     // far, and returns false then. Lets events run; stops early when the
     // list is cleared meanwhile.
+    // Files that are not ordinary files or larger than MaxPlaylistBytes are
+    // not read.
     bool LoadPlaylist(const QString &path);
+    static constexpr qint64 MaxPlaylistBytes = qint64(256) << 20;
 
     // LoadPlaylist on file contents already read; relative paths of a plain
     // M3U are resolved against `baseFolder`.

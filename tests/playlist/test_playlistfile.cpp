@@ -12,6 +12,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace testutil;
 
@@ -92,6 +93,17 @@ TEST_F(PlaylistFiles, ReadingRules)
         TrackList list;
         EXPECT_EQ(loadText(list, c.text), c.ok) << c.name;
         EXPECT_EQ(rowsOf(list), c.rows) << c.name;
+    }
+}
+
+TEST_F(PlaylistFiles, SourcesThatAreNotPlaylistFiles)
+{
+    const QString fifo = m_root.path() + "/pipe.m3u";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &path : {fifo, music, m_root.path() + "/missing.m3u"}) {
+        TrackList list;
+        EXPECT_FALSE(PlaylistStore(list, playlists).LoadPlaylist(path)) << path.toStdString();
+        EXPECT_EQ(list.count(), 0);
     }
 }
 

@@ -266,20 +266,6 @@ TEST(TrackList, DeleteWithFilesAsksFirst)
     }
 }
 
-TEST(TrackList, SelectionRoutines)
-{
-    TrackList list;
-    addRows(list, {"/1", "/2", "/3", "/4"});
-    list.setSelected(2, true);
-    list.InvertSelection();
-    EXPECT_EQ(list.SelectItemCount(), 3);
-    EXPECT_FALSE(list.isSelected(2));
-    list.UnselectAll();
-    EXPECT_EQ(list.SelectItemCount(), 0);
-    list.SelectAll();
-    EXPECT_EQ(list.SelectItemCount(), 4);
-}
-
 TEST(TrackList, FileInfoRoutines)
 {
     QTemporaryDir dir;
