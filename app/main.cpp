@@ -1,7 +1,55 @@
+#include "core/AppPaths.h"
+#include "core/Application.h"
+#include "core/CommandLine.h"
+#include "core/ui/DesktopShell.h"
+#include "core/ui/Fonts.h"
+#include "core/ui/QtMessageBox.h"
+#include "core/ui/QuitSignals.h"
+#include "core/ui/Windows.h"
+#include "playback/engine/EngineAudioLibrary.h"
+
 #include <QApplication>
+#include <QSessionManager>
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication app(argc, argv);
-    return 0;
+    // The program ends through ShutDown(), never because a window closed.
+    app.setQuitOnLastWindowClosed(false);
+
+    const CommandLineRequest request = ParseArguments(app.arguments().mid(1));
+    if (!request.error.isEmpty()) {
+        std::fprintf(stderr, "velmora: %s\n\n%s", qPrintable(request.error), qPrintable(UsageText()));
+        return 2;
+    }
+    if (request.showHelp) {
+        std::fputs(qPrintable(UsageText()), stdout);
+        return 0;
+    }
+    if (request.showVersion) {
+        std::printf("Velmora %s\n", VELMORA_VERSION);
+        return 0;
+    }
+
+    installJapaneseFontSubstitutes();
+    EngineAudioLibrary audio;
+    QtMessageBox box;
+    DesktopShell shell;
+    Windows windows;
+    Application core(AppPaths::forRunningProgram(), audio, box, windows);
+    core.setShell(&shell);
+    windows.build(core);
+
+    QObject::connect(&core, &Application::ended, &app, [](int code) { QCoreApplication::exit(code); });
+    QuitSignals signals;
+    QObject::connect(&signals, &QuitSignals::quitRequested, &core, &Application::ShutDown);
+    // The desktop session is ending: save as the Exit command does.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &core, [&core](QSessionManager &) { core.ShutDown(); });
+
+    if (!core.StartUp(request.paths))
+        return 1;
+    return app.exec();
 }

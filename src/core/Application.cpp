@@ -8,6 +8,7 @@
 #include "playback/AudioLibrary.h"
 #include "playback/PlaybackDisplay.h"
 #include "playlist/PlaylistFile.h"
+#include "settings/ScreenAreas.h"
 
 #include <QDir>
 
@@ -132,6 +133,7 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_paths.prepare(); // skipped on failure
 
     // 6. The settings, with the options, style, colours, play mode and scroll state.
+    m_settings.setScreenAreas(availableScreenAreas());
     m_settings.LoadSettings(m_paths.iniFilePath(), m_paths.colorIniFilePath());
     m_player.setPlayMode(m_settings.value(SettingId::PlayMode));
     m_player.setScrollMode(m_settings.value(SettingId::Scroll));

@@ -1,15 +1,11 @@
 #include "core/ui/Windows.h"
 
+#include "core/Application.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/ui/SettingsDialog.h"
 
-Windows::Windows()
-    : m_main(new MainWindow)
-    , m_playlist(new PlaylistWindow)
-    , m_settings(new SettingsDialog)
-{
-}
+Windows::Windows() = default;
 
 Windows::~Windows()
 {
@@ -18,10 +14,42 @@ Windows::~Windows()
     delete m_main;
 }
 
+void Windows::build(Application &app)
+{
+    m_app = &app;
+    m_main = new MainWindow(app);
+    m_playlist = new PlaylistWindow(app);
+    m_settings = new SettingsDialog;
+
+    QObject::connect(m_main, &MainWindow::playlistWindowToggled, m_playlist, [this](bool open) {
+        m_playlist->setVisible(open);
+        if (open)
+            m_playlist->raise();
+    });
+    QObject::connect(m_playlist, &PlaylistWindow::closeClicked, m_main, [this] {
+        m_playlist->hide();
+        m_main->setPlaylistOpen(false);
+    });
+    QObject::connect(m_main, &MainWindow::progressChanged, m_playlist, &PlaylistWindow::setSeekValue);
+    QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
+        if (id == SettingId::StyleName)
+            LoadStyle();
+    });
+}
+
+void Windows::LoadStyle()
+{
+    m_style = Style::LoadStyle(m_app->paths().styleFolder(), m_app->settings().text(SettingId::StyleName));
+    m_main->setStyle(m_style);
+    m_playlist->setStyle(m_style);
+}
+
 void Windows::setTopmost(bool topmost)
 {
     for (QWidget *w : {static_cast<QWidget *>(m_main), static_cast<QWidget *>(m_playlist),
                        static_cast<QWidget *>(m_settings)}) {
+        if (!w)
+            continue;
         const bool visible = w->isVisible();
         const QRect geometry = w->geometry();
         // Changing a window flag re-creates the native window; keep its place.
@@ -30,6 +58,19 @@ void Windows::setTopmost(bool topmost)
         if (visible)
             w->show();
     }
+}
+
+void Windows::applySettings()
+{
+    LoadStyle();
+    m_main->applySettings();
+    m_playlist->applySettings();
+}
+
+void Windows::storeWindowState()
+{
+    m_main->storeState();
+    m_playlist->storeState();
 }
 
 void Windows::showMainWindow()
@@ -47,4 +88,40 @@ void Windows::hideAll()
     m_settings->hide();
     m_playlist->hide();
     m_main->hide();
+}
+
+void Windows::ShowTrackInfo(const QString &title, const QString &artist)
+{
+    m_main->ShowTrackInfo(title, artist);
+}
+
+void Windows::showIdle()
+{
+    m_main->showIdle();
+    m_playlist->setSeekValue(0);
+}
+
+void Windows::setMainTimerEnabled(bool enabled)
+{
+    m_main->setMainTimerEnabled(enabled);
+}
+
+void Windows::setScrollTimerEnabled(bool enabled)
+{
+    m_main->setScrollTimerEnabled(enabled);
+}
+
+void Windows::setSeekMaximum(int bytes)
+{
+    m_playlist->setSeekMaximum(bytes);
+}
+
+void Windows::scrollToRow(int pos)
+{
+    m_playlist->scrollToRow(pos);
+}
+
+void Windows::trackAdvanced()
+{
+    // The tray tip follows the track information once the tray icon exists.
 }

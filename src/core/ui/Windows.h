@@ -1,30 +1,56 @@
 #pragma once
 
 #include "core/AppWindows.h"
+#include "playback/PlaybackDisplay.h"
+#include "style/Style.h"
 
+class Application;
 class MainWindow;
 class PlaylistWindow;
 class SettingsDialog;
 
-// Owns the three top-level windows, created once for the whole run, and
-// shows them to the start-up and shut-down sequences.
-class Windows : public AppWindows
+// Owns the three top-level windows (created once, by build()) and the current
+// style, and shows them to the start-up and shut-down sequences and to
+// playback.
+class Windows : public AppWindows, public PlaybackDisplay
 {
 public:
     Windows();
     ~Windows() override;
 
+    // Creates the windows on the program's logic. Called once, before StartUp.
+    void build(Application &app);
+
     MainWindow &main() { return *m_main; }
     PlaylistWindow &playlist() { return *m_playlist; }
     SettingsDialog &settings() { return *m_settings; }
+    const Style &style() const { return m_style; }
 
+    // Loads the style the settings name and gives both windows its pictures.
+    void LoadStyle();
+
+    // AppWindows
     void setTopmost(bool topmost) override;
+    PlaybackDisplay &playbackDisplay() override { return *this; }
+    void applySettings() override;
+    void storeWindowState() override;
     void showMainWindow() override;
     void showTrackInfoText(const QString &text) override;
     void hideAll() override;
 
+    // PlaybackDisplay
+    void ShowTrackInfo(const QString &title, const QString &artist) override;
+    void showIdle() override;
+    void setMainTimerEnabled(bool enabled) override;
+    void setScrollTimerEnabled(bool enabled) override;
+    void setSeekMaximum(int bytes) override;
+    void scrollToRow(int pos) override;
+    void trackAdvanced() override;
+
 private:
-    MainWindow *m_main;
-    PlaylistWindow *m_playlist;
-    SettingsDialog *m_settings;
+    Application *m_app = nullptr;
+    MainWindow *m_main = nullptr;
+    PlaylistWindow *m_playlist = nullptr;
+    SettingsDialog *m_settings = nullptr;
+    Style m_style;
 };

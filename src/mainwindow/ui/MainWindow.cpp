@@ -1,35 +1,448 @@
 #include "mainwindow/ui/MainWindow.h"
 
-#include <QCloseEvent>
-#include <QPainter>
+#include "core/Application.h"
+#include "core/ShellService.h"
+#include "mainwindow/ui/MainSizeChangeWindow.h"
 
-MainWindow::MainWindow(QWidget *parent)
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QWindow>
+
+namespace {
+
+// Colour slots the main window shows.
+enum Slot {
+    DisplayBack = 1,
+    LevelTop = 4,
+    LevelMiddle = 5,
+    LevelBottom = 6,
+    TimeFore = 8,
+    MiniFaceBack = 9,
+    PlayModeFore = 10,
+    DisplayFore = 11,
+};
+
+} // namespace
+
+MainWindow::MainWindow(Application &app, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_app(app)
 {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(QStringLiteral("Velmora"));
     setAcceptDrops(true);
-    resize(707, 40);
-    move(67, 67);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_mainTimer.setTimerType(Qt::CoarseTimer);
+    m_scrollTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_mainTimer, &QTimer::timeout, this, &MainWindow::mainTick);
+    connect(&m_scrollTimer, &QTimer::timeout, this, &MainWindow::scrollTick);
+    m_display.setTextWidth([this](const QString &text) { return QFontMetrics(m_infoFont).horizontalAdvance(text); });
+
+    connect(&m_app.settings(), &SettingsStore::valueChanged, this, [this](SettingId id) {
+        switch (id) {
+        case SettingId::MiniVisualSpeed:
+            m_mainTimer.setInterval(qMax(1, m_app.settings().value(id)));
+            break;
+        case SettingId::ScrollSpeed:
+            m_scrollTimer.setInterval(qMax(1, m_app.settings().value(id)));
+            break;
+        case SettingId::Foremost:
+            if (m_foremostAction)
+                m_foremostAction->setChecked(m_app.settings().isOn(id));
+            break;
+        case SettingId::MainFontName:
+        case SettingId::MainFontSize:
+        case SettingId::MainFontBold:
+            applyFonts();
+            break;
+        default:
+            if (int(id) < 20 || id == SettingId::Flat || id == SettingId::MainStretch)
+                update();
+            break;
+        }
+    });
+    connect(&m_app.player(), &Player::playModeChanged, this, [this] { update(); });
+
+    buildMenu();
+    applyFonts();
+    resize(707, MainLayout::WindowHeight);
+    relayout();
 }
 
-void MainWindow::setTrackInfoText(const QString &text)
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenu()
 {
-    m_trackInfo = text;
+    m_menu = new QMenu(QStringLiteral("メイン"), this);
+    m_menu->setObjectName(QStringLiteral("menuForm"));
+    m_foremostAction = m_menu->addAction(QStringLiteral("常に手前表示"));
+    m_foremostAction->setObjectName(QStringLiteral("mnuForemost"));
+    m_foremostAction->setCheckable(true);
+    connect(m_foremostAction, &QAction::triggered, this, [this] {
+        // The store's change switches the layer and both menus' check marks.
+        m_app.settings().setValue(SettingId::Foremost, m_app.settings().isOn(SettingId::Foremost) ? 0 : 1);
+    });
+    m_menu->addSeparator();
+    QAction *previous = m_menu->addAction(QStringLiteral("前のトラック(&B)"));
+    previous->setObjectName(QStringLiteral("mnuprevious"));
+    connect(previous, &QAction::triggered, this, [this] { m_app.player().PreviousTrack(); });
+    QAction *deleteSkip = m_menu->addAction(QStringLiteral("デリートスキップ(&D)"));
+    deleteSkip->setObjectName(QStringLiteral("mnudelskip"));
+    connect(deleteSkip, &QAction::triggered, this, [this] { m_app.player().DeleteAndSkip(); });
+    m_menu->addSeparator();
+    QAction *settings = m_menu->addAction(QStringLiteral("設定(&S)"));
+    settings->setObjectName(QStringLiteral("mnuSetting"));
+    settings->setEnabled(false); // the settings dialog comes later
+    QAction *tray = m_menu->addAction(QStringLiteral("タスクトレイ(&T)"));
+    tray->setObjectName(QStringLiteral("mnuTaskTray"));
+    tray->setEnabled(false); // the tray icon comes later
+    QAction *width = m_menu->addAction(QStringLiteral("サイズ調整(&C)"));
+    width->setObjectName(QStringLiteral("mnuWidthChange"));
+    connect(width, &QAction::triggered, this, &MainWindow::showWidthChangeWindow);
+    QAction *help = m_menu->addAction(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    connect(help, &QAction::triggered, this, [this] {
+        if (ShellService *shell = m_app.shell())
+            shell->openWithAssociatedProgram(m_app.paths().bundleFolder() + QStringLiteral("manual.txt"));
+    });
+    QAction *exit = m_menu->addAction(QStringLiteral("終了(&E)"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, &m_app, &Application::ShutDown);
+}
+
+void MainWindow::setStyle(const Style &style)
+{
+    m_style = style;
+    relayout();
     update();
 }
 
-void MainWindow::closeEvent(QCloseEvent *event)
+void MainWindow::applyFonts()
 {
-    // The program decides when it ends: after saving, through closeRequested().
-    event->ignore();
-    Q_EMIT closeRequested();
+    const SettingsStore &s = m_app.settings();
+    m_infoFont = QFont(s.text(SettingId::MainFontName));
+    m_infoFont.setPointSize(qMax(1, s.value(SettingId::MainFontSize)));
+    m_infoFont.setBold(s.isOn(SettingId::MainFontBold));
+    m_smallFont = m_infoFont;
+    m_display.setTrackInfo(m_display.trackInfo()); // re-measure
+    update();
+}
+
+void MainWindow::applySettings()
+{
+    const SettingsStore &s = m_app.settings();
+    m_mainTimer.setInterval(qMax(1, s.value(SettingId::MiniVisualSpeed)));
+    m_scrollTimer.setInterval(qMax(1, s.value(SettingId::ScrollSpeed)));
+    m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
+    applyFonts();
+    setGeometry(s.pixels(SettingId::MainLeft), s.pixels(SettingId::MainTop), qMax(100, s.pixels(SettingId::MainWidth)),
+                MainLayout::WindowHeight);
+}
+
+void MainWindow::storeState()
+{
+    SettingsStore &s = m_app.settings();
+    s.setPixels(SettingId::MainLeft, x());
+    s.setPixels(SettingId::MainTop, y());
+    s.setPixels(SettingId::MainWidth, width());
+}
+
+void MainWindow::relayout()
+{
+    std::array<QSize, Style::MainButtonCount> sizes;
+    for (int b = 0; b < Style::MainButtonCount; ++b)
+        sizes[std::size_t(b)] = m_style.mainButtons[Style::Normal][std::size_t(b)].size();
+    m_layout = MainLayout::compute(width(), sizes);
+    m_display.setStripWidth(m_layout.strip.width());
+    m_display.centreTrackInfo();
+    update();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *)
+{
+    relayout();
+}
+
+QColor MainWindow::slotColor(int slot) const
+{
+    return m_app.settings().color(slot);
 }
 
 void MainWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.fillRect(rect(), QColor(0x20, 0x24, 0x2c));
-    p.setPen(QColor(0xd8, 0xe0, 0xea));
-    p.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, m_trackInfo);
+    const SettingsStore &s = m_app.settings();
+
+    p.fillRect(rect(), slotColor(MiniFaceBack));
+    if (!m_style.mainBack.isNull()) {
+        if (s.isOn(SettingId::MainStretch))
+            p.drawImage(m_layout.back, m_style.mainBack);
+        else
+            p.drawImage(QPoint(0, 0), m_style.mainBack);
+    }
+
+    if (!s.isOn(SettingId::Flat)) {
+        p.setPen(QColor(0, 0, 0, 150));
+        p.drawRect(m_layout.frame.adjusted(0, 0, -1, -1));
+    }
+
+    const QRect d = m_layout.display;
+    p.save();
+    p.setClipRect(d);
+    p.translate(d.topLeft());
+    p.fillRect(QRect(QPoint(0, 0), d.size()), slotColor(DisplayBack));
+    if (!m_style.panelBack.isNull())
+        p.drawImage(QPoint(0, 0), m_style.panelBack);
+
+    // The scrolling track information, clipped to its strip.
+    p.save();
+    p.setClipRect(m_layout.strip);
+    p.setFont(m_infoFont);
+    p.setPen(slotColor(DisplayFore));
+    p.drawText(QRect(m_display.trackInfoLeft(), 0, qMax(m_display.trackInfoWidth(), 1) + 4, d.height()),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_display.trackInfo());
+    p.restore();
+
+    p.setFont(m_smallFont);
+    p.setPen(slotColor(TimeFore));
+    p.drawText(m_layout.time, Qt::AlignLeft | Qt::AlignVCenter, m_display.timeText());
+    p.setPen(slotColor(PlayModeFore));
+    p.drawText(m_layout.playMode, Qt::AlignHCenter | Qt::AlignVCenter, Player::playModeName(m_app.player().PlayMode()));
+
+    // The level meter: three columns of up to three squares, from the bottom.
+    const QColor levels[3] = {slotColor(LevelBottom), slotColor(LevelMiddle), slotColor(LevelTop)};
+    const auto shown = m_display.meterShown();
+    for (int c = 0; c < 3; ++c)
+        for (int e = 0; e < shown[std::size_t(c)]; ++e)
+            p.fillRect(QRect(m_layout.meterLeft[std::size_t(c)], d.height() - 4 - e * 4, 3, 3), levels[e]);
+    p.restore();
+
+    for (int b = 0; b < Style::MainButtonCount; ++b) {
+        const QImage &img = m_style.mainButtons[std::size_t(m_buttonState[std::size_t(b)])][std::size_t(b)];
+        if (!img.isNull())
+            p.drawImage(m_layout.buttons[std::size_t(b)].topLeft(), img);
+    }
+}
+
+void MainWindow::ShowTrackInfo(const QString &title, const QString &artist)
+{
+    m_display.ShowTrackInfo(title, artist);
+    setMainTimerEnabled(true);
+    update();
+}
+
+void MainWindow::showIdle()
+{
+    m_display.showIdle();
+    setMainTimerEnabled(false);
+    setScrollTimerEnabled(false);
+    update();
+}
+
+void MainWindow::setTrackInfoText(const QString &text)
+{
+    m_display.setTrackInfo(text);
+    m_display.centreTrackInfo();
+    update();
+}
+
+void MainWindow::setMainTimerEnabled(bool enabled)
+{
+    if (enabled)
+        m_mainTimer.start();
+    else
+        m_mainTimer.stop();
+}
+
+void MainWindow::setScrollTimerEnabled(bool enabled)
+{
+    if (enabled)
+        m_scrollTimer.start();
+    else
+        m_scrollTimer.stop();
+}
+
+void MainWindow::mainTick()
+{
+    Player &player = m_app.player();
+    AudioLibrary &audio = m_app.audio();
+    if (player.stream()) {
+        m_display.DispTime(audio.streamTime(player.stream()), audio.streamLengthMs(player.stream()));
+        Q_EMIT progressChanged(audio.streamPosition(player.stream()));
+    }
+    m_display.MiniLevelMeter();
+    update(m_layout.display);
+    player.endOfTrackCheck();
+}
+
+void MainWindow::scrollTick()
+{
+    m_display.scrollTick(m_layout.time.left());
+    update(m_layout.display);
+}
+
+void MainWindow::setPlaylistOpen(bool open)
+{
+    m_playlistOpen = open;
+    m_buttonState[Style::PlaylistButton] = open ? Style::Pressed : Style::Normal;
+    update();
+}
+
+void MainWindow::togglePlaylistWindow()
+{
+    setPlaylistOpen(!m_playlistOpen);
+    Q_EMIT playlistWindowToggled(m_playlistOpen);
+}
+
+int MainWindow::buttonAt(const QPoint &pos) const
+{
+    for (int b = 0; b < Style::MainButtonCount; ++b)
+        if (m_layout.buttons[std::size_t(b)].contains(pos))
+            return b + 1;
+    return 0;
+}
+
+void MainWindow::pressButton(int b, Qt::MouseButton button)
+{
+    m_buttonState[std::size_t(b - 1)] = Style::Pressed;
+    update();
+    if (button == Qt::RightButton) {
+        m_menu->popup(QCursor::pos());
+        return;
+    }
+    if (button != Qt::LeftButton)
+        return;
+    Player &player = m_app.player();
+    switch (b) {
+    case 1: player.PlaySelectedTrack(); break;
+    case 2: player.TogglePause(); break;
+    case 3: player.stopIfPlaying(); break;
+    case 4: player.AdvanceTrack(); break;
+    case 5: togglePlaylistWindow(); break;
+    default: break;
+    }
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (const int b = buttonAt(pos)) {
+        pressButton(b, event->button());
+        return;
+    }
+    if (m_layout.display.contains(pos)) {
+        if (event->button() == Qt::RightButton)
+            m_menu->popup(event->globalPosition().toPoint());
+        return; // label clicks come with the release
+    }
+    // The background: the system moves the window with the pointer.
+    if (event->button() == Qt::LeftButton && windowHandle())
+        windowHandle()->startSystemMove();
+    else if (event->button() == Qt::RightButton)
+        m_menu->popup(event->globalPosition().toPoint());
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (const int b = buttonAt(pos)) {
+        m_buttonState[std::size_t(b - 1)] = Style::Normal;
+        update();
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !m_layout.display.contains(pos))
+        return;
+    const QPoint inDisplay = pos - m_layout.display.topLeft();
+    if (m_layout.time.contains(inDisplay)) {
+        m_display.toggleRemainTimeMode();
+        if (m_app.player().stream())
+            m_display.DispTime(m_app.audio().streamTime(m_app.player().stream()),
+                               m_app.audio().streamLengthMs(m_app.player().stream()));
+    } else if (m_layout.playMode.contains(inDisplay)) {
+        m_app.player().PlayModeLabelClick();
+    } else if (m_layout.strip.contains(inDisplay)) {
+        // The track information stops or starts scrolling.
+        const bool scrolling = m_scrollTimer.isActive();
+        setScrollTimerEnabled(!scrolling);
+        m_app.settings().setValue(SettingId::Scroll, scrolling ? 0 : 1);
+    }
+    update();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    // First the background's action: the button left behind goes back.
+    if (m_playlistOpen && m_buttonUnderMouse == 5)
+        m_buttonState[Style::PlaylistButton] = Style::Pressed;
+    else if (m_buttonUnderMouse != 0)
+        m_buttonState[std::size_t(m_buttonUnderMouse - 1)] = Style::Normal;
+    m_buttonUnderMouse = 0;
+
+    if (const int b = buttonAt(event->position().toPoint())) {
+        if (!(event->buttons() & Qt::LeftButton))
+            m_buttonState[std::size_t(b - 1)] = (b == 5 && m_playlistOpen) ? Style::Pressed : Style::Hover;
+        m_buttonUnderMouse = b;
+    }
+    update();
+}
+
+void MainWindow::leaveEvent(QEvent *)
+{
+    if (m_playlistOpen && m_buttonUnderMouse == 5)
+        m_buttonState[Style::PlaylistButton] = Style::Pressed;
+    else if (m_buttonUnderMouse != 0)
+        m_buttonState[std::size_t(m_buttonUnderMouse - 1)] = Style::Normal;
+    m_buttonUnderMouse = 0;
+    update();
+}
+
+void MainWindow::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double click on a button is two presses.
+    if (const int b = buttonAt(event->position().toPoint()))
+        pressButton(b, event->button());
+    // On the background it sends the player to the task tray, once the tray exists.
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // The program decides when it ends: after saving, through ShutDown().
+    event->ignore();
+    m_app.ShutDown();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    m_app.adder().AddDroppedFiles(paths);
+}
+
+void MainWindow::showWidthChangeWindow()
+{
+    if (!m_sizeWindow) {
+        m_sizeWindow = new MainSizeChangeWindow(this);
+        connect(m_sizeWindow, &MainSizeChangeWindow::applied, this, [this](const QRect &g) {
+            setGeometry(MainSizeChangeWindow::appliedGeometry(g, MainLayout::WindowHeight));
+            m_sizeWindow->hide();
+            show();
+        });
+    }
+    m_sizeWindow->open(geometry());
+    hide();
 }

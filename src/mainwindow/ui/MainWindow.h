@@ -1,26 +1,97 @@
 #pragma once
 
+#include "mainwindow/MainDisplay.h"
+#include "mainwindow/MainLayout.h"
+#include "style/Style.h"
+
+#include <QTimer>
 #include <QWidget>
 
-// The main window, the mini face: a frameless, skinned strip.
+class Application;
+class QMenu;
+class MainSizeChangeWindow;
+
+// The main window, the mini face: a frameless, skinned strip with the
+// display (scrolling track information, time, play mode, level meter) and
+// five picture buttons (play, pause, stop, next, playlist window). Drawn by
+// itself from the layout and the display state; the logic lives in
+// MainLayout, MainDisplay and the Player.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(Application &app, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
+    void setStyle(const Style &style);
+
+    // Playback display
+    void ShowTrackInfo(const QString &title, const QString &artist);
+    void showIdle();
+    void setMainTimerEnabled(bool enabled);
+    void setScrollTimerEnabled(bool enabled);
+    bool mainTimerEnabled() const { return m_mainTimer.isActive(); }
+    bool scrollTimerEnabled() const { return m_scrollTimer.isActive(); }
     void setTrackInfoText(const QString &text);
-    QString trackInfoText() const { return m_trackInfo; }
+
+    // The playlist button's latch (MainPlayListFlag).
+    void setPlaylistOpen(bool open);
+    bool playlistOpen() const { return m_playlistOpen; }
+
+    // Geometry into the settings store (before a save) and out of it.
+    void storeState();
+    void applySettings();
+
+    const MainLayout &layoutRects() const { return m_layout; }
+    const MainDisplay &display() const { return m_display; }
+    // The picture button `b` shows now (Normal, Hover or Pressed).
+    int buttonState(int b) const { return m_buttonState[std::size_t(b)]; }
+    QMenu *popupMenu() const { return m_menu; }
+
+    // One tick of the main timer (the time, the seek bar, the meter, the end-of-track check).
+    void mainTick();
 
 Q_SIGNALS:
-    // The user (or the window manager) asked to close the window: the
-    // program ends and saves, as its Exit command does.
-    void closeRequested();
+    // Button 5 opened (true) or closed (false) the playlist window.
+    void playlistWindowToggled(bool open);
+    // The seek bar's value for the playing stream, in bytes.
+    void progressChanged(int bytes);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
-    QString m_trackInfo;
+    void buildMenu();
+    void relayout();
+    void pressButton(int b, Qt::MouseButton button);
+    void togglePlaylistWindow();
+    void scrollTick();
+    int buttonAt(const QPoint &pos) const;
+    QColor slotColor(int slot) const;
+    void applyFonts();
+    void showWidthChangeWindow();
+
+    Application &m_app;
+    Style m_style;
+    MainLayout m_layout;
+    MainDisplay m_display;
+    QTimer m_mainTimer;
+    QTimer m_scrollTimer;
+    std::array<int, Style::MainButtonCount> m_buttonState{};
+    int m_buttonUnderMouse = 0; // MainButtonChangeIndex, 1-based, 0 = none
+    bool m_playlistOpen = false;
+    QMenu *m_menu = nullptr;
+    QAction *m_foremostAction = nullptr;
+    MainSizeChangeWindow *m_sizeWindow = nullptr;
+    QFont m_infoFont;
+    QFont m_smallFont;
 };

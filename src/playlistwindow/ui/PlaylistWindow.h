@@ -1,11 +1,192 @@
 #pragma once
 
+#include "library/LibraryCommands.h"
+#include "playlistwindow/PlaylistLayout.h"
+#include "settings/SettingsKeys.h"
+#include "style/Style.h"
+
+#include <QPointer>
 #include <QWidget>
 
-// The playlist window: library tree, track list and their controls.
+#include <array>
+
+class Application;
+class LibraryTreeView;
+class ListSizeChangeForm;
+class PictureElement;
+class QAction;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class SeekBar;
+class TrackListView;
+
+// The playlist window (form `list`): frameless and skinned, with the library
+// tree, the track list and their controls. Every element is placed by
+// PlaylistLayout on every resize; buttons, menus, volume, mute and seek
+// behave as their handlers below say. The logic they run lives in the
+// models and commands of the core.
 class PlaylistWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit PlaylistWindow(QWidget *parent = nullptr);
+    // The popup menus of the window, by their forms.
+    enum Menu {
+        AdminMenu,    // menuPlaylistAdminForm
+        AddMenu,      // menuAddForm
+        DeleteMenu,   // menuDeleteForm
+        SelectMenu,   // menuSelectForm
+        EtcMenu,      // menuETCForm
+        SearchMenu,   // menuForm4
+        WindowMenu,   // menuPlaylistForm
+        TrackMenu,    // menuForm2
+        TreeMenu,     // menuForm3
+        MenuCount
+    };
+
+    explicit PlaylistWindow(Application &app, QWidget *parent = nullptr);
+    ~PlaylistWindow() override;
+
+    // Takes the pictures of `style` (background, buttons, volume, icons).
+    void setStyle(const Style &style);
+
+    // The seek bar: its maximum is the stream's length in bytes.
+    void setSeekMaximum(int bytes);
+    void setSeekValue(int bytes);
+
+    // Scrolls the track list so that row `pos` (1-based) is visible.
+    void scrollToRow(int pos);
+
+    // Geometry, splitter, column widths, sort state and volume into the
+    // settings store (before a save), and everything the window shows out
+    // of it (after a load).
+    void storeState();
+    void applySettings();
+
+    // `DragItemSwap` (i, k), the public routine of the window.
+    void DragItemSwap(int i, int k);
+
+    // --- the controls' handlers, public so that every path can run them --------
+    void runLayout();
+    // Press, move and release of the splitter grip, x in client pixels.
+    void splitterPress();
+    void splitterMove(int clientX);
+    void splitterRelease();
+    // The speaker switch.
+    void speakerClick();
+    // The volume knob: moved to `knobLeft` (client pixels) with the left
+    // button held or not, released; a press on the bar at client x.
+    void knobMove(int knobLeft, bool leftButtonHeld);
+    void knobRelease();
+    void volumeBarPress(int clientX);
+    // A press on the seek bar at x pixels from its left.
+    void seekPress(int x);
+    // A mouse button pressed on button `b` (1..6).
+    void buttonPress(int b, Qt::MouseButton button, const QPoint &globalPos);
+    void statusClick();
+    void searchIconClick();
+
+    // The open-file and folder dialogs of the add commands, set up as those
+    // commands show them (not yet shown).
+    static QFileDialog *makeOpenFileDialog(QWidget *parent, const QString &filter, const QString &startFolder);
+    static QFileDialog *makeFolderDialog(QWidget *parent, const QString &title, const QString &startFolder);
+
+    // --- what tests and the screenshot look at ------------------------------------
+    const PlaylistLayout &layoutRects() const { return m_layout; }
+    int volumePercent() const { return m_volumePercent; }
+    bool muteFlag() const { return m_muteFlag; }
+    int muteVolume() const { return m_muteVolume; }
+    int ListButtonChangeIndex() const { return m_hoverButton; }
+    // The picture button `b` (1..6) shows now: Style::Normal, Hover or Pressed.
+    int buttonState(int b) const { return m_buttonState[size_t(b - 1)]; }
+    QMenu *menu(Menu m) const { return m_menus[size_t(m)]; }
+    // The client point where the last popup menu was opened.
+    QPoint lastPopupPoint() const { return m_lastPopupPoint; }
+    QMenu *lastPopup() const { return m_lastPopup; }
+    bool splitterMoving() const { return m_splitterMoving; }
+    TrackListView *listView() const { return m_listView; }
+    LibraryTreeView *treeView() const { return m_treeView; }
+    SeekBar *seekBar() const { return m_seek; }
+    QLineEdit *addressBox() const { return m_addressBox; }
+    QLineEdit *searchBox() const { return m_searchBox; }
+    QLabel *statusBox() const { return m_statusBox; }
+    PictureElement *knob() const { return m_knob; }
+    PictureElement *speaker() const { return m_speaker; }
+    QWidget *splitterBar() const { return m_splitterBar; }
+    LibraryCommands &libraryCommands() { return m_commands; }
+    ListSizeChangeForm *sizeWindow() const { return m_sizeWindow; }
+    // Opens the sizing window in place of this one ("サイズ調整").
+    void showSizeWindow();
+
+Q_SIGNALS:
+    // The window's own close button: the main window's playlist button lets go.
+    void closeClicked();
+    // The seek bar stops the main timer while it seeks, and starts it again
+    // when the channel still plays.
+    void mainTimerRequested(bool enabled);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void wireLogic();
+    void applyLayout();
+    void applySetting(SettingId id);
+    void applyColors();
+    void applyFonts();
+    void applyFlat();
+    void setButtonState(int b, int state);
+    void backgroundMove();
+    void popup(Menu m, const QPoint &clientPoint);
+    void volumeStep(bool leftButtonHeld);
+    void showSpeaker();
+    void dragWindow(QMouseEvent *event);
+    int buttonOf(QObject *watched) const;
+    QColor slotColor(int slot) const;
+
+    Application &m_app;
+    LibraryCommands m_commands;
+    Style m_style;
+    PlaylistLayout m_layout;
+
+    TrackListView *m_listView = nullptr;
+    LibraryTreeView *m_treeView = nullptr;
+    QWidget *m_splitterGrip = nullptr;
+    QWidget *m_splitterBar = nullptr;
+    QLineEdit *m_addressBox = nullptr;
+    QLineEdit *m_searchBox = nullptr;
+    PictureElement *m_searchIcon = nullptr;
+    std::array<PictureElement *, PlaylistLayout::ButtonCount> m_buttons{};
+    SeekBar *m_seek = nullptr;
+    QLabel *m_statusBox = nullptr;
+    PictureElement *m_speaker = nullptr;
+    PictureElement *m_volumeBar = nullptr;
+    PictureElement *m_knob = nullptr;
+
+    std::array<QMenu *, MenuCount> m_menus{};
+    QAction *m_foremostAction = nullptr;
+    QAction *m_moveTrashAction = nullptr;
+    QMenu *m_lastPopup = nullptr;
+    QPoint m_lastPopupPoint;
+    int m_popupButton = 0; // the button whose menu is open, 1..6
+
+    std::array<int, PlaylistLayout::ButtonCount> m_buttonState{};
+    int m_hoverButton = 0; // ListButtonChangeIndex
+    int m_volumePercent = 100;
+    bool m_muteFlag = false;
+    int m_muteVolume = 0;
+    bool m_splitterMoving = false;
+    bool m_knobHeld = false;
+    QPoint m_dragOffset;
+    bool m_manualDrag = false;
+    QPointer<ListSizeChangeForm> m_sizeWindow;
 };

@@ -1,0 +1,125 @@
+#include "core/ui/DesktopShell.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+
+QString resolvedTarget(const QString &source, const QString &target)
+{
+    if (target.endsWith(QLatin1Char('/')))
+        return target + QFileInfo(source).fileName();
+    return target;
+}
+
+bool copyFile(const QString &source, const QString &target)
+{
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    // Replace through a temporary name, so a failed copy leaves the old target.
+    const QString temp = target + QStringLiteral(".velmora-copy");
+    QFile::remove(temp);
+    if (!QFile::copy(source, temp))
+        return false;
+    QFile::remove(target);
+    if (!QFile::rename(temp, target)) {
+        QFile::remove(temp);
+        return false;
+    }
+    return true;
+}
+
+bool copyTree(const QString &source, const QString &target)
+{
+    const QFileInfo info(source);
+    if (info.isSymLink())
+        return false;
+    if (!info.isDir())
+        return copyFile(source, target);
+    if (!QDir().mkpath(target))
+        return false;
+    bool ok = true;
+    const QDir dir(source);
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        ok = copyTree(entry.filePath(), target + QLatin1Char('/') + entry.fileName()) && ok;
+    return ok;
+}
+
+} // namespace
+
+bool DesktopShell::move(const QString &source, const QString &target)
+{
+    const QString to = resolvedTarget(source, target);
+    QDir().mkpath(QFileInfo(to).absolutePath());
+    if (QFile::rename(source, to))
+        return true;
+    // Across file systems: copy, then remove the original only when the copy is whole.
+    if (!copyTree(source, to))
+        return false;
+    return remove(source, false);
+}
+
+bool DesktopShell::copy(const QString &source, const QString &target)
+{
+    return copyTree(source, resolvedTarget(source, target));
+}
+
+bool DesktopShell::remove(const QString &path, bool toTrash)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return false;
+    if (toTrash && QFile::moveToTrash(path))
+        return true;
+    if (info.isDir() && !info.isSymLink())
+        return QDir(path).removeRecursively();
+    return QFile::remove(path);
+}
+
+bool DesktopShell::openWithAssociatedProgram(const QString &path)
+{
+    if (IsLauncherFile(path))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool DesktopShell::openUrl(const QString &url)
+{
+    const QUrl u(url.trimmed());
+    const QString scheme = u.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https") && scheme != QLatin1String("mailto"))
+        return false;
+    return QDesktopServices::openUrl(u);
+}
+
+bool DesktopShell::revealInFileManager(const QString &path)
+{
+    const QFileInfo info(path);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.isDir() ? path : info.absolutePath()));
+}
+
+bool DesktopShell::showProperties(const QString &path)
+{
+    // Desktops offer no common properties sheet: the file manager at the file is the closest.
+    return revealInFileManager(path);
+}
+
+bool DesktopShell::startProgram(const QString &program, const QString &argument)
+{
+    if (program.trimmed().isEmpty())
+        return false;
+    return QProcess::startDetached(program, {argument});
+}
+
+void DesktopShell::setClipboardText(const QString &text)
+{
+    if (QClipboard *clipboard = QGuiApplication::clipboard()) {
+        clipboard->clear();
+        clipboard->setText(text);
+    }
+}
