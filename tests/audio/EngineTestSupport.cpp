@@ -53,12 +53,12 @@ bool makeEncoded(const QString &out, const QString &expr, double seconds, const 
     return runFfmpeg(args, out);
 }
 
-Frames audible(const Frames &all)
+Frames audible(const Frames &all, float threshold)
 {
     Frames out;
     out.data.reserve(all.data.size());
     for (int i = 0; i < all.count(); ++i) {
-        if (all.left(i) != 0.0f || all.right(i) != 0.0f) {
+        if (std::abs(all.left(i)) > threshold || std::abs(all.right(i)) > threshold) {
             out.data.push_back(all.left(i));
             out.data.push_back(all.right(i));
         }

@@ -37,9 +37,10 @@ struct Frames {
     float right(int i) const { return data[std::size_t(i) * 2 + 1]; }
 };
 
-// The frames whose left or right sample is not exactly zero, in order: the
-// sound, with the silence the device wrote while idle or paused removed.
-Frames audible(const Frames &all);
+// The frames whose left or right sample is louder than `threshold` (by
+// default: not exactly zero), in order: the sound, with the silence the
+// device wrote while idle or paused removed.
+Frames audible(const Frames &all, float threshold = 0.0f);
 // Index of the first frame after `from` that is not silent; -1 when none.
 int firstAudible(const Frames &all, int from = 0);
 // Root mean square of the left channel over [from, from + count).
