@@ -57,6 +57,8 @@ public:
     TrackAdder(TrackList &list, PlaylistStore &store);
 
     void setHooks(AddHooks hooks) { m_hooks = std::move(hooks); }
+    // The hooks in place, for windows that add their dialogs to them.
+    AddHooks &hooks() { return m_hooks; }
 
     // Appends one row for `path` (icon 1, Title from the path, Date and
     // Extension from the file, or from the archive for a member). A playlist

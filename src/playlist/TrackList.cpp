@@ -221,6 +221,17 @@ void TrackList::setSelected(int pos, bool selected)
     }
 }
 
+void TrackList::setSelectedRange(int first, int last, bool selected)
+{
+    first = std::max(first, 1);
+    last = std::min(last, count());
+    if (first > last)
+        return;
+    for (int i = first; i <= last; ++i)
+        m_rows[size_t(i - 1)].setSelected(selected);
+    Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, ColumnCount - 1), {SelectedRole});
+}
+
 bool TrackList::isSelected(int pos) const
 {
     return isValidPos(pos) && row(pos).isSelected();

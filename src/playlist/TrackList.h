@@ -76,6 +76,9 @@ public:
     void setIcon(int pos, int icon);
     int icon(int pos) const;
     void setSelected(int pos, bool selected);
+    // Sets the flag of rows first..last (clamped to the list) with one change
+    // notification, for views that select many rows at once.
+    void setSelectedRange(int first, int last, bool selected);
     bool isSelected(int pos) const;
     quint32 rowColor(int pos) const;
     // Sets the text colour of one row without the playing-mark rules.
