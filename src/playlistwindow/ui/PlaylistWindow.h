@@ -2,6 +2,7 @@
 
 #include "library/LibraryCommands.h"
 #include "playlistwindow/PlaylistLayout.h"
+#include "playlistwindow/ui/ListSizeChangeForm.h"
 #include "settings/SettingsKeys.h"
 #include "style/Style.h"
 
@@ -12,7 +13,6 @@
 
 class Application;
 class LibraryTreeView;
-class ListSizeChangeForm;
 class PictureElement;
 class QAction;
 class QFileDialog;
