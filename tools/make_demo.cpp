@@ -186,7 +186,8 @@ QByteArray writeMidi(const Score &score, const QByteArray &title)
     events.push_back({0, 1, channelMessage(0xc0, 1, 33)}); // bass: fingered electric bass
     events.push_back({0, 1, channelMessage(0xc0, 2, 4)});  // chords: electric piano
     events.push_back({0, 1, channelMessage(0xb0, 2, 7, 78)});
-    events.push_back({0, 1, channelMessage(0xb0, 1, 7, 96)});
+    events.push_back({0, 1, channelMessage(0xb0, 1, 7, 100)});
+    events.push_back({0, 1, channelMessage(0xb0, 0, 7, 115)});
     events.push_back({0, 1, channelMessage(0xb0, 0, 91, 40)}); // a little reverb
     events.push_back({0, 1, channelMessage(0xb0, 2, 91, 50)});
 
@@ -200,7 +201,7 @@ QByteArray writeMidi(const Score &score, const QByteArray &title)
     double t = 0;
     for (const Note &n : score.melody) {
         if (n.key != 0)
-            note(0, n.key, t, n.beats, 96);
+            note(0, n.key, t, n.beats, 104);
         t += n.beats;
     }
     t = 0;
