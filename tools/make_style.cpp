@@ -439,25 +439,23 @@ QImage drawKnob(const QImage &backdrop)
 
 // Icons are 24-bit BMP files. Empty areas hold the key colour black (0, 0, 0),
 // which is also the default tree and track list background, so the icons look
-// right even where the key colour is not cut out; soft edges are blended over
-// that black, and no drawn pixel is pure black.
+// right even where the key colour is not cut out. Edges are cut at half
+// coverage and keep their own colour, so a cut-out icon shows no dark fringe
+// on a light tree; no drawn pixel is pure black.
 QImage flattenIcon(const QImage &layer)
 {
+    const QImage argb = layer.convertToFormat(QImage::Format_ARGB32);
     QImage out(layer.size(), QImage::Format_RGB32);
-    out.fill(theme.treeBack);
-    {
-        QPainter p(&out);
-        p.drawImage(0, 0, layer);
-    }
-    const QImage alpha = layer.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < out.height(); ++y) {
         QRgb *o = reinterpret_cast<QRgb *>(out.scanLine(y));
-        const QRgb *a = reinterpret_cast<const QRgb *>(alpha.constScanLine(y));
+        const QRgb *a = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
         for (int x = 0; x < out.width(); ++x) {
-            if (qAlpha(a[x]) < 12)
+            if (qAlpha(a[x]) < 100)
                 o[x] = layout::kIconKey;
-            else if ((o[x] & 0xffffffu) == (layout::kIconKey & 0xffffffu))
+            else if ((a[x] & 0xffffffu) == (layout::kIconKey & 0xffffffu))
                 o[x] = qRgb(6, 6, 6);
+            else
+                o[x] = a[x] | 0xff000000u;
         }
     }
     return out.convertToFormat(QImage::Format_RGB888);
@@ -495,18 +493,19 @@ void iconNote(QPainter &p, const QColor &ink)
 
 void iconPlaying(QPainter &p)
 {
-    p.setPen(Qt::NoPen);
-    QRadialGradient glow(QPointF(8, 8), 7.5);
-    glow.setColorAt(0, QColor(0x2f, 0x8c, 0xff, 120));
-    glow.setColorAt(1, QColor(0x2f, 0x8c, 0xff, 0));
-    p.setBrush(glow);
-    p.drawEllipse(QPointF(8, 8), 7.5, 7.5);
+    QLinearGradient disc(0, 1, 0, 15);
+    disc.setColorAt(0, theme.accentLight);
+    disc.setColorAt(1, theme.accent.darker(120));
+    p.setPen(QPen(QColor(0x0a, 0x2a, 0x55), 0.8));
+    p.setBrush(disc);
+    p.drawEllipse(QPointF(8, 8), 6.6, 6.6);
     QPainterPath tri;
-    tri.moveTo(5.0, 3.5);
-    tri.lineTo(12.5, 8.0);
-    tri.lineTo(5.0, 12.5);
+    tri.moveTo(6.2, 4.6);
+    tri.lineTo(11.4, 8.0);
+    tri.lineTo(6.2, 11.4);
     tri.closeSubpath();
-    p.setBrush(QColor(0x7c, 0xbb, 0xff));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
     p.drawPath(tri);
 }
 
@@ -951,7 +950,14 @@ QImage composeDetail(const QString &folder)
     for (int i = 0; i < 10; ++i) {
         p.fillRect(4 + i * 20, 118, 20, 20, Qt::black);
         p.drawImage(6 + i * 20, 120, load(QLatin1String(layout::kIconNames[i]) + ".bmp"));
-        p.fillRect(210 + i * 20, 118, 20, 20, QColor(0x1c, 0x1f, 0x24));
+        // The same icon with its key colour cut out, on a face-coloured tree.
+        QImage cut = load(QLatin1String(layout::kIconNames[i]) + ".bmp").convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < cut.height(); ++y)
+            for (int x = 0; x < cut.width(); ++x)
+                if ((cut.pixel(x, y) & 0xffffffu) == (layout::kIconKey & 0xffffffu))
+                    cut.setPixel(x, y, 0);
+        p.fillRect(210 + i * 20, 118, 20, 20, QColor(0x3a, 0x40, 0x4a));
+        p.drawImage(212 + i * 20, 120, cut);
     }
     p.end();
     return canvas.scaled(canvas.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation);
