@@ -68,10 +68,11 @@ private:
     // Rebuilds the packed text from six views (which may point into it).
     void pack(const QStringView (&fields)[FieldCount]);
 
+    // Ordered so that the row packs into 64 bytes.
     QString m_text;                       // the six texts back to back
     quint32 m_end[FieldCount - 1] = {};   // end offsets of the first five texts
-    qint64 m_date = NoDate;
     qint32 m_number = 0;
+    qint64 m_date = NoDate;
     quint32 m_color = 0;
     quint8 m_icon = IdleIcon;
     bool m_selected = false;
