@@ -390,6 +390,9 @@ void PlaylistWindow::applySetting(SettingId id)
         m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
         break;
     case SettingId::PlayerVolume:
+        // The knob's own steps are already in place (a drag may hold it past 100).
+        if (s.value(SettingId::PlayerVolume) == m_volumePercent)
+            break;
         m_volumePercent = s.value(SettingId::PlayerVolume);
         m_layout.knob.moveLeft(m_layout.volumeBar.left() + m_volumePercent);
         m_knob->setGeometry(m_layout.knob);

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "core/Application.h"
+#include "core/ui/Fonts.h"
+#include "core/ui/Windows.h"
+#include "playlistwindow/ui/PlaylistWindow.h"
+#include "FakeAudioLibrary.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+inline void PrintTo(const QRect &r, std::ostream *os)
+{
+    *os << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << ", " << r.height() << ")";
+}
+
+inline void PrintTo(const QPoint &p, std::ostream *os)
+{
+    *os << "QPoint(" << p.x() << ", " << p.y() << ")";
+}
+
+inline QApplication &qtApp()
+{
+    static int argc = 1;
+    static char name[] = "test_playlistwindow";
+    static char *argv[] = {name, nullptr};
+    static QApplication *app = [] {
+        auto *a = new QApplication(argc, argv);
+        installJapaneseFontSubstitutes();
+        return a;
+    }();
+    return *app;
+}
+
+struct ScriptedAnswers : MessageBoxService {
+    int answer = 6;
+    QStringList asked;
+    int show(const QString &text, int, const QString &) override
+    {
+        asked << text;
+        return answer;
+    }
+};
+
+inline void touchFile(const QString &path, const QByteArray &content = "x")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(content);
+}
+
+// The running program on a temporary program folder, the fake audio
+// library and the bundled style, with the playlist window shown.
+struct PlaylistWindowTest : ::testing::Test {
+    QTemporaryDir home;
+    FakeAudioLibrary audio;
+    ScriptedAnswers box;
+    Windows windows;
+    std::unique_ptr<Application> app;
+
+    // Runs before StartUp: lets a test lay out the program folder.
+    virtual void prepareHome() {}
+
+    void SetUp() override
+    {
+        qtApp();
+        QDir().mkpath(home.path() + "/Playlist");
+        prepareHome();
+        app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets")),
+                                            audio, box, windows);
+        QFile::link(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), home.path() + "/Style");
+        windows.build(*app);
+        ASSERT_TRUE(app->StartUp({}));
+        window().move(40, 60);
+        window().show();
+    }
+    void TearDown() override
+    {
+        for (int m = 0; m < PlaylistWindow::MenuCount; ++m)
+            window().menu(PlaylistWindow::Menu(m))->hide();
+        app->ShutDown();
+        windows.hideAll();
+    }
+
+    PlaylistWindow &window() { return windows.playlist(); }
+    TrackList &list() { return app->trackList(); }
+    QString playlistFolder() const { return home.path() + "/Playlist/"; }
+
+    // A track the fake library can play: a real file of `bytes` bytes.
+    QString addTrack(const QString &name, int lengthMs = 60000, int bytes = 100000)
+    {
+        const QString path = home.path() + "/music/" + name;
+        touchFile(path);
+        audio.addFile(path, lengthMs, bytes);
+        list().appendRow(list().makeRow(path));
+        list().RenumberList();
+        return path;
+    }
+    void play(int pos)
+    {
+        list().UnselectAll();
+        list().setSelected(pos, true);
+        app->player().PlaySelectedTrack();
+    }
+
+    static void send(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::LeftButton,
+                     Qt::MouseButtons held = Qt::NoButton)
+    {
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            held = button;
+        QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), type == QEvent::MouseMove ? Qt::NoButton : button,
+                      held, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+};

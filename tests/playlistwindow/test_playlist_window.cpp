@@ -1,0 +1,497 @@
+#include "PlaylistWindowFixture.h"
+
+#include "library/ui/LibraryTreeView.h"
+#include "playlist/ui/TrackListView.h"
+#include "playlistwindow/ui/PictureElement.h"
+#include "playlistwindow/ui/SeekBar.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// The enabled entries of a menu, sub-menu entries as "sub-menu/entry".
+QStringList enabled(QMenu *menu, const QString &prefix = QString())
+{
+    QStringList out;
+    for (QAction *a : menu->actions()) {
+        if (a->menu())
+            out << enabled(a->menu(), prefix + a->text() + u'/');
+        else if (!a->isSeparator() && a->isEnabled())
+            out << prefix + a->text();
+    }
+    return out;
+}
+
+TEST_F(PlaylistWindowTest, WideningBy40MovesTheRightHandElementsAndWidensTheRest)
+{
+    const PlaylistLayout before = window().layoutRects();
+    window().resize(window().width() + 40, window().height());
+    const PlaylistLayout after = window().layoutRects();
+
+    struct Moved {
+        const char *name;
+        QRect before, after;
+    } moved[] = {
+        {"button 1", before.buttons[0], after.buttons[0]}, {"button 2", before.buttons[1], after.buttons[1]},
+        {"status text", before.status, after.status},      {"speaker", before.speaker, after.speaker},
+        {"volume bar", before.volumeBar, after.volumeBar}, {"volume knob", before.knob, after.knob},
+        {"search icon", before.searchIcon, after.searchIcon}, {"search box", before.searchBox, after.searchBox},
+    };
+    for (const Moved &m : moved) {
+        EXPECT_EQ(m.after.left() - m.before.left(), 40) << m.name;
+        EXPECT_EQ(m.after.width(), m.before.width()) << m.name;
+    }
+    struct Widened {
+        const char *name;
+        QRect before, after;
+    } widened[] = {
+        {"list", before.list, after.list},
+        {"seek bar", before.seek, after.seek},
+        {"address box", before.addressBox, after.addressBox},
+    };
+    for (const Widened &w : widened) {
+        EXPECT_EQ(w.after.width() - w.before.width(), 40) << w.name;
+        EXPECT_EQ(w.after.left(), w.before.left()) << w.name;
+    }
+    EXPECT_EQ(after.tree, before.tree);
+    // The widgets stand where the layout put them.
+    EXPECT_EQ(window().listView()->geometry(), after.list);
+    EXPECT_EQ(window().seekBar()->geometry(), after.seek);
+    EXPECT_EQ(window().addressBox()->geometry(), after.addressBox);
+    EXPECT_EQ(window().knob()->geometry(), after.knob);
+}
+
+TEST_F(PlaylistWindowTest, SplitterStopsAtWMinus20AndHidesTheTreeNearTheEdge)
+{
+    const int w = window().width();
+    window().splitterPress();
+    EXPECT_TRUE(window().splitterMoving());
+    EXPECT_TRUE(window().splitterBar()->isVisible());
+    window().splitterMove(w - 3);
+    EXPECT_EQ(window().splitterBar()->x(), w - 20);
+    window().splitterMove(150);
+    window().splitterRelease();
+    EXPECT_FALSE(window().splitterMoving());
+    EXPECT_FALSE(window().splitterBar()->isVisible());
+    EXPECT_EQ(window().layoutRects().tree.width(), 146);
+    EXPECT_EQ(window().layoutRects().list.left(), 153);
+    EXPECT_TRUE(window().treeView()->isVisible());
+
+    window().splitterPress();
+    window().splitterMove(8);
+    window().splitterRelease();
+    EXPECT_EQ(window().layoutRects().tree.width(), 0);
+    EXPECT_FALSE(window().treeView()->isVisible());
+    EXPECT_EQ(window().layoutRects().list.left(), 7);
+    EXPECT_EQ(window().layoutRects().list.width(), w - 11);
+}
+
+TEST_F(PlaylistWindowTest, SplitterFollowsTheMouseOnItsGrip)
+{
+    QWidget *grip = window().findChild<QWidget *>(QStringLiteral("imgSplitter"));
+    ASSERT_TRUE(grip);
+    send(grip, QEvent::MouseButtonPress, QPoint(3, 20));
+    send(grip, QEvent::MouseMove, QPoint(3 + 60 - grip->x() + 100, 20), Qt::NoButton, Qt::LeftButton);
+    send(grip, QEvent::MouseButtonRelease, QPoint(3 + 60 - grip->x() + 100, 20));
+    EXPECT_EQ(window().layoutRects().tree.width(), 163 - 4);
+}
+
+TEST_F(PlaylistWindowTest, KnobSetsTheChannelVolumeAndTooltip)
+{
+    addTrack("a.mp3");
+    play(1);
+    const int channel = app->player().channel();
+    ASSERT_GE(channel, 0);
+    const int bar = window().layoutRects().volumeBar.left();
+
+    window().knobMove(bar + 50, true);
+    EXPECT_EQ(audio.volume(channel), 128);
+    EXPECT_EQ(window().volumePercent(), 50);
+    EXPECT_EQ(window().knob()->toolTip(), "50%");
+    EXPECT_EQ(app->settings().value(SettingId::PlayerVolume), 50);
+
+    // The knob stays 50 pixels in through every layout.
+    window().resize(window().width() + 33, window().height() + 20);
+    EXPECT_EQ(window().layoutRects().knob.left() - window().layoutRects().volumeBar.left(), 50);
+    EXPECT_EQ(audio.volume(channel), 128);
+
+    window().volumeBarPress(window().layoutRects().volumeBar.left() + 120);
+    EXPECT_EQ(window().layoutRects().knob.left() - window().layoutRects().volumeBar.left(), 100);
+    EXPECT_EQ(audio.volume(channel), 255);
+    EXPECT_EQ(window().volumePercent(), 100);
+}
+
+TEST_F(PlaylistWindowTest, KnobDragIsHeldInsideTheWindowAndReleasedAt100)
+{
+    addTrack("a.mp3");
+    play(1);
+    const int bar = window().layoutRects().volumeBar.left();
+    window().knobMove(bar - 40, true);
+    EXPECT_EQ(window().layoutRects().knob.left(), bar);
+    EXPECT_EQ(audio.volume(app->player().channel()), 0);
+    window().knobMove(window().width() + 50, true);
+    EXPECT_EQ(window().layoutRects().knob.right(), window().width() - 1);
+    window().knobRelease();
+    EXPECT_EQ(window().layoutRects().knob.left(), bar + 100);
+    EXPECT_EQ(audio.volume(app->player().channel()), 255);
+}
+
+TEST_F(PlaylistWindowTest, MuteAndUnmuteRestoreTheExactChannelVolume)
+{
+    addTrack("a.mp3");
+    play(1);
+    const int channel = app->player().channel();
+    audio.setVolume(channel, 77);
+
+    window().speakerClick();
+    EXPECT_TRUE(window().muteFlag());
+    EXPECT_EQ(audio.volume(channel), 0);
+    EXPECT_EQ(window().speaker()->image(), windows.style().other[Style::Mute]);
+    // Neither a layout nor the pointer passing over the knob brings the sound back.
+    window().resize(window().width() + 10, window().height());
+    window().knobMove(0, false);
+    EXPECT_EQ(audio.volume(channel), 0);
+
+    window().speakerClick();
+    EXPECT_FALSE(window().muteFlag());
+    EXPECT_EQ(audio.volume(channel), 77);
+    EXPECT_EQ(window().speaker()->image(), windows.style().other[Style::Speaker]);
+}
+
+TEST_F(PlaylistWindowTest, DraggingTheKnobWhileMutedSetsTheVolumeButKeepsTheMuteMark)
+{
+    addTrack("a.mp3");
+    play(1);
+    window().speakerClick();
+    window().knobMove(window().layoutRects().volumeBar.left() + 30, true);
+    EXPECT_EQ(audio.volume(app->player().channel()), 76);
+    EXPECT_TRUE(window().muteFlag());
+}
+
+TEST_F(PlaylistWindowTest, MutingWithoutATrackUnmutesToTheKnobsVolume)
+{
+    window().speakerClick();
+    addTrack("a.mp3");
+    play(1);
+    window().speakerClick();
+    EXPECT_EQ(audio.volume(app->player().channel()), Player::channelVolumeFor(window().volumePercent()));
+    EXPECT_GT(audio.volume(app->player().channel()), 0);
+}
+
+TEST_F(PlaylistWindowTest, SeekBarClickJumpsAndRestartsTheTimerOnlyWhilePlaying)
+{
+    addTrack("a.mp3", 60000, 200000);
+    play(1);
+    QSignalSpy timer(&window(), &PlaylistWindow::mainTimerRequested);
+    const int half = window().seekBar()->width() / 2;
+    send(window().seekBar(), QEvent::MouseButtonPress, QPoint(half, 3));
+    const int expected = int(std::nearbyint(200000.0 * half / window().seekBar()->width()));
+    EXPECT_EQ(audio.streamPosition(app->player().stream()), expected);
+    EXPECT_EQ(window().seekBar()->maximum(), 200000);
+    EXPECT_EQ(window().seekBar()->value(), expected);
+    ASSERT_EQ(timer.count(), 2);
+    EXPECT_FALSE(timer.at(0).at(0).toBool());
+    EXPECT_TRUE(timer.at(1).at(0).toBool());
+
+    app->player().StopPlayback();
+    timer.clear();
+    window().seekPress(10);
+    ASSERT_EQ(timer.count(), 1);
+    EXPECT_FALSE(timer.at(0).at(0).toBool());
+}
+
+struct PopupCase {
+    const char *name;
+    int button;
+    const char *address;
+    PlaylistWindow::Menu menu;
+    int dy; // from the button's top
+};
+
+class PopupPositions : public PlaylistWindowTest, public ::testing::WithParamInterface<PopupCase>
+{
+};
+
+TEST_P(PopupPositions, OpenWhereTheButtonSays)
+{
+    const PopupCase &c = GetParam();
+    list().setPlaylistAddress(QString::fromUtf8(c.address));
+    PictureElement *button = window().findChild<PictureElement *>(QStringLiteral("imgListButtonImage%1").arg(c.button));
+    ASSERT_TRUE(button);
+    send(button, QEvent::MouseButtonPress, QPoint(5, 5));
+    EXPECT_EQ(window().buttonState(c.button), Style::Pressed);
+    const QRect r = window().layoutRects().buttons[size_t(c.button - 1)];
+    EXPECT_EQ(window().lastPopup(), window().menu(c.menu));
+    EXPECT_TRUE(window().menu(c.menu)->isVisible());
+    EXPECT_EQ(window().lastPopupPoint(), QPoint(r.left(), r.top() + c.dy));
+    window().menu(c.menu)->hide();
+    EXPECT_EQ(window().buttonState(c.button), Style::Normal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, PopupPositions,
+    ::testing::Values(PopupCase{"AdminBelowTheButton", 1, "AutoPlaylist", PlaylistWindow::AdminMenu, 16},
+                      PopupCase{"Add", 3, "AutoPlaylist", PlaylistWindow::AddMenu, -55},
+                      PopupCase{"Delete", 4, "AutoPlaylist", PlaylistWindow::DeleteMenu, -71},
+                      PopupCase{"DeleteInTheDustBoxIs16Lower", 4, "ごみ箱", PlaylistWindow::DeleteMenu, -55},
+                      PopupCase{"Select", 5, "AutoPlaylist", PlaylistWindow::SelectMenu, -55},
+                      PopupCase{"Etc", 6, "AutoPlaylist", PlaylistWindow::EtcMenu, -23}),
+    [](const ::testing::TestParamInfo<PopupCase> &info) { return std::string(info.param.name); });
+
+TEST_F(PlaylistWindowTest, DeleteMenuHasNoMoveToDustBoxInTheDustBox)
+{
+    QAction *moveTrash = window().findChild<QAction *>(QStringLiteral("mnuMoveTrash"));
+    ASSERT_TRUE(moveTrash);
+    list().setPlaylistAddress(QStringLiteral("ごみ箱"));
+    window().buttonPress(4, Qt::LeftButton, QPoint());
+    EXPECT_FALSE(moveTrash->isVisible());
+    window().menu(PlaylistWindow::DeleteMenu)->hide();
+    list().setPlaylistAddress(QStringLiteral("Rock/Best"));
+    window().buttonPress(4, Qt::LeftButton, QPoint());
+    EXPECT_TRUE(moveTrash->isVisible());
+}
+
+TEST_F(PlaylistWindowTest, OtherMouseButtonsAndTheBackgroundOpenTheWindowMenuAtThePointer)
+{
+    PictureElement *button = window().findChild<PictureElement *>(QStringLiteral("imgListButtonImage3"));
+    send(button, QEvent::MouseButtonPress, QPoint(7, 4), Qt::RightButton);
+    EXPECT_EQ(window().lastPopup(), window().menu(PlaylistWindow::WindowMenu));
+    EXPECT_EQ(window().lastPopupPoint(), window().layoutRects().buttons[2].topLeft() + QPoint(7, 4));
+    window().menu(PlaylistWindow::WindowMenu)->hide();
+
+    send(&window(), QEvent::MouseButtonPress, QPoint(300, 2), Qt::RightButton);
+    EXPECT_EQ(window().lastPopup(), window().menu(PlaylistWindow::WindowMenu));
+    EXPECT_EQ(window().lastPopupPoint(), QPoint(300, 2));
+}
+
+TEST_F(PlaylistWindowTest, SearchIconOpensTheScopeMenuBelowIt)
+{
+    PictureElement *icon = window().findChild<PictureElement *>(QStringLiteral("imgSearchBox"));
+    send(icon, QEvent::MouseButtonPress, QPoint(4, 4));
+    const QRect r = window().layoutRects().searchIcon;
+    EXPECT_EQ(window().lastPopup(), window().menu(PlaylistWindow::SearchMenu));
+    EXPECT_EQ(window().lastPopupPoint(), QPoint(r.left(), r.bottom() + 1));
+}
+
+TEST_F(PlaylistWindowTest, OnlyOneButtonShowsItsHoverPicture)
+{
+    PictureElement *b1 = window().findChild<PictureElement *>(QStringLiteral("imgListButtonImage1"));
+    PictureElement *b3 = window().findChild<PictureElement *>(QStringLiteral("imgListButtonImage3"));
+    send(b1, QEvent::MouseMove, QPoint(3, 3));
+    EXPECT_EQ(window().ListButtonChangeIndex(), 1);
+    EXPECT_EQ(window().buttonState(1), Style::Hover);
+    EXPECT_EQ(b1->image(), windows.style().listButtons[Style::Hover][Style::Admin]);
+    send(b3, QEvent::MouseMove, QPoint(3, 3));
+    EXPECT_EQ(window().ListButtonChangeIndex(), 3);
+    EXPECT_EQ(window().buttonState(1), Style::Normal);
+    EXPECT_EQ(window().buttonState(3), Style::Hover);
+    send(&window(), QEvent::MouseMove, QPoint(300, 2));
+    EXPECT_EQ(window().ListButtonChangeIndex(), 0);
+    EXPECT_EQ(window().buttonState(3), Style::Normal);
+}
+
+TEST_F(PlaylistWindowTest, ButtonsCarryTheirTooltips)
+{
+    const char *tips[] = {"Playlist Admin", "ClosePlaylist", "Add", "Delete", "Select", "ETC"};
+    for (int b = 1; b <= 6; ++b) {
+        auto *button = window().findChild<PictureElement *>(QStringLiteral("imgListButtonImage%1").arg(b));
+        EXPECT_EQ(button->toolTip().toStdString(), tips[b - 1]);
+    }
+    EXPECT_EQ(window().findChild<PictureElement *>(QStringLiteral("imgSearchBox"))->toolTip(), "Search");
+}
+
+TEST_F(PlaylistWindowTest, CloseButtonLetsTheMainWindowGo)
+{
+    QSignalSpy closed(&window(), &PlaylistWindow::closeClicked);
+    window().buttonPress(2, Qt::LeftButton, QPoint());
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(window().buttonState(2), Style::Normal);
+}
+
+// Which entries work today; the others wait for their commands.
+TEST_F(PlaylistWindowTest, MenuEntriesWithoutTheirCommandsAreDisabled)
+{
+    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::AdminMenu)).isEmpty());
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::AddMenu)),
+              (QStringList{"ファイルを追加", "フォルダを開く", "ZIP書庫を開く"}));
+    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::DeleteMenu)).isEmpty());
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::SelectMenu)), (QStringList{"全て選択", "選択解除", "選択反転"}));
+    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::EtcMenu)).isEmpty());
+    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::SearchMenu)).isEmpty());
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::WindowMenu)), (QStringList{"常に手前に表示", "サイズ調整", "終了"}));
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::TrackMenu)),
+              (QStringList{"追加/ファイルから追加", "追加/フォルダから追加", "追加/ZIP書庫を追加"}));
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::TreeMenu)), QStringList{"再構築(&U)"});
+}
+
+TEST_F(PlaylistWindowTest, StatusClickFlipsBetweenPositionsAndTimes)
+{
+    addTrack("a.mp3");
+    list().setCellText(1, TrackRow::TimeCell, QStringLiteral("03:10"));
+    list().UpdateStatus();
+    EXPECT_EQ(window().statusBox()->text(), "0 / 1");
+    send(window().statusBox(), QEvent::MouseButtonPress, QPoint(3, 3));
+    EXPECT_EQ(window().statusBox()->text(), "00:00 / 03:10");
+    send(window().statusBox(), QEvent::MouseButtonPress, QPoint(3, 3));
+    EXPECT_EQ(window().statusBox()->text(), "0 / 1");
+}
+
+TEST_F(PlaylistWindowTest, AddressBoxIsTheAddressBothWays)
+{
+    list().setPlaylistAddress(QStringLiteral("Rock/Best"));
+    EXPECT_EQ(window().addressBox()->text(), "Rock/Best");
+    window().addressBox()->setFocus();
+    window().addressBox()->selectAll();
+    QTest::keyClicks(window().addressBox(), QStringLiteral("Mix"));
+    EXPECT_EQ(list().PlaylistAddress(), "Mix");
+}
+
+TEST_F(PlaylistWindowTest, ColourSlotsReachTheirControls)
+{
+    SettingsStore &s = app->settings();
+    s.setColorRef(3, 0x0000FF);  // red bar
+    s.setColorRef(7, 0x00FF00);  // green background
+    s.setColorRef(15, 0x203040);
+    s.setColorRef(17, 0x112233);
+    s.setColorRef(16, 0x445566);
+    s.setColorRef(14, 0x778899);
+    s.setColorRef(13, 0x0A0B0C);
+    s.setColorRef(18, 0x010203);
+    s.setColorRef(19, 0xF0E0D0);
+    EXPECT_EQ(window().seekBar()->barColor(), QColor(255, 0, 0));
+    EXPECT_EQ(window().seekBar()->backgroundColor(), QColor(0, 255, 0));
+    EXPECT_EQ(window().listView()->palette().color(QPalette::Base), QColor(0x40, 0x30, 0x20));
+    const QPalette tree = window().treeView()->palette();
+    EXPECT_EQ(tree.color(QPalette::Base), QColor(0x33, 0x22, 0x11));
+    EXPECT_EQ(tree.color(QPalette::Text), QColor(0x66, 0x55, 0x44));
+    EXPECT_EQ(tree.color(QPalette::Highlight), QColor(0x99, 0x88, 0x77));
+    EXPECT_EQ(tree.color(QPalette::HighlightedText), QColor(0x0C, 0x0B, 0x0A));
+    for (QLineEdit *box : {window().addressBox(), window().searchBox()}) {
+        EXPECT_EQ(box->palette().color(QPalette::Base), QColor(3, 2, 1));
+        EXPECT_EQ(box->palette().color(QPalette::Text), QColor(0xD0, 0xE0, 0xF0));
+    }
+}
+
+TEST_F(PlaylistWindowTest, FontGridSeekStyleAndFlatFollowTheSettings)
+{
+    SettingsStore &s = app->settings();
+    s.setText(SettingId::ListFontName, QStringLiteral("IPAGothic"));
+    s.setValue(SettingId::ListFontSize, 14);
+    s.setValue(SettingId::ListFontBold, 1);
+    EXPECT_EQ(window().listView()->font().family(), "IPAGothic");
+    EXPECT_EQ(window().listView()->font().pointSize(), 14);
+    EXPECT_TRUE(window().listView()->font().bold());
+    s.setValue(SettingId::GridDisplay, 1);
+    EXPECT_TRUE(window().listView()->showGrid());
+    s.setValue(SettingId::PGBStyle, 0);
+    EXPECT_FALSE(window().seekBar()->isSegmented());
+    const int seekTop = window().layoutRects().seek.top();
+    s.setValue(SettingId::Flat, 1);
+    EXPECT_EQ(window().layoutRects().seek.height(), 9);
+    EXPECT_EQ(window().layoutRects().addressBox.height(), 16);
+    EXPECT_EQ(window().layoutRects().buttons[2].top(), seekTop + 9 + 3);
+}
+
+TEST_F(PlaylistWindowTest, StateGoesIntoTheSettingsAndComesBack)
+{
+    window().setGeometry(120, 140, 640, 300);
+    window().splitterPress();
+    window().splitterMove(184);
+    window().splitterRelease();
+    window().listView()->setColumnWidth(2, 222);
+    list().setSortKey(3);
+    list().setSortOrder(1);
+    list().setSorted(true);
+    window().storeState();
+
+    SettingsStore &s = app->settings();
+    EXPECT_EQ(s.pixels(SettingId::PlaylistWidth), 640);
+    EXPECT_EQ(s.pixels(SettingId::PlaylistHeight), 300);
+    EXPECT_EQ(s.value(SettingId::PlaylistSeparate), 180);
+    EXPECT_EQ(s.value(SettingId::Header3Width), 222);
+    EXPECT_EQ(s.value(SettingId::Sort), 1);
+    EXPECT_EQ(s.value(SettingId::SortKey), 3);
+    EXPECT_EQ(s.value(SettingId::SortOrder), 1);
+
+    window().setGeometry(10, 10, 500, 250);
+    window().listView()->setColumnWidth(2, 50);
+    window().applySettings();
+    EXPECT_EQ(window().geometry(), QRect(120, 140, 640, 300));
+    EXPECT_EQ(window().layoutRects().tree.width(), 180);
+    EXPECT_EQ(window().listView()->columnWidth(2), 222);
+}
+
+TEST_F(PlaylistWindowTest, SizingWindowHandsItsGeometryBack)
+{
+    window().showSizeWindow();
+    ListSizeChangeForm *sizing = window().sizeWindow();
+    ASSERT_TRUE(sizing);
+    EXPECT_FALSE(window().isVisible());
+    QStringList labels;
+    for (QLabel *l : sizing->findChildren<QLabel *>())
+        labels << l->text();
+    EXPECT_EQ(labels, (QStringList{"プレイリストのサイズを変更します。", "大きさを決めたらクリックしてください。"}));
+
+    sizing->setGeometry(200, 210, 600, 320);
+    send(sizing, QEvent::MouseButtonPress, QPoint(20, 20));
+    send(sizing, QEvent::MouseButtonRelease, QPoint(20, 20));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().geometry(), QRect(200, 210, 600, 320));
+    EXPECT_EQ(window().layoutRects().back.size(), QSize(600, 320));
+    EXPECT_FALSE(window().sizeWindow());
+}
+
+TEST_F(PlaylistWindowTest, ClosingTheSizingWindowBringsThePlaylistWindowBack)
+{
+    const QRect before = window().geometry();
+    window().showSizeWindow();
+    window().sizeWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().geometry(), before);
+}
+
+TEST_F(PlaylistWindowTest, AddDialogsCarryTheirFiltersTitleAndStartFolder)
+{
+    QFileDialog *file = PlaylistWindow::makeOpenFileDialog(&window(), TrackAdder::AudioFileFilter, home.path());
+    EXPECT_EQ(file->nameFilters().size(), 5);
+    EXPECT_EQ(file->nameFilters().at(3), "オーディオファイル (*.mp3 *.wma *.wav *.ogg *.ape *.flac *.mpc)");
+    EXPECT_EQ(file->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(QDir(file->directory()).canonicalPath(), QDir(home.path()).canonicalPath());
+    delete file;
+
+    QDir().mkpath(home.path() + "/music");
+    QFileDialog *folder =
+        PlaylistWindow::makeFolderDialog(&window(), TrackAdder::FolderDialogTitle, home.path() + "/music");
+    EXPECT_EQ(folder->windowTitle(), "フォルダを選択してください。");
+    EXPECT_EQ(folder->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(folder->testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_EQ(QDir(folder->directory()).canonicalPath(), QDir(home.path() + "/music").canonicalPath());
+    delete folder;
+}
+
+TEST_F(PlaylistWindowTest, FolderCommandStartsWhereTheSettingSays)
+{
+    QDir().mkpath(home.path() + "/music");
+    app->settings().setText(SettingId::SelectFolder, home.path() + "/music");
+    QString title, start;
+    app->adder().hooks().chooseFolder = [&](const QString &t, const QString &s) {
+        title = t;
+        start = s;
+        return QString();
+    };
+    window().menu(PlaylistWindow::AddMenu)->actions().at(1)->trigger();
+    EXPECT_EQ(title, "フォルダを選択してください。");
+    EXPECT_EQ(start, home.path() + "/music");
+}
+
+} // namespace
