@@ -48,8 +48,9 @@ public:
     void setOutputVolume(std::uint32_t volume) override;
 
     // Mixes the next `frames` stereo float frames of every playing channel
-    // into `out` directly, as the device would take them. For measuring the
-    // decode and mix path; use it while the device plays nothing.
+    // into `out` directly, as the device would take them, waiting for the
+    // decoders. For measuring the decode and mix path: from the first call on
+    // the device stays paused and only render() moves the channels.
     void render(float *out, int frames);
 
 private:

@@ -6,11 +6,19 @@
 #include <algorithm>
 #include <cstring>
 
-// Holds SDL's device lock: the audio callback runs only while nobody holds it.
+namespace {
+// How long a device with nothing to play stays open. An open device costs a
+// wake-up per buffer even when paused; closing it at once would add a gap
+// between tracks and to every short pause.
+constexpr auto kIdleCloseDelay = std::chrono::milliseconds(1500);
+} // namespace
+
+// Holds the mixer's device mutex (the device cannot be closed meanwhile) and
+// SDL's device lock (the audio callback runs only while nobody holds it).
 class SdlMixer::Lock
 {
 public:
-    explicit Lock(const SdlMixer &m) : m_device(m.m_device)
+    explicit Lock(const SdlMixer &m) : m_guard(m.m_deviceMutex), m_device(m.m_device)
     {
         if (m_device)
             SDL_LockAudioDevice(m_device);
@@ -24,6 +32,7 @@ public:
     Lock &operator=(const Lock &) = delete;
 
 private:
+    std::lock_guard<std::mutex> m_guard;
     SDL_AudioDeviceID m_device;
 };
 
@@ -32,53 +41,72 @@ SdlMixer::~SdlMixer()
     close();
 }
 
-bool SdlMixer::open(int rate, int channels)
+bool SdlMixer::openDevice()
 {
-    if (m_device || rate <= 0 || channels <= 0)
-        return false;
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Velmora");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return false;
-    m_sdlInitialised = true;
     SDL_AudioSpec want{};
-    want.freq = rate;
+    want.freq = m_rate;
     want.format = AUDIO_F32SYS;
     want.channels = 2;
     // About 46 ms per callback: few wake-ups, and still well inside the
     // precision the position must have.
-    want.samples = rate <= 48000 ? 2048 : 4096;
+    want.samples = m_rate <= 48000 ? 2048 : 4096;
     want.callback = &SdlMixer::callback;
     want.userdata = this;
     SDL_AudioSpec have{};
     // No allowed changes: SDL converts to whatever the hardware takes, so the
     // mixer always works in one format.
     m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (m_device == 0) {
+    m_bufferFrames = m_device ? have.samples : 0;
+    m_devicePaused = true;
+    return m_device != 0;
+}
+
+bool SdlMixer::open(int rate, int channels)
+{
+    if (m_sdlInitialised || rate <= 0 || channels <= 0)
+        return false;
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Velmora");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    m_sdlInitialised = true;
+    m_rate = rate;
+    if (!openDevice()) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         m_sdlInitialised = false;
         return false;
     }
-    m_rate = rate;
-    m_bufferFrames = have.samples;
     m_driver = QString::fromUtf8(SDL_GetCurrentAudioDriver());
     // A file or a silent timer has no queue behind the callback; a real
     // device plays a buffer about one buffer after it was mixed.
-    const bool virtualDevice = m_driver == QLatin1String("disk") || m_driver == QLatin1String("dummy");
+    const bool disk = m_driver == QLatin1String("disk");
+    const bool virtualDevice = disk || m_driver == QLatin1String("dummy");
     m_latencyFrames = virtualDevice ? 0 : m_bufferFrames;
     // The disk driver takes buffers as fast as it is told to, not in real
     // time: what was mixed is what reached the file.
-    m_interpolate = m_driver != QLatin1String("disk");
+    m_interpolate = !disk;
     // A file loses nothing by waiting for the decoder, and then holds every sample.
-    m_waitForData = m_driver == QLatin1String("disk");
+    m_waitForData = disk;
+    // Reopening the disk driver would start its file afresh.
+    m_closeWhenIdle = !disk;
     m_channels.assign(std::size_t(channels), Channel());
-    m_devicePaused = true;
     m_outputVolume = 0xFFFFFFFFu;
     m_gainLeft = m_gainRight = 1.0f;
+    m_keeperQuit = false;
+    updateDevicePause(); // an unused device closes after a moment too
+    m_keeper = std::thread([this] { keepDevice(); });
     return true;
 }
 
 void SdlMixer::close()
 {
+    if (m_keeper.joinable()) {
+        {
+            std::lock_guard lock(m_deviceMutex);
+            m_keeperQuit = true;
+        }
+        m_keeperWake.notify_all();
+        m_keeper.join();
+    }
     if (m_device) {
         SDL_CloseAudioDevice(m_device);
         m_device = 0;
@@ -88,6 +116,26 @@ void SdlMixer::close()
         m_sdlInitialised = false;
     }
     m_channels.clear();
+}
+
+// The device keeper: sleeps until the device falls idle, then closes it once
+// it has stayed idle for kIdleCloseDelay. It never wakes otherwise.
+void SdlMixer::keepDevice()
+{
+    std::unique_lock lock(m_deviceMutex);
+    while (!m_keeperQuit) {
+        if (!m_idleDeadline) {
+            m_keeperWake.wait(lock);
+            continue;
+        }
+        const auto deadline = *m_idleDeadline;
+        if (m_keeperWake.wait_until(lock, deadline) == std::cv_status::timeout && m_idleDeadline
+            && *m_idleDeadline == deadline && m_device && m_devicePaused) {
+            SDL_CloseAudioDevice(m_device);
+            m_device = 0;
+            m_idleDeadline.reset();
+        }
+    }
 }
 
 SdlMixer::Channel *SdlMixer::channel(int index)
@@ -134,6 +182,12 @@ void SdlMixer::mix(float *out, int frames)
 void SdlMixer::render(float *out, int frames)
 {
     Lock lock(*this);
+    if (!m_manual) {
+        m_manual = true;
+        m_waitForData = true; // like a file: every frame, as fast as it decodes
+        m_interpolate = false;
+        updateDevicePause();
+    }
     mix(out, frames);
 }
 
@@ -161,13 +215,26 @@ void SdlMixer::release(Channel &c)
 
 void SdlMixer::updateDevicePause()
 {
-    if (!m_device)
+    const bool audible = !m_manual && std::any_of(m_channels.begin(), m_channels.end(), [this](const Channel &c) {
+        return c.stream && !c.paused && !done(c);
+    });
+    if (audible) {
+        m_idleDeadline.reset();
+        if (!m_device && !openDevice())
+            return; // no output for now; the next call tries again
+        if (m_devicePaused) {
+            m_devicePaused = false;
+            SDL_PauseAudioDevice(m_device, 0);
+        }
         return;
-    const bool audible = std::any_of(m_channels.begin(), m_channels.end(),
-                                     [this](const Channel &c) { return c.stream && !c.paused && !done(c); });
-    if (audible == m_devicePaused) {
-        m_devicePaused = !audible;
-        SDL_PauseAudioDevice(m_device, m_devicePaused ? 1 : 0);
+    }
+    if (m_device && !m_devicePaused) {
+        m_devicePaused = true;
+        SDL_PauseAudioDevice(m_device, 1);
+    }
+    if (m_device && m_closeWhenIdle && !m_idleDeadline) {
+        m_idleDeadline = std::chrono::steady_clock::now() + kIdleCloseDelay;
+        m_keeperWake.notify_one();
     }
 }
 

@@ -2,7 +2,11 @@
 
 #include <QString>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 class DecodedStream;
@@ -15,7 +19,9 @@ class DecodedStream;
 // Threads: the public methods are for the user-interface thread; they take
 // the device lock, which the audio callback holds while it mixes, so channel
 // tables and positions never change under the callback. When no channel is
-// audible the device is paused and the callback stops being called.
+// audible the device is paused and the callback stops being called; after a
+// moment of idleness the device is closed (no wake-ups at all while paused
+// or stopped) and reopened when something plays again.
 class SdlMixer
 {
 public:
@@ -30,7 +36,7 @@ public:
     bool open(int rate, int channels);
     // Closes the device. The caller detached every stream first.
     void close();
-    bool isOpen() const { return m_device != 0; }
+    bool isOpen() const { return m_sdlInitialised; }
     int rate() const { return m_rate; }
     // The SDL driver in use ("pulseaudio", "pipewire", "alsa", "dummy", "disk"...).
     QString driverName() const { return m_driver; }
@@ -64,8 +70,10 @@ public:
     void setOutputVolume(std::uint32_t volume);
 
     // Mixes `frames` frames into `out` exactly as the device callback does,
-    // advancing every playing channel. For measuring the decode and mix path
-    // without a sound card; call it while nothing plays through the device.
+    // advancing every playing channel, waiting for the decoders rather than
+    // leaving gaps. For measuring the decode and mix path without a sound
+    // card: from the first call on the device stays paused, and only render()
+    // moves the channels.
     void render(float *out, int frames);
 
 private:
@@ -77,6 +85,8 @@ private:
     class Lock;
 
     static void callback(void *self, unsigned char *data, int len);
+    bool openDevice();
+    void keepDevice();
     void mix(float *out, int frames);
     std::int64_t estimate(const DecodedStream &s) const;
     bool done(const Channel &c) const;
@@ -85,12 +95,19 @@ private:
     Channel *channel(int index);
     const Channel *channel(int index) const;
 
+    mutable std::mutex m_deviceMutex;   // m_device and the idle deadline; taken before the SDL lock
+    std::condition_variable m_keeperWake;
+    std::thread m_keeper;
+    bool m_keeperQuit = false;
+    std::optional<std::chrono::steady_clock::time_point> m_idleDeadline;
+    bool m_closeWhenIdle = true;
     std::uint32_t m_device = 0;
     int m_rate = 0;
     int m_bufferFrames = 0;
     int m_latencyFrames = 0;
     bool m_waitForData = false;
     bool m_interpolate = true;
+    bool m_manual = false;
     bool m_devicePaused = true;
     bool m_sdlInitialised = false;
     QString m_driver;
