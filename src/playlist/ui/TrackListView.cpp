@@ -50,8 +50,9 @@ TrackListView::TrackListView(TrackList &list, QWidget *parent) : QTableView(pare
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setShowGrid(false);
-    setAcceptDrops(true);
+    // Rows are moved by the move handler, never dragged; files may be dropped.
     setDragDropMode(QAbstractItemView::NoDragDrop);
+    setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     // Every row has the same height, so the view never measures rows.
     verticalHeader()->hide();
@@ -147,7 +148,8 @@ void TrackListView::viewSelectionChanged(const QItemSelection &selected, const Q
 
 void TrackListView::rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
 {
-    if (m_syncing || !roles.contains(TrackList::SelectedRole))
+    // No roles means every role: a swap of two rows moves their flags, too.
+    if (m_syncing || (!roles.isEmpty() && !roles.contains(TrackList::SelectedRole)))
         return;
     selectionFromRows(topLeft.row(), bottomRight.row());
 }
