@@ -177,6 +177,11 @@ bool Application::StartUp(const QStringList &commandLinePaths)
 
     // 20. The rows' text colour.
     ApplyRowColors();
+
+    // A list that opens with nothing selected has its first row selected, so
+    // the play button has a track to play.
+    if (m_list.count() > 0 && m_list.SelectItemCount() == 0)
+        m_list.setSelected(1, true);
     return true;
 }
 

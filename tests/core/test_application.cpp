@@ -120,6 +120,7 @@ TEST_F(LifeCycle, TheListSurvivesARestart)
     EXPECT_EQ(app->trackList().PlaylistAddress(), QStringLiteral("CommandLine"));
     ASSERT_EQ(app->trackList().count(), 2);
     EXPECT_FALSE(app->player().isPlaying()) << "nothing plays by itself";
+    EXPECT_TRUE(app->trackList().isSelected(1)) << "the first row waits for the play button";
     stop();
 
     start();
