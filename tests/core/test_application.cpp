@@ -136,6 +136,7 @@ TEST_F(LifeCycle, ResumePlaysTheLastTrackAtItsPosition)
     const QString a = track("a.mp3"), b = track("b.mp3");
     start({a, b});
     app->settings().setValue(SettingId::ResumePlay, 1);
+    app->trackList().UnselectAll();
     app->trackList().setSelected(2, true);
     app->player().PlaySelectedTrack();
     audio.advance(1500);
