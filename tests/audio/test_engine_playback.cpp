@@ -2,6 +2,8 @@
 // device is read back and checked (frequency, level, length, pause, seek).
 #include "EngineTestSupport.h"
 
+#include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -353,6 +355,39 @@ TEST(EnginePlayback, PlayingAnEndedOrStoppedStreamStartsOver)
     EXPECT_EQ(sourceFrame(out, j[0]), 0);
     EXPECT_EQ(sourceFrame(out, j[1]), 0);
     EXPECT_EQ(sourceFrame(out, out.count() - 1), kRate / 2 - 1);
+}
+
+TEST(EnginePlayback, ResumesAfterTheIdleDeviceWasClosed)
+{
+    // The silent driver plays in real time, like a sound card; a long pause
+    // closes the device and resuming opens it again.
+    const QByteArray old = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeWav(path, kRate / 2, [](int i, int ch) { return toneSample(i, ch); }));
+    EngineAudioLibrary lib;
+    ASSERT_TRUE(lib.init(kRate, 32, 0));
+    const auto s = lib.streamOpen(path, 0x130, 0, 0);
+    const int ch = lib.streamPlay(-1, s);
+    QThread::msleep(100);
+    ASSERT_TRUE(lib.setPaused(ch, true));
+    QThread::msleep(60);
+    const int pausedAt = lib.streamTime(s);
+    EXPECT_GT(pausedAt, 30);
+    EXPECT_LT(pausedAt, 250);
+    QThread::msleep(1800);
+    EXPECT_EQ(lib.streamTime(s), pausedAt);
+    ASSERT_TRUE(lib.setPaused(ch, false));
+    QElapsedTimer t;
+    t.start();
+    while (lib.isPlaying(ch) && t.elapsed() < 3000)
+        QThread::msleep(10);
+    EXPECT_FALSE(lib.isPlaying(ch));
+    EXPECT_NEAR(double(t.elapsed()), 500.0 - pausedAt, 150.0) << "the rest played in real time";
+    EXPECT_EQ(lib.streamTime(s), 500);
+    lib.close();
+    qputenv("SDL_AUDIODRIVER", old);
 }
 
 } // namespace

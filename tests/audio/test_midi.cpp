@@ -126,6 +126,29 @@ TEST(MidiFile, TicksAndTimesFollowTheTempoMap)
     }
 }
 
+TEST(MidiFile, DamagedFilesNeverReadBeyondTheirBytes)
+{
+    // Random damage to valid files: every parse ends, within the length cap.
+    const QByteArray seeds[] = {heldNote(1440), twoNotes(), rmid(heldNote(960))};
+    std::uint32_t state = 12345;
+    const auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+    for (const QByteArray &seed : seeds) {
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray damaged = seed;
+            const int edits = 1 + int(next() % 4);
+            for (int e = 0; e < edits; ++e)
+                damaged[int(next() % std::uint32_t(damaged.size()))] = char(next() >> 24);
+            if (next() % 3 == 0)
+                damaged.truncate(int(next() % std::uint32_t(damaged.size())));
+            MidiFile f;
+            if (f.parse(damaged)) {
+                EXPECT_GE(f.lengthUs(), 0);
+                EXPECT_LE(f.lengthUs(), 7LL * 24 * 3600 * 1000000);
+            }
+        }
+    }
+}
+
 TEST(MidiFile, RecognisedByContent)
 {
     EXPECT_TRUE(MidiFile::looksLikeMidi(heldNote(960)));
