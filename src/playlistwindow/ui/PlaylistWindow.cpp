@@ -330,6 +330,11 @@ void PlaylistWindow::applyColors()
         pal.setColor(QPalette::Text, slotColor(19));
         box->setPalette(pal);
     }
+    // The status text stands on the background picture without a box of
+    // its own; it takes the boxes' text colour so that it reads on any style.
+    QPalette status = m_statusBox->palette();
+    status.setColor(QPalette::WindowText, slotColor(19));
+    m_statusBox->setPalette(status);
     update();
 }
 
