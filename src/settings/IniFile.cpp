@@ -1,9 +1,10 @@
 #include "settings/IniFile.h"
 
+#include "core/TextDecoding.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <limits>
 
@@ -30,18 +31,6 @@ QStringView trimmed(QStringView s)
 QString folded(QStringView name)
 {
     return trimmed(name).toString().toCaseFolded();
-}
-
-QString decodeFileText(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder cp932("windows-31j");
-    if (cp932.isValid())
-        return cp932(bytes);
-    return QString::fromLatin1(bytes);
 }
 
 QString limitLength(QStringView s)
@@ -111,7 +100,7 @@ IniDocument::Line IniDocument::parseLine(QString text)
 IniDocument IniDocument::fromBytes(const QByteArray &bytes)
 {
     IniDocument doc;
-    QString text = decodeFileText(bytes);
+    QString text = DecodeText(bytes);
     // The decoder drops one byte-order mark; drop any further ones too, so
     // that a document reads the same after it has been written and read back.
     qsizetype start = 0;
