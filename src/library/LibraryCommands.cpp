@@ -48,9 +48,15 @@ void LibraryCommands::NodeClick(int index)
         AutoSave();
     }
     m_store.CloseList(false);
+    const quint64 generation = m_list.generation();
     const QString file = m_store.playlistFilePath(address, M3uExtension);
     if (!file.isEmpty())
         m_store.LoadPlaylist(file); // a missing list gives an empty track list
+    // Another click emptied the list while this one was loading: the list
+    // is that click's now, and taking our address would make the next save
+    // write its tracks into our file.
+    if (m_list.generation() != generation)
+        return;
     m_list.setPlaylistAddress(address);
     if (m_hooks.applyRowColors)
         m_hooks.applyRowColors();

@@ -39,7 +39,9 @@ public:
     // asked) and opens nothing. Any other node empties the search box and
     // saves the open list (again unless the answer is No), empties the list,
     // loads the node's playlist, takes its address, recolours and renumbers
-    // the rows and marks the playing track again.
+    // the rows and marks the playing track again. A click that arrives while
+    // a playlist is loading (events run during the load) takes the list
+    // over; the earlier click then stops without touching the address.
     void NodeClick(int index);
 
     // The right button pressed over node `index` (-1: empty tree space). An

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -336,6 +337,26 @@ TEST_F(NodeClickTest, ThePlayingTrackIsMarkedAgainInTheNewList)
     commands->NodeClick(tree->indexOfKey("Rock/Best.m3u"));
     EXPECT_EQ(list.PlayingNo(), 0);
     EXPECT_EQ(list.PlayoldNo(), 0);
+}
+
+TEST_F(NodeClickTest, ASecondClickDuringALoadOwnsTheListAndTheAddress)
+{
+    // A list long enough that its load lets events run.
+    QByteArray big;
+    for (int i = 0; i < 40000; ++i)
+        big += (music + "b.mp3\r\n").toUtf8();
+    touch(folder + "Big.m3u", big);
+    tree->TreeCreate();
+    bool fired = false;
+    QTimer::singleShot(0, [&] {
+        fired = true;
+        commands->NodeClick(tree->indexOfKey("Rock/Best.m3u"));
+    });
+    commands->NodeClick(tree->indexOfKey("Big.m3u"));
+    ASSERT_TRUE(fired);
+    EXPECT_EQ(list.PlaylistAddress(), "Rock/Best");
+    EXPECT_EQ(names(), (QStringList{"c.mp3", "a.mp3"}));
+    EXPECT_EQ(tree->selectedKey(), "Rock/Best.m3u");
 }
 
 // The address box is typed by hand and becomes a file name on save.
