@@ -31,6 +31,7 @@ void Windows::build(Application &app)
         m_main->setPlaylistOpen(false);
     });
     QObject::connect(m_main, &MainWindow::progressChanged, m_playlist, &PlaylistWindow::setSeekValue);
+    QObject::connect(m_playlist, &PlaylistWindow::mainTimerRequested, m_main, &MainWindow::setMainTimerEnabled);
     QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
         if (id == SettingId::StyleName)
             LoadStyle();
