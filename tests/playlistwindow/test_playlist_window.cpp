@@ -494,4 +494,28 @@ TEST_F(PlaylistWindowTest, FolderCommandStartsWhereTheSettingSays)
     EXPECT_EQ(start, home.path() + "/music");
 }
 
+struct SavedStateTest : PlaylistWindowTest {
+    void prepareHome() override
+    {
+        touchFile(home.path() + "/Velmora.ini",
+                  "[Playlist]\r\nTop=1500\r\nLeft=1200\r\nWidth=9000\r\nHeight=4500\r\nSeparate=150\r\n"
+                  "[Sound]\r\nPlayerVolume=128\r\n"
+                  "[ColumnHeader]\r\nHeader3Width=250\r\nHeader4Width=0\r\nSort=-1\r\nSortKey=2\r\nSortOrder=1\r\n");
+    }
+};
+
+TEST_F(SavedStateTest, StartUpRestoresSizeSplitterColumnsSortAndKnob)
+{
+    EXPECT_EQ(window().size(), QSize(600, 300));
+    EXPECT_EQ(window().layoutRects().tree.width(), 150);
+    EXPECT_EQ(window().layoutRects().list.left(), 157);
+    EXPECT_EQ(window().listView()->columnWidth(2), 250);
+    EXPECT_EQ(window().listView()->columnWidth(3), 0);
+    EXPECT_TRUE(list().isSorted());
+    EXPECT_EQ(list().sortKey(), 2);
+    EXPECT_EQ(list().sortOrder(), 1);
+    EXPECT_EQ(window().layoutRects().knob.left() - window().layoutRects().volumeBar.left(), 50);
+    EXPECT_EQ(window().knob()->toolTip(), "50%");
+}
+
 } // namespace

@@ -441,7 +441,7 @@ void PlaylistWindow::storeState()
     s.setPixels(SettingId::PlaylistTop, g.top());
     s.setPixels(SettingId::PlaylistWidth, g.width());
     s.setPixels(SettingId::PlaylistHeight, g.height());
-    s.setValue(SettingId::PlaylistSeparate, m_treeView->isVisible() || !isVisible() ? m_layout.tree.width() : 0);
+    s.setValue(SettingId::PlaylistSeparate, m_layout.tree.width());
     for (int c = 0; c < ColumnCount; ++c)
         s.setValue(columnWidthSetting(c), m_listView->columnWidth(c));
     const TrackList &list = m_app.trackList();
