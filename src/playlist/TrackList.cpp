@@ -5,8 +5,6 @@
 
 #include <QColor>
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -35,38 +33,25 @@ QString twoDigits(qint64 v)
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
 }
 
-// The No cell as the text sort sees it.
-void numberText(int number, char (&buf)[16])
-{
-    if (number == 0)
-        buf[0] = 0;
-    else
-        std::snprintf(buf, sizeof buf, "%d", number);
-}
-
-int compareRows(const TrackRow &a, const TrackRow &b, int column)
+// The text a column sorts by, with its letter case folded: No as its
+// digits (so 10 comes before 2), the other cells and the path as they read.
+QString sortText(const TrackRow &row, int column)
 {
     switch (column) {
-    case TrackRow::NoCell: {
-        char x[16], y[16];
-        numberText(a.number(), x);
-        numberText(b.number(), y);
-        return std::strcmp(x, y);
-    }
-    case TrackRow::DateCell:
-        return a.date() < b.date() ? -1 : (a.date() > b.date() ? 1 : 0);
+    case TrackRow::NoCell:
+        return row.number() == 0 ? QString() : QString::number(row.number());
     case TrackRow::TitleCell:
-        return a.title().compare(b.title(), Qt::CaseInsensitive);
+        return row.title().toString().toCaseFolded();
     case TrackRow::ArtistCell:
-        return a.artist().compare(b.artist(), Qt::CaseInsensitive);
+        return row.artist().toString().toCaseFolded();
     case TrackRow::TimeCell:
-        return a.time().compare(b.time(), Qt::CaseInsensitive);
+        return row.time().toString().toCaseFolded();
     case TrackRow::BitRateCell:
-        return a.bitRate().compare(b.bitRate(), Qt::CaseInsensitive);
+        return row.bitRate().toString().toCaseFolded();
     case TrackRow::ExtensionCell:
-        return a.extension().compare(b.extension(), Qt::CaseInsensitive);
+        return row.extension().toString().toCaseFolded();
     default:
-        return a.path().compare(b.path(), Qt::CaseInsensitive);
+        return row.path().toString().toCaseFolded();
     }
 }
 
@@ -347,10 +332,23 @@ void TrackList::sortRows(int column, Qt::SortOrder order)
     for (size_t i = 0; i < order_.size(); ++i)
         order_[i] = static_cast<int>(i);
     const bool descending = order == Qt::DescendingOrder;
-    std::stable_sort(order_.begin(), order_.end(), [&](int x, int y) {
-        const int c = compareRows(m_rows[size_t(x)], m_rows[size_t(y)], column);
-        return descending ? c > 0 : c < 0;
-    });
+    if (column == TrackRow::DateCell) {
+        std::stable_sort(order_.begin(), order_.end(), [&](int x, int y) {
+            const qint64 a = m_rows[size_t(x)].date();
+            const qint64 b = m_rows[size_t(y)].date();
+            return descending ? a > b : a < b;
+        });
+    } else {
+        // Each row's text is folded once; folding both sides of every one of
+        // the ~1.7 million comparisons of a 100,000-row sort cost twice as much.
+        std::vector<QString> keys(m_rows.size());
+        for (size_t i = 0; i < keys.size(); ++i)
+            keys[i] = sortText(m_rows[i], column);
+        std::stable_sort(order_.begin(), order_.end(), [&](int x, int y) {
+            const int c = QStringView(keys[size_t(x)]).compare(QStringView(keys[size_t(y)]));
+            return descending ? c > 0 : c < 0;
+        });
+    }
     for (size_t i = 0; i < order_.size(); ++i) {
         if (order_[i] != static_cast<int>(i)) {
             applyPermutation(order_);
