@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -295,19 +296,26 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
     const QString text = DecodePlaylistText(bytes);
     RowBatch sink(m_list);
     bool ok = true;
+    // Room for one track per line pair (or per line of a plain list),
+    // capped so that a file of empty lines cannot claim much memory.
+    const qsizetype lineEnds = std::max(text.count(u'\r'), text.count(u'\n'));
+    const auto reserveFor = [&](qsizetype tracks) { m_list.reserveRows(int(std::min<qsizetype>(tracks, 1 << 17))); };
 
     LineReader pairLines(text, true);
     QStringView first;
     pairLines.next(&first);
     if (first == M3uxHeader) {
+        reserveFor(lineEnds / 2);
         ok = readPairs(pairLines, sink);
     } else {
         LineReader plainLines(text, false);
         QStringView plainFirst;
         if (plainLines.next(&plainFirst) && plainFirst == M3uxHeader) {
             // Pairs with LF line ends (edited on a system that writes LF).
+            reserveFor(lineEnds / 2);
             ok = readPairs(plainLines, sink);
         } else {
+            reserveFor(lineEnds + 1);
             LineReader all(text, false);
             readPlainM3u(all, sink, baseFolder);
         }

@@ -157,6 +157,7 @@ void TrackAdder::ListToListView()
     pauseSort();
     m_list.setStatusText(QStringLiteral("Now Loading..."));
     const QStringList files = ListAudioFiles(m_folderpath, 1);
+    m_list.reserveRows(int(files.size()));
     {
         RowBatch batch(m_list);
         for (const QString &file : files) {

@@ -241,12 +241,18 @@ void TrackList::appendRows(std::vector<TrackRow> &&rows)
         return;
     const int first = count();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
-    if (m_rows.empty())
+    if (m_rows.empty() && m_rows.capacity() < rows.size())
         m_rows = std::move(rows);
     else
         m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     endInsertRows();
     rows.clear();
+}
+
+void TrackList::reserveRows(int additional)
+{
+    if (additional > 0)
+        m_rows.reserve(m_rows.size() + size_t(additional));
 }
 
 void TrackList::appendRow(TrackRow row)

@@ -87,6 +87,9 @@ public:
     // Appends rows at the end as one insertion (no sorting, no renumbering).
     void appendRows(std::vector<TrackRow> &&rows);
     void appendRow(TrackRow row);
+    // Makes room for `additional` more rows, so that a long load grows the
+    // row storage once and leaves no slack.
+    void reserveRows(int additional);
     // A new row for `path` with icon 1 and the ordinary text colour.
     TrackRow makeRow(QStringView path) const { return TrackRow(path, m_playlistForeColor); }
     // Removes `n` rows from `pos` on; PlayingNo is not touched.
