@@ -75,14 +75,6 @@ TEST(PlaylistLayoutSteps, StepsThatWouldGiveNegativeSizesAreSkipped)
     EXPECT_EQ(l.back.size(), QSize(100, 40));
 }
 
-TEST(PlaylistLayoutSteps, ButtonsThreeToSixStand55Apart)
-{
-    const PlaylistLayout l = PlaylistLayout::compute(PlaylistLayout::design(), QSize(707, 238), 0);
-    EXPECT_EQ(l.buttons[2].left(), l.seek.left());
-    for (int i = 3; i < 6; ++i)
-        EXPECT_EQ(l.buttons[size_t(i)].left() - l.buttons[size_t(i - 1)].left(), 55);
-}
-
 TEST(SplitterArithmetic, BarLimitAndHiddenTree)
 {
     struct Case {

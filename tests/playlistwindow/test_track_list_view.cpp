@@ -361,12 +361,4 @@ TEST_F(TreeViewTest, RebuildFromTheTreeMenuKeepsTheSelectionAndShowsNewEntries)
     EXPECT_TRUE(window().treeView()->itemOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
 }
 
-TEST_F(TreeViewTest, StyleIconsFollowTheNodeKinds)
-{
-    const Style &style = windows.style();
-    QTreeWidgetItem *category = window().treeView()->itemOfNode(tree().indexOfKey("Rock"));
-    const QImage shown = category->icon(0).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
-    EXPECT_EQ(shown, style.icons[Style::CategoryClose].convertToFormat(QImage::Format_ARGB32));
-}
-
 } // namespace
