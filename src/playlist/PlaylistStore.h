@@ -48,10 +48,9 @@ public:
     // clearing the list nor renumbering it. Records whose file is missing or
     // hidden are left out. "#M3UX" files are read pair by pair; other files
     // as plain M3U/M3U8. Stops at the first error, keeping the rows read so
-    // far, and returns false then. Lets events run; stops early when the
-    // list is cleared meanwhile.
-    // Files that are not ordinary files or larger than MaxPlaylistBytes are
-    // not read.
+    // far, and returns false then; a path that is not an ordinary file or is
+    // larger than MaxPlaylistBytes is not read at all. Lets events run;
+    // stops early when the list is cleared meanwhile.
     bool LoadPlaylist(const QString &path);
     static constexpr qint64 MaxPlaylistBytes = qint64(256) << 20;
 
