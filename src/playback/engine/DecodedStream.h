@@ -48,8 +48,8 @@ public:
     // True when the decoder reached the end and the ring is empty.
     bool drained() const;
 
-    // Output bookkeeping, guarded by the output lock (the audio device lock),
-    // not by this stream's mutex: positions in output frames.
+    // Output bookkeeping, guarded by the mixer's mix mutex, not by this
+    // stream's mutex: positions in output frames.
     struct OutputState {
         std::int64_t mixStart = 0;   // position where the last mixed buffer began
         std::int64_t mixEnd = 0;     // position after the last mixed buffer

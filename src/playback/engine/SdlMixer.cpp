@@ -13,27 +13,27 @@ namespace {
 constexpr auto kIdleCloseDelay = std::chrono::milliseconds(1500);
 } // namespace
 
-// Holds the mixer's device mutex (the device cannot be closed meanwhile) and
-// SDL's device lock (the audio callback runs only while nobody holds it).
+// Holds the device mutex (the device cannot be opened or closed meanwhile),
+// then the mix mutex (the audio callback does not run meanwhile). SDL calls
+// that wait for the callback (pause, open) are made only after unlockMix().
 class SdlMixer::Lock
 {
 public:
-    explicit Lock(const SdlMixer &m) : m_guard(m.m_deviceMutex), m_device(m.m_device)
+    explicit Lock(const SdlMixer &m) : m_device(m.m_deviceMutex), m_mix(m.m_mixMutex) {}
+    void unlockMix()
     {
-        if (m_device)
-            SDL_LockAudioDevice(m_device);
+        if (m_mix.owns_lock())
+            m_mix.unlock();
     }
-    ~Lock()
+    void relockMix()
     {
-        if (m_device)
-            SDL_UnlockAudioDevice(m_device);
+        if (!m_mix.owns_lock())
+            m_mix.lock();
     }
-    Lock(const Lock &) = delete;
-    Lock &operator=(const Lock &) = delete;
 
 private:
-    std::lock_guard<std::mutex> m_guard;
-    SDL_AudioDeviceID m_device;
+    std::lock_guard<std::mutex> m_device;
+    std::unique_lock<std::mutex> m_mix;
 };
 
 SdlMixer::~SdlMixer()
@@ -57,6 +57,7 @@ bool SdlMixer::openDevice()
     // mixer always works in one format.
     m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     m_bufferFrames = m_device ? have.samples : 0;
+    m_latencyFrames = m_virtualDevice ? 0 : m_bufferFrames;
     m_devicePaused = true;
     return m_device != 0;
 }
@@ -70,17 +71,13 @@ bool SdlMixer::open(int rate, int channels)
         return false;
     m_sdlInitialised = true;
     m_rate = rate;
-    if (!openDevice()) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        m_sdlInitialised = false;
-        return false;
-    }
+    m_channels.assign(std::size_t(channels), Channel());
     m_driver = QString::fromUtf8(SDL_GetCurrentAudioDriver());
     // A file or a silent timer has no queue behind the callback; a real
     // device plays a buffer about one buffer after it was mixed.
     const bool disk = m_driver == QLatin1String("disk");
     const bool virtualDevice = disk || m_driver == QLatin1String("dummy");
-    m_latencyFrames = virtualDevice ? 0 : m_bufferFrames;
+    m_virtualDevice = virtualDevice;
     // The disk driver takes buffers as fast as it is told to, not in real
     // time: what was mixed is what reached the file.
     m_interpolate = !disk;
@@ -88,11 +85,19 @@ bool SdlMixer::open(int rate, int channels)
     m_waitForData = disk;
     // Reopening the disk driver would start its file afresh.
     m_closeWhenIdle = !disk;
-    m_channels.assign(std::size_t(channels), Channel());
     m_outputVolume = 0xFFFFFFFFu;
     m_gainLeft = m_gainRight = 1.0f;
+    if (!openDevice()) {
+        m_channels.clear();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        m_sdlInitialised = false;
+        return false;
+    }
     m_keeperQuit = false;
-    updateDevicePause(); // an unused device closes after a moment too
+    {
+        Lock lock(*this);
+        updateDevicePause(lock); // an unused device closes after a moment too
+    }
     m_keeper = std::thread([this] { keepDevice(); });
     return true;
 }
@@ -151,6 +156,7 @@ const SdlMixer::Channel *SdlMixer::channel(int index) const
 void SdlMixer::callback(void *self, unsigned char *data, int len)
 {
     auto *m = static_cast<SdlMixer *>(self);
+    std::lock_guard lock(m->m_mixMutex);
     m->mix(reinterpret_cast<float *>(data), len / int(2 * sizeof(float)));
 }
 
@@ -186,7 +192,8 @@ void SdlMixer::render(float *out, int frames)
         m_manual = true;
         m_waitForData = true; // like a file: every frame, as fast as it decodes
         m_interpolate = false;
-        updateDevicePause();
+        updateDevicePause(lock);
+        lock.relockMix();
     }
     mix(out, frames);
 }
@@ -213,11 +220,12 @@ void SdlMixer::release(Channel &c)
     c = Channel();
 }
 
-void SdlMixer::updateDevicePause()
+void SdlMixer::updateDevicePause(Lock &lock)
 {
     const bool audible = !m_manual && std::any_of(m_channels.begin(), m_channels.end(), [this](const Channel &c) {
         return c.stream && !c.paused && !done(c);
     });
+    lock.unlockMix();
     if (audible) {
         m_idleDeadline.reset();
         if (!m_device && !openDevice())
@@ -274,7 +282,7 @@ int SdlMixer::play(int index, DecodedStream *stream)
     o.floor = o.mixEnd;
     m_channels[std::size_t(index)] = Channel{stream, 255, false};
     stream->start();
-    updateDevicePause();
+    updateDevicePause(lock);
     return index;
 }
 
@@ -285,7 +293,7 @@ void SdlMixer::detach(DecodedStream *stream)
         if (c.stream == stream)
             release(c);
     }
-    updateDevicePause();
+    updateDevicePause(lock);
 }
 
 void SdlMixer::seek(DecodedStream *stream, std::int64_t frame)
@@ -295,7 +303,7 @@ void SdlMixer::seek(DecodedStream *stream, std::int64_t frame)
     DecodedStream::OutputState &o = stream->out;
     o.mixStart = o.mixEnd = o.floor = frame;
     o.ended = o.finished = false;
-    updateDevicePause();
+    updateDevicePause(lock);
 }
 
 std::int64_t SdlMixer::position(const DecodedStream *stream) const
@@ -322,7 +330,7 @@ bool SdlMixer::isPlaying(int index)
     if (done(*c)) {
         c->stream->out.finished = true;
         release(*c);
-        updateDevicePause();
+        updateDevicePause(lock);
         return false;
     }
     return true;
@@ -347,7 +355,7 @@ bool SdlMixer::setPaused(int index, bool paused)
         o.floor = o.mixStart = o.mixEnd;
     }
     c->paused = paused;
-    updateDevicePause();
+    updateDevicePause(lock);
     return true;
 }
 

@@ -17,7 +17,7 @@ class DecodedStream;
 // scaled by the program's output volume.
 //
 // Threads: the public methods are for the user-interface thread; they take
-// the device lock, which the audio callback holds while it mixes, so channel
+// the mix mutex, which the audio callback holds while it mixes, so channel
 // tables and positions never change under the callback. When no channel is
 // audible the device is paused and the callback stops being called; after a
 // moment of idleness the device is closed (no wake-ups at all while paused
@@ -91,11 +91,12 @@ private:
     std::int64_t estimate(const DecodedStream &s) const;
     bool done(const Channel &c) const;
     void release(Channel &c);
-    void updateDevicePause();
+    void updateDevicePause(Lock &lock);
     Channel *channel(int index);
     const Channel *channel(int index) const;
 
-    mutable std::mutex m_deviceMutex;   // m_device and the idle deadline; taken before the SDL lock
+    mutable std::mutex m_deviceMutex;   // m_device, its pause state and the idle deadline
+    mutable std::mutex m_mixMutex;      // channels, gains, positions: what the callback reads
     std::condition_variable m_keeperWake;
     std::thread m_keeper;
     bool m_keeperQuit = false;
@@ -105,6 +106,7 @@ private:
     int m_rate = 0;
     int m_bufferFrames = 0;
     int m_latencyFrames = 0;
+    bool m_virtualDevice = false;
     bool m_waitForData = false;
     bool m_interpolate = true;
     bool m_manual = false;
