@@ -80,6 +80,7 @@ TEST_F(PlaylistFiles, ReadingRules)
          h + "@/a.mp3\r\n#t;r;1:00;1\r\n@/b.mp3\r\n#only;one\r\n@/c.mp3\r\n#c;;;\r\n",
          {"a.mp3|t|r|1:00|1", "b.mp3|only|||"},
          false},
+        {"a NUL cannot cut a path short", h + "@/a.mp3" + QChar(0) + "x\r\n#x;;;\r\n@/b.mp3\r\n#b;;;\r\n", {"b.mp3|b|||"}},
         {"an empty path line skips its pair", h + "\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
         {"a lone LF does not end a line", h + "@/a.mp3\n@/b.mp3\r\n#t;;;\r\n@/c.mp3\r\n#c;;;\r\n", {"c.mp3|c|||"}},
         {"a lone CR ends a line", "#M3UX\r@/a.mp3\r#t;;;\r", {"a.mp3|t|||"}},
@@ -230,18 +231,6 @@ TEST_F(PlaylistFiles, CloseListSavesThenClears)
     TrackList again;
     PlaylistStore(again, playlists).LoadPlaylist(playlists + "/List.m3u");
     EXPECT_EQ(paths(again), QStringList{music + "/a.mp3"});
-}
-
-TEST_F(PlaylistFiles, ReselectFollowsTheSavedName)
-{
-    TrackList list;
-    PlaylistStore store(list, playlists);
-    store.SavePlaylist(QStringLiteral("Mine"), QStringLiteral(".m3u"), true, false);
-    EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Mine"));
-    QString key;
-    store.setTreeHooks({{}, [&](const QString &k) { key = k; }});
-    store.SavePlaylist(QStringLiteral("Mine"), QStringLiteral(".m3u"), true, false);
-    EXPECT_EQ(key, QStringLiteral("Mine.m3u"));
 }
 
 TEST_F(PlaylistFiles, ShiftJisPlaylist)

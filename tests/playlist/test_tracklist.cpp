@@ -62,19 +62,6 @@ TEST(PathNames, ArchiveMemberPaths)
     EXPECT_EQ(InitialTitleOf(u"/m/01.mp3", false), QStringLiteral("01"));
 }
 
-TEST(PathNames, ProbeTellsFilesFoldersAndHiddenNames)
-{
-    QTemporaryDir dir;
-    const QString file = touch(dir.path(), "a.mp3");
-    const QString hidden = touch(dir.path(), ".b.mp3");
-    EXPECT_TRUE(ProbeFile(file).isVisibleFile());
-    EXPECT_FALSE(ProbeFile(hidden).isVisibleFile());
-    EXPECT_TRUE(ProbeFile(hidden).exists);
-    EXPECT_TRUE(ProbeFile(dir.path()).isDir);
-    EXPECT_FALSE(ProbeFile(dir.path() + "/none.mp3").exists);
-    EXPECT_FALSE(ProbeFile(file + QChar(0) + "junk").exists);
-}
-
 TEST(TrackList, TotalTimeText)
 {
     struct Case {
