@@ -55,7 +55,11 @@ PlaylistWindow::PlaylistWindow(Application &app, QWidget *parent)
 
 PlaylistWindow::~PlaylistWindow()
 {
-    delete m_sizeWindow;
+    if (m_sizeWindow) {
+        // Going away with the program: nothing is to be shown again.
+        m_sizeWindow->disconnect(this);
+        delete m_sizeWindow;
+    }
 }
 
 // --- construction ---------------------------------------------------------------
