@@ -1,8 +1,9 @@
 #include "playlist/PlaylistFile.h"
 
+#include "core/TextDecoding.h"
+
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -59,18 +60,7 @@ bool writeAll(QIODevice &out, const QByteArray &bytes)
 
 QString DecodePlaylistText(const QByteArray &bytes, bool *wasUtf8)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    const bool valid = !utf8.hasError();
-    if (wasUtf8)
-        *wasUtf8 = valid;
-    if (!valid) {
-        QStringDecoder cp932("CP932");
-        text = cp932.isValid() ? QString(cp932.decode(bytes)) : QString::fromLocal8Bit(bytes);
-    }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
+    return DecodeText(bytes, wasUtf8);
 }
 
 QString M3uxRecordText(QStringView path, QStringView title, QStringView artist, QStringView time,
