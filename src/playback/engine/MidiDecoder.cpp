@@ -49,6 +49,28 @@ MidiDecoder::~MidiDecoder()
         delete_fluid_settings(m_settings);
 }
 
+// Keeps the SoundFont loaded for the rest of the run once a MIDI file was
+// played: FluidSynth shares sample data between synthesisers loading the same
+// file, so the next MIDI file starts without reading it again.
+void MidiDecoder::keepSoundFontLoaded(const QString &soundFont, int rate)
+{
+    static std::mutex mutex;
+    static fluid_settings_t *settings = nullptr;
+    static fluid_synth_t *keeper = nullptr;
+    std::lock_guard lock(mutex);
+    if (keeper)
+        return;
+    settings = new_fluid_settings();
+    if (!settings)
+        return;
+    fluid_settings_setnum(settings, "synth.sample-rate", rate);
+    keeper = new_fluid_synth(settings);
+    if (keeper && fluid_synth_sfload(keeper, QFile::encodeName(soundFont).constData(), 0) == FLUID_FAILED) {
+        delete_fluid_synth(keeper);
+        keeper = nullptr;
+    }
+}
+
 std::unique_ptr<MidiDecoder> MidiDecoder::open(const QByteArray &bytes, int rate, int &error)
 {
     quietFluidSynth();
@@ -58,38 +80,46 @@ std::unique_ptr<MidiDecoder> MidiDecoder::open(const QByteArray &bytes, int rate
         error = AudioLibrary::ErrFileBad;
         return nullptr;
     }
-    const QString soundFont = soundFontPath();
-    if (soundFont.isEmpty()) {
-        error = AudioLibrary::ErrFileFormat;
-        return nullptr;
-    }
-    d->m_settings = new_fluid_settings();
-    if (!d->m_settings) {
-        error = AudioLibrary::ErrMemory;
-        return nullptr;
-    }
-    fluid_settings_setnum(d->m_settings, "synth.sample-rate", rate);
-    fluid_settings_setnum(d->m_settings, "synth.gain", kSynthGain);
-    // Only the stream's decoder thread touches the synthesiser.
-    fluid_settings_setint(d->m_settings, "synth.threadsafe-api", 0);
-    fluid_settings_setint(d->m_settings, "synth.cpu-cores", 1);
-    // The player advances with the samples rendered, not with the wall clock.
-    fluid_settings_setstr(d->m_settings, "player.timing-source", "sample");
-    d->m_synth = new_fluid_synth(d->m_settings);
-    if (!d->m_synth) {
-        error = AudioLibrary::ErrMemory;
-        return nullptr;
-    }
-    if (fluid_synth_sfload(d->m_synth, QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED) {
+    d->m_soundFont = soundFontPath();
+    if (d->m_soundFont.isEmpty()) {
         error = AudioLibrary::ErrFileFormat;
         return nullptr;
     }
     d->m_length = d->m_file.lengthUs() * rate / 1000000;
-    if (!d->startPlayer(0)) {
-        error = AudioLibrary::ErrFileBad;
-        return nullptr;
-    }
     return d;
+}
+
+// The synthesiser is made on the stream's decoder thread, on the first read
+// or seek: loading a SoundFont takes longer than opening a file should.
+bool MidiDecoder::ensureSynth()
+{
+    if (m_synth)
+        return true;
+    if (m_failed)
+        return false;
+    m_failed = true;
+    keepSoundFontLoaded(m_soundFont, m_rate);
+    m_settings = new_fluid_settings();
+    if (!m_settings)
+        return false;
+    fluid_settings_setnum(m_settings, "synth.sample-rate", m_rate);
+    fluid_settings_setnum(m_settings, "synth.gain", kSynthGain);
+    // Only the stream's decoder thread touches the synthesiser.
+    fluid_settings_setint(m_settings, "synth.threadsafe-api", 0);
+    fluid_settings_setint(m_settings, "synth.cpu-cores", 1);
+    // The player advances with the samples rendered, not with the wall clock.
+    fluid_settings_setstr(m_settings, "player.timing-source", "sample");
+    m_synth = new_fluid_synth(m_settings);
+    if (!m_synth)
+        return false;
+    if (fluid_synth_sfload(m_synth, QFile::encodeName(m_soundFont).constData(), 1) == FLUID_FAILED
+        || !startPlayer(m_startTick)) {
+        delete_fluid_synth(m_synth);
+        m_synth = nullptr;
+        return false;
+    }
+    m_failed = false;
+    return true;
 }
 
 bool MidiDecoder::startPlayer(std::int64_t tick)
@@ -115,7 +145,7 @@ bool MidiDecoder::startPlayer(std::int64_t tick)
 int MidiDecoder::read(float *out, int frames)
 {
     const int n = int(std::clamp<std::int64_t>(m_length - m_position, 0, frames));
-    if (n == 0)
+    if (n == 0 || !ensureSynth())
         return 0;
     if (fluid_synth_write_float(m_synth, n, out, 0, 2, out, 1, 2) != FLUID_OK)
         return 0;
@@ -127,8 +157,11 @@ bool MidiDecoder::seek(std::int64_t frame)
 {
     frame = std::clamp<std::int64_t>(frame, 0, m_length);
     const std::int64_t tick = m_file.usToTick(frame * 1000000 / m_rate);
-    if (!startPlayer(tick))
+    if (!m_synth) {
+        m_startTick = tick; // applied when the synthesiser is made
+    } else if (!startPlayer(tick)) {
         return false;
+    }
     m_position = frame;
     return true;
 }

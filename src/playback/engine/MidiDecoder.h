@@ -18,9 +18,9 @@ class MidiDecoder final : public AudioDecoder
 public:
     ~MidiDecoder() override;
 
-    // Parses `bytes` and prepares the synthesiser at `rate`; loads the
-    // SoundFont (the first MIDI file of a run pays for that). Null with
-    // `error` set (ErrFileBad, or ErrFileFormat when no SoundFont exists).
+    // Parses `bytes` for a synthesis at `rate`. The synthesiser and its
+    // SoundFont are made on the first read or seek. Null with `error` set
+    // (ErrFileBad, or ErrFileFormat when no SoundFont is installed).
     static std::unique_ptr<MidiDecoder> open(const QByteArray &bytes, int rate, int &error);
 
     int read(float *out, int frames) override;
@@ -33,10 +33,15 @@ public:
 
 private:
     MidiDecoder() = default;
+    bool ensureSynth();
     bool startPlayer(std::int64_t tick);
+    static void keepSoundFontLoaded(const QString &soundFont, int rate);
 
     MidiFile m_file;
     int m_rate = 44100;
+    QString m_soundFont;
+    std::int64_t m_startTick = 0;
+    bool m_failed = false;            // the synthesiser could not be made
     _fluid_hashtable_t *m_settings = nullptr;
     _fluid_synth_t *m_synth = nullptr;
     _fluid_player_t *m_player = nullptr;
