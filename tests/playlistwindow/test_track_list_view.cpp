@@ -361,4 +361,32 @@ TEST_F(TreeViewTest, RebuildFromTheTreeMenuKeepsTheSelectionAndShowsNewEntries)
     EXPECT_TRUE(window().treeView()->itemOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
 }
 
+TEST_F(TreeViewTest, SingleClickModeExpandsTheClickedNodeAndClosesTheOneBefore)
+{
+    touchFile(playlistFolder() + "Jazz/Blue.m3u");
+    tree().TreeCreate();
+    LibraryTreeView *view = window().treeView();
+    ASSERT_TRUE(view->singleClickExpand()); // the default option
+    QTreeWidgetItem *rock = view->itemOfNode(tree().indexOfKey("Rock"));
+    QTreeWidgetItem *jazz = view->itemOfNode(tree().indexOfKey("Jazz"));
+    auto click = [&](QTreeWidgetItem *item) {
+        const QPoint p = view->visualItemRect(item).center();
+        send(view->viewport(), QEvent::MouseButtonPress, p);
+        send(view->viewport(), QEvent::MouseButtonRelease, p);
+    };
+    click(rock);
+    EXPECT_TRUE(rock->isExpanded());
+    click(jazz);
+    EXPECT_TRUE(jazz->isExpanded());
+    EXPECT_FALSE(rock->isExpanded());
+    click(view->itemOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
+    EXPECT_TRUE(jazz->isExpanded()) << "the node before holds the new one";
+
+    app->settings().setValue(SettingId::TreeClick, 1);
+    EXPECT_FALSE(view->singleClickExpand());
+    rock->setExpanded(false);
+    click(rock);
+    EXPECT_FALSE(rock->isExpanded());
+}
+
 } // namespace

@@ -107,6 +107,12 @@ int LibraryTreeView::nodeAt(const QPoint &viewportPos) const
     return item ? item->data(0, Qt::UserRole).toInt() : -1;
 }
 
+void LibraryTreeView::setSingleClickExpand(bool on)
+{
+    m_singleClickExpand = on;
+    setExpandsOnDoubleClick(!on);
+}
+
 void LibraryTreeView::mousePressEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
@@ -114,7 +120,18 @@ void LibraryTreeView::mousePressEvent(QMouseEvent *event)
         Q_EMIT rightPressed(nodeAt(pos), event->globalPosition().toPoint());
         return;
     }
+    QTreeWidgetItem *before = currentItem();
     QTreeWidget::mousePressEvent(event);
+    QTreeWidgetItem *after = itemAt(pos);
+    if (m_singleClickExpand && event->button() == Qt::LeftButton && after && after == currentItem() &&
+        after != before) {
+        bool holdsNew = false;
+        for (QTreeWidgetItem *p = after->parent(); p; p = p->parent())
+            holdsNew = holdsNew || p == before;
+        if (before && !holdsNew)
+            before->setExpanded(false);
+        after->setExpanded(true);
+    }
     if (event->button() != Qt::LeftButton)
         return;
     const int node = nodeAt(pos);

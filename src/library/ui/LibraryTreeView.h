@@ -27,6 +27,12 @@ public:
     // The node under `viewportPos`, or -1.
     int nodeAt(const QPoint &viewportPos) const;
 
+    // Single-click mode: clicking a node expands it and collapses the node
+    // selected before (unless that one holds the new node); otherwise nodes
+    // expand on a double click.
+    void setSingleClickExpand(bool on);
+    bool singleClickExpand() const { return m_singleClickExpand; }
+
 Q_SIGNALS:
     // A left click selected node `index` (the node click).
     void nodeClicked(int index);
@@ -45,4 +51,5 @@ private:
     std::array<QImage, 10> m_icons;
     std::vector<QTreeWidgetItem *> m_items;
     bool m_syncing = false;
+    bool m_singleClickExpand = false;
 };

@@ -395,6 +395,9 @@ void PlaylistWindow::applySetting(SettingId id)
     case SettingId::ListStretch:
         update();
         break;
+    case SettingId::TreeClick:
+        m_treeView->setSingleClickExpand(s.value(SettingId::TreeClick) == 0);
+        break;
     case SettingId::Foremost:
         m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
         break;
@@ -429,6 +432,7 @@ void PlaylistWindow::applySettings()
     for (int c = 0; c < ColumnCount; ++c)
         m_listView->setColumnWidth(c, s.value(columnWidthSetting(c)));
     m_listView->setShowGrid(s.isOn(SettingId::GridDisplay));
+    m_treeView->setSingleClickExpand(s.value(SettingId::TreeClick) == 0);
     m_seek->setSegmented(s.value(SettingId::PGBStyle) != 0);
     m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
     applyColors();
