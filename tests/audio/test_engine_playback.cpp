@@ -372,7 +372,7 @@ TEST(EnginePlayback, ResumesAfterTheIdleDeviceWasClosed)
     const int ch = lib.streamPlay(-1, s);
     QThread::msleep(100);
     ASSERT_TRUE(lib.setPaused(ch, true));
-    QThread::msleep(60);
+    QThread::msleep(150); // what was mixed before the pause is still heard
     const int pausedAt = lib.streamTime(s);
     EXPECT_GT(pausedAt, 30);
     EXPECT_LT(pausedAt, 250);
@@ -390,4 +390,44 @@ TEST(EnginePlayback, ResumesAfterTheIdleDeviceWasClosed)
     qputenv("SDL_AUDIODRIVER", old);
 }
 
+TEST(EnginePlayback, TimeFollowsTheClockOnARealTimeDevice)
+{
+    const QByteArray old = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeWav(path, kRate * 8 / 10, [](int i, int ch) { return toneSample(i, ch); }));
+    EngineAudioLibrary lib;
+    ASSERT_TRUE(lib.init(kRate, 32, 0));
+    const auto playing = lib.streamOpen(path, 0x130, 0, 0);
+    const auto held = lib.streamOpen(path, 0x130, 0, 0);
+    const int heldChannel = lib.streamPlay(-1, held);
+    QThread::msleep(200);
+    ASSERT_TRUE(lib.setPaused(heldChannel, true));
+    QThread::msleep(150);
+    const int heldAt = lib.streamTime(held);
+    QElapsedTimer t;
+    t.start();
+    const int ch = lib.streamPlay(-1, playing);
+    int last = 0;
+    while (lib.isPlaying(ch) && t.elapsed() < 3000) {
+        const int now = lib.streamTime(playing);
+        const qint64 wall = t.elapsed();
+        EXPECT_GE(now, last) << "time never steps back";
+        EXPECT_LE(now, wall + 10) << "never ahead of the clock";
+        if (now < 800) {
+            EXPECT_GE(now, wall - 120) << "at most a buffer or two behind";
+        }
+        EXPECT_EQ(lib.streamTime(held), heldAt) << "the paused stream holds its time";
+        last = now;
+        QThread::msleep(15);
+    }
+    EXPECT_FALSE(lib.isPlaying(ch));
+    EXPECT_EQ(lib.streamTime(playing), 800);
+    EXPECT_NEAR(double(t.elapsed()), 800.0, 150.0);
+    lib.close();
+    qputenv("SDL_AUDIODRIVER", old);
+}
+
 } // namespace
+

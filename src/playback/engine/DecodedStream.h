@@ -2,6 +2,7 @@
 
 #include "playback/engine/AudioDecoder.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -54,6 +55,7 @@ public:
         std::int64_t mixStart = 0;   // position where the last mixed buffer began
         std::int64_t mixEnd = 0;     // position after the last mixed buffer
         std::int64_t floor = 0;      // where the stream last started or landed
+        std::chrono::steady_clock::time_point mixTime{}; // when the last buffer was mixed
         bool ended = false;          // its last frame has been mixed
         bool finished = false;       // played to the end; the next play starts over
     } out;

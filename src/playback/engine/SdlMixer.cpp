@@ -73,11 +73,11 @@ bool SdlMixer::open(int rate, int channels)
     m_rate = rate;
     m_channels.assign(std::size_t(channels), Channel());
     m_driver = QString::fromUtf8(SDL_GetCurrentAudioDriver());
-    // A file or a silent timer has no queue behind the callback; a real
-    // device plays a buffer about one buffer after it was mixed.
+    // A file has no queue behind the callback; a real device plays a buffer
+    // about one buffer after it was mixed. The silent driver is treated like
+    // a real device, so that tests on it take the same path.
     const bool disk = m_driver == QLatin1String("disk");
-    const bool virtualDevice = disk || m_driver == QLatin1String("dummy");
-    m_virtualDevice = virtualDevice;
+    m_virtualDevice = disk;
     // The disk driver takes buffers as fast as it is told to, not in real
     // time: what was mixed is what reached the file.
     m_interpolate = !disk;
@@ -163,15 +163,16 @@ void SdlMixer::callback(void *self, unsigned char *data, int len)
 void SdlMixer::mix(float *out, int frames)
 {
     std::memset(out, 0, std::size_t(frames) * 2 * sizeof(float));
-    m_lastCallback = std::chrono::steady_clock::now();
+    const auto now = std::chrono::steady_clock::now();
     int mixed = 0;
     for (Channel &c : m_channels) {
-        if (!c.stream)
+        // An ended or paused stream keeps the time of its last buffer: that
+        // buffer is heard to its end however often the device asks for more.
+        if (!c.stream || c.stream->out.ended || c.paused)
             continue;
         DecodedStream::OutputState &o = c.stream->out;
         o.mixStart = o.mixEnd;
-        if (o.ended || c.paused)
-            continue;
+        o.mixTime = now;
         const float g = float(c.volume) / 255.0f;
         const int got = c.stream->mixInto(out, frames, g * m_gainLeft, g * m_gainRight, m_waitForData);
         o.mixEnd += got;
@@ -203,7 +204,7 @@ std::int64_t SdlMixer::estimate(const DecodedStream &s) const
     const DecodedStream::OutputState &o = s.out;
     if (!m_interpolate)
         return o.mixEnd;
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_lastCallback).count();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - o.mixTime).count();
     const std::int64_t est = o.mixStart + std::int64_t(elapsed * m_rate) - m_latencyFrames;
     return std::clamp(est, std::min(o.floor, o.mixEnd), o.mixEnd);
 }

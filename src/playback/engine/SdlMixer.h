@@ -114,7 +114,6 @@ private:
     bool m_sdlInitialised = false;
     QString m_driver;
     std::vector<Channel> m_channels;
-    std::chrono::steady_clock::time_point m_lastCallback{};
     float m_gainLeft = 1.0f;
     float m_gainRight = 1.0f;
     std::uint32_t m_outputVolume = 0xFFFFFFFFu;
