@@ -192,8 +192,9 @@ void Player::PlaySelectedTrack()
 void Player::StartStream()
 {
     m_channel = m_audio.streamPlay(-1, m_stream);
-    m_audio.setVolume(m_channel, channelVolumeFor(m_volumePercent));
+    m_audio.setVolume(m_channel, m_muted ? 0 : channelVolumeFor(m_volumePercent));
 }
+
 
 int Player::channelVolumeFor(int percent)
 {
@@ -204,7 +205,7 @@ int Player::channelVolumeFor(int percent)
 void Player::setVolumePercent(int percent)
 {
     m_volumePercent = qBound(0, percent, 100);
-    if (m_channel >= 0)
+    if (m_channel >= 0 && !m_muted)
         m_audio.setVolume(m_channel, channelVolumeFor(m_volumePercent));
 }
 

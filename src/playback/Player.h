@@ -105,6 +105,12 @@ public:
     void setVolumePercent(int percent);
     static int channelVolumeFor(int percent);
 
+    // While muted, tracks start at volume 0 and knob changes leave the
+    // channel alone; the mute switch itself silences and restores the
+    // playing channel.
+    bool isMuted() const { return m_muted; }
+    void setMuted(bool muted) { m_muted = muted; }
+
     // Closes the open stream (the list was emptied). Playback state goes idle.
     void closeStream();
 
@@ -142,6 +148,7 @@ private:
     int m_playMode = Normal;
     int m_scrollMode = 1;
     int m_volumePercent = 100;
+    bool m_muted = false;
 
     // The failure chain: rows failed since the last track that started.
     bool m_inChain = false;

@@ -389,3 +389,24 @@ TEST(PlayMode, LabelClickSteps)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlayerTest, TracksStartedWhileMutedStaySilent)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3")}, 2000);
+    player.setPlayMode(Player::Normal);
+    player.setMuted(true);
+    play(1);
+    EXPECT_EQ(audio.volume(player.channel()), 0);
+    finishTrack();
+    EXPECT_EQ(list.PlayingNo(), 2);
+    EXPECT_EQ(audio.volume(player.channel()), 0) << "the next track is muted too";
+    player.setVolumePercent(40);
+    EXPECT_EQ(audio.volume(player.channel()), 0);
+    player.setMuted(false);
+    play(1);
+    EXPECT_EQ(audio.volume(player.channel()), Player::channelVolumeFor(40));
+}
+
+} // namespace

@@ -692,6 +692,8 @@ void PlaylistWindow::speakerClick()
             audio.setVolume(channel, m_muteVolume);
         m_muteFlag = false;
     }
+    // Tracks started while muted stay silent too.
+    m_app.player().setMuted(m_muteFlag);
     showSpeaker();
 }
 
