@@ -57,7 +57,7 @@ bool SdlMixer::openDevice()
     // mixer always works in one format.
     m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     m_bufferFrames = m_device ? have.samples : 0;
-    m_latencyFrames = m_virtualDevice ? 0 : m_bufferFrames;
+    m_latencyFrames = m_fileOutput ? 0 : m_bufferFrames;
     m_devicePaused = true;
     return m_device != 0;
 }
@@ -77,7 +77,7 @@ bool SdlMixer::open(int rate, int channels)
     // about one buffer after it was mixed. The silent driver is treated like
     // a real device, so that tests on it take the same path.
     const bool disk = m_driver == QLatin1String("disk");
-    m_virtualDevice = disk;
+    m_fileOutput = disk;
     // The disk driver takes buffers as fast as it is told to, not in real
     // time: what was mixed is what reached the file.
     m_interpolate = !disk;

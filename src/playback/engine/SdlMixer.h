@@ -106,10 +106,10 @@ private:
     int m_rate = 0;
     int m_bufferFrames = 0;
     int m_latencyFrames = 0;
-    bool m_virtualDevice = false;
-    bool m_waitForData = false;
-    bool m_interpolate = true;
-    bool m_manual = false;
+    bool m_fileOutput = false;          // the disk driver: no queue behind the callback
+    bool m_waitForData = false;         // mix waits for decoders instead of leaving gaps
+    bool m_interpolate = true;          // positions follow the clock between callbacks
+    bool m_manual = false;              // render() drives the mix; the device stays paused
     bool m_devicePaused = true;
     bool m_sdlInitialised = false;
     QString m_driver;
