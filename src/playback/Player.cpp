@@ -94,10 +94,8 @@ bool Player::tryPlaySelected()
 
         const TagInfo tags = ReadTags(m_audio, m_stream); // throws on an unknown tag kind
 
-        const QString title = (!tags.Title.isEmpty() && !tags.TagType.isEmpty()) ? tags.Title
-                                                                                 : BaseNameOf(m_streamFileName);
-        const QString artist = (!tags.Artist.isEmpty() && !tags.TagType.isEmpty()) ? tags.Artist
-                                                                                   : QStringLiteral("Unknown");
+        const QString title = (!tags.Title.isEmpty() && tags.hasTags()) ? tags.Title : BaseNameOf(m_streamFileName);
+        const QString artist = (!tags.Artist.isEmpty() && tags.hasTags()) ? tags.Artist : QStringLiteral("Unknown");
         const int lengthMs = m_audio.streamLengthMs(m_stream);
         const int seconds = lengthMs / 1000;
         // Under one second (or not opened at all: length 0) is unplayable.

@@ -104,6 +104,7 @@ TagInfo ReadTags(const AudioLibrary &audio, AudioLibrary::StreamHandle stream)
             target = fieldByPrefix(name);
         }
         info.TagType = kindName;
+        info.FieldsTaken = true;
         if (target)
             info.*target = PtrToText(field.value);
     }

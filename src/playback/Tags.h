@@ -14,6 +14,13 @@ struct TagInfo {
     QString Track;
     QString Year;
     QString Comment;
+    // True once any field was taken. Fields of the "others" kind (APE, MP4,
+    // RIFF INFO ...) have an empty kind name, so TagType alone cannot tell
+    // whether the record holds tag texts.
+    bool FieldsTaken = false;
+
+    // Whether the title and artist cells take this record's texts.
+    bool hasTags() const { return !TagType.isEmpty() || FieldsTaken; }
 };
 
 // A tag field of an unknown kind: the track cannot be shown and counts as

@@ -410,3 +410,18 @@ TEST_F(PlayerTest, TracksStartedWhileMutedStaySilent)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlayerTest, TagsOfTheOthersKindFillTheCells)
+{
+    // APE, MP4 and RIFF INFO fields come with an empty kind name.
+    audio.addFile(QStringLiteral("/m/chime.wav"), 7000, -1,
+                  {AudioLibrary::TagField{6, "TITLE", "Little Chime"}, AudioLibrary::TagField{6, "ARTIST", "Velmora"}});
+    list.appendRow(list.makeRow(QStringLiteral("/m/chime.wav")));
+    play(1);
+    EXPECT_EQ(list.cellText(1, 2), QStringLiteral("Little Chime"));
+    EXPECT_EQ(list.cellText(1, 3), QStringLiteral("Velmora"));
+}
+
+} // namespace
