@@ -2,23 +2,15 @@
 
 #include "playback/engine/AudioDecoder.h"
 #include "playback/engine/DecodedStream.h"
+#include "playback/engine/DecoderModule.h"
 #include "playback/engine/SdlMixer.h"
-#include "playback/engine/TagReader.h"
 
 #include <QFileInfo>
 #include <SDL.h>
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <fluidsynth.h>
 #include <map>
-#include <taglib/taglib.h>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/avutil.h>
-}
 
 namespace {
 
@@ -30,11 +22,6 @@ struct OpenStream {
     qint64 bytes = 0;
     QList<AudioLibrary::TagField> tags;
 };
-
-QString libraryVersion(unsigned v)
-{
-    return QStringLiteral("%1.%2.%3").arg(v >> 16).arg((v >> 8) & 0xFF).arg(v & 0xFF);
-}
 
 } // namespace
 
@@ -132,14 +119,9 @@ QStringList EngineAudioLibrary::componentVersions() const
     QString output = QStringLiteral("SDL %1.%2.%3").arg(sdl.major).arg(sdl.minor).arg(sdl.patch);
     if (d->mixer.isOpen())
         output += QStringLiteral(" (%1)").arg(d->mixer.driverName());
-    return {
-        QStringLiteral("FFmpeg %1 (libavformat %2, libavcodec %3)")
-            .arg(QString::fromUtf8(av_version_info()), libraryVersion(avformat_version()),
-                 libraryVersion(avcodec_version())),
-        output,
-        QStringLiteral("FluidSynth %1").arg(QString::fromUtf8(fluid_version_str())),
-        QStringLiteral("TagLib %1.%2.%3").arg(TAGLIB_MAJOR_VERSION).arg(TAGLIB_MINOR_VERSION).arg(TAGLIB_PATCH_VERSION),
-    };
+    QStringList versions = DecoderModule::versions();
+    versions.insert(qMin(1, int(versions.size())), output);
+    return versions;
 }
 
 AudioLibrary::StreamHandle EngineAudioLibrary::streamOpen(const QString &path, unsigned, int, int)
@@ -147,13 +129,13 @@ AudioLibrary::StreamHandle EngineAudioLibrary::streamOpen(const QString &path, u
     if (!d->initialised)
         return d->fail(ErrUninitialized), 0;
     int error = ErrNone;
-    std::unique_ptr<AudioDecoder> decoder = openAudioDecoder(path, d->mixer.rate(), error);
+    std::unique_ptr<AudioDecoder> decoder = DecoderModule::open(path, d->mixer.rate(), error);
     if (!decoder)
         return d->fail(error == ErrNone ? ErrFileBad : error), 0;
     auto stream = std::make_unique<OpenStream>();
     stream->decoded = std::make_unique<DecodedStream>(std::move(decoder));
     stream->bytes = QFileInfo(path).size();
-    stream->tags = readTagFields(path);
+    stream->tags = DecoderModule::readTags(path);
     StreamHandle handle = d->nextHandle++;
     while (handle == 0 || d->streams.count(handle))
         handle = d->nextHandle++;

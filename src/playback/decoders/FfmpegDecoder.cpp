@@ -1,4 +1,4 @@
-#include "playback/engine/FfmpegDecoder.h"
+#include "playback/decoders/FfmpegDecoder.h"
 
 #include "playback/AudioLibrary.h"
 

@@ -1,9 +1,9 @@
 #include "playback/engine/AudioDecoder.h"
 
 #include "playback/AudioLibrary.h"
-#include "playback/engine/FfmpegDecoder.h"
-#include "playback/engine/MidiDecoder.h"
-#include "playback/engine/MidiFile.h"
+#include "playback/decoders/FfmpegDecoder.h"
+#include "playback/decoders/MidiDecoder.h"
+#include "playback/decoders/MidiFile.h"
 
 #include <QFile>
 #include <QFileInfo>

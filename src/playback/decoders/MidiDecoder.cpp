@@ -1,4 +1,4 @@
-#include "playback/engine/MidiDecoder.h"
+#include "playback/decoders/MidiDecoder.h"
 
 #include "playback/AudioLibrary.h"
 

@@ -1,4 +1,4 @@
-#include "playback/engine/MidiFile.h"
+#include "playback/decoders/MidiFile.h"
 
 #include <algorithm>
 #include <cstring>

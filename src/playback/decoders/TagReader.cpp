@@ -1,4 +1,4 @@
-#include "playback/engine/TagReader.h"
+#include "playback/decoders/TagReader.h"
 
 #include <QFile>
 #include <QStringDecoder>

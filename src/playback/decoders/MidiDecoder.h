@@ -1,7 +1,7 @@
 #pragma once
 
 #include "playback/engine/AudioDecoder.h"
-#include "playback/engine/MidiFile.h"
+#include "playback/decoders/MidiFile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,0 +1,110 @@
+#include "playback/engine/DecoderModule.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+#include <mutex>
+
+#ifndef VELMORA_DECODERS_BUILD_PATH
+#define VELMORA_DECODERS_BUILD_PATH ""
+#endif
+
+namespace {
+
+struct Loaded {
+    const DecoderModuleApi *api = nullptr;
+    QString error;
+};
+
+Loaded load()
+{
+    Loaded result;
+    // Beside the program first (an installed or built player), then where the
+    // build put it (tests and benchmarks run from other folders), unless the
+    // environment names the module.
+    QStringList candidates;
+    const QString fromEnv = qEnvironmentVariable("VELMORA_DECODERS");
+    if (!fromEnv.isEmpty())
+        candidates << fromEnv;
+    if (QCoreApplication::instance())
+        candidates << QCoreApplication::applicationDirPath() + QLatin1Char('/') + DecoderModule::fileName();
+    candidates << QString::fromUtf8(VELMORA_DECODERS_BUILD_PATH);
+    QStringList errors;
+    for (const QString &path : candidates) {
+        if (path.isEmpty() || !QFileInfo(path).isFile())
+            continue;
+        QLibrary library(path);
+        using Entry = const DecoderModuleApi *(*)();
+        const auto entry = reinterpret_cast<Entry>(library.resolve("velmora_decoder_module"));
+        if (!entry) {
+            errors << library.errorString();
+            continue;
+        }
+        const DecoderModuleApi *api = entry();
+        if (!api || api->abi != DecoderModuleApi::CurrentAbi) {
+            errors << path + QStringLiteral(": built for another version of the player");
+            continue;
+        }
+        result.api = api; // the library stays loaded: QLibrary unloads only on unload()
+        return result;
+    }
+    result.error = errors.isEmpty() ? QStringLiteral("%1 not found").arg(DecoderModule::fileName()) : errors.join(QLatin1Char('\n'));
+    return result;
+}
+
+const Loaded &loaded()
+{
+    static std::once_flag once;
+    static Loaded state;
+    std::call_once(once, [] {
+        state = load();
+        if (!state.api)
+            qWarning("velmora: no decoders: %s", qPrintable(state.error));
+    });
+    return state;
+}
+
+} // namespace
+
+QString DecoderModule::fileName()
+{
+#if defined(Q_OS_WIN)
+    return QStringLiteral("velmora_decoders.dll");
+#elif defined(Q_OS_MACOS)
+    return QStringLiteral("libvelmora_decoders.so");
+#else
+    return QStringLiteral("libvelmora_decoders.so");
+#endif
+}
+
+const DecoderModuleApi *DecoderModule::api()
+{
+    return loaded().api;
+}
+
+QString DecoderModule::loadError()
+{
+    return loaded().error;
+}
+
+std::unique_ptr<AudioDecoder> DecoderModule::open(const QString &path, int rate, int &error)
+{
+    const DecoderModuleApi *m = api();
+    if (!m) {
+        error = AudioLibrary::ErrFileFormat;
+        return nullptr;
+    }
+    return std::unique_ptr<AudioDecoder>(m->openDecoder(path, rate, error));
+}
+
+QList<AudioLibrary::TagField> DecoderModule::readTags(const QString &path)
+{
+    const DecoderModuleApi *m = api();
+    return m ? m->readTags(path) : QList<AudioLibrary::TagField>();
+}
+
+QStringList DecoderModule::versions()
+{
+    const DecoderModuleApi *m = api();
+    return m ? m->versions() : QStringList{QStringLiteral("decoders not loaded: ") + loadError()};
+}
