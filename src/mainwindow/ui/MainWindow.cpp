@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
 
@@ -127,8 +128,9 @@ void MainWindow::applyFonts()
     m_infoFont = QFont(s.text(SettingId::MainFontName));
     m_infoFont.setPointSize(qMax(1, s.value(SettingId::MainFontSize)));
     m_infoFont.setBold(s.isOn(SettingId::MainFontBold));
-    m_smallFont = m_infoFont;
     m_display.setTrackInfo(m_display.trackInfo()); // re-measure
+    for (QStaticText *t : {&m_infoStatic, &m_timeStatic, &m_modeStatic})
+        t->setText(QString()); // laid out again with the new font
     update();
 }
 
@@ -172,46 +174,63 @@ QColor MainWindow::slotColor(int slot) const
     return m_app.settings().color(slot);
 }
 
-void MainWindow::paintEvent(QPaintEvent *)
+void MainWindow::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     const SettingsStore &s = m_app.settings();
-
-    p.fillRect(rect(), slotColor(MiniFaceBack));
-    if (!m_style.mainBack.isNull()) {
-        if (s.isOn(SettingId::MainStretch))
-            p.drawImage(m_layout.back, m_style.mainBack);
-        else
-            p.drawImage(QPoint(0, 0), m_style.mainBack);
-    }
-
-    if (!s.isOn(SettingId::Flat)) {
-        p.setPen(QColor(0, 0, 0, 150));
-        p.drawRect(m_layout.frame.adjusted(0, 0, -1, -1));
-    }
-
+    const QRegion &dirty = event->region();
     const QRect d = m_layout.display;
-    p.save();
+
+    if (!d.contains(dirty.boundingRect())) {
+        p.fillRect(rect(), slotColor(MiniFaceBack));
+        if (!m_style.mainBack.isNull()) {
+            if (s.isOn(SettingId::MainStretch))
+                p.drawImage(m_layout.back, m_style.mainBack);
+            else
+                p.drawImage(QPoint(0, 0), m_style.mainBack);
+        }
+        if (!s.isOn(SettingId::Flat)) {
+            p.setPen(QColor(0, 0, 0, 150));
+            p.drawRect(m_layout.frame.adjusted(0, 0, -1, -1));
+        }
+        for (int b = 0; b < Style::MainButtonCount; ++b) {
+            const QImage &img = m_style.mainButtons[std::size_t(m_buttonState[std::size_t(b)])][std::size_t(b)];
+            if (!img.isNull())
+                p.drawImage(m_layout.buttons[std::size_t(b)].topLeft(), img);
+        }
+    }
+
+    // The display, in its own coordinates. Texts are laid out once per
+    // change (QStaticText) and drawn only where the window is dirty: the
+    // main timer repaints the meter ten times a second.
     p.setClipRect(d);
     p.translate(d.topLeft());
-    p.fillRect(QRect(QPoint(0, 0), d.size()), slotColor(DisplayBack));
+    const QRegion inDisplay = dirty.translated(-d.topLeft());
+    p.fillRect(inDisplay.boundingRect() & QRect(QPoint(0, 0), d.size()), slotColor(DisplayBack));
     if (!m_style.panelBack.isNull())
         p.drawImage(QPoint(0, 0), m_style.panelBack);
 
-    // The scrolling track information, clipped to its strip.
-    p.save();
-    p.setClipRect(m_layout.strip);
     p.setFont(m_infoFont);
-    p.setPen(slotColor(DisplayFore));
-    p.drawText(QRect(m_display.trackInfoLeft(), 0, qMax(m_display.trackInfoWidth(), 1) + 4, d.height()),
-               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_display.trackInfo());
-    p.restore();
-
-    p.setFont(m_smallFont);
-    p.setPen(slotColor(TimeFore));
-    p.drawText(m_layout.time, Qt::AlignLeft | Qt::AlignVCenter, m_display.timeText());
-    p.setPen(slotColor(PlayModeFore));
-    p.drawText(m_layout.playMode, Qt::AlignHCenter | Qt::AlignVCenter, Player::playModeName(m_app.player().PlayMode()));
+    if (inDisplay.intersects(m_layout.strip)) {
+        p.save();
+        p.setClipRect(m_layout.strip, Qt::IntersectClip);
+        p.setPen(slotColor(DisplayFore));
+        staticText(m_infoStatic, m_display.trackInfo());
+        p.drawStaticText(m_display.trackInfoLeft(), textTop(m_infoStatic, d.height()), m_infoStatic);
+        p.restore();
+    }
+    if (inDisplay.intersects(m_layout.time)) {
+        p.setPen(slotColor(TimeFore));
+        staticText(m_timeStatic, m_display.timeText());
+        p.drawStaticText(m_layout.time.left(), textTop(m_timeStatic, d.height()), m_timeStatic);
+    }
+    if (inDisplay.intersects(m_layout.playMode)) {
+        p.setPen(slotColor(PlayModeFore));
+        staticText(m_modeStatic, Player::playModeName(m_app.player().PlayMode()));
+        const int w = int(m_modeStatic.size().width());
+        p.drawStaticText(m_layout.playMode.left() + (m_layout.playMode.width() - w) / 2,
+                         textTop(m_modeStatic, d.height()), m_modeStatic);
+    }
 
     // The level meter: three columns of up to three squares, from the bottom.
     const QColor levels[3] = {slotColor(LevelBottom), slotColor(LevelMiddle), slotColor(LevelTop)};
@@ -219,13 +238,26 @@ void MainWindow::paintEvent(QPaintEvent *)
     for (int c = 0; c < 3; ++c)
         for (int e = 0; e < shown[std::size_t(c)]; ++e)
             p.fillRect(QRect(m_layout.meterLeft[std::size_t(c)], d.height() - 4 - e * 4, 3, 3), levels[e]);
-    p.restore();
+}
 
-    for (int b = 0; b < Style::MainButtonCount; ++b) {
-        const QImage &img = m_style.mainButtons[std::size_t(m_buttonState[std::size_t(b)])][std::size_t(b)];
-        if (!img.isNull())
-            p.drawImage(m_layout.buttons[std::size_t(b)].topLeft(), img);
-    }
+void MainWindow::staticText(QStaticText &cached, const QString &text)
+{
+    if (cached.text() == text)
+        return;
+    cached.setText(text);
+    cached.setTextFormat(Qt::PlainText);
+    cached.prepare(QTransform(), m_infoFont);
+}
+
+int MainWindow::textTop(const QStaticText &text, int height)
+{
+    return (height - int(text.size().height())) / 2;
+}
+
+QRect MainWindow::meterRect() const
+{
+    const QRect d = m_layout.display;
+    return QRect(d.left() + m_layout.meterLeft[0], d.top(), m_layout.meterLeft[2] - m_layout.meterLeft[0] + 3, d.height());
 }
 
 void MainWindow::ShowTrackInfo(const QString &title, const QString &artist)
@@ -271,18 +303,21 @@ void MainWindow::mainTick()
     Player &player = m_app.player();
     AudioLibrary &audio = m_app.audio();
     if (player.stream()) {
+        const QString before = m_display.timeText();
         m_display.DispTime(audio.streamTime(player.stream()), audio.streamLengthMs(player.stream()));
+        if (m_display.timeText() != before)
+            update(m_layout.time.translated(m_layout.display.topLeft()));
         Q_EMIT progressChanged(audio.streamPosition(player.stream()));
     }
     m_display.MiniLevelMeter();
-    update(m_layout.display);
+    update(meterRect());
     player.endOfTrackCheck();
 }
 
 void MainWindow::scrollTick()
 {
     m_display.scrollTick(m_layout.time.left());
-    update(m_layout.display);
+    update(m_layout.strip.translated(m_layout.display.topLeft()));
 }
 
 void MainWindow::setPlaylistOpen(bool open)

@@ -4,6 +4,7 @@
 #include "mainwindow/MainLayout.h"
 #include "style/Style.h"
 
+#include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 
@@ -92,6 +93,12 @@ private:
     QMenu *m_menu = nullptr;
     QAction *m_foremostAction = nullptr;
     MainSizeChangeWindow *m_sizeWindow = nullptr;
+    // Laid-out texts of the track information, the time and the play mode.
+    void staticText(QStaticText &cached, const QString &text);
+    static int textTop(const QStaticText &text, int height);
+    QRect meterRect() const;
     QFont m_infoFont;
-    QFont m_smallFont;
+    QStaticText m_infoStatic;
+    QStaticText m_timeStatic;
+    QStaticText m_modeStatic;
 };

@@ -19,8 +19,12 @@ void SeekBar::setValue(int value)
     value = qBound(0, value, m_maximum);
     if (value == m_value)
         return;
+    // Redrawn only when the bar moves by a pixel: the main timer sets the
+    // value ten times a second.
+    const int before = filledWidth();
     m_value = value;
-    update();
+    if (filledWidth() != before)
+        update();
 }
 
 void SeekBar::setColors(const QColor &bar, const QColor &background)
@@ -56,9 +60,9 @@ void SeekBar::paintEvent(QPaintEvent *)
         p.drawLine(inner.topRight(), inner.bottomRight());
         inner.adjust(1, 1, -1, -1);
     }
-    if (m_maximum <= 0 || m_value <= 0 || inner.width() <= 0)
+    const int filled = filledWidth();
+    if (filled <= 0)
         return;
-    const int filled = int(qint64(inner.width()) * m_value / m_maximum);
     if (!m_segmented) {
         p.fillRect(QRect(inner.left(), inner.top(), filled, inner.height()), m_bar);
         return;
@@ -67,6 +71,14 @@ void SeekBar::paintEvent(QPaintEvent *)
     const int segment = qMax(2, inner.height() * 2 / 3);
     for (int x = 0; x < filled; x += segment + 2)
         p.fillRect(QRect(inner.left() + x, inner.top(), qMin(segment, filled - x), inner.height()), m_bar);
+}
+
+int SeekBar::filledWidth() const
+{
+    const int inner = width() - (m_flat ? 0 : 2);
+    if (m_maximum <= 0 || m_value <= 0 || inner <= 0)
+        return 0;
+    return int(qint64(inner) * m_value / m_maximum);
 }
 
 void SeekBar::mousePressEvent(QMouseEvent *event)

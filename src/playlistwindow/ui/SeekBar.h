@@ -35,6 +35,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // The width of the bar's filled part in pixels.
+    int filledWidth() const;
     int m_maximum = 100;
     int m_value = 0;
     QColor m_bar = Qt::white;
