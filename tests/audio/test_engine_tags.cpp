@@ -2,7 +2,7 @@
 // names that fill the player's record, UTF-8 values, old Japanese tags.
 #include "EngineTestSupport.h"
 
-#include "playback/engine/TagReader.h"
+#include "playback/decoders/TagReader.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
