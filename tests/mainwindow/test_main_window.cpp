@@ -5,6 +5,7 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "playlist/TrackList.h"
 #include "FakeAudioLibrary.h"
+#include "GuiTestApp.h"
 #include "RecordingShell.h"
 
 #include <QApplication>
@@ -19,15 +20,7 @@ namespace {
 
 QApplication &qtApp()
 {
-    static int argc = 1;
-    static char name[] = "test_mainwindow";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = [] {
-        auto *a = new QApplication(argc, argv);
-        installJapaneseFontSubstitutes();
-        return a;
-    }();
-    return *app;
+    return guiTestApp();
 }
 
 struct Answering : MessageBoxService {

@@ -5,6 +5,7 @@
 #include "core/ui/Windows.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "FakeAudioLibrary.h"
+#include "GuiTestApp.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,15 +36,7 @@ inline void PrintTo(const QPoint &p, std::ostream *os)
 
 inline QApplication &qtApp()
 {
-    static int argc = 1;
-    static char name[] = "test_playlistwindow";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = [] {
-        auto *a = new QApplication(argc, argv);
-        installJapaneseFontSubstitutes();
-        return a;
-    }();
-    return *app;
+    return guiTestApp();
 }
 
 struct ScriptedAnswers : MessageBoxService {
