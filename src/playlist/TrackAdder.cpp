@@ -217,6 +217,25 @@ void TrackAdder::openFolderCommand()
     storeOption(FolderKey, m_fileListPath);
 }
 
+void TrackAdder::RebuildList()
+{
+    if (m_list.count() == 0)
+        return;
+    const QString first = m_list.path(1);
+    pauseSort();
+    if (IsArchiveMemberPath(first)) {
+        const QString archive = ArchivePathOfMember(first);
+        m_list.ClearList();
+        listArchive(archive);
+    } else {
+        m_folderpath = FolderOf(first);
+        m_list.ClearList();
+        ListToListView();
+    }
+    finishAdding();
+    resumeSort();
+}
+
 void TrackAdder::openArchiveCommand()
 {
     const QString archive = m_hooks.chooseFile ? m_hooks.chooseFile(ZipFileFilter, option(ZipFileFolderKey))

@@ -107,6 +107,10 @@ public:
     void openFolderCommand();
     // "ZIP書庫を開く": choose an archive; its members replace the list (unsaved).
     void openArchiveCommand();
+    // "再構築": the list again from the folder (or archive) of its first row:
+    // the current audio files of that one place replace whatever the list
+    // held. Nothing happens to an empty list.
+    void RebuildList();
 
     // The folder listed by ListToListView.
     QString folderpath() const { return m_folderpath; }

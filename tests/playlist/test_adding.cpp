@@ -247,3 +247,38 @@ TEST_F(Adding, AddCommands)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Adding, RebuildTakesTheFirstRowsFolderOrArchive)
+{
+    // A folder: the list becomes that folder's audio files, whatever it held.
+    adder.AddTrack(root + "/Vol.1/2.wav", false);
+    adder.AddTrack(root + "/music/a.mp3", false);
+    adder.RebuildList();
+    QStringList got = relativePaths();
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, (QStringList{"Vol.1/1.mp3", "Vol.1/2.wav"}));
+    EXPECT_EQ(list.cellText(2, 1), QStringLiteral("2"));
+
+    // An archive: its members are listed again.
+    QStringList listed;
+    AddHooks hooks;
+    hooks.listArchive = [&](const QString &archive) {
+        listed << archive;
+        adder.AddTrack(ArchiveMemberPath(archive, u"x/1.mp3"), true);
+    };
+    adder.setHooks(hooks);
+    list.ClearList();
+    adder.AddTrack(ArchiveMemberPath(root + "/set.zip", u"old.mp3"), true);
+    adder.RebuildList();
+    EXPECT_EQ(listed, QStringList{root + "/set.zip"});
+    EXPECT_EQ(paths(list), QStringList{ArchiveMemberPath(root + "/set.zip", u"x/1.mp3")});
+
+    // An empty list stays empty.
+    list.ClearList();
+    adder.RebuildList();
+    EXPECT_EQ(list.count(), 0);
+}
+
+} // namespace

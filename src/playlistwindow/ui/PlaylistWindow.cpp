@@ -200,7 +200,10 @@ void PlaylistWindow::buildMenus()
     addDisabled(trackDelete, QStringLiteral("ファイルごと削除"));
     addDisabled(trackDelete, QStringLiteral("ごみ箱に移動"));
     track->addSeparator();
-    addDisabled(track, QStringLiteral("再構築(&U)"));
+    track->addAction(QStringLiteral("再構築(&U)"), this, [this, &adder] {
+        adder.RebuildList();
+        m_commands.PlayingTrackRestore();
+    });
     addDisabled(track, QStringLiteral("タグを編集(&T)"));
     addDisabled(track, QStringLiteral("プロパティ(&P)"));
     track->addSeparator();
