@@ -313,7 +313,7 @@ TEST_F(PlaylistWindowTest, MenuEntriesWithoutTheirCommandsAreDisabled)
     EXPECT_TRUE(enabled(window().menu(PlaylistWindow::SearchMenu)).isEmpty());
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::WindowMenu)), (QStringList{"常に手前に表示", "サイズ調整", "終了"}));
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::TrackMenu)),
-              (QStringList{"追加/ファイルから追加", "追加/フォルダから追加", "追加/ZIP書庫を追加"}));
+              (QStringList{"追加/ファイルから追加", "追加/フォルダから追加", "追加/ZIP書庫を追加", "再構築(&U)"}));
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::TreeMenu)), QStringList{"再構築(&U)"});
 }
 
