@@ -2,6 +2,7 @@
 #include "core/Application.h"
 #include "playback/PlaybackDisplay.h"
 #include "FakeAudioLibrary.h"
+#include "TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,20 +34,6 @@ struct RecordingWindows : AppWindows, MessageBoxService, PlaybackDisplay {
     void scrollToRow(int) override {}
     void trackAdvanced() override {}
 };
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TEST(StartUp, AudioFailureTellsTheUserAndTouchesNothing)
 {
@@ -93,7 +80,7 @@ struct LifeCycle : ::testing::Test {
     QString track(const QString &name)
     {
         const QString path = home.path() + "/music/" + name;
-        writeFile(path, "not really audio");
+        writeBytes(path, "not really audio");
         audio.addFile(path, 5000);
         return path;
     }
@@ -108,9 +95,9 @@ TEST_F(LifeCycle, FirstStartWritesDefaultFilesAndAnEmptyAutomaticPlaylist)
     stop();
     EXPECT_FALSE(audio.initialized()) << "the audio library is closed at the end";
     EXPECT_TRUE(ui.log.contains(QStringLiteral("info Now Ending... Temporary Folder Deleting")));
-    EXPECT_TRUE(readFile(home.path() + "/Velmora.ini").contains("[Main]\r\n"));
+    EXPECT_TRUE(readBytes(home.path() + "/Velmora.ini").contains("[Main]\r\n"));
     EXPECT_TRUE(QFileInfo::exists(home.path() + "/Color/AutoColor.ini"));
-    EXPECT_EQ(readFile(home.path() + "/Playlist/AutoPlaylist.m3u"), QByteArray("#M3UX\r\n"));
+    EXPECT_EQ(readBytes(home.path() + "/Playlist/AutoPlaylist.m3u"), QByteArray("#M3UX\r\n"));
 }
 
 TEST_F(LifeCycle, TheListSurvivesARestart)
@@ -150,7 +137,7 @@ TEST_F(LifeCycle, ResumePlaysTheLastTrackAtItsPosition)
 
 TEST_F(LifeCycle, ResumeBeyondTheListPlaysNothing)
 {
-    writeFile(home.path() + "/Velmora.ini", "[Option]\r\nResumePlay=1\r\n[Resume]\r\nNo=9\r\nPosition=100\r\n");
+    writeBytes(home.path() + "/Velmora.ini", "[Option]\r\nResumePlay=1\r\n[Resume]\r\nNo=9\r\nPosition=100\r\n");
     start({track("a.mp3")});
     EXPECT_EQ(app->trackList().PlayingNo(), 0);
     EXPECT_EQ(audio.openCount(), 0);

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "settings/IniFile.h"
 
 #include <QDir>
@@ -17,19 +18,6 @@ namespace {
 QByteArray crlf(QByteArray text)
 {
     return text.replace("\n", "\r\n");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 class IniFileTest : public ::testing::Test

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
 
@@ -10,20 +11,6 @@
 namespace {
 
 using Id = SettingId;
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 class SettingsStoreTest : public ::testing::Test
 {
