@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QUrl>
@@ -254,6 +255,17 @@ TEST_F(ListViewTest, DoubleClickPlaysTheRow)
     send(view()->viewport(), QEvent::MouseButtonRelease, rowPoint(2));
     EXPECT_EQ(list().PlayingNo(), 2);
     EXPECT_TRUE(app->player().isPlaying());
+}
+
+TEST_F(ListViewTest, EnterPlaysTheCurrentRow)
+{
+    fill({"r1", "r2", "r3"});
+    view()->selectRow(0);
+    view()->setCurrentIndex(list().index(2, 0));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(view(), &enter);
+    EXPECT_EQ(list().PlayingNo(), 3);
+    EXPECT_EQ(selectedRows(), QList<int>{3});
 }
 
 TEST_F(ListViewTest, DroppedFilesAreAdded)

@@ -246,6 +246,19 @@ void TrackListView::mouseDoubleClickEvent(QMouseEvent *event)
         Q_EMIT playRequested();
 }
 
+void TrackListView::keyPressEvent(QKeyEvent *event)
+{
+    // Enter plays the row the keyboard is on, as a double click plays the row under the pointer.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+        const int pos = currentIndex().row() + 1;
+        m_list.UnselectAll();
+        m_list.setSelected(pos, true);
+        Q_EMIT playRequested();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
 void TrackListView::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasUrls())

@@ -40,7 +40,7 @@ public:
     void setFocusedRow(int pos);
 
 Q_SIGNALS:
-    // A double click on a row: play the focused row.
+    // A double click on a row, or Enter: play the focused row.
     void playRequested();
     // The right button was pressed; the selection is already adjusted.
     void contextMenuWanted(const QPoint &globalPos);
@@ -53,6 +53,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
