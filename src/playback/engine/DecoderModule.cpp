@@ -19,16 +19,18 @@ struct Loaded {
 Loaded load()
 {
     Loaded result;
-    // Beside the program first (an installed or built player), then where the
-    // build put it (tests and benchmarks run from other folders), unless the
-    // environment names the module.
+    // The module the environment names (VELMORA_DECODERS), else the one
+    // beside the program (an installed or built player), else where the build
+    // put it (tests and benchmarks run from other folders).
     QStringList candidates;
     const QString fromEnv = qEnvironmentVariable("VELMORA_DECODERS");
-    if (!fromEnv.isEmpty())
+    if (!fromEnv.isEmpty()) {
         candidates << fromEnv;
-    if (QCoreApplication::instance())
-        candidates << QCoreApplication::applicationDirPath() + QLatin1Char('/') + DecoderModule::fileName();
-    candidates << QString::fromUtf8(VELMORA_DECODERS_BUILD_PATH);
+    } else {
+        if (QCoreApplication::instance())
+            candidates << QCoreApplication::applicationDirPath() + QLatin1Char('/') + DecoderModule::fileName();
+        candidates << QString::fromUtf8(VELMORA_DECODERS_BUILD_PATH);
+    }
     QStringList errors;
     for (const QString &path : candidates) {
         if (path.isEmpty() || !QFileInfo(path).isFile())
@@ -70,8 +72,6 @@ QString DecoderModule::fileName()
 {
 #if defined(Q_OS_WIN)
     return QStringLiteral("velmora_decoders.dll");
-#elif defined(Q_OS_MACOS)
-    return QStringLiteral("libvelmora_decoders.so");
 #else
     return QStringLiteral("libvelmora_decoders.so");
 #endif
