@@ -1,11 +1,14 @@
+#include "app/Application.h"
+#include "app/ui/Windows.h"
+#include "archive/LibArchiveArchiver.h"
 #include "core/AppPaths.h"
-#include "core/Application.h"
 #include "core/CommandLine.h"
+#include "core/RandomSource.h"
 #include "core/ui/DesktopShell.h"
 #include "core/ui/Fonts.h"
 #include "core/ui/QtMessageBox.h"
+#include "core/ui/QtScreenAreas.h"
 #include "core/ui/QuitSignals.h"
-#include "core/ui/Windows.h"
 #include "playback/engine/EngineAudioLibrary.h"
 
 #include <QApplication>
@@ -37,10 +40,13 @@ int main(int argc, char **argv)
     installJapaneseFontSubstitutes();
     EngineAudioLibrary audio;
     QtMessageBox box;
+    LibArchiveArchiver archiver;
     DesktopShell shell;
+    QtScreenAreas screens;
+    StdRandomSource random;
     Windows windows;
-    Application core(AppPaths::forRunningProgram(), audio, box, windows);
-    core.setShell(&shell);
+    Application core(AppPaths::forRunningProgram(), PlatformServices{audio, box, archiver, &shell, &screens, &random},
+                     windows);
     windows.build(core);
 
     QObject::connect(&core, &Application::ended, &app, [](int code) { QCoreApplication::exit(code); });

@@ -25,7 +25,6 @@ namespace {
 struct NoDisplay : PlaybackDisplay {
     void ShowTrackInfo(const QString &, const QString &) override {}
     void showIdle() override {}
-    void setMainTimerEnabled(bool) override {}
     void setScrollTimerEnabled(bool) override {}
     void setSeekMaximum(int) override {}
     void scrollToRow(int) override {}

@@ -4,7 +4,7 @@
 // same texts in a minimal loop.
 #include "playlist/TrackList.h"
 #include "playlist/ui/TrackListView.h"
-#include "playlistwindow/ListViewCommands.h"
+#include "playlist/ListViewCommands.h"
 
 #include <QApplication>
 #include <QImage>

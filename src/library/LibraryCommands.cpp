@@ -58,8 +58,7 @@ void LibraryCommands::NodeClick(int index)
     if (m_list.generation() != generation)
         return;
     m_list.setPlaylistAddress(address);
-    if (m_hooks.applyRowColors)
-        m_hooks.applyRowColors();
+    m_list.ApplyRowColors();
     m_list.RenumberList();
     PlayingTrackRestore();
 }

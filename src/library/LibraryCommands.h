@@ -15,8 +15,6 @@ struct LibraryCommandHooks {
     std::function<bool()> askBeforeAutoSave;
     // Empties the search box (which reloads the full list when a search was active).
     std::function<void()> clearSearch;
-    // Applies the track list's colours again (colour slots 0 and 2).
-    std::function<void()> applyRowColors;
     // The path of the file that plays now (empty when none).
     std::function<QString()> playingFilePath;
     // Scrolls the track list so that row `pos` (1-based) shows.

@@ -2,25 +2,23 @@
 
 #include <QString>
 
-// What the windows show of playback. The main window implements it (with the
-// playlist window's seek bar and list view behind it); tests pass a recorder.
+// What the windows show of playback beyond what the player's signals report.
+// The window wiring implements it (the main window, with the playlist
+// window's seek bar and list view behind it); tests pass a recorder.
 // User-interface thread only.
 class PlaybackDisplay
 {
 public:
     virtual ~PlaybackDisplay() = default;
 
-    // Shows "title - artist " centred in the track-information strip and
-    // switches the main timer on.
+    // Shows "title - artist " centred in the track-information strip.
     virtual void ShowTrackInfo(const QString &title, const QString &artist) = 0;
 
     // The idle display: the idle caption centred, "00:00", the seek bar at 0,
     // the level meter hidden.
     virtual void showIdle() = 0;
 
-    // The main timer drives the time display, the seek bar, the meter and the
-    // end-of-track check; the scroll timer moves the track information.
-    virtual void setMainTimerEnabled(bool enabled) = 0;
+    // The scroll timer moves the track information.
     virtual void setScrollTimerEnabled(bool enabled) = 0;
 
     // The seek bar's maximum: the stream's length in bytes.

@@ -21,6 +21,9 @@ Player::Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, Q
     , m_list(list)
     , m_display(display)
 {
+    m_tickTimer.setTimerType(Qt::CoarseTimer);
+    m_tickTimer.setInterval(100);
+    connect(&m_tickTimer, &QTimer::timeout, this, &Player::tick);
 }
 
 int Player::selectedRow() const
@@ -114,6 +117,7 @@ bool Player::tryPlaySelected()
         m_list.UpdateStatus();
 
         m_display.ShowTrackInfo(m_list.cellText(playing, 2), m_list.cellText(playing, 3));
+        setTicking(true);
         if (m_scrollMode == 1)
             m_display.setScrollTimerEnabled(true);
         m_display.setSeekMaximum(bytes);
@@ -193,18 +197,97 @@ void Player::StartStream()
     m_audio.setVolume(m_channel, m_muted ? 0 : channelVolumeFor(m_volumePercent));
 }
 
-
 int Player::channelVolumeFor(int percent)
 {
     // Halves go to the even neighbour: 50 -> 127.5 -> 128.
-    return int(std::nearbyint(percent * 255 / 100.0));
+    return int(std::nearbyint(qBound(0, percent, 100) * 255 / 100.0));
 }
 
-void Player::setVolumePercent(int percent)
+int Player::percentForChannelVolume(int volume)
 {
-    m_volumePercent = qBound(0, percent, 100);
-    if (m_channel >= 0 && !m_muted)
-        m_audio.setVolume(m_channel, channelVolumeFor(m_volumePercent));
+    return int(std::nearbyint(qBound(0, volume, 255) * 100 / 255.0));
+}
+
+void Player::setVolumePercent(int percent, bool evenWhileMuted)
+{
+    percent = qBound(0, percent, 100);
+    const bool changed = percent != m_volumePercent;
+    m_volumePercent = percent;
+    if (m_channel >= 0 && (!m_muted || evenWhileMuted))
+        m_audio.setVolume(m_channel, channelVolumeFor(m_volumePercent)); // skipped on failure
+    if (changed)
+        Q_EMIT volumeChanged(m_volumePercent);
+}
+
+void Player::toggleMute()
+{
+    setMuted(!m_muted);
+}
+
+void Player::setMuted(bool muted)
+{
+    if (muted == m_muted)
+        return;
+    if (muted) {
+        // Without a channel there is nothing to read; unmuting then gives
+        // the knob's volume, never silence.
+        m_muteVolume = m_channel >= 0 ? m_audio.volume(m_channel) : channelVolumeFor(m_volumePercent);
+        if (m_channel >= 0)
+            m_audio.setVolume(m_channel, 0);
+    } else if (m_channel >= 0) {
+        m_audio.setVolume(m_channel, m_muteVolume);
+    }
+    m_muted = muted;
+    Q_EMIT mutedChanged(m_muted);
+}
+
+PlaybackPosition Player::position() const
+{
+    PlaybackPosition p;
+    if (!m_stream)
+        return p;
+    p.timeMs = m_audio.streamTime(m_stream);
+    p.lengthMs = m_audio.streamLengthMs(m_stream);
+    p.bytes = m_audio.streamPosition(m_stream);
+    p.lengthBytes = m_audio.streamLength(m_stream);
+    return p;
+}
+
+void Player::seekToFraction(double fraction)
+{
+    setTicking(false);
+    if (m_stream) {
+        const int length = m_audio.streamLength(m_stream);
+        if (length > 0) {
+            m_audio.streamSetPosition(m_stream, int(std::nearbyint(length * qBound(0.0, fraction, 1.0)))); // skipped on failure
+            Q_EMIT positionChanged(position());
+        }
+    }
+    // A paused channel counts as playing, but its position does not move.
+    if (isPlaying() && !isPaused())
+        setTicking(true);
+}
+
+void Player::setTickInterval(int ms)
+{
+    m_tickTimer.setInterval(qMax(1, ms));
+}
+
+void Player::setTicking(bool on)
+{
+    m_ticking = on;
+    if (on)
+        m_tickTimer.start();
+    else
+        m_tickTimer.stop();
+}
+
+void Player::tick()
+{
+    if (m_stream)
+        Q_EMIT positionChanged(position());
+    Q_EMIT ticked();
+    endOfTrackCheck();
 }
 
 bool Player::isPaused() const
@@ -221,11 +304,11 @@ void Player::TogglePause()
 {
     if (isPaused()) {
         m_audio.setPaused(m_channel, false);
-        m_display.setMainTimerEnabled(true);
+        setTicking(true);
         m_display.setScrollTimerEnabled(m_scrollMode == 1);
     } else {
         m_audio.setPaused(m_channel, true);
-        m_display.setMainTimerEnabled(false);
+        setTicking(false);
         m_display.setScrollTimerEnabled(false);
     }
 }
@@ -235,7 +318,7 @@ void Player::StopPlayback()
     if (m_stream)
         m_audio.streamStop(m_stream);
     m_streamFileName.clear();
-    m_display.setMainTimerEnabled(false);
+    setTicking(false);
     m_display.setScrollTimerEnabled(false);
     const int old = m_list.PlayoldNo();
     m_list.ListItemForeColorChange(false, old);
@@ -314,10 +397,9 @@ Player::Next Player::chooseNext()
             m_list.setSelected(playing, true);
             return Next::Done;
         }
-        std::uniform_int_distribution<int> draw(1, count);
         int next = playing;
         while (next == playing)
-            next = draw(m_random);
+            next = m_random->between(1, count);
         m_list.setPlayingNo(next);
         break;
     }

@@ -1,14 +1,23 @@
 #pragma once
 
+#include "core/RandomSource.h"
 #include "playback/AudioLibrary.h"
 
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <functional>
-#include <random>
 
 class PlaybackDisplay;
+
+// Where the open stream is, as the time display and the seek bar show it.
+struct PlaybackPosition {
+    int timeMs = 0;
+    int lengthMs = 0;
+    int bytes = 0;       // the seek bar's value
+    int lengthBytes = 0; // the seek bar's maximum
+};
 class ShellService;
 class TrackList;
 
@@ -46,8 +55,8 @@ public:
     {
         m_zipItemExtract = std::move(extract);
     }
-    // Seeds the generator of the Random mode (tests).
-    void seedRandom(unsigned seed) { m_random.seed(seed); }
+    // Where the Random mode draws from (optional: without it, the system's entropy).
+    void setRandomSource(RandomSource *random) { m_random = random ? random : &m_ownRandom; }
 
     // --- operations ---------------------------------------------------------
     // Plays the selected row (the first selected one); does nothing when no
@@ -99,23 +108,52 @@ public:
     int ScrollMode() const { return m_scrollMode; }
     void setScrollMode(int mode) { m_scrollMode = mode; }
 
-    // The volume knob's offset 0..100; the channel volume is offset / 100 x
-    // 255 rounded half to even. Applied to the playing channel at once.
+    // --- volume and mute ------------------------------------------------------
+    // The volume knob's offset 0..100 (less counts as 0, more as 100). The
+    // channel volume is percent / 100 x 255 rounded half to even, applied to
+    // the playing channel at once, but not while muted unless
+    // `evenWhileMuted` (a drag of the knob sets a muted channel's volume and
+    // leaves the mute switch as it is). Emits volumeChanged on a change.
     int volumePercent() const { return m_volumePercent; }
-    void setVolumePercent(int percent);
+    void setVolumePercent(int percent, bool evenWhileMuted = false);
     static int channelVolumeFor(int percent);
+    // The percentage a channel volume 0..255 shows (same rounding).
+    static int percentForChannelVolume(int volume);
 
-    // While muted, tracks start at volume 0 and knob changes leave the
-    // channel alone; the mute switch itself silences and restores the
-    // playing channel.
+    // The mute switch. Muting keeps the playing channel's exact volume and
+    // silences it; unmuting gives that volume back (the knob's volume when
+    // no channel was playing at the time of muting). Tracks started while
+    // muted start silent. Emits mutedChanged.
     bool isMuted() const { return m_muted; }
-    void setMuted(bool muted) { m_muted = muted; }
+    void toggleMute();
+    void setMuted(bool muted);
+
+    // --- position -------------------------------------------------------------------
+    // The seek bar's press: moves the stream to `fraction` (0..1) of its
+    // length in bytes. The position tick stops meanwhile and runs again only
+    // when the channel still plays. Nothing happens without an open stream.
+    void seekToFraction(double fraction);
+
+    // One tick of the position timer: reports the position (when a stream is
+    // open), then `ticked`, then moves on when the channel has stopped.
+    // The timer runs while a track plays, not while paused or idle.
+    void tick();
+    bool isTicking() const { return m_ticking; }
+    void setTickInterval(int ms);
+    // The position of the open stream; all zero without one.
+    PlaybackPosition position() const;
 
     // Closes the open stream (the list was emptied). Playback state goes idle.
     void closeStream();
 
 Q_SIGNALS:
     void playModeChanged(int mode);
+    void volumeChanged(int percent);
+    void mutedChanged(bool muted);
+    // After every tick with an open stream, and after a seek.
+    void positionChanged(const PlaybackPosition &position);
+    // Every tick of the position timer (the level meter moves with it).
+    void ticked();
 
 private:
     enum class Next { Play, Done };
@@ -128,6 +166,7 @@ private:
     int selectedRow() const;
     void selectOnly(int pos);
     void restoreArchiveText();
+    void setTicking(bool on);
     static QString lengthText(int lengthMs);
 
     AudioLibrary &m_audio;
@@ -135,7 +174,8 @@ private:
     PlaybackDisplay &m_display;
     ShellService *m_shell = nullptr;
     std::function<QString(const QString &)> m_zipItemExtract;
-    std::mt19937 m_random{std::random_device{}()};
+    StdRandomSource m_ownRandom;
+    RandomSource *m_random = &m_ownRandom;
 
     AudioLibrary::StreamHandle m_stream = 0;
     int m_channel = -1;
@@ -149,6 +189,9 @@ private:
     int m_scrollMode = 1;
     int m_volumePercent = 100;
     bool m_muted = false;
+    int m_muteVolume = 0; // the channel volume kept while muted
+    QTimer m_tickTimer;
+    bool m_ticking = false; // kept apart from the timer, which needs an event loop
 
     // The failure chain: rows failed since the last track that started.
     bool m_inChain = false;

@@ -68,10 +68,7 @@ void TrackAdder::resumeSort()
 void TrackAdder::finishAdding()
 {
     m_list.RenumberList();
-    if (m_hooks.applyRowColor)
-        m_hooks.applyRowColor();
-    else
-        m_list.ApplyPlaylistForeColor();
+    m_list.ApplyRowColors();
 }
 
 void TrackAdder::AddTrack(const QString &path, bool isArchiveMember)

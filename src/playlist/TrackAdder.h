@@ -26,9 +26,6 @@ struct AddHooks {
     // Lists the members of the ZIP archive at `archivePath` into the list,
     // calling TrackAdder::AddTrack(memberPath, true) for each.
     std::function<void(const QString &archivePath)> listArchive;
-    // Applies colour slot 0 to the windows. Unset: the rows get the ordinary
-    // colour (TrackList::ApplyPlaylistForeColor).
-    std::function<void()> applyRowColor;
     // The node selected in the library tree.
     std::function<SelectedTreeNode()> selectedNode;
     // The open-file dialog with `filter` ("label|patterns|label|patterns",

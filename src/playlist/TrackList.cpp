@@ -596,6 +596,13 @@ void TrackList::fileInfo4Into(TrackRow &row, const FileProbe &probe)
         row.setDate(probe.modified);
 }
 
+void TrackList::ApplyRowColors()
+{
+    ApplyPlaylistForeColor();
+    if (m_playingNo != 0)
+        ListItemForeColorChange(true, m_playingNo);
+}
+
 void TrackList::ApplyPlaylistForeColor()
 {
     for (int i = 1; i <= count(); ++i) {

@@ -173,6 +173,9 @@ public:
     // The rows' part of applying colour slot 0: every row except row
     // PlayingNo gets the ordinary text colour.
     void ApplyPlaylistForeColor();
+    // Every row its text colour: the ordinary one, and the active-item
+    // colour for row PlayingNo.
+    void ApplyRowColors();
 
     // The delete question of ListItemDelete for `n` rows.
     static QString deleteQuestion(int n);

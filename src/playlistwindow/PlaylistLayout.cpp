@@ -1,6 +1,6 @@
 #include "playlistwindow/PlaylistLayout.h"
 
-#include <cmath>
+#include "playback/Player.h"
 
 namespace {
 
@@ -26,11 +26,6 @@ void setLeft(QRect &r, int left)
 void setTop(QRect &r, int top)
 {
     r.moveTop(top);
-}
-
-int roundHalfEven(double v)
-{
-    return int(std::nearbyint(v));
 }
 
 } // namespace
@@ -134,8 +129,8 @@ VolumeStep VolumeStep::forOffset(int offset)
     // A knob left of the bar (only possible when the pointer escaped its
     // confinement) means silence, never a negative volume.
     s.offset = offset > MaxOffset ? MaxOffset : (offset < 0 ? 0 : offset);
-    s.channelVolume = s.offset == MaxOffset ? 255 : roundHalfEven(s.offset / 100.0 * 255);
-    s.percent = roundHalfEven(s.channelVolume / 255.0 * 100);
+    s.channelVolume = Player::channelVolumeFor(s.offset);
+    s.percent = Player::percentForChannelVolume(s.channelVolume);
     s.tooltip = QString::number(s.offset) + QLatin1Char('%');
     return s;
 }

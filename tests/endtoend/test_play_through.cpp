@@ -18,7 +18,6 @@ struct QuietDisplay : PlaybackDisplay {
     int idles = 0;
     void ShowTrackInfo(const QString &t, const QString &a) override { shown << t + QStringLiteral(" - ") + a; }
     void showIdle() override { ++idles; }
-    void setMainTimerEnabled(bool) override {}
     void setScrollTimerEnabled(bool) override {}
     void setSeekMaximum(int) override {}
     void scrollToRow(int) override {}

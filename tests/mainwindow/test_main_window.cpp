@@ -1,6 +1,7 @@
-#include "core/Application.h"
+#include "app/Application.h"
+#include "archive/LibArchiveArchiver.h"
 #include "core/ui/Fonts.h"
-#include "core/ui/Windows.h"
+#include "app/ui/Windows.h"
 #include "mainwindow/ui/MainSizeChangeWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "playlist/TrackList.h"
@@ -32,6 +33,7 @@ struct MainWindowTest : ::testing::Test {
     FakeAudioLibrary audio;
     Answering box;
     RecordingShell shell;
+    LibArchiveArchiver archiver;
     Windows windows;
     std::unique_ptr<Application> app;
 
@@ -40,9 +42,8 @@ struct MainWindowTest : ::testing::Test {
         qtApp();
         // The bundled style, as a built player finds it beside itself.
         app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets")),
-                                            audio, box, windows);
+                                            PlatformServices{audio, box, archiver, &shell}, windows);
         QFile::link(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), home.path() + "/Style");
-        app->setShell(&shell);
         windows.build(*app);
         ASSERT_TRUE(app->StartUp({}));
     }
@@ -129,16 +130,16 @@ TEST_F(MainWindowTest, ButtonsPlayPauseStopAndNext)
     app->trackList().setSelected(1, true);
     mouse(QEvent::MouseButtonPress, buttonCentre(1));
     EXPECT_EQ(app->trackList().PlayingNo(), 1);
-    EXPECT_TRUE(main().mainTimerEnabled());
+    EXPECT_TRUE(app->player().isTicking());
     EXPECT_EQ(main().display().trackInfo(), QStringLiteral("夜明けのワルツ - Velmora "));
 
     audio.advance(1500);
-    main().mainTick();
+    app->player().tick();
     EXPECT_EQ(main().display().timeText(), QStringLiteral("00:01"));
 
     mouse(QEvent::MouseButtonPress, buttonCentre(2));
     EXPECT_TRUE(app->player().isPaused());
-    EXPECT_FALSE(main().mainTimerEnabled());
+    EXPECT_FALSE(app->player().isTicking());
     mouse(QEvent::MouseButtonPress, buttonCentre(2));
     EXPECT_FALSE(app->player().isPaused());
 
@@ -148,7 +149,7 @@ TEST_F(MainWindowTest, ButtonsPlayPauseStopAndNext)
     mouse(QEvent::MouseButtonPress, buttonCentre(3));
     EXPECT_EQ(app->trackList().PlayingNo(), 0);
     EXPECT_EQ(main().display().trackInfo(), MainDisplay::IdleCaption);
-    EXPECT_FALSE(main().mainTimerEnabled());
+    EXPECT_FALSE(app->player().isTicking());
 }
 
 TEST_F(MainWindowTest, TheMainTimerMovesOnAtTheEndOfATrack)
@@ -159,7 +160,7 @@ TEST_F(MainWindowTest, TheMainTimerMovesOnAtTheEndOfATrack)
     app->trackList().setSelected(1, true);
     app->player().PlaySelectedTrack();
     audio.advance(2100);
-    main().mainTick();
+    app->player().tick();
     EXPECT_EQ(app->trackList().PlayingNo(), 2);
 }
 
@@ -230,7 +231,7 @@ TEST_F(MainWindowTest, Screenshot)
     app->player().PlaySelectedTrack();
     audio.advance(83000);
     for (int i = 0; i < 3; ++i)
-        main().mainTick();
+        app->player().tick();
     const QImage playing = main().grab().toImage();
     QImage sheet(idle.width() + 20, idle.height() * 2 + 30, QImage::Format_RGB32);
     sheet.fill(QColor(0xe8, 0xe8, 0xe8));

@@ -14,7 +14,6 @@ using Field = AudioLibrary::TagField;
 
 struct RecordingDisplay : PlaybackDisplay {
     QStringList log;
-    bool mainTimer = false;
     bool scrollTimer = false;
     int seekMax = -1;
     QString info;
@@ -22,7 +21,6 @@ struct RecordingDisplay : PlaybackDisplay {
     void ShowTrackInfo(const QString &t, const QString &a) override
     {
         info = t + QStringLiteral(" - ") + a;
-        mainTimer = true;
         log << QStringLiteral("info ") + info;
     }
     void showIdle() override
@@ -30,7 +28,6 @@ struct RecordingDisplay : PlaybackDisplay {
         info = QStringLiteral("idle");
         log << QStringLiteral("idle");
     }
-    void setMainTimerEnabled(bool e) override { mainTimer = e; }
     void setScrollTimerEnabled(bool e) override { scrollTimer = e; }
     void setSeekMaximum(int b) override { seekMax = b; }
     void scrollToRow(int) override {}
@@ -45,6 +42,7 @@ struct PlayerTest : ::testing::Test {
     TrackList list;
     RecordingDisplay display;
     RecordingShell shell;
+    StdRandomSource random{7};
     Player player{audio, list, display};
 
     PlayerTest()
@@ -53,7 +51,7 @@ struct PlayerTest : ::testing::Test {
         list.setPlaylistForeColor(Ordinary);
         list.setActiveItemColor(Active);
         player.setShell(&shell);
-        player.seedRandom(7);
+        player.setRandomSource(&random);
     }
 
     // Adds rows for the given paths (scripted in the fake unless `lengthMs` < 0).
@@ -120,12 +118,12 @@ TEST_F(PlayerTest, PlayingTheOpenRowRestartsWithoutReopening)
     audio.advance(5000);
     player.TogglePause();
     EXPECT_TRUE(player.isPaused());
-    EXPECT_FALSE(display.mainTimer);
+    EXPECT_FALSE(player.isTicking());
     play(1);
     EXPECT_EQ(audio.openCount(), 1);
     EXPECT_EQ(audio.streamTime(player.stream()), 0);
     EXPECT_FALSE(player.isPaused());
-    EXPECT_TRUE(display.mainTimer);
+    EXPECT_TRUE(player.isTicking());
 }
 
 TEST_F(PlayerTest, PauseFreezesAndResumes)
@@ -138,7 +136,7 @@ TEST_F(PlayerTest, PauseFreezesAndResumes)
     EXPECT_EQ(audio.streamTime(player.stream()), 1000);
     EXPECT_FALSE(display.scrollTimer);
     player.TogglePause();
-    EXPECT_TRUE(display.mainTimer);
+    EXPECT_TRUE(player.isTicking());
     EXPECT_TRUE(display.scrollTimer);
     audio.advance(500);
     EXPECT_EQ(audio.streamTime(player.stream()), 1500);
@@ -201,7 +199,7 @@ TEST_F(PlayerTest, NormalModeRunsThroughTheListAndStops)
     EXPECT_EQ(display.info, QStringLiteral("idle"));
     EXPECT_EQ(list.icon(3), 1);
     EXPECT_EQ(list.rowColor(3), Ordinary);
-    EXPECT_FALSE(display.mainTimer);
+    EXPECT_FALSE(player.isTicking());
     EXPECT_EQ(audio.openCount(), 3);
 }
 

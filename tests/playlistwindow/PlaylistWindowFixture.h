@@ -1,8 +1,9 @@
 #pragma once
 
-#include "core/Application.h"
+#include "app/Application.h"
+#include "archive/LibArchiveArchiver.h"
 #include "core/ui/Fonts.h"
-#include "core/ui/Windows.h"
+#include "app/ui/Windows.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
@@ -63,6 +64,7 @@ struct PlaylistWindowTest : ::testing::Test {
     QTemporaryDir home;
     FakeAudioLibrary audio;
     ScriptedAnswers box;
+    LibArchiveArchiver archiver;
     Windows windows;
     std::unique_ptr<Application> app;
 
@@ -75,7 +77,7 @@ struct PlaylistWindowTest : ::testing::Test {
         QDir().mkpath(home.path() + "/Playlist");
         prepareHome();
         app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets")),
-                                            audio, box, windows);
+                                            PlatformServices{audio, box, archiver}, windows);
         QFile::link(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), home.path() + "/Style");
         windows.build(*app);
         ASSERT_TRUE(app->StartUp({}));

@@ -1,4 +1,4 @@
-#include "playlistwindow/ListViewCommands.h"
+#include "playlist/ListViewCommands.h"
 #include "playlistwindow/PlaylistLayout.h"
 
 #include <gtest/gtest.h>

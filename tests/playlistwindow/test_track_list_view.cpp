@@ -3,7 +3,7 @@
 #include "library/LibraryTree.h"
 #include "library/ui/LibraryTreeView.h"
 #include "playlist/ui/TrackListView.h"
-#include "playlistwindow/ListViewCommands.h"
+#include "playlist/ListViewCommands.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "mainwindow/ui/MainWindow.h"
 
-#include "core/Application.h"
-#include "core/ShellService.h"
 #include "mainwindow/ui/MainSizeChangeWindow.h"
+#include "playback/Player.h"
+#include "settings/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -28,32 +28,28 @@ enum Slot {
 
 } // namespace
 
-MainWindow::MainWindow(Application &app, QWidget *parent)
+MainWindow::MainWindow(SettingsStore &settings, Player &player, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-    , m_app(app)
+    , m_settings(settings)
+    , m_player(player)
 {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(QStringLiteral("Velmora"));
     setAcceptDrops(true);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_mainTimer.setTimerType(Qt::CoarseTimer);
     m_scrollTimer.setTimerType(Qt::CoarseTimer);
-    connect(&m_mainTimer, &QTimer::timeout, this, &MainWindow::mainTick);
     connect(&m_scrollTimer, &QTimer::timeout, this, &MainWindow::scrollTick);
     m_display.setTextWidth([this](const QString &text) { return QFontMetrics(m_infoFont).horizontalAdvance(text); });
 
-    connect(&m_app.settings(), &SettingsStore::valueChanged, this, [this](SettingId id) {
+    connect(&m_settings, &SettingsStore::valueChanged, this, [this](SettingId id) {
         switch (id) {
-        case SettingId::MiniVisualSpeed:
-            m_mainTimer.setInterval(qMax(1, m_app.settings().value(id)));
-            break;
         case SettingId::ScrollSpeed:
-            m_scrollTimer.setInterval(qMax(1, m_app.settings().value(id)));
+            m_scrollTimer.setInterval(qMax(1, m_settings.value(id)));
             break;
         case SettingId::Foremost:
             if (m_foremostAction)
-                m_foremostAction->setChecked(m_app.settings().isOn(id));
+                m_foremostAction->setChecked(m_settings.isOn(id));
             break;
         case SettingId::MainFontName:
         case SettingId::MainFontSize:
@@ -66,7 +62,9 @@ MainWindow::MainWindow(Application &app, QWidget *parent)
             break;
         }
     });
-    connect(&m_app.player(), &Player::playModeChanged, this, [this] { update(); });
+    connect(&m_player, &Player::playModeChanged, this, [this] { update(); });
+    connect(&m_player, &Player::positionChanged, this, &MainWindow::showPosition);
+    connect(&m_player, &Player::ticked, this, &MainWindow::meterTick);
 
     buildMenu();
     applyFonts();
@@ -85,15 +83,15 @@ void MainWindow::buildMenu()
     m_foremostAction->setCheckable(true);
     connect(m_foremostAction, &QAction::triggered, this, [this] {
         // The store's change switches the layer and both menus' check marks.
-        m_app.settings().setValue(SettingId::Foremost, m_app.settings().isOn(SettingId::Foremost) ? 0 : 1);
+        m_settings.setValue(SettingId::Foremost, m_settings.isOn(SettingId::Foremost) ? 0 : 1);
     });
     m_menu->addSeparator();
     QAction *previous = m_menu->addAction(QStringLiteral("前のトラック(&B)"));
     previous->setObjectName(QStringLiteral("mnuprevious"));
-    connect(previous, &QAction::triggered, this, [this] { m_app.player().PreviousTrack(); });
+    connect(previous, &QAction::triggered, this, [this] { m_player.PreviousTrack(); });
     QAction *deleteSkip = m_menu->addAction(QStringLiteral("デリートスキップ(&D)"));
     deleteSkip->setObjectName(QStringLiteral("mnudelskip"));
-    connect(deleteSkip, &QAction::triggered, this, [this] { m_app.player().DeleteAndSkip(); });
+    connect(deleteSkip, &QAction::triggered, this, [this] { m_player.DeleteAndSkip(); });
     m_menu->addSeparator();
     QAction *settings = m_menu->addAction(QStringLiteral("設定(&S)"));
     settings->setObjectName(QStringLiteral("mnuSetting"));
@@ -106,13 +104,10 @@ void MainWindow::buildMenu()
     connect(width, &QAction::triggered, this, &MainWindow::showWidthChangeWindow);
     QAction *help = m_menu->addAction(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    connect(help, &QAction::triggered, this, [this] {
-        if (ShellService *shell = m_app.shell())
-            shell->openWithAssociatedProgram(m_app.paths().bundleFolder() + QStringLiteral("manual.txt"));
-    });
+    connect(help, &QAction::triggered, this, &MainWindow::helpRequested);
     QAction *exit = m_menu->addAction(QStringLiteral("終了(&E)"));
     exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, &m_app, &Application::ShutDown);
+    connect(exit, &QAction::triggered, this, &MainWindow::exitRequested);
 }
 
 void MainWindow::setStyle(const Style &style)
@@ -124,7 +119,7 @@ void MainWindow::setStyle(const Style &style)
 
 void MainWindow::applyFonts()
 {
-    const SettingsStore &s = m_app.settings();
+    const SettingsStore &s = m_settings;
     m_infoFont = QFont(s.text(SettingId::MainFontName));
     m_infoFont.setPointSize(qMax(1, s.value(SettingId::MainFontSize)));
     m_infoFont.setBold(s.isOn(SettingId::MainFontBold));
@@ -136,8 +131,7 @@ void MainWindow::applyFonts()
 
 void MainWindow::applySettings()
 {
-    const SettingsStore &s = m_app.settings();
-    m_mainTimer.setInterval(qMax(1, s.value(SettingId::MiniVisualSpeed)));
+    const SettingsStore &s = m_settings;
     m_scrollTimer.setInterval(qMax(1, s.value(SettingId::ScrollSpeed)));
     m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
     applyFonts();
@@ -147,7 +141,7 @@ void MainWindow::applySettings()
 
 void MainWindow::storeState()
 {
-    SettingsStore &s = m_app.settings();
+    SettingsStore &s = m_settings;
     s.setPixels(SettingId::MainLeft, x());
     s.setPixels(SettingId::MainTop, y());
     s.setPixels(SettingId::MainWidth, width());
@@ -171,13 +165,13 @@ void MainWindow::resizeEvent(QResizeEvent *)
 
 QColor MainWindow::slotColor(int slot) const
 {
-    return m_app.settings().color(slot);
+    return m_settings.color(slot);
 }
 
 void MainWindow::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    const SettingsStore &s = m_app.settings();
+    const SettingsStore &s = m_settings;
     const QRegion &dirty = event->region();
     const QRect d = m_layout.display;
 
@@ -226,7 +220,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
     }
     if (inDisplay.intersects(m_layout.playMode)) {
         p.setPen(slotColor(PlayModeFore));
-        staticText(m_modeStatic, Player::playModeName(m_app.player().PlayMode()));
+        staticText(m_modeStatic, Player::playModeName(m_player.PlayMode()));
         const int w = int(m_modeStatic.size().width());
         p.drawStaticText(m_layout.playMode.left() + (m_layout.playMode.width() - w) / 2,
                          textTop(m_modeStatic, d.height()), m_modeStatic);
@@ -263,14 +257,12 @@ QRect MainWindow::meterRect() const
 void MainWindow::ShowTrackInfo(const QString &title, const QString &artist)
 {
     m_display.ShowTrackInfo(title, artist);
-    setMainTimerEnabled(true);
     update();
 }
 
 void MainWindow::showIdle()
 {
     m_display.showIdle();
-    setMainTimerEnabled(false);
     setScrollTimerEnabled(false);
     update();
 }
@@ -282,14 +274,6 @@ void MainWindow::setTrackInfoText(const QString &text)
     update();
 }
 
-void MainWindow::setMainTimerEnabled(bool enabled)
-{
-    if (enabled)
-        m_mainTimer.start();
-    else
-        m_mainTimer.stop();
-}
-
 void MainWindow::setScrollTimerEnabled(bool enabled)
 {
     if (enabled)
@@ -298,20 +282,18 @@ void MainWindow::setScrollTimerEnabled(bool enabled)
         m_scrollTimer.stop();
 }
 
-void MainWindow::mainTick()
+void MainWindow::showPosition(const PlaybackPosition &position)
 {
-    Player &player = m_app.player();
-    AudioLibrary &audio = m_app.audio();
-    if (player.stream()) {
-        const QString before = m_display.timeText();
-        m_display.DispTime(audio.streamTime(player.stream()), audio.streamLengthMs(player.stream()));
-        if (m_display.timeText() != before)
-            update(m_layout.time.translated(m_layout.display.topLeft()));
-        Q_EMIT progressChanged(audio.streamPosition(player.stream()));
-    }
+    const QString before = m_display.timeText();
+    m_display.DispTime(position.timeMs, position.lengthMs);
+    if (m_display.timeText() != before)
+        update(m_layout.time.translated(m_layout.display.topLeft()));
+}
+
+void MainWindow::meterTick()
+{
     m_display.MiniLevelMeter();
     update(meterRect());
-    player.endOfTrackCheck();
 }
 
 void MainWindow::scrollTick()
@@ -351,12 +333,11 @@ void MainWindow::pressButton(int b, Qt::MouseButton button)
     }
     if (button != Qt::LeftButton)
         return;
-    Player &player = m_app.player();
     switch (b) {
-    case 1: player.PlaySelectedTrack(); break;
-    case 2: player.TogglePause(); break;
-    case 3: player.stopIfPlaying(); break;
-    case 4: player.AdvanceTrack(); break;
+    case 1: m_player.PlaySelectedTrack(); break;
+    case 2: m_player.TogglePause(); break;
+    case 3: m_player.stopIfPlaying(); break;
+    case 4: m_player.AdvanceTrack(); break;
     case 5: togglePlaylistWindow(); break;
     default: break;
     }
@@ -394,16 +375,17 @@ void MainWindow::mouseReleaseEvent(QMouseEvent *event)
     const QPoint inDisplay = pos - m_layout.display.topLeft();
     if (m_layout.time.contains(inDisplay)) {
         m_display.toggleRemainTimeMode();
-        if (m_app.player().stream())
-            m_display.DispTime(m_app.audio().streamTime(m_app.player().stream()),
-                               m_app.audio().streamLengthMs(m_app.player().stream()));
+        if (m_player.stream()) {
+            const PlaybackPosition position = m_player.position();
+            m_display.DispTime(position.timeMs, position.lengthMs);
+        }
     } else if (m_layout.playMode.contains(inDisplay)) {
-        m_app.player().PlayModeLabelClick();
+        m_player.PlayModeLabelClick();
     } else if (m_layout.strip.contains(inDisplay)) {
         // The track information stops or starts scrolling.
         const bool scrolling = m_scrollTimer.isActive();
         setScrollTimerEnabled(!scrolling);
-        m_app.settings().setValue(SettingId::Scroll, scrolling ? 0 : 1);
+        m_settings.setValue(SettingId::Scroll, scrolling ? 0 : 1);
     }
     update();
 }
@@ -447,7 +429,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     // The program decides when it ends: after saving, through ShutDown().
     event->ignore();
-    m_app.ShutDown();
+    Q_EMIT exitRequested();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -465,7 +447,7 @@ void MainWindow::dropEvent(QDropEvent *event)
     if (paths.isEmpty())
         return;
     event->acceptProposedAction();
-    m_app.adder().AddDroppedFiles(paths);
+    Q_EMIT filesDropped(paths);
 }
 
 void MainWindow::showWidthChangeWindow()

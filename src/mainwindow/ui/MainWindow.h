@@ -8,20 +8,22 @@
 #include <QTimer>
 #include <QWidget>
 
-class Application;
+class Player;
 class QMenu;
 class MainSizeChangeWindow;
+class SettingsStore;
+struct PlaybackPosition;
 
 // The main window, the mini face: a frameless, skinned strip with the
 // display (scrolling track information, time, play mode, level meter) and
 // five picture buttons (play, pause, stop, next, playlist window). Drawn by
 // itself from the layout and the display state; the logic lives in
-// MainLayout, MainDisplay and the Player.
+// MainLayout, MainDisplay and the Player, whose position ticks it shows.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MainWindow(Application &app, QWidget *parent = nullptr);
+    MainWindow(SettingsStore &settings, Player &player, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     void setStyle(const Style &style);
@@ -29,9 +31,7 @@ public:
     // Playback display
     void ShowTrackInfo(const QString &title, const QString &artist);
     void showIdle();
-    void setMainTimerEnabled(bool enabled);
     void setScrollTimerEnabled(bool enabled);
-    bool mainTimerEnabled() const { return m_mainTimer.isActive(); }
     bool scrollTimerEnabled() const { return m_scrollTimer.isActive(); }
     void setTrackInfoText(const QString &text);
 
@@ -49,14 +49,14 @@ public:
     int buttonState(int b) const { return m_buttonState[std::size_t(b)]; }
     QMenu *popupMenu() const { return m_menu; }
 
-    // One tick of the main timer (the time, the seek bar, the meter, the end-of-track check).
-    void mainTick();
-
 Q_SIGNALS:
     // Button 5 opened (true) or closed (false) the playlist window.
     void playlistWindowToggled(bool open);
-    // The seek bar's value for the playing stream, in bytes.
-    void progressChanged(int bytes);
+    // Files dropped on the window.
+    void filesDropped(const QStringList &paths);
+    // The help and exit entries, and the window's own close.
+    void helpRequested();
+    void exitRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -76,16 +76,18 @@ private:
     void pressButton(int b, Qt::MouseButton button);
     void togglePlaylistWindow();
     void scrollTick();
+    void showPosition(const PlaybackPosition &position);
+    void meterTick();
     int buttonAt(const QPoint &pos) const;
     QColor slotColor(int slot) const;
     void applyFonts();
     void showWidthChangeWindow();
 
-    Application &m_app;
+    SettingsStore &m_settings;
+    Player &m_player;
     Style m_style;
     MainLayout m_layout;
     MainDisplay m_display;
-    QTimer m_mainTimer;
     QTimer m_scrollTimer;
     std::array<int, Style::MainButtonCount> m_buttonState{};
     int m_buttonUnderMouse = 0; // MainButtonChangeIndex, 1-based, 0 = none

@@ -1,4 +1,5 @@
 // The entry point of the decoder module: the table of its operations.
+#include "playback/decoders/OpenDecoder.h"
 #include "playback/decoders/TagReader.h"
 #include "playback/engine/DecoderModule.h"
 

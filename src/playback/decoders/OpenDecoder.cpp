@@ -1,4 +1,4 @@
-#include "playback/engine/AudioDecoder.h"
+#include "playback/decoders/OpenDecoder.h"
 
 #include "playback/AudioLibrary.h"
 #include "playback/decoders/FfmpegDecoder.h"

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <memory>
 
 // One source of sound for the mixer: a file decoded into interleaved stereo
 // 32-bit float frames at the output rate.
@@ -28,8 +27,3 @@ public:
     // exact number of frames delivered.
     virtual std::int64_t lengthFrames() const = 0;
 };
-
-// Opens `path` with the decoder its content calls for (MIDI synthesis or
-// FFmpeg) at `rate` Hz. On failure returns null and sets `error` to one of
-// AudioLibrary's codes (ErrFileNotFound, ErrFileFormat, ErrFileBad).
-std::unique_ptr<AudioDecoder> openAudioDecoder(const QString &path, int rate, int &error);

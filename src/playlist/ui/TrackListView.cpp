@@ -1,7 +1,7 @@
 #include "playlist/ui/TrackListView.h"
 
 #include "playlist/TrackList.h"
-#include "playlistwindow/ListViewCommands.h"
+#include "playlist/ListViewCommands.h"
 
 #include <QDragEnterEvent>
 #include <QHeaderView>

@@ -1,12 +1,16 @@
 #include "playlistwindow/ui/PlaylistWindow.h"
 
-#include "core/Application.h"
+#include "library/LibraryTree.h"
 #include "library/ui/LibraryTreeView.h"
+#include "playback/Player.h"
+#include "playlist/ListViewCommands.h"
+#include "playlist/TrackAdder.h"
+#include "playlist/TrackList.h"
 #include "playlist/ui/TrackListView.h"
-#include "playlistwindow/ListViewCommands.h"
 #include "playlistwindow/ui/ListSizeChangeForm.h"
 #include "playlistwindow/ui/PictureElement.h"
 #include "playlistwindow/ui/SeekBar.h"
+#include "settings/SettingsStore.h"
 
 #include <QFileDialog>
 #include <QHeaderView>
@@ -33,11 +37,15 @@ QAction *addDisabled(QMenu *menu, const QString &text)
 
 } // namespace
 
-PlaylistWindow::PlaylistWindow(Application &app, QWidget *parent)
+PlaylistWindow::PlaylistWindow(const PlaylistWindowModels &models, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-    , m_app(app)
-    , m_commands(app.library(), app.trackList(), app.playlists(), app.messages())
-    , m_layout(PlaylistLayout::design(app.settings().isOn(SettingId::Flat)))
+    , m_list(models.list)
+    , m_library(models.library)
+    , m_adder(models.adder)
+    , m_settings(models.settings)
+    , m_player(models.player)
+    , m_commands(models.library, models.list, models.playlists, models.messages)
+    , m_layout(PlaylistLayout::design(models.settings.isOn(SettingId::Flat)))
 {
     setObjectName(QStringLiteral("list"));
     setWindowTitle(QStringLiteral("Velmora - Playlist"));
@@ -45,7 +53,6 @@ PlaylistWindow::PlaylistWindow(Application &app, QWidget *parent)
     buildControls();
     buildMenus();
     wireLogic();
-    m_volumePercent = m_app.settings().value(SettingId::PlayerVolume);
     resize(m_layout.back.size());
     applyColors();
     applyFonts();
@@ -66,8 +73,8 @@ PlaylistWindow::~PlaylistWindow()
 
 void PlaylistWindow::buildControls()
 {
-    TrackList &list = m_app.trackList();
-    m_treeView = new LibraryTreeView(m_app.library(), this);
+    TrackList &list = m_list;
+    m_treeView = new LibraryTreeView(m_library, this);
     m_listView = new TrackListView(list, this);
 
     m_splitterGrip = new QWidget(this);
@@ -124,8 +131,8 @@ void PlaylistWindow::buildMenus()
 {
     for (auto &m : m_menus)
         m = new QMenu(this);
-    TrackList &list = m_app.trackList();
-    TrackAdder &adder = m_app.adder();
+    TrackList &list = m_list;
+    TrackAdder &adder = m_adder;
 
     QMenu *admin = m_menus[AdminMenu];
     admin->setObjectName(QStringLiteral("menuPlaylistAdminForm"));
@@ -178,13 +185,13 @@ void PlaylistWindow::buildMenus()
     m_foremostAction = window->addAction(QStringLiteral("常に手前に表示"));
     m_foremostAction->setObjectName(QStringLiteral("mnuForemost"));
     m_foremostAction->setCheckable(true);
-    m_foremostAction->setChecked(m_app.settings().isOn(SettingId::Foremost));
+    m_foremostAction->setChecked(m_settings.isOn(SettingId::Foremost));
     connect(m_foremostAction, &QAction::triggered, this,
-            [this](bool checked) { m_app.settings().setValue(SettingId::Foremost, checked ? 1 : 0); });
+            [this](bool checked) { m_settings.setValue(SettingId::Foremost, checked ? 1 : 0); });
     addDisabled(window, QStringLiteral("設定"));
     addDisabled(window, QStringLiteral("タスクトレイ"));
     window->addAction(QStringLiteral("サイズ調整"), this, &PlaylistWindow::showSizeWindow);
-    window->addAction(QStringLiteral("終了"), this, [this] { m_app.ShutDown(); });
+    window->addAction(QStringLiteral("終了"), this, &PlaylistWindow::exitRequested);
 
     QMenu *track = m_menus[TrackMenu];
     track->setObjectName(QStringLiteral("menuForm2"));
@@ -217,7 +224,7 @@ void PlaylistWindow::buildMenus()
     addDisabled(tree, QStringLiteral("削除(&D)"));
     addDisabled(tree, QStringLiteral("名前の変更(&M)"));
     tree->addSeparator();
-    tree->addAction(QStringLiteral("再構築(&U)"), this, [this] { m_app.library().TreeCreate(); });
+    tree->addAction(QStringLiteral("再構築(&U)"), this, [this] { m_library.TreeCreate(); });
     addDisabled(tree, QStringLiteral("プロパティ(&R)"));
 
     // The button whose menu closes gets its normal picture back.
@@ -255,25 +262,27 @@ QFileDialog *PlaylistWindow::makeFolderDialog(QWidget *parent, const QString &ti
 
 void PlaylistWindow::wireLogic()
 {
-    TrackList &list = m_app.trackList();
-    Player &player = m_app.player();
+    TrackList &list = m_list;
+    Player &player = m_player;
 
     connect(m_listView, &TrackListView::playRequested, this, [&player] { player.PlaySelectedTrack(); });
     connect(m_listView, &TrackListView::contextMenuWanted, this,
             [this](const QPoint &global) { popup(TrackMenu, mapFromGlobal(global)); });
     connect(m_listView, &TrackListView::filesDropped, this,
-            [this](const QStringList &paths) { m_app.adder().AddDroppedFiles(paths); });
+            [this](const QStringList &paths) { m_adder.AddDroppedFiles(paths); });
     connect(m_treeView, &LibraryTreeView::nodeClicked, this, [this](int index) { m_commands.NodeClick(index); });
     connect(m_treeView, &LibraryTreeView::rightPressed, this, [this](int index, const QPoint &global) {
         m_commands.TreeRightClick(index);
         popup(TreeMenu, mapFromGlobal(global));
     });
     connect(m_seek, &SeekBar::pressed, this, &PlaylistWindow::seekPress);
+    connect(&player, &Player::positionChanged, this, &PlaylistWindow::showPosition);
+    connect(&player, &Player::volumeChanged, this, &PlaylistWindow::showVolume);
+    connect(&player, &Player::mutedChanged, this, &PlaylistWindow::showSpeaker);
 
     LibraryCommandHooks hooks;
-    hooks.askBeforeAutoSave = [this] { return m_app.settings().isOn(SettingId::AutoSaveQuestion); };
+    hooks.askBeforeAutoSave = [this] { return m_settings.isOn(SettingId::AutoSaveQuestion); };
     hooks.clearSearch = [this] { m_searchBox->clear(); };
-    hooks.applyRowColors = [this] { m_app.ApplyRowColors(); };
     hooks.playingFilePath = [&player] { return player.PlayingFilePath(); };
     hooks.scrollToRow = [this](int pos) { scrollToRow(pos); };
     m_commands.setHooks(std::move(hooks));
@@ -287,9 +296,9 @@ void PlaylistWindow::wireLogic()
     // and the save refuses addresses that leave the playlist folder.
     connect(m_addressBox, &QLineEdit::textEdited, this,
             [&list](const QString &text) { list.setPlaylistAddress(text); });
-    connect(&m_app.settings(), &SettingsStore::valueChanged, this, &PlaylistWindow::applySetting);
+    connect(&m_settings, &SettingsStore::valueChanged, this, &PlaylistWindow::applySetting);
 
-    AddHooks &add = m_app.adder().hooks();
+    AddHooks &add = m_adder.hooks();
     add.chooseFile = [this](const QString &filter, const QString &startFolder) {
         QFileDialog *dialog = makeOpenFileDialog(this, filter, startFolder);
         const QString chosen = dialog->exec() == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
@@ -323,7 +332,7 @@ void PlaylistWindow::setStyle(const Style &style)
 
 QColor PlaylistWindow::slotColor(int slot) const
 {
-    return m_app.settings().color(slot);
+    return m_settings.color(slot);
 }
 
 void PlaylistWindow::applyColors()
@@ -347,7 +356,7 @@ void PlaylistWindow::applyColors()
 
 void PlaylistWindow::applyFonts()
 {
-    const SettingsStore &s = m_app.settings();
+    const SettingsStore &s = m_settings;
     QFont font(s.text(SettingId::ListFontName));
     font.setPointSize(qMax(1, s.value(SettingId::ListFontSize)));
     font.setBold(s.isOn(SettingId::ListFontBold));
@@ -356,7 +365,7 @@ void PlaylistWindow::applyFonts()
 
 void PlaylistWindow::applyFlat()
 {
-    const bool flat = m_app.settings().isOn(SettingId::Flat);
+    const bool flat = m_settings.isOn(SettingId::Flat);
     const int boxHeight = flat ? 16 : 17;
     m_layout.addressBox.setHeight(boxHeight);
     m_layout.searchBox.setHeight(boxHeight);
@@ -373,7 +382,7 @@ void PlaylistWindow::applyFlat()
 
 void PlaylistWindow::applySetting(SettingId id)
 {
-    const SettingsStore &s = m_app.settings();
+    const SettingsStore &s = m_settings;
     if (isColorSetting(id)) {
         applyColors();
         return;
@@ -404,14 +413,6 @@ void PlaylistWindow::applySetting(SettingId id)
     case SettingId::Foremost:
         m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
         break;
-    case SettingId::PlayerVolume:
-        // The knob's own steps are already in place (a drag may hold it past 100).
-        if (s.value(SettingId::PlayerVolume) == m_volumePercent)
-            break;
-        m_volumePercent = s.value(SettingId::PlayerVolume);
-        m_layout.knob.moveLeft(m_layout.volumeBar.left() + m_volumePercent);
-        m_knob->setGeometry(m_layout.knob);
-        break;
     case SettingId::Sort:
     case SettingId::SortKey:
     case SettingId::SortOrder:
@@ -425,13 +426,12 @@ void PlaylistWindow::applySetting(SettingId id)
 
 void PlaylistWindow::applySettings()
 {
-    SettingsStore &s = m_app.settings();
+    SettingsStore &s = m_settings;
     setGeometry(s.pixels(SettingId::PlaylistLeft), s.pixels(SettingId::PlaylistTop), s.pixels(SettingId::PlaylistWidth),
                 s.pixels(SettingId::PlaylistHeight));
     const int separate = s.value(SettingId::PlaylistSeparate);
     m_layout = m_layout.withTreeWidth(separate);
     m_treeView->setVisible(separate > 0);
-    m_volumePercent = s.value(SettingId::PlayerVolume);
     for (int c = 0; c < ColumnCount; ++c)
         m_listView->setColumnWidth(c, s.value(columnWidthSetting(c)));
     m_listView->setShowGrid(s.isOn(SettingId::GridDisplay));
@@ -446,7 +446,7 @@ void PlaylistWindow::applySettings()
 
 void PlaylistWindow::storeState()
 {
-    SettingsStore &s = m_app.settings();
+    SettingsStore &s = m_settings;
     const QRect g = geometry();
     s.setPixels(SettingId::PlaylistLeft, g.left());
     s.setPixels(SettingId::PlaylistTop, g.top());
@@ -455,18 +455,16 @@ void PlaylistWindow::storeState()
     s.setValue(SettingId::PlaylistSeparate, m_layout.tree.width());
     for (int c = 0; c < ColumnCount; ++c)
         s.setValue(columnWidthSetting(c), m_listView->columnWidth(c));
-    const TrackList &list = m_app.trackList();
-    s.setValue(SettingId::Sort, list.isSorted() ? 1 : 0);
-    s.setValue(SettingId::SortKey, list.sortKey());
-    s.setValue(SettingId::SortOrder, list.sortOrder());
-    s.setValue(SettingId::PlayerVolume, m_volumePercent);
+    s.setValue(SettingId::Sort, m_list.isSorted() ? 1 : 0);
+    s.setValue(SettingId::SortKey, m_list.sortKey());
+    s.setValue(SettingId::SortOrder, m_list.sortOrder());
 }
 
 // --- layout -----------------------------------------------------------------------
 
 void PlaylistWindow::runLayout()
 {
-    m_layout = PlaylistLayout::compute(m_layout, size(), m_volumePercent);
+    m_layout = PlaylistLayout::compute(m_layout, size(), m_player.volumePercent());
     applyLayout();
     volumeStep(false);
 }
@@ -503,7 +501,7 @@ void PlaylistWindow::paintEvent(QPaintEvent *)
     p.fillRect(rect(), slotColor(12));
     if (m_style.listBack.isNull())
         return;
-    if (m_app.settings().isOn(SettingId::ListStretch))
+    if (m_settings.isOn(SettingId::ListStretch))
         p.drawImage(rect(), m_style.listBack);
     else
         p.drawImage(0, 0, m_style.listBack);
@@ -586,7 +584,7 @@ void PlaylistWindow::buttonPress(int b, Qt::MouseButton button, const QPoint &gl
         break;
     case 4: {
         // The dust box's own list has nothing to move into the dust box.
-        const bool inDustBox = m_app.trackList().PlaylistAddress() == DustBoxAddress;
+        const bool inDustBox = m_list.PlaylistAddress() == DustBoxAddress;
         m_moveTrashAction->setVisible(!inDustBox);
         popup(DeleteMenu, QPoint(r.left(), r.top() - (inDustBox ? 55 : 71)));
         break;
@@ -609,9 +607,8 @@ void PlaylistWindow::searchIconClick()
 void PlaylistWindow::statusClick()
 {
     setFocus();
-    TrackList &list = m_app.trackList();
-    list.setStatusMode(!list.StatusMode());
-    list.UpdateStatus();
+    m_list.setStatusMode(!m_list.StatusMode());
+    m_list.UpdateStatus();
 }
 
 void PlaylistWindow::showSizeWindow()
@@ -635,16 +632,20 @@ void PlaylistWindow::showSizeWindow()
 void PlaylistWindow::volumeStep(bool leftButtonHeld)
 {
     const VolumeStep step = VolumeStep::forOffset(m_layout.knob.left() - m_layout.volumeBar.left());
-    const int channel = m_app.player().channel();
-    m_volumePercent = step.percent;
     m_knob->setToolTip(step.tooltip);
     // Steps without a button (a layout, the pointer passing over the knob)
     // leave a muted channel muted; a drag sets the volume even while muted.
-    if (m_muteFlag && !leftButtonHeld)
+    m_player.setVolumePercent(step.percent, leftButtonHeld);
+}
+
+void PlaylistWindow::showVolume(int percent)
+{
+    // The knob's own steps are already in place (a drag may hold it past 100).
+    if (VolumeStep::forOffset(m_layout.knob.left() - m_layout.volumeBar.left()).percent == percent)
         return;
-    m_app.settings().setValue(SettingId::PlayerVolume, step.percent);
-    if (channel >= 0)
-        m_app.audio().setVolume(channel, step.channelVolume); // skipped on failure
+    m_layout.knob.moveLeft(m_layout.volumeBar.left() + percent);
+    m_knob->setGeometry(m_layout.knob);
+    m_knob->setToolTip(VolumeStep::forOffset(percent).tooltip);
 }
 
 void PlaylistWindow::knobMove(int knobLeft, bool leftButtonHeld)
@@ -676,48 +677,25 @@ void PlaylistWindow::volumeBarPress(int clientX)
 
 void PlaylistWindow::showSpeaker()
 {
-    m_speaker->setImage(m_style.other[m_muteFlag ? Style::Mute : Style::Speaker]);
+    m_speaker->setImage(m_style.other[m_player.isMuted() ? Style::Mute : Style::Speaker]);
 }
 
 void PlaylistWindow::speakerClick()
 {
-    AudioLibrary &audio = m_app.audio();
-    const int channel = m_app.player().channel();
-    if (!m_muteFlag) {
-        // Without a channel there is nothing to read; unmuting then gives
-        // the knob's volume, never silence.
-        m_muteVolume = channel >= 0 ? audio.volume(channel) : Player::channelVolumeFor(m_volumePercent);
-        if (channel >= 0)
-            audio.setVolume(channel, 0);
-        m_muteFlag = true;
-    } else {
-        if (channel >= 0)
-            audio.setVolume(channel, m_muteVolume);
-        m_muteFlag = false;
-    }
-    // Tracks started while muted stay silent too.
-    m_app.player().setMuted(m_muteFlag);
-    showSpeaker();
+    m_player.toggleMute();
 }
 
 void PlaylistWindow::seekPress(int x)
 {
-    Q_EMIT mainTimerRequested(false);
-    AudioLibrary &audio = m_app.audio();
-    const Player &player = m_app.player();
     const int barWidth = m_seek->width();
-    const AudioLibrary::StreamHandle stream = player.stream();
-    if (barWidth > 0 && stream) {
-        const double r = double(x) / barWidth;
-        const int length = audio.streamLength(stream);
-        if (length > 0) {
-            m_seek->setMaximum(length);
-            audio.streamSetPosition(stream, int(std::nearbyint(length * r))); // skipped on failure
-            m_seek->setValue(audio.streamPosition(stream));
-        }
-    }
-    if (player.channel() >= 0 && audio.isPlaying(player.channel()))
-        Q_EMIT mainTimerRequested(true);
+    if (barWidth > 0)
+        m_player.seekToFraction(double(x) / barWidth);
+}
+
+void PlaylistWindow::showPosition(const PlaybackPosition &position)
+{
+    m_seek->setMaximum(position.lengthBytes);
+    m_seek->setValue(position.bytes);
 }
 
 void PlaylistWindow::setSeekMaximum(int bytes)
@@ -732,13 +710,13 @@ void PlaylistWindow::setSeekValue(int bytes)
 
 void PlaylistWindow::scrollToRow(int pos)
 {
-    if (m_app.trackList().isValidPos(pos))
-        m_listView->scrollTo(m_app.trackList().index(pos - 1, 0));
+    if (m_list.isValidPos(pos))
+        m_listView->scrollTo(m_list.index(pos - 1, 0));
 }
 
 void PlaylistWindow::DragItemSwap(int i, int k)
 {
-    ListViewCommands::DragItemSwap(m_app.trackList(), i, k);
+    ListViewCommands::DragItemSwap(m_list, i, k);
 }
 
 // --- mouse ------------------------------------------------------------------------------

@@ -11,8 +11,15 @@
 
 #include <array>
 
-class Application;
+class LibraryTree;
 class LibraryTreeView;
+class MessageService;
+class Player;
+class PlaylistStore;
+class SettingsStore;
+class TrackAdder;
+class TrackList;
+struct PlaybackPosition;
 class PictureElement;
 class QAction;
 class QFileDialog;
@@ -22,11 +29,23 @@ class QMenu;
 class SeekBar;
 class TrackListView;
 
+// What the playlist window shows and drives.
+struct PlaylistWindowModels {
+    TrackList &list;
+    LibraryTree &library;
+    PlaylistStore &playlists;
+    TrackAdder &adder;
+    SettingsStore &settings;
+    Player &player;
+    MessageService &messages;
+};
+
 // The playlist window (form `list`): frameless and skinned, with the library
 // tree, the track list and their controls. Every element is placed by
 // PlaylistLayout on every resize; buttons, menus, volume, mute and seek
 // behave as their handlers below say. The logic they run lives in the
-// models and commands of the core.
+// models and operations it is given; volume, mute and position are the
+// player's, and the window draws what the player reports.
 class PlaylistWindow : public QWidget
 {
     Q_OBJECT
@@ -45,7 +64,7 @@ public:
         MenuCount
     };
 
-    explicit PlaylistWindow(Application &app, QWidget *parent = nullptr);
+    explicit PlaylistWindow(const PlaylistWindowModels &models, QWidget *parent = nullptr);
     ~PlaylistWindow() override;
 
     // Takes the pictures of `style` (background, buttons, volume, icons).
@@ -54,11 +73,12 @@ public:
     // The seek bar: its maximum is the stream's length in bytes.
     void setSeekMaximum(int bytes);
     void setSeekValue(int bytes);
+    void showPosition(const PlaybackPosition &position);
 
     // Scrolls the track list so that row `pos` (1-based) is visible.
     void scrollToRow(int pos);
 
-    // Geometry, splitter, column widths, sort state and volume into the
+    // Geometry, splitter, column widths and sort state into the
     // settings store (before a save), and everything the window shows out
     // of it (after a load).
     void storeState();
@@ -94,9 +114,6 @@ public:
 
     // --- what tests and the screenshot look at ------------------------------------
     const PlaylistLayout &layoutRects() const { return m_layout; }
-    int volumePercent() const { return m_volumePercent; }
-    bool muteFlag() const { return m_muteFlag; }
-    int muteVolume() const { return m_muteVolume; }
     int ListButtonChangeIndex() const { return m_hoverButton; }
     // The picture button `b` (1..6) shows now: Style::Normal, Hover or Pressed.
     int buttonState(int b) const { return m_buttonState[size_t(b - 1)]; }
@@ -122,9 +139,8 @@ public:
 Q_SIGNALS:
     // The window's own close button: the main window's playlist button lets go.
     void closeClicked();
-    // The seek bar stops the main timer while it seeks, and starts it again
-    // when the channel still plays.
-    void mainTimerRequested(bool enabled);
+    // The window menu's exit entry.
+    void exitRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -148,12 +164,17 @@ private:
     void backgroundMove();
     void popup(Menu m, const QPoint &clientPoint);
     void volumeStep(bool leftButtonHeld);
+    void showVolume(int percent);
     void showSpeaker();
     void dragWindow(QMouseEvent *event);
     int buttonOf(QObject *watched) const;
     QColor slotColor(int slot) const;
 
-    Application &m_app;
+    TrackList &m_list;
+    LibraryTree &m_library;
+    TrackAdder &m_adder;
+    SettingsStore &m_settings;
+    Player &m_player;
     LibraryCommands m_commands;
     Style m_style;
     PlaylistLayout m_layout;
@@ -181,9 +202,6 @@ private:
 
     std::array<int, PlaylistLayout::ButtonCount> m_buttonState{};
     int m_hoverButton = 0; // ListButtonChangeIndex
-    int m_volumePercent = 100;
-    bool m_muteFlag = false;
-    int m_muteVolume = 0;
     bool m_splitterMoving = false;
     bool m_knobHeld = false;
     QPoint m_dragOffset;

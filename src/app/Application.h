@@ -1,6 +1,5 @@
 #pragma once
 
-#include "archive/LibArchiveArchiver.h"
 #include "core/AppPaths.h"
 #include "library/LibraryTree.h"
 #include "playback/Player.h"
@@ -16,9 +15,26 @@
 
 class AudioLibrary;
 class AppWindows;
+class Archiver;
 class MessageBoxService;
 class MessageService;
+class RandomSource;
+class ScreenAreas;
 class ShellService;
+
+// The platform services the program runs on: the real ones in the program,
+// doubles in tests. The optional ones may be null.
+struct PlatformServices {
+    AudioLibrary &audio;
+    MessageBoxService &box;
+    Archiver &archiver;
+    // The desktop shell; without it nothing is handed to other programs.
+    ShellService *shell = nullptr;
+    // The screens; without them window positions are not checked.
+    const ScreenAreas *screens = nullptr;
+    // The Random play mode's source; without it the system's entropy.
+    RandomSource *random = nullptr;
+};
 
 // The composition root of the program's logic: owns the models and
 // operations, wires them to the platform services and windows it is given,
@@ -30,15 +46,11 @@ public:
     static constexpr int OutputRate = 44100;
     static constexpr int OutputChannels = 32;
 
-    Application(AppPaths paths, AudioLibrary &audio, MessageBoxService &box, AppWindows &windows,
-                QObject *parent = nullptr);
+    Application(AppPaths paths, const PlatformServices &platform, AppWindows &windows, QObject *parent = nullptr);
     ~Application() override;
 
     // The application's title, used by the message box.
     static QString title() { return QStringLiteral("Velmora"); }
-
-    // The desktop shell (optional; without it nothing is handed to other programs).
-    void setShell(ShellService *shell);
 
     // Runs the start-up steps. Returns false when the audio library could
     // not start: the user has been told, nothing else was touched, and the
@@ -51,10 +63,6 @@ public:
 
     // Empties the list without saving and adds `paths` in order; nothing plays.
     void OpenCommandLine(const QStringList &paths);
-
-    // Gives the rows their text colours from the colour slots (slot 0, and
-    // the playing row's active colour).
-    void ApplyRowColors();
 
     bool isEnding() const { return m_ending; }
 
@@ -78,6 +86,8 @@ Q_SIGNALS:
 
 private:
     void wireSettings();
+    // The track list takes its text colours from colour slots 0 and 2.
+    void takeRowColors();
     void LoadResume();
     void SaveResume();
 
@@ -85,13 +95,14 @@ private:
     AudioLibrary &m_audio;
     AppWindows &m_windows;
     std::unique_ptr<MessageService> m_messages;
+    Archiver &m_archiver;
     ShellService *m_shell = nullptr;
+    const ScreenAreas *m_screens = nullptr;
     SettingsStore m_settings;
     TrackList m_list;
     PlaylistStore m_playlists;
     TrackAdder m_adder;
     Player m_player;
-    LibArchiveArchiver m_archiver;
     LibraryTree m_library;
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;

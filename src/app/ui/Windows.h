@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AppWindows.h"
+#include "app/AppWindows.h"
 #include "playback/PlaybackDisplay.h"
 #include "style/Style.h"
 
@@ -41,7 +41,6 @@ public:
     // PlaybackDisplay
     void ShowTrackInfo(const QString &title, const QString &artist) override;
     void showIdle() override;
-    void setMainTimerEnabled(bool enabled) override;
     void setScrollTimerEnabled(bool enabled) override;
     void setSeekMaximum(int bytes) override;
     void scrollToRow(int pos) override;

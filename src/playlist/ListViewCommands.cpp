@@ -1,4 +1,4 @@
-#include "playlistwindow/ListViewCommands.h"
+#include "playlist/ListViewCommands.h"
 
 #include "playlist/TrackList.h"
 

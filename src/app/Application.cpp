@@ -1,14 +1,14 @@
-#include "core/Application.h"
+#include "app/Application.h"
 
-#include "core/AppWindows.h"
-#include "core/ArchiveGlue.h"
+#include "app/AppWindows.h"
+#include "app/ArchiveGlue.h"
 #include "core/EventPump.h"
 #include "core/MessageService.h"
+#include "core/ScreenAreas.h"
 #include "core/ShellService.h"
 #include "playback/AudioLibrary.h"
 #include "playback/PlaybackDisplay.h"
 #include "playlist/PlaylistFile.h"
-#include "settings/ScreenAreas.h"
 
 #include <QDir>
 
@@ -25,18 +25,22 @@ SettingId folderSetting(const QString &key)
 
 } // namespace
 
-Application::Application(AppPaths paths, AudioLibrary &audio, MessageBoxService &box, AppWindows &windows,
-                         QObject *parent)
+Application::Application(AppPaths paths, const PlatformServices &platform, AppWindows &windows, QObject *parent)
     : QObject(parent)
     , m_paths(std::move(paths))
-    , m_audio(audio)
+    , m_audio(platform.audio)
     , m_windows(windows)
-    , m_messages(std::make_unique<MessageService>(box, windows, title()))
+    , m_messages(std::make_unique<MessageService>(platform.box, windows, title()))
+    , m_archiver(platform.archiver)
+    , m_shell(platform.shell)
+    , m_screens(platform.screens)
     , m_playlists(m_list, m_paths.playlistFolder())
     , m_adder(m_list, m_playlists)
-    , m_player(audio, m_list, windows.playbackDisplay())
+    , m_player(platform.audio, m_list, windows.playbackDisplay())
     , m_library(m_paths.playlistFolder())
 {
+    m_player.setShell(m_shell);
+    m_player.setRandomSource(platform.random);
     m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
 
     AddHooks hooks;
@@ -44,7 +48,6 @@ Application::Application(AppPaths paths, AudioLibrary &audio, MessageBoxService 
     hooks.writeOption = [this](const QString &key, const QString &value) {
         m_settings.rememberFolder(folderSetting(key), value, m_paths.iniFilePath());
     };
-    hooks.applyRowColor = [this] { ApplyRowColors(); };
     hooks.selectedNode = [this] { return m_library.selectedNode(); };
     hooks.listArchive = makeArchiveLister(m_archiver, [this](const QString &path, bool isMember) {
         m_adder.AddTrack(path, isMember);
@@ -66,19 +69,17 @@ Application::Application(AppPaths paths, AudioLibrary &audio, MessageBoxService 
 
 Application::~Application() = default;
 
-void Application::setShell(ShellService *shell)
-{
-    m_shell = shell;
-    m_player.setShell(shell);
-}
-
 void Application::wireSettings()
 {
     connect(&m_settings, &SettingsStore::valueChanged, this, [this](SettingId id) {
         switch (id) {
         case SettingId::PlaylistForeColor:
         case SettingId::ActiveItemColor:
-            ApplyRowColors();
+            takeRowColors();
+            m_list.ApplyRowColors();
+            break;
+        case SettingId::MiniVisualSpeed:
+            m_player.setTickInterval(m_settings.value(SettingId::MiniVisualSpeed));
             break;
         case SettingId::PlayerVolume:
             m_player.setVolumePercent(m_settings.value(SettingId::PlayerVolume));
@@ -98,15 +99,15 @@ void Application::wireSettings()
     });
     connect(&m_player, &Player::playModeChanged, this,
             [this](int mode) { m_settings.setValue(SettingId::PlayMode, mode); });
+    // The player holds the volume; the settings keep it for the next run.
+    connect(&m_player, &Player::volumeChanged, this,
+            [this](int percent) { m_settings.setValue(SettingId::PlayerVolume, percent); });
 }
 
-void Application::ApplyRowColors()
+void Application::takeRowColors()
 {
     m_list.setPlaylistForeColor(quint32(m_settings.colorRef(0)) & 0xFFFFFF);
     m_list.setActiveItemColor(quint32(m_settings.colorRef(2)) & 0xFFFFFF);
-    m_list.ApplyPlaylistForeColor();
-    if (m_list.PlayingNo() != 0)
-        m_list.ListItemForeColorChange(true, m_list.PlayingNo());
 }
 
 bool Application::StartUp(const QStringList &commandLinePaths)
@@ -133,10 +134,13 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_paths.prepare(); // skipped on failure
 
     // 6. The settings, with the options, style, colours, play mode and scroll state.
-    m_settings.setScreenAreas(availableScreenAreas());
+    if (m_screens)
+        m_settings.setScreenAreas(m_screens->availableAreas());
     m_settings.LoadSettings(m_paths.iniFilePath(), m_paths.colorIniFilePath());
     m_player.setPlayMode(m_settings.value(SettingId::PlayMode));
     m_player.setScrollMode(m_settings.value(SettingId::Scroll));
+    m_player.setTickInterval(m_settings.value(SettingId::MiniVisualSpeed));
+    takeRowColors();
     if (m_settings.isOn(SettingId::Foremost))
         m_messages->SetForemost(true);
     m_windows.applySettings();
@@ -157,7 +161,7 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_list.setSorted(m_settings.isOn(SettingId::Sort));
 
     // 12.-14. The list of the last run.
-    ApplyRowColors();
+    m_list.ApplyRowColors();
     m_playlists.LoadPlaylist(m_paths.autoPlaylistPath()); // skipped on failure
     m_list.RenumberList();
     m_list.setPlaylistAddress(AutoPlaylistName);
@@ -176,7 +180,7 @@ bool Application::StartUp(const QStringList &commandLinePaths)
         LoadResume();
 
     // 20. The rows' text colour.
-    ApplyRowColors();
+    m_list.ApplyRowColors();
 
     // A list that opens with nothing selected has its first row selected, so
     // the play button has a track to play.
@@ -195,7 +199,7 @@ void Application::OpenCommandLine(const QStringList &paths)
         m_adder.AddTrack(QDir::cleanPath(QDir::current().absoluteFilePath(path)), false);
         EventPump::yield();
     }
-    ApplyRowColors();
+    m_list.ApplyRowColors();
     m_list.UpdateStatus();
 }
 

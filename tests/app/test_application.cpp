@@ -1,5 +1,6 @@
-#include "core/AppWindows.h"
-#include "core/Application.h"
+#include "app/AppWindows.h"
+#include "app/Application.h"
+#include "archive/LibArchiveArchiver.h"
 #include "playback/PlaybackDisplay.h"
 #include "FakeAudioLibrary.h"
 #include "TestFiles.h"
@@ -28,7 +29,6 @@ struct RecordingWindows : AppWindows, MessageBoxService, PlaybackDisplay {
     void hideAll() override { log << QStringLiteral("hide"); }
     void ShowTrackInfo(const QString &t, const QString &a) override { log << QStringLiteral("track %1 - %2").arg(t, a); }
     void showIdle() override {}
-    void setMainTimerEnabled(bool) override {}
     void setScrollTimerEnabled(bool) override {}
     void setSeekMaximum(int) override {}
     void scrollToRow(int) override {}
@@ -42,7 +42,8 @@ TEST(StartUp, AudioFailureTellsTheUserAndTouchesNothing)
     FakeAudioLibrary audio;
     audio.failInit(AudioLibrary::ErrInit);
     RecordingWindows ui;
-    Application app(AppPaths(programFolder), audio, ui, ui);
+    LibArchiveArchiver archiver;
+    Application app(AppPaths(programFolder), PlatformServices{audio, ui, archiver}, ui);
 
     EXPECT_FALSE(app.StartUp({}));
     ASSERT_EQ(ui.log.size(), 1);
@@ -65,11 +66,12 @@ struct LifeCycle : ::testing::Test {
     QTemporaryDir home;
     FakeAudioLibrary audio;
     RecordingWindows ui;
+    LibArchiveArchiver archiver;
     std::unique_ptr<Application> app;
 
     void start(const QStringList &args = {})
     {
-        app = std::make_unique<Application>(AppPaths(home.path()), audio, ui, ui);
+        app = std::make_unique<Application>(AppPaths(home.path()), PlatformServices{audio, ui, archiver}, ui);
         ASSERT_TRUE(app->StartUp(args));
     }
     void stop()

@@ -1,9 +1,9 @@
-#include "settings/ScreenAreas.h"
+#include "core/ui/QtScreenAreas.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-QList<QRect> availableScreenAreas()
+QList<QRect> QtScreenAreas::availableAreas() const
 {
     QList<QRect> areas;
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))

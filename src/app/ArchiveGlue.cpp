@@ -1,4 +1,4 @@
-#include "core/ArchiveGlue.h"
+#include "app/ArchiveGlue.h"
 
 #include "archive/ZipOperations.h"
 

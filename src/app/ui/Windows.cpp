@@ -1,6 +1,7 @@
-#include "core/ui/Windows.h"
+#include "app/ui/Windows.h"
 
-#include "core/Application.h"
+#include "app/Application.h"
+#include "core/ShellService.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/ui/SettingsDialog.h"
@@ -17,9 +18,19 @@ Windows::~Windows()
 void Windows::build(Application &app)
 {
     m_app = &app;
-    m_main = new MainWindow(app);
-    m_playlist = new PlaylistWindow(app);
+    m_main = new MainWindow(app.settings(), app.player());
+    m_playlist = new PlaylistWindow(PlaylistWindowModels{app.trackList(), app.library(), app.playlists(), app.adder(),
+                                                         app.settings(), app.player(), app.messages()});
     m_settings = new SettingsDialog;
+
+    QObject::connect(m_main, &MainWindow::exitRequested, &app, &Application::ShutDown);
+    QObject::connect(m_playlist, &PlaylistWindow::exitRequested, &app, &Application::ShutDown);
+    QObject::connect(m_main, &MainWindow::filesDropped, m_main,
+                     [&app](const QStringList &paths) { app.adder().AddDroppedFiles(paths); });
+    QObject::connect(m_main, &MainWindow::helpRequested, m_main, [this] {
+        if (ShellService *shell = m_app->shell())
+            shell->openWithAssociatedProgram(m_app->paths().bundleFolder() + QStringLiteral("manual.txt"));
+    });
 
     QObject::connect(m_main, &MainWindow::playlistWindowToggled, m_playlist, [this](bool open) {
         m_playlist->setVisible(open);
@@ -30,8 +41,6 @@ void Windows::build(Application &app)
         m_playlist->hide();
         m_main->setPlaylistOpen(false);
     });
-    QObject::connect(m_main, &MainWindow::progressChanged, m_playlist, &PlaylistWindow::setSeekValue);
-    QObject::connect(m_playlist, &PlaylistWindow::mainTimerRequested, m_main, &MainWindow::setMainTimerEnabled);
     QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
         if (id == SettingId::StyleName)
             LoadStyle();
@@ -100,11 +109,6 @@ void Windows::showIdle()
 {
     m_main->showIdle();
     m_playlist->setSeekValue(0);
-}
-
-void Windows::setMainTimerEnabled(bool enabled)
-{
-    m_main->setMainTimerEnabled(enabled);
 }
 
 void Windows::setScrollTimerEnabled(bool enabled)
