@@ -369,6 +369,99 @@ TEST_F(PlayerTest, VolumeFromTheKnob)
     EXPECT_EQ(audio.volume(player.channel()), 51);
 }
 
+TEST(PlayerVolume, KnobRounding)
+{
+    struct Case { int percent; int channel; int shown; };
+    // offset / 100 x 255, halves to the even neighbour; back to a percentage the same way.
+    const Case cases[] = {{0, 0, 0}, {1, 3, 1}, {2, 5, 2}, {50, 128, 50}, {99, 252, 99},
+                          {100, 255, 100}, {-5, 0, 0}, {140, 255, 100}};
+    for (const Case &c : cases) {
+        EXPECT_EQ(Player::channelVolumeFor(c.percent), c.channel) << c.percent;
+        EXPECT_EQ(Player::percentForChannelVolume(Player::channelVolumeFor(c.percent)), c.shown) << c.percent;
+    }
+}
+
+TEST_F(PlayerTest, MuteKeepsTheExactChannelVolumeAndTheKnobOnlyMovesItWhenDragged)
+{
+    addRows({QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3")});
+    QList<int> volumes;
+    QList<bool> mutes;
+    QObject::connect(&player, &Player::volumeChanged, [&](int v) { volumes << v; });
+    QObject::connect(&player, &Player::mutedChanged, [&](bool m) { mutes << m; });
+    play(1);
+    audio.setVolume(player.channel(), 77); // set by another hand: muting must keep exactly this
+
+    player.toggleMute();
+    EXPECT_EQ(audio.volume(player.channel()), 0);
+    player.setVolumePercent(30); // a layout step: the channel stays silent
+    EXPECT_EQ(audio.volume(player.channel()), 0);
+    player.toggleMute();
+    EXPECT_EQ(audio.volume(player.channel()), 77);
+
+    player.toggleMute();
+    player.setVolumePercent(60, true); // a drag: audible, the switch stays muted
+    EXPECT_EQ(audio.volume(player.channel()), Player::channelVolumeFor(60));
+    EXPECT_TRUE(player.isMuted());
+    play(2); // a track started while muted starts silent
+    EXPECT_EQ(audio.volume(player.channel()), 0);
+    player.toggleMute();
+    EXPECT_EQ(volumes, (QList<int>{30, 60}));
+    EXPECT_EQ(mutes, (QList<bool>{true, false, true, false}));
+}
+
+TEST_F(PlayerTest, MutedWithNothingPlayingUnmutesToTheKnobVolume)
+{
+    addRows({QStringLiteral("/m/1.mp3")});
+    player.setVolumePercent(40);
+    player.toggleMute();
+    play(1);
+    EXPECT_EQ(audio.volume(player.channel()), 0);
+    player.toggleMute();
+    EXPECT_EQ(audio.volume(player.channel()), Player::channelVolumeFor(40));
+}
+
+TEST_F(PlayerTest, SeekAndTheTickReportThePosition)
+{
+    addRows({QStringLiteral("/m/1.mp3")}, 60000);
+    QList<PlaybackPosition> reported;
+    QObject::connect(&player, &Player::positionChanged, [&](const PlaybackPosition &p) { reported << p; });
+
+    player.seekToFraction(0.5); // nothing open: nothing moves, nothing ticks
+    EXPECT_TRUE(reported.isEmpty());
+    EXPECT_FALSE(player.isTicking());
+
+    play(1);
+    EXPECT_TRUE(player.isTicking());
+    const int bytes = audio.streamLength(player.stream());
+    player.seekToFraction(0.5);
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_EQ(reported[0].bytes, bytes / 2);
+    EXPECT_EQ(reported[0].lengthBytes, bytes);
+    EXPECT_EQ(reported[0].timeMs, 30000);
+    EXPECT_TRUE(player.isTicking());
+
+    audio.advance(1000);
+    player.tick();
+    ASSERT_EQ(reported.size(), 2);
+    EXPECT_EQ(reported[1].timeMs, 31000);
+    EXPECT_EQ(reported[1].lengthMs, 60000);
+
+    // Paused: a seek moves the stream but the tick stays off until resumed.
+    player.TogglePause();
+    player.seekToFraction(0.25);
+    EXPECT_EQ(reported.last().timeMs, 15000);
+    EXPECT_FALSE(player.isTicking());
+    player.TogglePause();
+    EXPECT_TRUE(player.isTicking());
+
+    // The tick that finds the channel stopped moves on (OneOff: to idle).
+    player.setPlayMode(Player::OneOff);
+    audio.advance(60000);
+    player.tick();
+    EXPECT_EQ(list.PlayingNo(), 0);
+    EXPECT_FALSE(player.isTicking());
+}
+
 TEST(PlayMode, LabelClickSteps)
 {
     struct Case { int stored; int expected; const char *name; };
