@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QWindow>
 
 MainSizeChangeWindow::MainSizeChangeWindow(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
@@ -49,23 +48,18 @@ void MainSizeChangeWindow::keyPressEvent(QKeyEvent *event)
 
 void MainSizeChangeWindow::mousePressEvent(QMouseEvent *event)
 {
-    m_pressPos = event->globalPosition().toPoint();
-    m_moved = false;
+    m_drag.press(event);
 }
 
 void MainSizeChangeWindow::mouseMoveEvent(QMouseEvent *event)
 {
     // Dragging moves the window, as the main window's background does.
-    if ((event->buttons() & Qt::LeftButton)
-        && (event->globalPosition().toPoint() - m_pressPos).manhattanLength() > 3 && windowHandle()) {
-        m_moved = true;
-        windowHandle()->startSystemMove();
-    }
+    m_drag.move(event);
 }
 
 void MainSizeChangeWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && !m_moved)
+    if (m_drag.release(event))
         Q_EMIT applied(geometry());
 }
 

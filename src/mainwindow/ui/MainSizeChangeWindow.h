@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/ui/WindowDrag.h"
+
 #include <QLabel>
 #include <QWidget>
 
@@ -35,6 +37,5 @@ protected:
 
 private:
     QLabel *m_caption;
-    QPoint m_pressPos;
-    bool m_moved = false;
+    WindowDrag m_drag{this};
 };

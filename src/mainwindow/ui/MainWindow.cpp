@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QWindow>
 
 namespace {
 
@@ -355,15 +354,15 @@ void MainWindow::mousePressEvent(QMouseEvent *event)
             m_menu->popup(event->globalPosition().toPoint());
         return; // label clicks come with the release
     }
-    // The background: the system moves the window with the pointer.
-    if (event->button() == Qt::LeftButton && windowHandle())
-        windowHandle()->startSystemMove();
-    else if (event->button() == Qt::RightButton)
+    // The background: a drag moves the window.
+    m_drag.press(event);
+    if (event->button() == Qt::RightButton)
         m_menu->popup(event->globalPosition().toPoint());
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent *event)
 {
+    m_drag.release(event);
     const QPoint pos = event->position().toPoint();
     if (const int b = buttonAt(pos)) {
         m_buttonState[std::size_t(b - 1)] = Style::Normal;
@@ -392,6 +391,8 @@ void MainWindow::mouseReleaseEvent(QMouseEvent *event)
 
 void MainWindow::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_drag.move(event))
+        return;
     // First the background's action: the button left behind goes back.
     if (m_playlistOpen && m_buttonUnderMouse == 5)
         m_buttonState[Style::PlaylistButton] = Style::Pressed;

@@ -3,6 +3,7 @@
 #include "mainwindow/MainDisplay.h"
 #include "mainwindow/MainLayout.h"
 #include "style/Style.h"
+#include "window/ui/WindowDrag.h"
 
 #include <QStaticText>
 #include <QTimer>
@@ -95,6 +96,7 @@ private:
     QMenu *m_menu = nullptr;
     QAction *m_foremostAction = nullptr;
     MainSizeChangeWindow *m_sizeWindow = nullptr;
+    WindowDrag m_drag{this};
     // Laid-out texts of the track information, the time and the play mode.
     void staticText(QStaticText &cached, const QString &text);
     static int textTop(const QStaticText &text, int height);

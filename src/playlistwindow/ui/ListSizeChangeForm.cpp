@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
-#include <QWindow>
 
 ListSizeChangeForm::ListSizeChangeForm(const QRect &geometry, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
@@ -25,37 +24,17 @@ ListSizeChangeForm::ListSizeChangeForm(const QRect &geometry, QWidget *parent)
 
 void ListSizeChangeForm::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_pressed = true;
-    m_dragged = false;
-    m_pressGlobal = event->globalPosition().toPoint();
-    m_pressWindowPos = pos();
+    m_drag.press(event);
 }
 
 void ListSizeChangeForm::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_pressed || !(event->buttons() & Qt::LeftButton))
-        return;
-    const QPoint delta = event->globalPosition().toPoint() - m_pressGlobal;
-    if (!m_dragged && delta.manhattanLength() < 3)
-        return;
-    m_dragged = true;
-    // The window manager moves the window when it can; otherwise we do.
-    if (windowHandle() && windowHandle()->startSystemMove()) {
-        m_pressed = false;
-        return;
-    }
-    move(m_pressWindowPos + delta);
+    m_drag.move(event);
 }
 
 void ListSizeChangeForm::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const bool click = m_pressed && !m_dragged;
-    m_pressed = false;
-    if (!click)
+    if (!m_drag.release(event))
         return;
     Q_EMIT sizeChosen(geometry());
     close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/ui/WindowDrag.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -24,8 +26,5 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QPoint m_pressGlobal;
-    QPoint m_pressWindowPos;
-    bool m_pressed = false;
-    bool m_dragged = false;
+    WindowDrag m_drag{this};
 };

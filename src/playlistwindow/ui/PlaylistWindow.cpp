@@ -19,7 +19,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 
 #include <cmath>
 
@@ -801,21 +800,9 @@ bool PlaylistWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void PlaylistWindow::dragWindow(QMouseEvent *event)
-{
-    m_manualDrag = false;
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    // No system move on this platform: follow the pointer ourselves.
-    m_manualDrag = true;
-    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-}
-
 void PlaylistWindow::mousePressEvent(QMouseEvent *event)
 {
-    dragWindow(event);
+    m_drag.press(event);
     if (event->button() == Qt::RightButton)
         popup(WindowMenu, event->position().toPoint());
 }
@@ -823,13 +810,12 @@ void PlaylistWindow::mousePressEvent(QMouseEvent *event)
 void PlaylistWindow::mouseMoveEvent(QMouseEvent *event)
 {
     backgroundMove();
-    if (m_manualDrag && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
+    m_drag.move(event);
 }
 
-void PlaylistWindow::mouseReleaseEvent(QMouseEvent *)
+void PlaylistWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_manualDrag = false;
+    m_drag.release(event);
 }
 
 void PlaylistWindow::leaveEvent(QEvent *event)

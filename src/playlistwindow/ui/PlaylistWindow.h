@@ -5,6 +5,7 @@
 #include "playlistwindow/ui/ListSizeChangeForm.h"
 #include "settings/SettingsKeys.h"
 #include "style/Style.h"
+#include "window/ui/WindowDrag.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -166,7 +167,6 @@ private:
     void volumeStep(bool leftButtonHeld);
     void showVolume(int percent);
     void showSpeaker();
-    void dragWindow(QMouseEvent *event);
     int buttonOf(QObject *watched) const;
     QColor slotColor(int slot) const;
 
@@ -204,7 +204,6 @@ private:
     int m_hoverButton = 0; // ListButtonChangeIndex
     bool m_splitterMoving = false;
     bool m_knobHeld = false;
-    QPoint m_dragOffset;
-    bool m_manualDrag = false;
+    WindowDrag m_drag{this};
     QPointer<ListSizeChangeForm> m_sizeWindow;
 };
