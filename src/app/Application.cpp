@@ -128,7 +128,7 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_player.StopPlayback();
 
     // 4. The private folder for archive members.
-    m_tempFolderPath = TempFolder::make();
+    m_tempFolderPath = TempFolder::make(m_paths.systemTempFolder());
 
     // 5. From here on a failing step is skipped and start-up goes on.
     m_paths.prepare(); // skipped on failure

@@ -55,9 +55,10 @@ bool copyTree(const QString &from, const QString &to)
 
 } // namespace
 
-AppPaths::AppPaths(QString programFolder, QString bundleFolder)
+AppPaths::AppPaths(QString programFolder, QString bundleFolder, QString systemTempFolder)
     : m_programFolder(withSlash(std::move(programFolder)))
     , m_bundleFolder(withSlash(bundleFolder.isEmpty() ? m_programFolder : std::move(bundleFolder)))
+    , m_systemTempFolder(std::move(systemTempFolder))
 {
 }
 

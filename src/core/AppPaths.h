@@ -24,8 +24,11 @@ public:
     // executable's location).
     static AppPaths forRunningProgram();
 
-    // A layout rooted at `programFolder`, bundled files looked up in `bundleFolder`.
-    explicit AppPaths(QString programFolder = QString(), QString bundleFolder = QString());
+    // A layout rooted at `programFolder`, bundled files looked up in
+    // `bundleFolder`, the private temporary folder made under
+    // `systemTempFolder` (empty: the system's).
+    explicit AppPaths(QString programFolder = QString(), QString bundleFolder = QString(),
+                      QString systemTempFolder = QString());
 
     QString programFolder() const { return m_programFolder; }
     // Where the installed program's own files (bundled styles, demo tracks) are.
@@ -36,6 +39,8 @@ public:
     QString iniFilePath() const { return m_programFolder + QStringLiteral("Velmora.ini"); }
     QString colorIniFilePath() const { return colorFolder() + QStringLiteral("AutoColor.ini"); }
     QString autoPlaylistPath() const { return playlistFolder() + QStringLiteral("AutoPlaylist.m3u"); }
+    // Where TempFolder::make() puts the private temporary folder (empty: the system's).
+    QString systemTempFolder() const { return m_systemTempFolder; }
 
     // Creates the program folder with its playlist folder, and copies bundled styles into it when the
     // program folder is not the bundle folder and has no "Style/" yet.
@@ -45,6 +50,7 @@ public:
 private:
     QString m_programFolder;
     QString m_bundleFolder;
+    QString m_systemTempFolder;
 };
 
 // The private folder for extracted archive members: "<system temp>/veltemp-<user>/".

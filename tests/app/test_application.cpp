@@ -43,7 +43,7 @@ TEST(StartUp, AudioFailureTellsTheUserAndTouchesNothing)
     audio.failInit(AudioLibrary::ErrInit);
     RecordingWindows ui;
     LibArchiveArchiver archiver;
-    Application app(AppPaths(programFolder), PlatformServices{audio, ui, archiver}, ui);
+    Application app(AppPaths(programFolder, QString(), home.path()), PlatformServices{audio, ui, archiver}, ui);
 
     EXPECT_FALSE(app.StartUp({}));
     ASSERT_EQ(ui.log.size(), 1);
@@ -71,7 +71,7 @@ struct LifeCycle : ::testing::Test {
 
     void start(const QStringList &args = {})
     {
-        app = std::make_unique<Application>(AppPaths(home.path()), PlatformServices{audio, ui, archiver}, ui);
+        app = std::make_unique<Application>(AppPaths(home.path(), QString(), home.path()), PlatformServices{audio, ui, archiver}, ui);
         ASSERT_TRUE(app->StartUp(args));
     }
     void stop()

@@ -384,7 +384,10 @@ TEST(EnginePlayback, ResumesAfterTheIdleDeviceWasClosed)
     while (lib.isPlaying(ch) && t.elapsed() < 3000)
         QThread::msleep(10);
     EXPECT_FALSE(lib.isPlaying(ch));
-    EXPECT_NEAR(double(t.elapsed()), 500.0 - pausedAt, 150.0) << "the rest played in real time";
+    // Real time: not faster than the clock, and late only by what a loaded
+    // machine adds.
+    EXPECT_GE(t.elapsed(), 500 - pausedAt - 100) << "the rest played in real time";
+    EXPECT_LE(t.elapsed(), 500 - pausedAt + 600) << "the rest played in real time";
     EXPECT_EQ(lib.streamTime(s), 500);
     lib.close();
     qputenv("SDL_AUDIODRIVER", old);
@@ -416,7 +419,7 @@ TEST(EnginePlayback, TimeFollowsTheClockOnARealTimeDevice)
         EXPECT_GE(now, last) << "time never steps back";
         EXPECT_LE(now, wall + 10) << "never ahead of the clock";
         if (now < 800) {
-            EXPECT_GE(now, wall - 150) << "a few buffers behind at most";
+            EXPECT_GE(now, wall - 400) << "a few buffers behind at most";
         }
         EXPECT_EQ(lib.streamTime(held), heldAt) << "the paused stream holds its time";
         last = now;
@@ -424,7 +427,8 @@ TEST(EnginePlayback, TimeFollowsTheClockOnARealTimeDevice)
     }
     EXPECT_FALSE(lib.isPlaying(ch));
     EXPECT_EQ(lib.streamTime(playing), 800);
-    EXPECT_NEAR(double(t.elapsed()), 800.0, 150.0);
+    EXPECT_GE(t.elapsed(), 800 - 100);
+    EXPECT_LE(t.elapsed(), 800 + 600);
     lib.close();
     qputenv("SDL_AUDIODRIVER", old);
 }

@@ -41,7 +41,7 @@ struct MainWindowTest : ::testing::Test {
     {
         qtApp();
         // The bundled style, as a built player finds it beside itself.
-        app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets")),
+        app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets"), home.path()),
                                             PlatformServices{audio, box, archiver, &shell}, windows);
         QFile::link(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), home.path() + "/Style");
         windows.build(*app);

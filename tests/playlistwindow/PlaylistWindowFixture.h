@@ -76,7 +76,7 @@ struct PlaylistWindowTest : ::testing::Test {
         qtApp();
         QDir().mkpath(home.path() + "/Playlist");
         prepareHome();
-        app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets")),
+        app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets"), home.path()),
                                             PlatformServices{audio, box, archiver}, windows);
         QFile::link(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), home.path() + "/Style");
         windows.build(*app);
