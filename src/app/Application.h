@@ -67,15 +67,12 @@ public:
     bool isEnding() const { return m_ending; }
 
     const AppPaths &paths() const { return m_paths; }
-    QString tempFolderPath() const { return m_tempFolderPath; }
     MessageService &messages() { return *m_messages; }
-    AudioLibrary &audio() { return m_audio; }
     SettingsStore &settings() { return m_settings; }
     TrackList &trackList() { return m_list; }
     PlaylistStore &playlists() { return m_playlists; }
     TrackAdder &adder() { return m_adder; }
     Player &player() { return m_player; }
-    Archiver &archiver() { return m_archiver; }
     LibraryTree &library() { return m_library; }
     // The desktop shell; null when none was given.
     ShellService *shell() { return m_shell; }

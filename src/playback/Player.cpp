@@ -34,12 +34,6 @@ int Player::selectedRow() const
     return 0;
 }
 
-void Player::selectOnly(int pos)
-{
-    m_list.UnselectAll();
-    m_list.setSelected(pos, true);
-}
-
 QString Player::lengthText(int lengthMs)
 {
     const int seconds = lengthMs / 1000;

@@ -104,8 +104,7 @@ public:
     // True while a stream plays or is paused on its channel.
     bool isPlaying() const;
 
-    // 1 when the track information scrolls while a track plays.
-    int ScrollMode() const { return m_scrollMode; }
+    // 1: the track information scrolls while a track plays.
     void setScrollMode(int mode) { m_scrollMode = mode; }
 
     // --- volume and mute ------------------------------------------------------
@@ -164,7 +163,6 @@ private:
     // AdvanceTrack's choice; Play means "play the selected row".
     Next chooseNext();
     int selectedRow() const;
-    void selectOnly(int pos);
     void restoreArchiveText();
     void setTicking(bool on);
     static QString lengthText(int lengthMs);

@@ -237,7 +237,6 @@ void SettingsStore::LoadSettings(const QString &iniPath, const QString &colorIni
     const IniDocument doc = IniDocument::fromFile(iniPath);
     // StyleFolder is read before Name and at once replaced by it.
     loadKeys(doc, {Id::StyleFolder, Id::StyleName, Id::Flat, Id::MainStretch, Id::ListStretch});
-    Q_EMIT styleKeysLoaded();
 
     loadKeys(doc, {Id::MainTop, Id::MainLeft, Id::MainWidth,
                    Id::PlaylistTop, Id::PlaylistLeft, Id::PlaylistHeight, Id::PlaylistWidth, Id::PlaylistSeparate,

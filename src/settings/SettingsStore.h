@@ -151,9 +151,6 @@ Q_SIGNALS:
     // A live value changed (by a setter or a load). During a load the
     // signals come in the load order.
     void valueChanged(SettingId id);
-    // LoadSettings has read the [Style] keys: the style named by StyleName is
-    // loaded now, before the window positions are read.
-    void styleKeysLoaded();
     // LoadSettings has finished: every value of both files is in place, so
     // the settings are applied as a whole (always-on-top, colours, fonts,
     // opacity).

@@ -38,7 +38,6 @@ public:
 
     // The playlist button's latch (MainPlayListFlag).
     void setPlaylistOpen(bool open);
-    bool playlistOpen() const { return m_playlistOpen; }
 
     // Geometry into the settings store (before a save) and out of it.
     void storeState();

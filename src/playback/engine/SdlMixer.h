@@ -40,7 +40,6 @@ public:
     int rate() const { return m_rate; }
     // The SDL driver in use ("pulseaudio", "pipewire", "alsa", "dummy", "disk"...).
     QString driverName() const { return m_driver; }
-    int bufferFrames() const { return m_bufferFrames; }
 
     // Plays `stream` on `channel` (-1: the lowest free one) from the stream's
     // position, unpaused at volume 255; a stream that played to its end starts

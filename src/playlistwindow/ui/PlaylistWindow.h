@@ -132,7 +132,6 @@ public:
     PictureElement *knob() const { return m_knob; }
     PictureElement *speaker() const { return m_speaker; }
     QWidget *splitterBar() const { return m_splitterBar; }
-    LibraryCommands &libraryCommands() { return m_commands; }
     ListSizeChangeForm *sizeWindow() const { return m_sizeWindow; }
     // Opens the sizing window in place of this one ("サイズ調整").
     void showSizeWindow();
