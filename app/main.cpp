@@ -37,6 +37,9 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    // From here on a quit signal is held until the program can act on it
+    // (the first time events run) instead of killing it half-started.
+    QuitSignals signals;
     installJapaneseFontSubstitutes();
     EngineAudioLibrary audio;
     QtMessageBox box;
@@ -50,12 +53,13 @@ int main(int argc, char **argv)
     windows.build(core);
 
     QObject::connect(&core, &Application::ended, &app, [](int code) { QCoreApplication::exit(code); });
-    QuitSignals signals;
     QObject::connect(&signals, &QuitSignals::quitRequested, &core, &Application::ShutDown);
     // The desktop session is ending: save as the Exit command does.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &core, [&core](QSessionManager &) { core.ShutDown(); });
 
     if (!core.StartUp(request.paths))
         return 1;
+    if (core.isEnding())
+        return 0; // a quit arrived during start-up; ended() fired before the event loop could hear it
     return app.exec();
 }

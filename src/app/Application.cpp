@@ -41,6 +41,7 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
 {
     m_player.setShell(m_shell);
     m_player.setRandomSource(platform.random);
+    EventPump::setStopRequested(false);
     m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
 
     AddHooks hooks;
@@ -168,12 +169,20 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_library.selectKey(AutoPlaylistName + QStringLiteral(".m3u"));
     if (m_list.count() == 0)
         m_list.ClearList();
+    // A quit asked for before the list was in place has ended the program
+    // already, without saving an empty or half-loaded list over the file:
+    // nothing more starts.
+    if (m_ending)
+        return true;
+    m_listInPlace = true;
 
     // 15. The windows.
     m_windows.showMainWindow();
 
     // 16. The command line.
     OpenCommandLine(commandLinePaths);
+    if (m_ending)
+        return true;
 
     // 18. The last track again.
     if (m_settings.isOn(SettingId::ResumePlay))
@@ -198,6 +207,8 @@ void Application::OpenCommandLine(const QStringList &paths)
     for (const QString &path : paths) {
         m_adder.AddTrack(QDir::cleanPath(QDir::current().absoluteFilePath(path)), false);
         EventPump::yield();
+        if (EventPump::stopRequested())
+            return;
     }
     m_list.ApplyRowColors();
     m_list.UpdateStatus();
@@ -227,10 +238,13 @@ void Application::ShutDown()
     if (m_ending)
         return;
     m_ending = true;
+    // Long loops that are running under this call stop at their next yield.
+    EventPump::setStopRequested(true);
 
     if (m_started) {
-        // 1. The open list becomes the automatic playlist.
-        m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false);
+        // 1. The open list becomes the automatic playlist (once it was loaded).
+        if (m_listInPlace)
+            m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false);
 
         // 2. The settings, then the volumes; the output volume found at start-up goes back.
         m_windows.storeWindowState();

@@ -54,7 +54,9 @@ public:
 
     // Runs the start-up steps. Returns false when the audio library could
     // not start: the user has been told, nothing else was touched, and the
-    // program must end with a non-zero status.
+    // program must end with a non-zero status. A quit asked for during
+    // start-up (events run while the list loads) ends it early: isEnding()
+    // is then true and the program ends without entering its event loop.
     bool StartUp(const QStringList &commandLinePaths);
 
     // Saves everything and releases the audio library, then emits ended(0).
@@ -104,5 +106,6 @@ private:
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;
+    bool m_listInPlace = false; // the last run's list is loaded: the list may be saved
     bool m_ending = false;
 };

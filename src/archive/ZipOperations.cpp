@@ -68,6 +68,8 @@ int ZipListUp(Archiver &archiver, const QString &archivePath, const AddTrackFunc
             ++added;
         }
         EventPump::yield();
+        if (EventPump::stopRequested())
+            break;
     }
     archiver.closeArchive(handle);
     return added;

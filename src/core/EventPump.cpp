@@ -2,6 +2,18 @@
 
 #include <QCoreApplication>
 
+bool EventPump::s_stopRequested = false;
+
+void EventPump::setStopRequested(bool stop)
+{
+    s_stopRequested = stop;
+}
+
+bool EventPump::stopRequested()
+{
+    return s_stopRequested;
+}
+
 QElapsedTimer &EventPump::timer()
 {
     static QElapsedTimer t;

@@ -19,6 +19,13 @@ public:
     // Runs pending events now.
     static void flush();
 
+    // The program is ending (a quit may arrive during any yield): long loops
+    // stop at their next yield instead of finishing their work. Cleared when
+    // the program starts.
+    static void setStopRequested(bool stop);
+    static bool stopRequested();
+
 private:
     static QElapsedTimer &timer();
+    static bool s_stopRequested;
 };

@@ -23,8 +23,8 @@ public:
     void add(TrackRow &&row) { m_pending.push_back(std::move(row)); }
 
     // Moves the collected rows into the list and lets events run when ~15 ms
-    // have passed. Returns false when the list was cleared meanwhile: the
-    // loop must stop.
+    // have passed. Returns false when the list was cleared meanwhile or the
+    // program is ending: the loop must stop.
     bool pump()
     {
         if (m_clock.elapsed() < 15)
@@ -32,7 +32,7 @@ public:
         flush();
         EventPump::yield();
         m_clock.restart();
-        return m_list.generation() == m_generation;
+        return m_list.generation() == m_generation && !EventPump::stopRequested();
     }
 
     // Moves the collected rows into the list (unless it was cleared).

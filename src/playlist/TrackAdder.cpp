@@ -120,6 +120,8 @@ void TrackAdder::AddDroppedFiles(const QStringList &dropped)
         else
             AddTrack(file, false);
         EventPump::yield();
+        if (EventPump::stopRequested())
+            break;
     }
     --m_batchDepth;
     finishAdding();

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -144,6 +145,43 @@ TEST_F(LifeCycle, ResumeBeyondTheListPlaysNothing)
     EXPECT_EQ(app->trackList().PlayingNo(), 0);
     EXPECT_EQ(audio.openCount(), 0);
     stop();
+}
+
+// A playlist file of `rows` records, all naming one existing file.
+QByteArray bigPlaylist(const QString &file, int rows)
+{
+    QByteArray text = "#M3UX\r\n";
+    const QByteArray record = file.toUtf8() + "\r\n#Title;Artist;0:05;128kbps\r\n";
+    text.reserve(text.size() + record.size() * rows);
+    for (int i = 0; i < rows; ++i)
+        text += record;
+    return text;
+}
+
+TEST_F(LifeCycle, AQuitDuringTheStartUpLoadEndsWithoutSavingTheHalfList)
+{
+    int argc = 1;
+    char name[] = "test_app";
+    char *argv[] = {name, nullptr};
+    QCoreApplication events(argc, argv); // the load lets events run, as in the program
+    const QString autoPlaylist = home.path() + "/Playlist/AutoPlaylist.m3u";
+    const QByteArray original = bigPlaylist(track("a.mp3"), 100000);
+    writeBytes(autoPlaylist, original);
+
+    app = std::make_unique<Application>(AppPaths(home.path(), QString(), home.path()),
+                                        PlatformServices{audio, ui, archiver}, ui);
+    int ended = 0;
+    QObject::connect(app.get(), &Application::ended, [&] { ++ended; });
+    // Arrives at the load's first yield, as a signal's notifier would.
+    QTimer::singleShot(0, app.get(), &Application::ShutDown);
+    ASSERT_TRUE(app->StartUp({}));
+
+    EXPECT_TRUE(app->isEnding());
+    EXPECT_EQ(ended, 1);
+    EXPECT_LT(app->trackList().count(), 100000) << "the load stopped at the quit";
+    EXPECT_FALSE(ui.log.contains(QStringLiteral("show main"))) << "start-up went no further";
+    EXPECT_EQ(readBytes(autoPlaylist), original) << "the half-loaded list was not saved over the file";
+    EXPECT_FALSE(audio.initialized());
 }
 
 TEST_F(LifeCycle, ShutDownRunsOnce)
