@@ -1,5 +1,6 @@
 #include "playlist/PlaylistStore.h"
 
+#include "core/AtomicFile.h"
 #include "core/EventPump.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 #include <algorithm>
 
@@ -237,12 +237,7 @@ bool PlaylistStore::copyToBackup(const QString &address) const
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
         return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return WriteFileAtomically(target, bytes);
 }
 
 bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, bool reselect, bool backup)
@@ -254,15 +249,8 @@ bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, 
 
     bool written = false;
     const QString target = playlistFilePath(name, extension);
-    if (!target.isEmpty()) {
-        QSaveFile out(target);
-        if (out.open(QIODevice::WriteOnly)) {
-            if (WriteM3ux(out, m_list.rows()))
-                written = out.commit();
-            else
-                out.cancelWriting();
-        }
-    }
+    if (!target.isEmpty())
+        written = WriteFileAtomically(target, [this](QIODevice &out) { return WriteM3ux(out, m_list.rows()); });
 
     if (reselect) {
         if (m_hooks.reselect)

@@ -27,8 +27,9 @@
 //   name found in the file); a new key goes after the last non-blank line of
 //   its section; a new section is appended to the file; a missing file is
 //   created (its folder is not).
-// - Saves are atomic: a temporary file beside the target, flushed, then
-//   renamed over it. A failed save leaves the previous file as it was.
+// - Saves are atomic (WriteFileAtomically): a temporary file beside the
+//   target, flushed and synced, then renamed over it. A failed save leaves
+//   the previous file as it was.
 
 // Longest string value handed out, in UTF-16 code units (a 1024-character
 // buffer with its terminating NUL).

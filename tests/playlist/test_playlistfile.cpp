@@ -1,4 +1,5 @@
 // Playlist files: the "#M3UX" pair layout, plain M3U, atomic saves, backups, appends.
+#include "FileSizeLimit.h"
 #include "PlaylistTestUtil.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -9,9 +10,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace testutil;
@@ -188,29 +187,35 @@ TEST_F(PlaylistFiles, NamesStayInsideThePlaylistFolder)
 
 TEST_F(PlaylistFiles, FailedWriteLeavesTheOldFileIntact)
 {
+    // A full disk, made by a file size limit: a long list fails while it is
+    // written, a short one only when the buffered rest is flushed.
+    struct Case {
+        const char *name;
+        int rows;
+        rlim_t limit;
+        bool append;
+    };
+    const Case cases[] = {
+        {"a long list", 2000, 8192, false},
+        {"a short list", 1, 0, false},
+        {"appended records", 1, 0, true},
+    };
     const QByteArray old = "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n#old;;;\r\n";
-    writeAll(playlists + "/List.m3u", old);
-    TrackList list;
-    QStringList p;
-    for (int i = 0; i < 2000; ++i)
-        p << music + "/a.mp3";
-    addRows(list, p);
-    PlaylistStore store(list, playlists);
-
-    // A full disk: writes past 8 KiB fail.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 8192;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(written);
-    EXPECT_EQ(readAll(playlists + "/List.m3u"), old);
-    EXPECT_EQ(QDir(playlists).entryList(QDir::Files | QDir::Hidden), QStringList{"List.m3u"});
+    for (const Case &c : cases) {
+        writeAll(playlists + "/List.m3u", old);
+        TrackList list;
+        addRows(list, QStringList(c.rows, music + "/b.mp3"));
+        PlaylistStore store(list, playlists);
+        bool written = true;
+        {
+            const FileSizeLimit full(c.limit);
+            written = c.append ? AppendPlaylistRecords(playlists + "/List.m3u", {{music + "/b.mp3", "b", "", "", ""}})
+                               : store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false);
+        }
+        EXPECT_FALSE(written) << c.name;
+        EXPECT_EQ(readAll(playlists + "/List.m3u"), old) << c.name;
+        EXPECT_EQ(QDir(playlists).entryList(QDir::Files | QDir::Hidden), QStringList{"List.m3u"}) << c.name;
+    }
 }
 
 TEST_F(PlaylistFiles, CloseListSavesThenClears)
