@@ -251,6 +251,30 @@ TEST_F(PlaylistFiles, ShiftJisPlaylist)
     EXPECT_EQ(rowsOf(list), (QStringList{"曲1.mp3|夜明けの歌|山田太郎|4:05|128kbps", "二曲目.mp3|桜|さくら|3:00|192"}));
 }
 
+TEST_F(PlaylistFiles, UnicodeEncodingsWithAByteOrderMark)
+{
+    const QString pairs = QStringLiteral("#M3UX\r\n") + music + QStringLiteral("/a.mp3\r\n#夜明け;山田;4:05;128\r\n");
+    const QString plain = QStringLiteral("#EXTM3U\r\n#EXTINF:245,山田 - 夜明け\r\n") + music + QStringLiteral("/a.mp3\r\n");
+    struct Case {
+        const char *name;
+        QStringConverter::Encoding encoding;
+        QString text;
+    };
+    const Case cases[] = {
+        {"UTF-16 LE", QStringConverter::Utf16LE, pairs},
+        {"UTF-16 BE", QStringConverter::Utf16BE, pairs},
+        {"UTF-8", QStringConverter::Utf8, pairs},
+        {"plain list in UTF-16 LE", QStringConverter::Utf16LE, plain},
+    };
+    for (const Case &c : cases) {
+        QStringEncoder encoder(c.encoding, QStringEncoder::Flag::WriteBom);
+        writeAll(m_root.path() + "/in.m3u", encoder.encode(c.text));
+        TrackList list;
+        EXPECT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(m_root.path() + "/in.m3u")) << c.name;
+        EXPECT_EQ(rowsOf(list), QStringList{"a.mp3|夜明け|山田|4:05|" + QString(c.text == pairs ? "128" : "")}) << c.name;
+    }
+}
+
 TEST_F(PlaylistFiles, PlainM3uWithRelativePathsAndExtinf)
 {
     touch(m_root.path(), QStringLiteral("lists/sub/d.mp3"));
@@ -290,12 +314,15 @@ TEST_F(PlaylistFiles, AppendedRecordsLoad)
     QStringEncoder cp932("CP932");
     const QByteArray sjis = "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n" +
                             QByteArray(cp932.encode(QStringLiteral("#古い;歌手;;\r\n")));
+    QStringEncoder utf16Encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const QByteArray utf16 = utf16Encoder.encode(QStringLiteral("#M3UX\r\n") + music + QStringLiteral("/a.mp3\r\n#古い;歌手;;\r\n"));
     const Case cases[] = {
         {"a new file gets the header first", "<none>", {"b.mp3|new|r|1:00|", "c.mp3|c|||"}},
         {"a last line without its line end",
          "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n#old;;;",
          {"a.mp3|old|||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
         {"a Shift-JIS file is rewritten as UTF-8", sjis, {"a.mp3|古い|歌手||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
+        {"a UTF-16 file is rewritten as UTF-8", utf16, {"a.mp3|古い|歌手||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
     };
     for (const Case &c : cases) {
         const QString file = playlists + "/" + FavouritesFileName;
