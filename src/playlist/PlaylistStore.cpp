@@ -58,6 +58,11 @@ bool recordExists(QStringView path, FileProbe *probe)
     return probe->isVisibleFile();
 }
 
+// What a read met besides the rows it added.
+struct ReadOutcome {
+    bool damaged = false; // an info line could not be split (its track was kept)
+};
+
 // "#EXTINF:seconds,Artist - Title" of a plain M3U.
 struct ExtInf {
     QString title;
@@ -90,10 +95,12 @@ ExtInf parseExtInf(QStringView rest)
     return info;
 }
 
-// Reads "#M3UX" pairs from `lines` (the header already consumed). Returns
-// false at the first info line that cannot be split.
-bool readPairs(LineReader &lines, RowBatch &sink)
+// Reads "#M3UX" pairs from `lines` (the header already consumed). A damaged
+// info line (fewer than two ";") keeps its track with the cells it has, and
+// reading goes on, so that no later track is lost.
+ReadOutcome readPairs(LineReader &lines, RowBatch &sink)
 {
+    ReadOutcome outcome;
     bool expectPath = true;
     bool skip = false;
     QStringView held;
@@ -102,48 +109,49 @@ bool readPairs(LineReader &lines, RowBatch &sink)
     QStringView line;
     while (lines.next(&line)) {
         if (expectPath) {
+            expectPath = false;
+            if (line.isEmpty()) {
+                skip = true;
+                continue;
+            }
             FileProbe probe;
-            skip = line.isEmpty() || !recordExists(line, &probe);
+            skip = !recordExists(line, &probe);
             if (!skip) {
                 held = line;
                 heldProbe = probe;
             }
-            expectPath = false;
             continue;
         }
         expectPath = true;
         if (skip)
             continue;
         const bool member = IsArchiveMemberPath(held);
-        const quint32 color = sink.list().playlistForeColor();
         // Date and Extension come from the file; archive-member rows keep them empty.
         const QStringView extension = member ? QStringView() : ExtensionOfInto(held, extensionBuffer);
         const qsizetype p1 = line.indexOf(u';');
         const qsizetype p2 = p1 >= 0 ? line.indexOf(u';', p1 + 1) : -1;
-        if (p2 < 0) {
-            // The split fails: the track stays with what could be read, and the load ends.
-            const QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
-            TrackRow row(held, title, {}, {}, {}, extension, color);
-            if (!member && heldProbe.exists)
-                row.setDate(heldProbe.modified);
-            sink.add(std::move(row));
-            return false;
-        }
-        qsizetype p3 = line.indexOf(u';', p2 + 1);
-        if (p3 < 0)
-            p3 = line.size();
         const QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
-        const QStringView artist = line.mid(p1 + 1, p2 - p1 - 1);
-        const QStringView time = line.mid(p2 + 1, p3 - p2 - 1);
-        const QStringView bitRate = p3 < line.size() ? line.mid(p3 + 1) : QStringView();
-        TrackRow row(held, title, artist, time, bitRate, extension, color);
+        QStringView artist;
+        QStringView time;
+        QStringView bitRate;
+        if (p2 >= 0) {
+            qsizetype p3 = line.indexOf(u';', p2 + 1);
+            if (p3 < 0)
+                p3 = line.size();
+            artist = line.mid(p1 + 1, p2 - p1 - 1);
+            time = line.mid(p2 + 1, p3 - p2 - 1);
+            bitRate = p3 < line.size() ? line.mid(p3 + 1) : QStringView();
+        } else {
+            outcome.damaged = true;
+        }
+        TrackRow row(held, title, artist, time, bitRate, extension, sink.list().playlistForeColor());
         if (!member && heldProbe.exists)
             row.setDate(heldProbe.modified);
         sink.add(std::move(row));
         if (!sink.pump())
-            return true;
+            break;
     }
-    return true;
+    return outcome;
 }
 
 // The file a line of a plain M3U names, or empty.
@@ -160,8 +168,9 @@ QString resolveM3uPath(QStringView line, const QString &baseFolder)
 
 // Reads a plain M3U/M3U8: one path per line, "#" lines are comments,
 // "#EXTINF" fills the next track's Title, Artist and Time.
-void readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseFolder)
+ReadOutcome readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseFolder)
 {
+    ReadOutcome outcome;
     ExtInf info;
     bool haveInfo = false;
     QStringView raw;
@@ -196,8 +205,9 @@ void readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseFolder)
         }
         haveInfo = false;
         if (!sink.pump())
-            return;
+            break;
     }
+    return outcome;
 }
 
 } // namespace
@@ -225,10 +235,8 @@ QString PlaylistStore::playlistFilePath(const QString &name, const QString &exte
     return m_folder + name + extension;
 }
 
-bool PlaylistStore::copyToBackup(const QString &address) const
+bool PlaylistStore::copyFile(const QString &source, const QString &target)
 {
-    const QString source = playlistFilePath(address, QStringLiteral(".m3u"));
-    const QString target = playlistFilePath(address, QStringLiteral(".bak"));
     if (source.isEmpty() || target.isEmpty())
         return false;
     QFile in(source);
@@ -244,8 +252,10 @@ bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, 
 {
     if (name.isEmpty() || m_list.isLoading())
         return false;
+    const QString address = m_list.PlaylistAddress();
     if (backup && !(m_hooks.selectedNodeIsCategory && m_hooks.selectedNodeIsCategory()))
-        copyToBackup(m_list.PlaylistAddress()); // skipped on failure
+        copyFile(playlistFilePath(address, QStringLiteral(".m3u")),
+                 playlistFilePath(address, QStringLiteral(".bak"))); // skipped on failure
 
     bool written = false;
     const QString target = playlistFilePath(name, extension);
@@ -283,7 +293,7 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
     const TrackList::LoadingScope loading(m_list);
     const QString text = DecodePlaylistText(bytes);
     RowBatch sink(m_list);
-    bool ok = true;
+    ReadOutcome outcome;
     // Room for one track per line pair (or per line of a plain list),
     // capped so that a file of empty lines cannot claim much memory.
     const qsizetype lineEnds = std::max(text.count(u'\r'), text.count(u'\n'));
@@ -294,18 +304,18 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
     pairLines.next(&first);
     if (first == M3uxHeader) {
         reserveFor(lineEnds / 2);
-        ok = readPairs(pairLines, sink);
+        outcome = readPairs(pairLines, sink);
     } else {
         LineReader plainLines(text, false);
         QStringView plainFirst;
         if (plainLines.next(&plainFirst) && plainFirst == M3uxHeader) {
             // Pairs with LF line ends (edited on a system that writes LF).
             reserveFor(lineEnds / 2);
-            ok = readPairs(plainLines, sink);
+            outcome = readPairs(plainLines, sink);
         } else {
             reserveFor(lineEnds + 1);
             LineReader all(text, false);
-            readPlainM3u(all, sink, baseFolder);
+            outcome = readPlainM3u(all, sink, baseFolder);
         }
     }
     sink.flush();
@@ -315,7 +325,7 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
         m_list.PlayingNoUpdate();
     }
     m_list.UpdateStatus();
-    return ok;
+    return !outcome.damaged;
 }
 
 void PlaylistStore::CloseList(bool save)

@@ -47,10 +47,13 @@ public:
     // Appends the tracks of the playlist file at `path` to the rows, neither
     // clearing the list nor renumbering it. Records whose file is missing or
     // hidden are left out. "#M3UX" files are read pair by pair; other files
-    // as plain M3U/M3U8. Stops at the first error, keeping the rows read so
-    // far, and returns false then; a path that is not an ordinary file or is
-    // larger than MaxPlaylistBytes is not read at all. Lets events run;
-    // stops early when the list is cleared meanwhile.
+    // as plain M3U/M3U8; relative paths of a plain M3U are taken from the
+    // playlist's folder. A damaged info
+    // line (fewer than two ";") keeps its track with the cells it has and
+    // reading goes on; the result is false then, and when the file cannot be
+    // read. A path that is not an ordinary file or is larger than
+    // MaxPlaylistBytes is not read at all. Lets events run; stops early when
+    // the list is cleared meanwhile.
     bool LoadPlaylist(const QString &path);
     static constexpr qint64 MaxPlaylistBytes = qint64(256) << 20;
 
@@ -63,7 +66,7 @@ public:
     void CloseList(bool save);
 
 private:
-    bool copyToBackup(const QString &address) const;
+    static bool copyFile(const QString &source, const QString &target);
 
     TrackList &m_list;
     QString m_folder;
