@@ -58,6 +58,23 @@ bool recordExists(QStringView path, FileProbe *probe)
     return probe->isVisibleFile();
 }
 
+// `path` as a full path: a relative file path, or the relative archive part
+// of an archive member (the rest keeps its form), is taken from
+// `baseFolder`, the playlist's own folder, never from the working folder.
+// With an empty `baseFolder` the path stays as written.
+QString absoluteRecordPath(QStringView path, const QString &baseFolder)
+{
+    const bool member = IsArchiveMemberPath(path);
+    const QString file = member ? ArchivePathOfMember(path) : path.toString();
+    if (baseFolder.isEmpty() || file.isEmpty() || !QDir::isRelativePath(file))
+        return path.toString();
+    const QString absolute = QDir::cleanPath(baseFolder + u'/' + file);
+    if (!member)
+        return absolute;
+    // The archive part lies between the opening quote and the quote before "\#ZIP#".
+    return u'"' + absolute + path.mid(1 + file.size()).toString();
+}
+
 // What a read met besides the rows it added.
 struct ReadOutcome {
     bool damaged = false; // an info line could not be split (its track was kept)
@@ -98,12 +115,13 @@ ExtInf parseExtInf(QStringView rest)
 // Reads "#M3UX" pairs from `lines` (the header already consumed). A damaged
 // info line (fewer than two ";") keeps its track with the cells it has, and
 // reading goes on, so that no later track is lost.
-ReadOutcome readPairs(LineReader &lines, RowBatch &sink)
+ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFolder)
 {
     ReadOutcome outcome;
     bool expectPath = true;
     bool skip = false;
     QStringView held;
+    QString heldResolved; // a relative path line made absolute
     FileProbe heldProbe;
     QString extensionBuffer;
     QStringView line;
@@ -114,10 +132,15 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink)
                 skip = true;
                 continue;
             }
+            QStringView path = line;
+            if (!line.startsWith(u'/')) {
+                heldResolved = absoluteRecordPath(line, baseFolder);
+                path = heldResolved;
+            }
             FileProbe probe;
-            skip = !recordExists(line, &probe);
+            skip = !recordExists(path, &probe);
             if (!skip) {
-                held = line;
+                held = path;
                 heldProbe = probe;
             }
             continue;
@@ -161,9 +184,7 @@ QString resolveM3uPath(QStringView line, const QString &baseFolder)
         const QUrl url(line.toString());
         return url.isLocalFile() ? url.toLocalFile() : QString();
     }
-    if (IsArchiveMemberPath(line) || line.startsWith(u'/') || baseFolder.isEmpty())
-        return line.toString();
-    return QDir::cleanPath(baseFolder + u'/' + line.toString());
+    return absoluteRecordPath(line, baseFolder);
 }
 
 // Reads a plain M3U/M3U8: one path per line, "#" lines are comments,
@@ -285,7 +306,7 @@ bool PlaylistStore::LoadPlaylist(const QString &path)
     if (file.error() != QFileDevice::NoError)
         return false;
     file.close();
-    return loadPlaylistData(bytes, FolderOf(QDir::cleanPath(QDir(path).absolutePath())));
+    return loadPlaylistData(bytes, QDir::cleanPath(info.absolutePath()));
 }
 
 bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &baseFolder)
@@ -304,14 +325,14 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
     pairLines.next(&first);
     if (first == M3uxHeader) {
         reserveFor(lineEnds / 2);
-        outcome = readPairs(pairLines, sink);
+        outcome = readPairs(pairLines, sink, baseFolder);
     } else {
         LineReader plainLines(text, false);
         QStringView plainFirst;
         if (plainLines.next(&plainFirst) && plainFirst == M3uxHeader) {
             // Pairs with LF line ends (edited on a system that writes LF).
             reserveFor(lineEnds / 2);
-            outcome = readPairs(plainLines, sink);
+            outcome = readPairs(plainLines, sink, baseFolder);
         } else {
             reserveFor(lineEnds + 1);
             LineReader all(text, false);

@@ -46,9 +46,10 @@ public:
 
     // Appends the tracks of the playlist file at `path` to the rows, neither
     // clearing the list nor renumbering it. Records whose file is missing or
-    // hidden are left out. "#M3UX" files are read pair by pair; other files
-    // as plain M3U/M3U8; relative paths of a plain M3U are taken from the
-    // playlist's folder. A damaged info
+    // hidden are left out.
+    // Relative paths, and relative archive parts of archive members, are
+    // taken from the playlist's folder and held as full paths. "#M3UX" files
+    // are read pair by pair; other files as plain M3U/M3U8. A damaged info
     // line (fewer than two ";") keeps its track with the cells it has and
     // reading goes on; the result is false then, and when the file cannot be
     // read. A path that is not an ordinary file or is larger than
@@ -57,8 +58,8 @@ public:
     bool LoadPlaylist(const QString &path);
     static constexpr qint64 MaxPlaylistBytes = qint64(256) << 20;
 
-    // LoadPlaylist on file contents already read; relative paths of a plain
-    // M3U are resolved against `baseFolder`.
+    // LoadPlaylist on file contents already read; relative paths are
+    // resolved against `baseFolder` (left as written when it is empty).
     bool loadPlaylistData(const QByteArray &bytes, const QString &baseFolder);
 
     // With `save`, saves the list under its address (with backup, without

@@ -83,6 +83,21 @@ TEST_F(PlaylistFiles, ReadingRules)
          h + "@/a.mp3\r\n#damaged\r\n@/b.mp3\r\n#b;;;\r\n@/c.mp3\r\n#c;;;\r\n",
          {"a.mp3||||", "b.mp3|b|||", "c.mp3|c|||"},
          false},
+        {"relative paths are taken from the playlist's folder",
+         h + "music/a.mp3\r\n#a;;;\r\n\"music/set.zip\"\\#ZIP#d/x.mp3\r\n#x;;;\r\n",
+         {"a.mp3|a|||", "\"set.zip\"\\#ZIP#d/x.mp3|x|||"}},
+        {"relative paths of a plain list, archive members too",
+         "#EXTM3U\r\nmusic/b.mp3\r\n\"./music/set.zip\"\\#ZIP#y.mp3\r\n",
+         {"b.mp3|b|||", "\"set.zip\"\\#ZIP#y.mp3|#ZIP#y|||"}},
+        {"a NUL cannot cut a path short", h + "@/a.mp3" + QChar(0) + "x\r\n#x;;;\r\n@/b.mp3\r\n#b;;;\r\n", {"b.mp3|b|||"}},
+        {"an empty path line skips its pair", h + "\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
+        {"a lone LF does not end a line", h + "@/a.mp3\n@/b.mp3\r\n#t;;;\r\n@/c.mp3\r\n#c;;;\r\n", {"c.mp3|c|||"}},
+        {"a lone CR ends a line", "#M3UX\r@/a.mp3\r#t;;;\r", {"a.mp3|t|||"}},
+        {"a trailing path line adds nothing", h + "@/a.mp3\r\n#a;;;\r\n@/b.mp3\r\n", {"a.mp3|a|||"}},
+        {"the last line may lack its line end", h + "@/a.mp3\r\n#a;b;c;d", {"a.mp3|a|b|c|d"}},
+        {"the info line is positional", h + "@/a.mp3\r\nxa;b;c\r\n", {"a.mp3|a|b|c|"}},
+        {"pairs with LF line ends", "#M3UX\n@/a.mp3\n#t;r;2:00;x\n", {"a.mp3|t|r|2:00|x"}},
+        {"a lower-case header is a plain list", "#m3ux\r\n@/a.mp3\r\n#t;r;;\r\n", {"a.mp3|a|||"}},
     };
     for (const Case &c : cases) {
         TrackList list;
