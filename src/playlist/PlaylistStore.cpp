@@ -78,6 +78,7 @@ QString absoluteRecordPath(QStringView path, const QString &baseFolder)
 // What a read met besides the rows it added.
 struct ReadOutcome {
     bool damaged = false; // an info line could not be split (its track was kept)
+    int missing = 0;      // records left out because their file is not there
 };
 
 // "#EXTINF:seconds,Artist - Title" of a plain M3U.
@@ -139,7 +140,9 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
             }
             FileProbe probe;
             skip = !recordExists(path, &probe);
-            if (!skip) {
+            if (skip) {
+                ++outcome.missing;
+            } else {
                 held = path;
                 heldProbe = probe;
             }
@@ -223,6 +226,8 @@ ReadOutcome readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseF
             if (!member)
                 TrackList::fileInfoInto(row, probe);
             sink.add(std::move(row));
+        } else {
+            ++outcome.missing;
         }
         haveInfo = false;
         if (!sink.pump())
@@ -256,6 +261,11 @@ QString PlaylistStore::playlistFilePath(const QString &name, const QString &exte
     return m_folder + name + extension;
 }
 
+QString PlaylistStore::fileKey(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
 bool PlaylistStore::copyFile(const QString &source, const QString &target)
 {
     if (source.isEmpty() || target.isEmpty())
@@ -274,14 +284,26 @@ bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, 
     if (name.isEmpty() || m_list.isLoading())
         return false;
     const QString address = m_list.PlaylistAddress();
+    const QString addressFile = playlistFilePath(address, QStringLiteral(".m3u"));
+    bool backedUp = false;
     if (backup && !(m_hooks.selectedNodeIsCategory && m_hooks.selectedNodeIsCategory()))
-        copyFile(playlistFilePath(address, QStringLiteral(".m3u")),
-                 playlistFilePath(address, QStringLiteral(".bak"))); // skipped on failure
+        backedUp = copyFile(addressFile, playlistFilePath(address, QStringLiteral(".bak"))); // skipped on failure
 
     bool written = false;
     const QString target = playlistFilePath(name, extension);
-    if (!target.isEmpty())
-        written = WriteFileAtomically(target, [this](QIODevice &out) { return WriteM3ux(out, m_list.rows()); });
+    if (!target.isEmpty()) {
+        // Records left out at the load because their files were missing (a
+        // drive not mounted yet) are still in the file. It goes to its backup
+        // before the shorter list replaces it, and stays when it cannot.
+        const QString key = fileKey(target);
+        bool kept = true;
+        if (m_missingAtLoad.contains(key) && !(backedUp && target == addressFile) && QFileInfo::exists(target))
+            kept = copyFile(target, playlistFilePath(name, QStringLiteral(".bak")));
+        if (kept)
+            written = WriteFileAtomically(target, [this](QIODevice &out) { return WriteM3ux(out, m_list.rows()); });
+        if (written)
+            m_missingAtLoad.remove(key);
+    }
 
     if (reselect) {
         if (m_hooks.reselect)
@@ -306,10 +328,23 @@ bool PlaylistStore::LoadPlaylist(const QString &path)
     if (file.error() != QFileDevice::NoError)
         return false;
     file.close();
-    return loadPlaylistData(bytes, QDir::cleanPath(info.absolutePath()));
+    int missing = 0;
+    const bool ok = readData(bytes, QDir::cleanPath(info.absolutePath()), &missing);
+    const QString key = fileKey(path);
+    if (missing > 0)
+        m_missingAtLoad.insert(key, missing);
+    else
+        m_missingAtLoad.remove(key);
+    return ok;
 }
 
 bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &baseFolder)
+{
+    int missing = 0;
+    return readData(bytes, baseFolder, &missing);
+}
+
+bool PlaylistStore::readData(const QByteArray &bytes, const QString &baseFolder, int *missing)
 {
     const TrackList::LoadingScope loading(m_list);
     const QString text = DecodePlaylistText(bytes);
@@ -346,6 +381,7 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
         m_list.PlayingNoUpdate();
     }
     m_list.UpdateStatus();
+    *missing = outcome.missing;
     return !outcome.damaged;
 }
 

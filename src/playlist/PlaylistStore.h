@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -38,15 +39,19 @@ public:
     // Writes every row to the playlist file of `name` + `extension`,
     // atomically: on any failure the previous file stays as it was. With
     // `backup`, unless a category is selected in the tree, the file of the
-    // current address is first copied to its ".bak". With `reselect` the
-    // tree is rebuilt and the address follows the saved name. Nothing is
-    // written while a load into the list is running (it would be partial)
-    // or when `name` is empty. Returns true when the file was written.
+    // current address is first copied to its ".bak". When the last load of
+    // the target file left tracks out because their files were missing, the
+    // file is copied to its ".bak" (name + ".bak") before the first save
+    // that drops them, and is not replaced when that copy fails. With
+    // `reselect` the tree is rebuilt and the address follows the saved name.
+    // Nothing is written while a load into the list is running (it would be
+    // partial) or when `name` is empty. Returns true when the file was
+    // written.
     bool SavePlaylist(const QString &name, const QString &extension, bool reselect, bool backup);
 
     // Appends the tracks of the playlist file at `path` to the rows, neither
     // clearing the list nor renumbering it. Records whose file is missing or
-    // hidden are left out.
+    // hidden are left out (and remembered for the next save of that file).
     // Relative paths, and relative archive parts of archive members, are
     // taken from the playlist's folder and held as full paths. "#M3UX" files
     // are read pair by pair; other files as plain M3U/M3U8. A damaged info
@@ -67,9 +72,17 @@ public:
     void CloseList(bool save);
 
 private:
+    // The contents read into the list; `missing` receives the number of
+    // records left out because their files are not there.
+    bool readData(const QByteArray &bytes, const QString &baseFolder, int *missing);
     static bool copyFile(const QString &source, const QString &target);
+    // A playlist file's path in one spelling, for m_missingAtLoad.
+    static QString fileKey(const QString &path);
 
     TrackList &m_list;
     QString m_folder;
     PlaylistTreeHooks m_hooks;
+    // Files whose last load left out records with missing files, and how
+    // many; an entry goes when the file is rewritten.
+    QHash<QString, int> m_missingAtLoad;
 };

@@ -228,6 +228,39 @@ TEST_F(PlaylistFiles, FailedWriteLeavesTheOldFileIntact)
     }
 }
 
+TEST_F(PlaylistFiles, TracksMissingAtLoadSurviveInTheBackup)
+{
+    // A drive not mounted yet: the list shows only the tracks that exist, and
+    // the first save that drops the others keeps the old file as its backup.
+    struct Case {
+        const char *name;
+        QStringList files;
+        bool backup;
+        bool expectBak;
+    };
+    const Case cases[] = {
+        {"saved without a backup request", {"a.mp3", "gone.mp3", "b.mp3"}, false, true},
+        {"saved with a backup request", {"a.mp3", "gone.mp3", "b.mp3"}, true, true},
+        {"a missing archive", {"a.mp3", "\"@/gone.zip\"\\#ZIP#x.mp3"}, false, true},
+        {"nothing missing", {"a.mp3", "b.mp3"}, false, false},
+    };
+    for (const Case &c : cases) {
+        QByteArray file = "#M3UX\r\n";
+        for (QString name : c.files)
+            file += (name.startsWith(u'"') ? name.replace(u'@', music) : music + u'/' + name).toUtf8() + "\r\n#t;;;\r\n";
+        writeAll(playlists + "/List.m3u", file);
+        QFile::remove(playlists + "/List.bak");
+        TrackList list;
+        PlaylistStore store(list, playlists);
+        store.LoadPlaylist(playlists + "/List.m3u");
+        list.setPlaylistAddress(QStringLiteral("List"));
+        ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, c.backup)) << c.name;
+        ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false)) << c.name;
+        EXPECT_EQ(readAll(playlists + "/List.bak"), c.expectBak ? file : QByteArray("<missing>")) << c.name;
+        EXPECT_EQ(readAll(playlists + "/List.m3u").count("\r\n#t;;;"), list.count()) << c.name;
+    }
+}
+
 TEST_F(PlaylistFiles, CloseListSavesThenClears)
 {
     TrackList list;
