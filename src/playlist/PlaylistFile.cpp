@@ -1,9 +1,9 @@
 #include "playlist/PlaylistFile.h"
 
+#include "core/AtomicFile.h"
 #include "core/TextDecoding.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -118,12 +118,6 @@ bool AppendPlaylistRecords(const QString &filePath, const QList<PlaylistRecord> 
     for (const PlaylistRecord &r : records)
         appendRecord(tail, r.path, r.title, r.artist, r.time, r.bitRate);
 
-    QSaveFile out(filePath);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (!writeAll(out, head) || !writeAll(out, tail.toUtf8())) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return WriteFileAtomically(filePath,
+                               [&](QIODevice &out) { return writeAll(out, head) && writeAll(out, tail.toUtf8()); });
 }

@@ -28,9 +28,10 @@ struct PlaylistRecord {
     QString bitRate;
 };
 
-// The text of a playlist file: UTF-8 when the bytes are valid UTF-8 (a
-// byte-order mark is dropped), otherwise Shift-JIS (CP932), the encoding
-// of playlists written on older Japanese systems.
+// The text of a playlist file (DecodeText): UTF-16 or UTF-32 after their
+// byte-order mark, else UTF-8 when the bytes are valid UTF-8 (a byte-order
+// mark is dropped), otherwise Shift-JIS (CP932), the encoding of playlists
+// written on older Japanese systems.
 QString DecodePlaylistText(const QByteArray &bytes, bool *wasUtf8 = nullptr);
 
 // The two lines of one track, each ending in CR LF. A line end inside a
@@ -47,6 +48,6 @@ bool WriteM3ux(QIODevice &out, const std::vector<TrackRow> &rows);
 // Appends `records` to the playlist file at `filePath` in one atomic rewrite.
 // A missing or empty file is created with the "#M3UX" line first; a file
 // whose last line lacks its line end gets CR LF first; a file that is not
-// UTF-8 is rewritten as UTF-8. Returns false when nothing could be written;
-// the old file is then unchanged.
+// UTF-8 (Shift-JIS, UTF-16) is rewritten as UTF-8. Returns false when
+// nothing could be written; the old file is then unchanged.
 bool AppendPlaylistRecords(const QString &filePath, const QList<PlaylistRecord> &records);

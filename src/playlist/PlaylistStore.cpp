@@ -1,5 +1,6 @@
 #include "playlist/PlaylistStore.h"
 
+#include "core/AtomicFile.h"
 #include "core/EventPump.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 #include <algorithm>
 
@@ -58,6 +58,29 @@ bool recordExists(QStringView path, FileProbe *probe)
     return probe->isVisibleFile();
 }
 
+// `path` as a full path: a relative file path, or the relative archive part
+// of an archive member (the rest keeps its form), is taken from
+// `baseFolder`, the playlist's own folder, never from the working folder.
+// With an empty `baseFolder` the path stays as written.
+QString absoluteRecordPath(QStringView path, const QString &baseFolder)
+{
+    const bool member = IsArchiveMemberPath(path);
+    const QString file = member ? ArchivePathOfMember(path) : path.toString();
+    if (baseFolder.isEmpty() || file.isEmpty() || !QDir::isRelativePath(file))
+        return path.toString();
+    const QString absolute = QDir::cleanPath(baseFolder + u'/' + file);
+    if (!member)
+        return absolute;
+    // The archive part lies between the opening quote and the quote before "\#ZIP#".
+    return u'"' + absolute + path.mid(1 + file.size()).toString();
+}
+
+// What a read met besides the rows it added.
+struct ReadOutcome {
+    bool damaged = false; // an info line could not be split (its track was kept)
+    int missing = 0;      // records left out because their file is not there
+};
+
 // "#EXTINF:seconds,Artist - Title" of a plain M3U.
 struct ExtInf {
     QString title;
@@ -90,60 +113,71 @@ ExtInf parseExtInf(QStringView rest)
     return info;
 }
 
-// Reads "#M3UX" pairs from `lines` (the header already consumed). Returns
-// false at the first info line that cannot be split.
-bool readPairs(LineReader &lines, RowBatch &sink)
+// Reads "#M3UX" pairs from `lines` (the header already consumed). A damaged
+// info line (fewer than two ";") keeps its track with the cells it has, and
+// reading goes on, so that no later track is lost.
+ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFolder)
 {
+    ReadOutcome outcome;
     bool expectPath = true;
     bool skip = false;
     QStringView held;
+    QString heldResolved; // a relative path line made absolute
     FileProbe heldProbe;
     QString extensionBuffer;
     QStringView line;
     while (lines.next(&line)) {
         if (expectPath) {
+            expectPath = false;
+            if (line.isEmpty()) {
+                skip = true;
+                continue;
+            }
+            QStringView path = line;
+            if (!line.startsWith(u'/')) {
+                heldResolved = absoluteRecordPath(line, baseFolder);
+                path = heldResolved;
+            }
             FileProbe probe;
-            skip = line.isEmpty() || !recordExists(line, &probe);
-            if (!skip) {
-                held = line;
+            skip = !recordExists(path, &probe);
+            if (skip) {
+                ++outcome.missing;
+            } else {
+                held = path;
                 heldProbe = probe;
             }
-            expectPath = false;
             continue;
         }
         expectPath = true;
         if (skip)
             continue;
         const bool member = IsArchiveMemberPath(held);
-        const quint32 color = sink.list().playlistForeColor();
         // Date and Extension come from the file; archive-member rows keep them empty.
         const QStringView extension = member ? QStringView() : ExtensionOfInto(held, extensionBuffer);
         const qsizetype p1 = line.indexOf(u';');
         const qsizetype p2 = p1 >= 0 ? line.indexOf(u';', p1 + 1) : -1;
-        if (p2 < 0) {
-            // The split fails: the track stays with what could be read, and the load ends.
-            const QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
-            TrackRow row(held, title, {}, {}, {}, extension, color);
-            if (!member && heldProbe.exists)
-                row.setDate(heldProbe.modified);
-            sink.add(std::move(row));
-            return false;
-        }
-        qsizetype p3 = line.indexOf(u';', p2 + 1);
-        if (p3 < 0)
-            p3 = line.size();
         const QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
-        const QStringView artist = line.mid(p1 + 1, p2 - p1 - 1);
-        const QStringView time = line.mid(p2 + 1, p3 - p2 - 1);
-        const QStringView bitRate = p3 < line.size() ? line.mid(p3 + 1) : QStringView();
-        TrackRow row(held, title, artist, time, bitRate, extension, color);
+        QStringView artist;
+        QStringView time;
+        QStringView bitRate;
+        if (p2 >= 0) {
+            qsizetype p3 = line.indexOf(u';', p2 + 1);
+            if (p3 < 0)
+                p3 = line.size();
+            artist = line.mid(p1 + 1, p2 - p1 - 1);
+            time = line.mid(p2 + 1, p3 - p2 - 1);
+            bitRate = p3 < line.size() ? line.mid(p3 + 1) : QStringView();
+        } else {
+            outcome.damaged = true;
+        }
+        TrackRow row(held, title, artist, time, bitRate, extension, sink.list().playlistForeColor());
         if (!member && heldProbe.exists)
             row.setDate(heldProbe.modified);
         sink.add(std::move(row));
         if (!sink.pump())
-            return true;
+            break;
     }
-    return true;
+    return outcome;
 }
 
 // The file a line of a plain M3U names, or empty.
@@ -153,15 +187,14 @@ QString resolveM3uPath(QStringView line, const QString &baseFolder)
         const QUrl url(line.toString());
         return url.isLocalFile() ? url.toLocalFile() : QString();
     }
-    if (IsArchiveMemberPath(line) || line.startsWith(u'/') || baseFolder.isEmpty())
-        return line.toString();
-    return QDir::cleanPath(baseFolder + u'/' + line.toString());
+    return absoluteRecordPath(line, baseFolder);
 }
 
 // Reads a plain M3U/M3U8: one path per line, "#" lines are comments,
 // "#EXTINF" fills the next track's Title, Artist and Time.
-void readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseFolder)
+ReadOutcome readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseFolder)
 {
+    ReadOutcome outcome;
     ExtInf info;
     bool haveInfo = false;
     QStringView raw;
@@ -193,11 +226,14 @@ void readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseFolder)
             if (!member)
                 TrackList::fileInfoInto(row, probe);
             sink.add(std::move(row));
+        } else {
+            ++outcome.missing;
         }
         haveInfo = false;
         if (!sink.pump())
-            return;
+            break;
     }
+    return outcome;
 }
 
 } // namespace
@@ -225,10 +261,13 @@ QString PlaylistStore::playlistFilePath(const QString &name, const QString &exte
     return m_folder + name + extension;
 }
 
-bool PlaylistStore::copyToBackup(const QString &address) const
+QString PlaylistStore::fileKey(const QString &path)
 {
-    const QString source = playlistFilePath(address, QStringLiteral(".m3u"));
-    const QString target = playlistFilePath(address, QStringLiteral(".bak"));
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+bool PlaylistStore::copyFile(const QString &source, const QString &target)
+{
     if (source.isEmpty() || target.isEmpty())
         return false;
     QFile in(source);
@@ -237,31 +276,33 @@ bool PlaylistStore::copyToBackup(const QString &address) const
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
         return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return WriteFileAtomically(target, bytes);
 }
 
 bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, bool reselect, bool backup)
 {
     if (name.isEmpty() || m_list.isLoading())
         return false;
+    const QString address = m_list.PlaylistAddress();
+    const QString addressFile = playlistFilePath(address, QStringLiteral(".m3u"));
+    bool backedUp = false;
     if (backup && !(m_hooks.selectedNodeIsCategory && m_hooks.selectedNodeIsCategory()))
-        copyToBackup(m_list.PlaylistAddress()); // skipped on failure
+        backedUp = copyFile(addressFile, playlistFilePath(address, QStringLiteral(".bak"))); // skipped on failure
 
     bool written = false;
     const QString target = playlistFilePath(name, extension);
     if (!target.isEmpty()) {
-        QSaveFile out(target);
-        if (out.open(QIODevice::WriteOnly)) {
-            if (WriteM3ux(out, m_list.rows()))
-                written = out.commit();
-            else
-                out.cancelWriting();
-        }
+        // Records left out at the load because their files were missing (a
+        // drive not mounted yet) are still in the file. It goes to its backup
+        // before the shorter list replaces it, and stays when it cannot.
+        const QString key = fileKey(target);
+        bool kept = true;
+        if (m_missingAtLoad.contains(key) && !(backedUp && target == addressFile) && QFileInfo::exists(target))
+            kept = copyFile(target, playlistFilePath(name, QStringLiteral(".bak")));
+        if (kept)
+            written = WriteFileAtomically(target, [this](QIODevice &out) { return WriteM3ux(out, m_list.rows()); });
+        if (written)
+            m_missingAtLoad.remove(key);
     }
 
     if (reselect) {
@@ -287,15 +328,28 @@ bool PlaylistStore::LoadPlaylist(const QString &path)
     if (file.error() != QFileDevice::NoError)
         return false;
     file.close();
-    return loadPlaylistData(bytes, FolderOf(QDir::cleanPath(QDir(path).absolutePath())));
+    int missing = 0;
+    const bool ok = readData(bytes, QDir::cleanPath(info.absolutePath()), &missing);
+    const QString key = fileKey(path);
+    if (missing > 0)
+        m_missingAtLoad.insert(key, missing);
+    else
+        m_missingAtLoad.remove(key);
+    return ok;
 }
 
 bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &baseFolder)
 {
+    int missing = 0;
+    return readData(bytes, baseFolder, &missing);
+}
+
+bool PlaylistStore::readData(const QByteArray &bytes, const QString &baseFolder, int *missing)
+{
     const TrackList::LoadingScope loading(m_list);
     const QString text = DecodePlaylistText(bytes);
     RowBatch sink(m_list);
-    bool ok = true;
+    ReadOutcome outcome;
     // Room for one track per line pair (or per line of a plain list),
     // capped so that a file of empty lines cannot claim much memory.
     const qsizetype lineEnds = std::max(text.count(u'\r'), text.count(u'\n'));
@@ -306,18 +360,18 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
     pairLines.next(&first);
     if (first == M3uxHeader) {
         reserveFor(lineEnds / 2);
-        ok = readPairs(pairLines, sink);
+        outcome = readPairs(pairLines, sink, baseFolder);
     } else {
         LineReader plainLines(text, false);
         QStringView plainFirst;
         if (plainLines.next(&plainFirst) && plainFirst == M3uxHeader) {
             // Pairs with LF line ends (edited on a system that writes LF).
             reserveFor(lineEnds / 2);
-            ok = readPairs(plainLines, sink);
+            outcome = readPairs(plainLines, sink, baseFolder);
         } else {
             reserveFor(lineEnds + 1);
             LineReader all(text, false);
-            readPlainM3u(all, sink, baseFolder);
+            outcome = readPlainM3u(all, sink, baseFolder);
         }
     }
     sink.flush();
@@ -327,7 +381,8 @@ bool PlaylistStore::loadPlaylistData(const QByteArray &bytes, const QString &bas
         m_list.PlayingNoUpdate();
     }
     m_list.UpdateStatus();
-    return ok;
+    *missing = outcome.missing;
+    return !outcome.damaged;
 }
 
 void PlaylistStore::CloseList(bool save)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -38,24 +39,32 @@ public:
     // Writes every row to the playlist file of `name` + `extension`,
     // atomically: on any failure the previous file stays as it was. With
     // `backup`, unless a category is selected in the tree, the file of the
-    // current address is first copied to its ".bak". With `reselect` the
-    // tree is rebuilt and the address follows the saved name. Nothing is
-    // written while a load into the list is running (it would be partial)
-    // or when `name` is empty. Returns true when the file was written.
+    // current address is first copied to its ".bak". When the last load of
+    // the target file left tracks out because their files were missing, the
+    // file is copied to its ".bak" (name + ".bak") before the first save
+    // that drops them, and is not replaced when that copy fails. With
+    // `reselect` the tree is rebuilt and the address follows the saved name.
+    // Nothing is written while a load into the list is running (it would be
+    // partial) or when `name` is empty. Returns true when the file was
+    // written.
     bool SavePlaylist(const QString &name, const QString &extension, bool reselect, bool backup);
 
     // Appends the tracks of the playlist file at `path` to the rows, neither
     // clearing the list nor renumbering it. Records whose file is missing or
-    // hidden are left out. "#M3UX" files are read pair by pair; other files
-    // as plain M3U/M3U8. Stops at the first error, keeping the rows read so
-    // far, and returns false then; a path that is not an ordinary file or is
-    // larger than MaxPlaylistBytes is not read at all. Lets events run;
-    // stops early when the list is cleared meanwhile.
+    // hidden are left out (and remembered for the next save of that file).
+    // Relative paths, and relative archive parts of archive members, are
+    // taken from the playlist's folder and held as full paths. "#M3UX" files
+    // are read pair by pair; other files as plain M3U/M3U8. A damaged info
+    // line (fewer than two ";") keeps its track with the cells it has and
+    // reading goes on; the result is false then, and when the file cannot be
+    // read. A path that is not an ordinary file or is larger than
+    // MaxPlaylistBytes is not read at all. Lets events run; stops early when
+    // the list is cleared meanwhile.
     bool LoadPlaylist(const QString &path);
     static constexpr qint64 MaxPlaylistBytes = qint64(256) << 20;
 
-    // LoadPlaylist on file contents already read; relative paths of a plain
-    // M3U are resolved against `baseFolder`.
+    // LoadPlaylist on file contents already read; relative paths are
+    // resolved against `baseFolder` (left as written when it is empty).
     bool loadPlaylistData(const QByteArray &bytes, const QString &baseFolder);
 
     // With `save`, saves the list under its address (with backup, without
@@ -63,9 +72,17 @@ public:
     void CloseList(bool save);
 
 private:
-    bool copyToBackup(const QString &address) const;
+    // The contents read into the list; `missing` receives the number of
+    // records left out because their files are not there.
+    bool readData(const QByteArray &bytes, const QString &baseFolder, int *missing);
+    static bool copyFile(const QString &source, const QString &target);
+    // A playlist file's path in one spelling, for m_missingAtLoad.
+    static QString fileKey(const QString &path);
 
     TrackList &m_list;
     QString m_folder;
     PlaylistTreeHooks m_hooks;
+    // Files whose last load left out records with missing files, and how
+    // many; an entry goes when the file is rewritten.
+    QHash<QString, int> m_missingAtLoad;
 };

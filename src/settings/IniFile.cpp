@@ -1,10 +1,10 @@
 #include "settings/IniFile.h"
 
+#include "core/AtomicFile.h"
 #include "core/TextDecoding.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -283,16 +283,7 @@ bool IniDocument::save(const QString &path) const
     const QByteArray bytes = toBytes();
     if (m_origin == Origin::Read && bytes == m_fileBytes)
         return true;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // The buffer is flushed and checked here: commit() would rename a
-    // temporary file whose buffered tail failed to reach the disk.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteFileAtomically(path, bytes);
 }
 
 int ReadProfileInt(const QString &section, const QString &key, int defaultValue, const QString &iniPath)

@@ -19,16 +19,18 @@
 //   of a key: later duplicates are never read nor written.
 // - Lines that are neither (junk, a lone "[", text without "=", keys before
 //   the first section) are kept as they are and never match.
-// - Files are read as UTF-8 when they are valid UTF-8, otherwise as
-//   Shift-JIS (CP932), so files written by older Japanese systems load.
+// - Files are read as DecodeText reads them: UTF-16 after its byte-order
+//   mark, UTF-8 when they are valid UTF-8, otherwise Shift-JIS (CP932), so
+//   files written by older Japanese systems load.
 //   They are written as UTF-8 without byte-order mark, every line ended by
 //   CR LF.
 // - A written key replaces its line in place (keeping the spelling of the
 //   name found in the file); a new key goes after the last non-blank line of
 //   its section; a new section is appended to the file; a missing file is
 //   created (its folder is not).
-// - Saves are atomic: a temporary file beside the target, flushed, then
-//   renamed over it. A failed save leaves the previous file as it was.
+// - Saves are atomic (WriteFileAtomically): a temporary file beside the
+//   target, flushed and synced, then renamed over it. A failed save leaves
+//   the previous file as it was.
 
 // Longest string value handed out, in UTF-16 code units (a 1024-character
 // buffer with its terminating NUL).

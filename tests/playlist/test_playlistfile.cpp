@@ -1,4 +1,5 @@
 // Playlist files: the "#M3UX" pair layout, plain M3U, atomic saves, backups, appends.
+#include "FileSizeLimit.h"
 #include "PlaylistTestUtil.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -9,9 +10,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace testutil;
@@ -76,10 +75,20 @@ TEST_F(PlaylistFiles, ReadingRules)
          {"\"" + QStringLiteral("set.zip") + "\"\\#ZIP#gone/x.mp3|x|||"}},
         {"archive record of a missing archive", h + "\"@/gone.zip\"\\#ZIP#x.mp3\r\n#x;;;\r\n", {}},
         {"malformed archive record", h + "\"#ZIP#x.mp3\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
-        {"a short info line ends the load",
+        {"a short info line keeps its track and the rest loads",
          h + "@/a.mp3\r\n#t;r;1:00;1\r\n@/b.mp3\r\n#only;one\r\n@/c.mp3\r\n#c;;;\r\n",
-         {"a.mp3|t|r|1:00|1", "b.mp3|only|||"},
+         {"a.mp3|t|r|1:00|1", "b.mp3|only|||", "c.mp3|c|||"},
          false},
+        {"an info line without \";\" keeps its track with empty cells",
+         h + "@/a.mp3\r\n#damaged\r\n@/b.mp3\r\n#b;;;\r\n@/c.mp3\r\n#c;;;\r\n",
+         {"a.mp3||||", "b.mp3|b|||", "c.mp3|c|||"},
+         false},
+        {"relative paths are taken from the playlist's folder",
+         h + "music/a.mp3\r\n#a;;;\r\n\"music/set.zip\"\\#ZIP#d/x.mp3\r\n#x;;;\r\n",
+         {"a.mp3|a|||", "\"set.zip\"\\#ZIP#d/x.mp3|x|||"}},
+        {"relative paths of a plain list, archive members too",
+         "#EXTM3U\r\nmusic/b.mp3\r\n\"./music/set.zip\"\\#ZIP#y.mp3\r\n",
+         {"b.mp3|b|||", "\"set.zip\"\\#ZIP#y.mp3|#ZIP#y|||"}},
         {"a NUL cannot cut a path short", h + "@/a.mp3" + QChar(0) + "x\r\n#x;;;\r\n@/b.mp3\r\n#b;;;\r\n", {"b.mp3|b|||"}},
         {"an empty path line skips its pair", h + "\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
         {"a lone LF does not end a line", h + "@/a.mp3\n@/b.mp3\r\n#t;;;\r\n@/c.mp3\r\n#c;;;\r\n", {"c.mp3|c|||"}},
@@ -188,29 +197,68 @@ TEST_F(PlaylistFiles, NamesStayInsideThePlaylistFolder)
 
 TEST_F(PlaylistFiles, FailedWriteLeavesTheOldFileIntact)
 {
+    // A full disk, made by a file size limit: a long list fails while it is
+    // written, a short one only when the buffered rest is flushed.
+    struct Case {
+        const char *name;
+        int rows;
+        rlim_t limit;
+        bool append;
+    };
+    const Case cases[] = {
+        {"a long list", 2000, 8192, false},
+        {"a short list", 1, 0, false},
+        {"appended records", 1, 0, true},
+    };
     const QByteArray old = "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n#old;;;\r\n";
-    writeAll(playlists + "/List.m3u", old);
-    TrackList list;
-    QStringList p;
-    for (int i = 0; i < 2000; ++i)
-        p << music + "/a.mp3";
-    addRows(list, p);
-    PlaylistStore store(list, playlists);
+    for (const Case &c : cases) {
+        writeAll(playlists + "/List.m3u", old);
+        TrackList list;
+        addRows(list, QStringList(c.rows, music + "/b.mp3"));
+        PlaylistStore store(list, playlists);
+        bool written = true;
+        {
+            const FileSizeLimit full(c.limit);
+            written = c.append ? AppendPlaylistRecords(playlists + "/List.m3u", {{music + "/b.mp3", "b", "", "", ""}})
+                               : store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false);
+        }
+        EXPECT_FALSE(written) << c.name;
+        EXPECT_EQ(readAll(playlists + "/List.m3u"), old) << c.name;
+        EXPECT_EQ(QDir(playlists).entryList(QDir::Files | QDir::Hidden), QStringList{"List.m3u"}) << c.name;
+    }
+}
 
-    // A full disk: writes past 8 KiB fail.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 8192;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(written);
-    EXPECT_EQ(readAll(playlists + "/List.m3u"), old);
-    EXPECT_EQ(QDir(playlists).entryList(QDir::Files | QDir::Hidden), QStringList{"List.m3u"});
+TEST_F(PlaylistFiles, TracksMissingAtLoadSurviveInTheBackup)
+{
+    // A drive not mounted yet: the list shows only the tracks that exist, and
+    // the first save that drops the others keeps the old file as its backup.
+    struct Case {
+        const char *name;
+        QStringList files;
+        bool backup;
+        bool expectBak;
+    };
+    const Case cases[] = {
+        {"saved without a backup request", {"a.mp3", "gone.mp3", "b.mp3"}, false, true},
+        {"saved with a backup request", {"a.mp3", "gone.mp3", "b.mp3"}, true, true},
+        {"a missing archive", {"a.mp3", "\"@/gone.zip\"\\#ZIP#x.mp3"}, false, true},
+        {"nothing missing", {"a.mp3", "b.mp3"}, false, false},
+    };
+    for (const Case &c : cases) {
+        QByteArray file = "#M3UX\r\n";
+        for (QString name : c.files)
+            file += (name.startsWith(u'"') ? name.replace(u'@', music) : music + u'/' + name).toUtf8() + "\r\n#t;;;\r\n";
+        writeAll(playlists + "/List.m3u", file);
+        QFile::remove(playlists + "/List.bak");
+        TrackList list;
+        PlaylistStore store(list, playlists);
+        store.LoadPlaylist(playlists + "/List.m3u");
+        list.setPlaylistAddress(QStringLiteral("List"));
+        ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, c.backup)) << c.name;
+        ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false)) << c.name;
+        EXPECT_EQ(readAll(playlists + "/List.bak"), c.expectBak ? file : QByteArray("<missing>")) << c.name;
+        EXPECT_EQ(readAll(playlists + "/List.m3u").count("\r\n#t;;;"), list.count()) << c.name;
+    }
 }
 
 TEST_F(PlaylistFiles, CloseListSavesThenClears)
@@ -244,6 +292,30 @@ TEST_F(PlaylistFiles, ShiftJisPlaylist)
     TrackList list;
     ASSERT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(m_root.path() + "/old.m3u"));
     EXPECT_EQ(rowsOf(list), (QStringList{"曲1.mp3|夜明けの歌|山田太郎|4:05|128kbps", "二曲目.mp3|桜|さくら|3:00|192"}));
+}
+
+TEST_F(PlaylistFiles, UnicodeEncodingsWithAByteOrderMark)
+{
+    const QString pairs = QStringLiteral("#M3UX\r\n") + music + QStringLiteral("/a.mp3\r\n#夜明け;山田;4:05;128\r\n");
+    const QString plain = QStringLiteral("#EXTM3U\r\n#EXTINF:245,山田 - 夜明け\r\n") + music + QStringLiteral("/a.mp3\r\n");
+    struct Case {
+        const char *name;
+        QStringConverter::Encoding encoding;
+        QString text;
+    };
+    const Case cases[] = {
+        {"UTF-16 LE", QStringConverter::Utf16LE, pairs},
+        {"UTF-16 BE", QStringConverter::Utf16BE, pairs},
+        {"UTF-8", QStringConverter::Utf8, pairs},
+        {"plain list in UTF-16 LE", QStringConverter::Utf16LE, plain},
+    };
+    for (const Case &c : cases) {
+        QStringEncoder encoder(c.encoding, QStringEncoder::Flag::WriteBom);
+        writeAll(m_root.path() + "/in.m3u", encoder.encode(c.text));
+        TrackList list;
+        EXPECT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(m_root.path() + "/in.m3u")) << c.name;
+        EXPECT_EQ(rowsOf(list), QStringList{"a.mp3|夜明け|山田|4:05|" + QString(c.text == pairs ? "128" : "")}) << c.name;
+    }
 }
 
 TEST_F(PlaylistFiles, PlainM3uWithRelativePathsAndExtinf)
@@ -285,12 +357,15 @@ TEST_F(PlaylistFiles, AppendedRecordsLoad)
     QStringEncoder cp932("CP932");
     const QByteArray sjis = "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n" +
                             QByteArray(cp932.encode(QStringLiteral("#古い;歌手;;\r\n")));
+    QStringEncoder utf16Encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const QByteArray utf16 = utf16Encoder.encode(QStringLiteral("#M3UX\r\n") + music + QStringLiteral("/a.mp3\r\n#古い;歌手;;\r\n"));
     const Case cases[] = {
         {"a new file gets the header first", "<none>", {"b.mp3|new|r|1:00|", "c.mp3|c|||"}},
         {"a last line without its line end",
          "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n#old;;;",
          {"a.mp3|old|||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
         {"a Shift-JIS file is rewritten as UTF-8", sjis, {"a.mp3|古い|歌手||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
+        {"a UTF-16 file is rewritten as UTF-8", utf16, {"a.mp3|古い|歌手||", "b.mp3|new|r|1:00|", "c.mp3|c|||"}},
     };
     for (const Case &c : cases) {
         const QString file = playlists + "/" + FavouritesFileName;

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "TestFiles.h"
 #include "settings/IniFile.h"
 
@@ -7,9 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <limits>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -233,29 +232,6 @@ TEST_F(IniFileTest, SpecialFilesReadAsDefaultsAndAreNeverWritten)
     EXPECT_EQ(QFileInfo(sparse).size(), MaxProfileFileSize + 1);
     EXPECT_TRUE(QFileInfo(folder).isDir());
 }
-
-// Lowers the process's file size limit, so writes beyond it fail as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = m_old;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST_F(IniFileTest, FailedSaveOnAFullDiskLeavesTheOldFileByteIdentical)
 {
