@@ -63,14 +63,6 @@ QString DecodePlaylistText(const QByteArray &bytes, bool *wasUtf8)
     return DecodeText(bytes, wasUtf8);
 }
 
-QString M3uxRecordText(QStringView path, QStringView title, QStringView artist, QStringView time,
-                       QStringView bitRate)
-{
-    QString s;
-    appendRecord(s, path, title, artist, time, bitRate);
-    return s;
-}
-
 bool WriteM3ux(QIODevice &out, const std::vector<TrackRow> &rows)
 {
     constexpr qsizetype ChunkChars = 1 << 16;

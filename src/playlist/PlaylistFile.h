@@ -34,15 +34,11 @@ struct PlaylistRecord {
 // written on older Japanese systems.
 QString DecodePlaylistText(const QByteArray &bytes, bool *wasUtf8 = nullptr);
 
-// The two lines of one track, each ending in CR LF. A line end inside a
-// field would split the record and shift every later pair, so CR (and in
-// the info fields LF too) becomes a space; a ";" inside Title, Artist or Time
-// would move the later fields, so it is written as the full-width "；".
-QString M3uxRecordText(QStringView path, QStringView title, QStringView artist, QStringView time,
-                       QStringView bitRate);
-
-// Writes the header and one record per row to `out`. Returns false on the
-// first write error.
+// Writes the header and one record per row to `out`: two lines a track, each
+// ending in CR LF. A line end inside a field would split the record and
+// shift every later pair, so CR (and in the info fields LF too) becomes a
+// space; a ";" inside Title, Artist or Time would move the later fields, so
+// it is written as the full-width "；". Returns false on the first write error.
 bool WriteM3ux(QIODevice &out, const std::vector<TrackRow> &rows);
 
 // Appends `records` to the playlist file at `filePath` in one atomic rewrite.
