@@ -1,21 +1,12 @@
 #include "core/MessageService.h"
+#include "ScriptedMessageBox.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Records what happened, in order.
-struct Recorder : MessageBoxService, TopmostWindows {
-    QStringList log;
-    int answer = MessageService::Yes;
-    int show(const QString &text, int style, const QString &title) override
-    {
-        log << QStringLiteral("box %1 %2 %3").arg(text).arg(style).arg(title);
-        return answer;
-    }
-    void setTopmost(bool topmost) override { log << (topmost ? QStringLiteral("top") : QStringLiteral("normal")); }
-};
+using Recorder = ScriptedMessageBox;
 
 TEST(ShowMessage, ForemostWindowsStepAsideWhileTheBoxIsOpen)
 {

@@ -4,6 +4,9 @@
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackList.h"
+#include "QtPrinters.h"
+#include "ScriptedMessageBox.h"
+#include "TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,13 +17,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 QCoreApplication &qtApp()
@@ -30,20 +26,6 @@ QCoreApplication &qtApp()
     static char *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     return app;
-}
-
-void touch(const QString &path, const QByteArray &content = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Every node as "key|text|image/selected image|parent key", sorted, so that
@@ -81,7 +63,7 @@ TEST_P(TreeBuild, NodesFromThePlaylistFolder)
     const QString folder = dir.path() + "/Playlist/";
     QDir().mkpath(folder);
     for (const QString &f : c.files)
-        touch(folder + f);
+        touchFile(folder + f);
     for (const QString &d : c.folders)
         QDir().mkpath(folder + d);
 
@@ -143,9 +125,9 @@ TEST(TreeBuildOrder, CategoriesComeBeforeRootPlaylistsAndChildrenFollowTheirPare
     qtApp();
     QTemporaryDir dir;
     const QString folder = dir.path() + "/";
-    touch(folder + "AutoPlaylist.m3u");
-    touch(folder + "Rock/Best.m3u");
-    touch(folder + "Rock/Live/Tokyo.m3u");
+    touchFile(folder + "AutoPlaylist.m3u");
+    touchFile(folder + "Rock/Best.m3u");
+    touchFile(folder + "Rock/Live/Tokyo.m3u");
     LibraryTree tree(folder);
     tree.TreeCreate();
 
@@ -176,13 +158,13 @@ TEST(TreeReselection, TheSelectedKeySurvivesARebuildOrIsDropped)
     qtApp();
     QTemporaryDir dir;
     const QString folder = dir.path() + "/";
-    touch(folder + "AutoPlaylist.m3u");
-    touch(folder + "Rock/Best.m3u");
+    touchFile(folder + "AutoPlaylist.m3u");
+    touchFile(folder + "Rock/Best.m3u");
     LibraryTree tree(folder);
     tree.TreeCreate();
 
     ASSERT_TRUE(tree.selectKey("Rock/Best.m3u"));
-    touch(folder + "Jazz/Blue.m3u"); // a new category lands before or after Rock
+    touchFile(folder + "Jazz/Blue.m3u"); // a new category lands before or after Rock
     tree.TreeCreate();
     EXPECT_EQ(tree.selectedKey(), "Rock/Best.m3u");
     EXPECT_EQ(tree.selectedNode().fullPath, "Rock/Best");
@@ -196,17 +178,6 @@ TEST(TreeReselection, TheSelectedKeySurvivesARebuildOrIsDropped)
 
 // --- node click and right click ----------------------------------------------------
 
-struct ScriptedBox : MessageBoxService, TopmostWindows {
-    int answer = MessageService::Yes;
-    QStringList asked;
-    int show(const QString &text, int style, const QString &) override
-    {
-        asked << QStringLiteral("%1 (%2)").arg(text).arg(style);
-        return answer;
-    }
-    void setTopmost(bool) override {}
-};
-
 struct NodeClickTest : ::testing::Test {
     QTemporaryDir dir;
     QString folder;
@@ -214,7 +185,7 @@ struct NodeClickTest : ::testing::Test {
     TrackList list;
     std::unique_ptr<PlaylistStore> store;
     std::unique_ptr<LibraryTree> tree;
-    ScriptedBox box;
+    ScriptedMessageBox box;
     MessageService messages{box, box, QStringLiteral("Velmora")};
     std::unique_ptr<LibraryCommands> commands;
     bool ask = false;
@@ -227,7 +198,7 @@ struct NodeClickTest : ::testing::Test {
         folder = dir.path() + "/Playlist/";
         music = dir.path() + "/music/";
         for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
-            touch(music + name);
+            touchFile(music + name);
         writePlaylist("AutoPlaylist.m3u", {"a.mp3", "b.mp3"});
         writePlaylist("Rock/Best.m3u", {"c.mp3", "a.mp3"});
         store = std::make_unique<PlaylistStore>(list, folder);
@@ -254,7 +225,7 @@ struct NodeClickTest : ::testing::Test {
         QByteArray text;
         for (const QString &t : tracks)
             text += (music + t).toUtf8() + "\r\n";
-        touch(folder + name, text);
+        touchFile(folder + name, text);
     }
 
     QStringList names() const
@@ -277,7 +248,7 @@ TEST_F(NodeClickTest, PlaylistNodeSavesTheOpenListThenLoadsTheNode)
     EXPECT_EQ(list.cellText(2, TrackRow::NoCell), "2");
     EXPECT_EQ(list.statusText(), "0 / 2");
     EXPECT_EQ(searchCleared, 1);
-    EXPECT_TRUE(readAll(folder + "AutoPlaylist.m3u").contains("c.mp3"));
+    EXPECT_TRUE(readBytes(folder + "AutoPlaylist.m3u").contains("c.mp3"));
     // The file that was replaced keeps its backup.
     EXPECT_TRUE(QFileInfo::exists(folder + "AutoPlaylist.bak"));
     EXPECT_TRUE(box.asked.isEmpty());
@@ -287,12 +258,13 @@ TEST_F(NodeClickTest, AnsweringNoSkipsTheSaveButStillOpensTheNode)
 {
     ask = true;
     box.answer = MessageService::No;
-    const QByteArray before = readAll(folder + "AutoPlaylist.m3u");
+    const QByteArray before = readBytes(folder + "AutoPlaylist.m3u");
     list.appendRow(list.makeRow(music + "c.mp3"));
 
     commands->NodeClick(tree->indexOfKey("Rock/Best.m3u"));
-    EXPECT_EQ(box.asked, QStringList{"変更を保存しますか？ (4)"});
-    EXPECT_EQ(readAll(folder + "AutoPlaylist.m3u"), before);
+    EXPECT_EQ(box.asked, QStringList{"変更を保存しますか？"});
+    EXPECT_EQ(box.styles, QList<int>{4});
+    EXPECT_EQ(readBytes(folder + "AutoPlaylist.m3u"), before);
     EXPECT_EQ(searchCleared, 0);
     EXPECT_EQ(names(), (QStringList{"c.mp3", "a.mp3"}));
 }
@@ -303,7 +275,7 @@ TEST_F(NodeClickTest, CategoryNodeSavesAndOpensNothing)
     commands->NodeClick(tree->indexOfKey("Rock"));
     EXPECT_EQ(list.PlaylistAddress(), AutoPlaylistName);
     EXPECT_EQ(names(), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
-    EXPECT_TRUE(readAll(folder + "AutoPlaylist.m3u").contains("c.mp3"));
+    EXPECT_TRUE(readBytes(folder + "AutoPlaylist.m3u").contains("c.mp3"));
     // A category is selected now, so no backup is taken.
     EXPECT_FALSE(QFileInfo::exists(folder + "AutoPlaylist.bak"));
 
@@ -311,7 +283,7 @@ TEST_F(NodeClickTest, CategoryNodeSavesAndOpensNothing)
     box.answer = MessageService::No;
     list.appendRow(list.makeRow(music + "b.mp3"));
     commands->NodeClick(tree->indexOfKey("Rock"));
-    EXPECT_EQ(readAll(folder + "AutoPlaylist.m3u").count("b.mp3"), 1);
+    EXPECT_EQ(readBytes(folder + "AutoPlaylist.m3u").count("b.mp3"), 1);
 }
 
 TEST_F(NodeClickTest, MissingSpecialListGivesAnEmptyList)
@@ -345,7 +317,7 @@ TEST_F(NodeClickTest, ASecondClickDuringALoadOwnsTheListAndTheAddress)
     QByteArray big;
     for (int i = 0; i < 40000; ++i)
         big += (music + "b.mp3\r\n").toUtf8();
-    touch(folder + "Big.m3u", big);
+    touchFile(folder + "Big.m3u", big);
     tree->TreeCreate();
     bool fired = false;
     QTimer::singleShot(0, [&] {

@@ -8,6 +8,7 @@
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
 #include "RecordingShell.h"
+#include "ScriptedMessageBox.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,14 +25,10 @@ QApplication &qtApp()
     return guiTestApp();
 }
 
-struct Answering : MessageBoxService {
-    int show(const QString &, int, const QString &) override { return 1; }
-};
-
 struct MainWindowTest : ::testing::Test {
     QTemporaryDir home;
     FakeAudioLibrary audio;
-    Answering box;
+    ScriptedMessageBox box;
     RecordingShell shell;
     LibArchiveArchiver archiver;
     Windows windows;

@@ -2,46 +2,18 @@
 
 #include "playlist/TrackList.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "QtPrinters.h"
+#include "TestFiles.h"
+
 #include <QString>
 #include <QStringList>
-#include <vector>
-
-#include <ostream>
-
-// Readable QString values in test failure messages.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace testutil {
 
 // Creates `dir`/`name` (and its folders) holding `content`; returns its path.
 inline QString touch(const QString &dir, const QString &name, const QByteArray &content = "x")
 {
-    const QString path = dir + u'/' + name;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
-    return path;
-}
-
-inline QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-inline void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(bytes);
+    return touchFile(dir + u'/' + name, content);
 }
 
 inline QStringList paths(const TrackList &list)

@@ -35,7 +35,7 @@ protected:
     {
         text.replace(u'@', music);
         const QString file = m_root.path() + "/in.m3u";
-        writeAll(file, text.toUtf8());
+        writeBytes(file, text.toUtf8());
         PlaylistStore store(list, playlists);
         return store.LoadPlaylist(file);
     }
@@ -130,7 +130,7 @@ TEST_F(PlaylistFiles, RoundTrip)
 
     PlaylistStore store(list, playlists);
     ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false));
-    const QByteArray bytes = readAll(playlists + "/List.m3u");
+    const QByteArray bytes = readBytes(playlists + "/List.m3u");
     EXPECT_TRUE(bytes.startsWith("#M3UX\r\n"));
     EXPECT_TRUE(bytes.endsWith("\r\n"));
     EXPECT_EQ(bytes.count("\r"), 1 + 2 * 4);
@@ -169,16 +169,16 @@ TEST_F(PlaylistFiles, BackupBeforeRewrite)
         {"a new name backs up the current address", "Other", true, false, "OLD"},
     };
     for (const Case &c : cases) {
-        writeAll(playlists + "/List.m3u", "OLD");
-        writeAll(playlists + "/List.bak", "OLDER");
+        writeBytes(playlists + "/List.m3u", "OLD");
+        writeBytes(playlists + "/List.bak", "OLDER");
         TrackList list;
         list.setPlaylistAddress(QStringLiteral("List"));
         addRows(list, {music + "/a.mp3"});
         PlaylistStore store(list, playlists);
         store.setTreeHooks({[&] { return c.categorySelected; }, {}});
         EXPECT_TRUE(store.SavePlaylist(c.saveAs, QStringLiteral(".m3u"), false, c.backup)) << c.name;
-        EXPECT_EQ(readAll(playlists + "/List.bak"), c.expectedBak) << c.name;
-        EXPECT_TRUE(readAll(playlists + "/" + c.saveAs + ".m3u").startsWith("#M3UX\r\n")) << c.name;
+        EXPECT_EQ(readBytes(playlists + "/List.bak"), c.expectedBak) << c.name;
+        EXPECT_TRUE(readBytes(playlists + "/" + c.saveAs + ".m3u").startsWith("#M3UX\r\n")) << c.name;
     }
 }
 
@@ -212,7 +212,7 @@ TEST_F(PlaylistFiles, FailedWriteLeavesTheOldFileIntact)
     };
     const QByteArray old = "#M3UX\r\n" + QFile::encodeName(music) + "/a.mp3\r\n#old;;;\r\n";
     for (const Case &c : cases) {
-        writeAll(playlists + "/List.m3u", old);
+        writeBytes(playlists + "/List.m3u", old);
         TrackList list;
         addRows(list, QStringList(c.rows, music + "/b.mp3"));
         PlaylistStore store(list, playlists);
@@ -223,7 +223,7 @@ TEST_F(PlaylistFiles, FailedWriteLeavesTheOldFileIntact)
                                : store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false);
         }
         EXPECT_FALSE(written) << c.name;
-        EXPECT_EQ(readAll(playlists + "/List.m3u"), old) << c.name;
+        EXPECT_EQ(readBytes(playlists + "/List.m3u"), old) << c.name;
         EXPECT_EQ(QDir(playlists).entryList(QDir::Files | QDir::Hidden), QStringList{"List.m3u"}) << c.name;
     }
 }
@@ -248,7 +248,7 @@ TEST_F(PlaylistFiles, TracksMissingAtLoadSurviveInTheBackup)
         QByteArray file = "#M3UX\r\n";
         for (QString name : c.files)
             file += (name.startsWith(u'"') ? name.replace(u'@', music) : music + u'/' + name).toUtf8() + "\r\n#t;;;\r\n";
-        writeAll(playlists + "/List.m3u", file);
+        writeBytes(playlists + "/List.m3u", file);
         QFile::remove(playlists + "/List.bak");
         TrackList list;
         PlaylistStore store(list, playlists);
@@ -256,8 +256,8 @@ TEST_F(PlaylistFiles, TracksMissingAtLoadSurviveInTheBackup)
         list.setPlaylistAddress(QStringLiteral("List"));
         ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, c.backup)) << c.name;
         ASSERT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), false, false)) << c.name;
-        EXPECT_EQ(readAll(playlists + "/List.bak"), c.expectBak ? file : QByteArray("<missing>")) << c.name;
-        EXPECT_EQ(readAll(playlists + "/List.m3u").count("\r\n#t;;;"), list.count()) << c.name;
+        EXPECT_EQ(readBytes(playlists + "/List.bak"), c.expectBak ? file : QByteArray("<missing>")) << c.name;
+        EXPECT_EQ(readBytes(playlists + "/List.m3u").count("\r\n#t;;;"), list.count()) << c.name;
     }
 }
 
@@ -285,10 +285,10 @@ TEST_F(PlaylistFiles, ShiftJisPlaylist)
 {
     touch(music, QStringLiteral("曲1.mp3"));
     touch(music, QStringLiteral("二曲目.mp3"));
-    QByteArray bytes = readAll(QStringLiteral(VELMORA_TEST_DATA "/playlist/legacy-sjis.m3u"));
+    QByteArray bytes = readBytes(QStringLiteral(VELMORA_TEST_DATA "/playlist/legacy-sjis.m3u"));
     ASSERT_FALSE(bytes.startsWith("<missing>"));
     bytes.replace("@DIR@", QFile::encodeName(music));
-    writeAll(m_root.path() + "/old.m3u", bytes);
+    writeBytes(m_root.path() + "/old.m3u", bytes);
     TrackList list;
     ASSERT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(m_root.path() + "/old.m3u"));
     EXPECT_EQ(rowsOf(list), (QStringList{"曲1.mp3|夜明けの歌|山田太郎|4:05|128kbps", "二曲目.mp3|桜|さくら|3:00|192"}));
@@ -311,7 +311,7 @@ TEST_F(PlaylistFiles, UnicodeEncodingsWithAByteOrderMark)
     };
     for (const Case &c : cases) {
         QStringEncoder encoder(c.encoding, QStringEncoder::Flag::WriteBom);
-        writeAll(m_root.path() + "/in.m3u", encoder.encode(c.text));
+        writeBytes(m_root.path() + "/in.m3u", encoder.encode(c.text));
         TrackList list;
         EXPECT_TRUE(PlaylistStore(list, playlists).LoadPlaylist(m_root.path() + "/in.m3u")) << c.name;
         EXPECT_EQ(rowsOf(list), QStringList{"a.mp3|夜明け|山田|4:05|" + QString(c.text == pairs ? "128" : "")}) << c.name;
@@ -341,7 +341,7 @@ TEST_F(PlaylistFiles, PlainM3uWithRelativePathsAndExtinf)
                                          m_root.path() + "/lists/sub/d.mp3|d|||", "c.mp3|Only Title|||"}));
 
     // Without any header the first line is a track, too.
-    writeAll(m_root.path() + "/bare.m3u", QFile::encodeName(music + "/a.mp3\n" + music + "/b.mp3\n"));
+    writeBytes(m_root.path() + "/bare.m3u", QFile::encodeName(music + "/a.mp3\n" + music + "/b.mp3\n"));
     TrackList bare;
     PlaylistStore(bare, playlists).LoadPlaylist(m_root.path() + "/bare.m3u");
     EXPECT_EQ(bare.count(), 2);
@@ -371,7 +371,7 @@ TEST_F(PlaylistFiles, AppendedRecordsLoad)
         const QString file = playlists + "/" + FavouritesFileName;
         QFile::remove(file);
         if (c.existing != "<none>")
-            writeAll(file, c.existing);
+            writeBytes(file, c.existing);
         ASSERT_TRUE(AppendPlaylistRecords(file, {{music + "/b.mp3", "new", "r", "1:00", ""}})) << c.name;
         ASSERT_TRUE(AppendPlaylistRecords(file, {{music + "/c.mp3", "c", "", "", ""}})) << c.name;
         TrackList list;
@@ -396,8 +396,8 @@ TEST_F(PlaylistFiles, EventsDuringALoadCannotSaveOrMixLists)
     const QByteArray record = QFile::encodeName(music) + "/a.mp3\r\n#t;;;\r\n";
     for (int i = 0; i < 60000; ++i)
         big += record;
-    writeAll(playlists + "/Big.m3u", big);
-    writeAll(playlists + "/AutoPlaylist.m3u", "#M3UX\r\n");
+    writeBytes(playlists + "/Big.m3u", big);
+    writeBytes(playlists + "/AutoPlaylist.m3u", "#M3UX\r\n");
 
     TrackList list;
     PlaylistStore store(list, playlists);
@@ -413,7 +413,7 @@ TEST_F(PlaylistFiles, EventsDuringALoadCannotSaveOrMixLists)
     ASSERT_GE(rowsSeen, 0) << "no events ran during the load";
     EXPECT_LT(rowsSeen, 60000);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(readAll(playlists + "/AutoPlaylist.m3u"), QByteArray("#M3UX\r\n"));
+    EXPECT_EQ(readBytes(playlists + "/AutoPlaylist.m3u"), QByteArray("#M3UX\r\n"));
     EXPECT_EQ(list.count(), 0); // the rest of the old file did not flow into the cleared list
 }
 

@@ -7,6 +7,9 @@
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
+#include "QtPrinters.h"
+#include "ScriptedMessageBox.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,43 +23,12 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
-inline void PrintTo(const QRect &r, std::ostream *os)
-{
-    *os << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << ", " << r.height() << ")";
-}
-
-inline void PrintTo(const QPoint &p, std::ostream *os)
-{
-    *os << "QPoint(" << p.x() << ", " << p.y() << ")";
-}
-
 inline QApplication &qtApp()
 {
     return guiTestApp();
 }
 
-struct ScriptedAnswers : MessageBoxService {
-    int answer = 6;
-    QStringList asked;
-    int show(const QString &text, int, const QString &) override
-    {
-        asked << text;
-        return answer;
-    }
-};
-
-inline void touchFile(const QString &path, const QByteArray &content = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
-}
+using ScriptedAnswers = ScriptedMessageBox;
 
 // The running program on a temporary program folder, the fake audio
 // library and the bundled style, with the playlist window shown.

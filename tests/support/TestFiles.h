@@ -16,6 +16,16 @@ inline void writeBytes(const QString &path, const QByteArray &bytes)
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
+// Creates `path` (and its folders) holding `content`; returns the path.
+inline QString touchFile(const QString &path, const QByteArray &content = "x")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+    return path;
+}
+
 // The bytes of `path`, or "<missing>" when it cannot be read.
 inline QByteArray readBytes(const QString &path)
 {
