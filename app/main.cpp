@@ -17,24 +17,30 @@
 
 int main(int argc, char **argv)
 {
+    // Help and version are answered before anything touches a window system,
+    // so they work on a console without a display.
+    const CommandLineRequest early = ParseArguments(ArgumentsOf(argc, argv));
+    if (early.showHelp) {
+        std::fputs(qPrintable(UsageText()), stdout);
+        return 0;
+    }
+    if (early.showVersion) {
+        std::printf("Velmora %s\n", VELMORA_VERSION);
+        return 0;
+    }
+
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication app(argc, argv);
     // The program ends through ShutDown(), never because a window closed.
     app.setQuitOnLastWindowClosed(false);
 
-    const CommandLineRequest request = ParseArguments(app.arguments().mid(1));
+    // Read again: the application has taken out the toolkit's own options
+    // ("-platform", "-display", ...).
+    const CommandLineRequest request = ParseArguments(ArgumentsOf(argc, argv));
     if (!request.error.isEmpty()) {
         std::fprintf(stderr, "velmora: %s\n\n%s", qPrintable(request.error), qPrintable(UsageText()));
         return 2;
-    }
-    if (request.showHelp) {
-        std::fputs(qPrintable(UsageText()), stdout);
-        return 0;
-    }
-    if (request.showVersion) {
-        std::printf("Velmora %s\n", VELMORA_VERSION);
-        return 0;
     }
 
     // From here on a quit signal is held until the program can act on it

@@ -1,10 +1,20 @@
 #include "core/CommandLine.h"
 
+#include <QFile>
+
 QString CommandLineRequest::joinedText() const
 {
     if (paths.isEmpty())
         return QString();
     return QLatin1Char('"') + paths.join(QStringLiteral("\" \"")) + QLatin1Char('"');
+}
+
+QStringList ArgumentsOf(int argc, const char *const *argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    return arguments;
 }
 
 CommandLineRequest ParseArguments(const QStringList &arguments)

@@ -15,6 +15,10 @@ struct CommandLineRequest {
     QString joinedText() const;
 };
 
+// The program's arguments as the system handed them over, without the
+// program name.
+QStringList ArgumentsOf(int argc, const char *const *argv);
+
 // Reads the program's arguments (without the program name). Each argument is
 // one path: the shell has already split them. "--help"/"-h" and
 // "--version"/"-v" are options; "--" ends the options, so a file named
