@@ -1,6 +1,7 @@
 #include "archive/LibArchiveArchiver.h"
 
 #include "archive/MemberNames.h"
+#include "core/NativePath.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -105,7 +106,7 @@ public:
     // False when the file cannot be read or is not a ZIP archive.
     bool open(const QString &path)
     {
-        m_file = QFile::encodeName(path);
+        m_file = NativePath::encode(path);
         m_archive = openReader(true);
         return m_archive != nullptr;
     }
@@ -219,7 +220,7 @@ FileDescriptor openDestination(const QString &folder, bool &refused)
     QString path = folder;
     while (path.size() > 1 && path.endsWith(u'/'))
         path.chop(1); // a trailing "/" would make open() follow a link
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = NativePath::encode(path);
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     int fd = ::open(encoded.constData(), flags);
     if (fd < 0 && errno == ENOENT) {
@@ -460,7 +461,7 @@ int LibArchiveArchiver::command(const QString &commandLine)
 
     struct stat archiveStat {};
     const std::int64_t archiveSize =
-        ::stat(QFile::encodeName(cmd->archive).constData(), &archiveStat) == 0 ? archiveStat.st_size : 0;
+        ::stat(NativePath::encode(cmd->archive).constData(), &archiveStat) == 0 ? archiveStat.st_size : 0;
     WriteBudget budget;
     budget.limit = m_limits.maxBytes;
     if (m_limits.ratio > 0 && archiveSize < (std::int64_t(1) << 40))

@@ -1,6 +1,6 @@
 #include "core/CommandLine.h"
 
-#include <QFile>
+#include "core/NativePath.h"
 
 QString CommandLineRequest::joinedText() const
 {
@@ -13,7 +13,11 @@ QStringList ArgumentsOf(int argc, const char *const *argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QFile::decodeName(argv[i]));
+#ifdef Q_OS_WIN
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+#else
+        arguments.append(NativePath::decode(argv[i])); // every byte of a file name kept
+#endif
     return arguments;
 }
 

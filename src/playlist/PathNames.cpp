@@ -1,5 +1,7 @@
 #include "playlist/PathNames.h"
 
+#include "core/NativePath.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -142,12 +144,17 @@ FileProbe ProbeFile(QStringView path)
     const qsizetype sep = path.lastIndexOf(Sep);
     p.hidden = path.size() > sep + 1 && path.at(sep + 1) == u'.';
 #ifdef Q_OS_UNIX
-    // File names are UTF-8 here; one buffer serves every call of the thread.
+    // One buffer serves every call of the thread; a name with bytes that are
+    // not UTF-8 takes the slower exact way.
     thread_local QByteArray name;
-    name.resize(path.size() * 3 + 1);
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    char *end = encoder.appendToBuffer(name.data(), path);
-    *end = 0;
+    if (NativePath::hasRawBytes(path)) {
+        name = NativePath::encode(path);
+    } else {
+        name.resize(path.size() * 3 + 1);
+        QStringEncoder encoder(QStringEncoder::Utf8);
+        char *end = encoder.appendToBuffer(name.data(), path);
+        *end = 0;
+    }
     struct stat st;
     if (::stat(name.constData(), &st) != 0)
         return p;

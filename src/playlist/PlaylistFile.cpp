@@ -1,6 +1,7 @@
 #include "playlist/PlaylistFile.h"
 
 #include "core/AtomicFile.h"
+#include "core/NativePath.h"
 #include "core/TextDecoding.h"
 
 #include <QFile>
@@ -38,7 +39,11 @@ void appendField(QString &out, QStringView value, FieldKind kind)
 void appendRecord(QString &out, QStringView path, QStringView title, QStringView artist, QStringView time,
                   QStringView bitRate)
 {
-    appendField(out, path, FieldKind::Path);
+    // Text cannot hold a file name's bytes that are not UTF-8; a URL can.
+    if (NativePath::hasRawBytes(path))
+        out += NativePath::fileUrlOf(path);
+    else
+        appendField(out, path, FieldKind::Path);
     out += LineEnd;
     out += u'#';
     appendField(out, title, FieldKind::Info);

@@ -12,9 +12,11 @@ class QIODevice;
 // The playlist text format shared by every list the program writes: the
 // first line "#M3UX", then two lines per track, the path line and the info
 // line "#Title;Artist;Time;BitRate". Written as UTF-8 without a byte-order
-// mark, every line ending in CR LF.
+// mark, every line ending in CR LF. A path whose file name holds bytes that
+// are not UTF-8 is written as a "file://" URL (NativePath::fileUrlOf).
 
 inline constexpr QLatin1StringView M3uxHeader("#M3UX");
+inline constexpr QLatin1StringView FileUrlPrefix("file://");
 inline const QString AutoPlaylistName = QStringLiteral("AutoPlaylist");
 inline const QString FavouritesFileName = QStringLiteral("お気に入り.m3u");
 inline const QString DustBoxFileName = QStringLiteral("ごみ箱.m3u");

@@ -2,6 +2,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/EventPump.h"
+#include "core/NativePath.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/RowBatch.h"
@@ -122,7 +123,7 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
     bool expectPath = true;
     bool skip = false;
     QStringView held;
-    QString heldResolved; // a relative path line made absolute
+    QString heldResolved; // a relative path line made absolute, or the path of a "file://" line
     FileProbe heldProbe;
     QString extensionBuffer;
     QStringView line;
@@ -134,12 +135,15 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
                 continue;
             }
             QStringView path = line;
-            if (!line.startsWith(u'/')) {
+            if (line.startsWith(FileUrlPrefix)) {
+                heldResolved = NativePath::localPathOfUrl(QUrl(line.toString()));
+                path = heldResolved;
+            } else if (!line.startsWith(u'/')) {
                 heldResolved = absoluteRecordPath(line, baseFolder);
                 path = heldResolved;
             }
             FileProbe probe;
-            skip = !recordExists(path, &probe);
+            skip = path.isEmpty() || !recordExists(path, &probe);
             if (skip) {
                 ++outcome.missing;
             } else {
@@ -183,10 +187,8 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
 // The file a line of a plain M3U names, or empty.
 QString resolveM3uPath(QStringView line, const QString &baseFolder)
 {
-    if (line.startsWith(u"file:", Qt::CaseInsensitive)) {
-        const QUrl url(line.toString());
-        return url.isLocalFile() ? url.toLocalFile() : QString();
-    }
+    if (line.startsWith(u"file:", Qt::CaseInsensitive))
+        return NativePath::localPathOfUrl(QUrl(line.toString()));
     return absoluteRecordPath(line, baseFolder);
 }
 
@@ -318,18 +320,15 @@ bool PlaylistStore::LoadPlaylist(const QString &path)
 {
     // Only ordinary files of a sane size: a pipe or device named like a
     // playlist would block or never end, and 100,000 tracks take ~15 MB.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > MaxPlaylistBytes)
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (NativePath::openRegularFile(file, path) != NativePath::OpenResult::Opened || file.size() > MaxPlaylistBytes)
         return false;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
     file.close();
     int missing = 0;
-    const bool ok = readData(bytes, QDir::cleanPath(info.absolutePath()), &missing);
+    const bool ok = readData(bytes, QDir::cleanPath(QFileInfo(path).absolutePath()), &missing);
     const QString key = fileKey(path);
     if (missing > 0)
         m_missingAtLoad.insert(key, missing);

@@ -1,12 +1,12 @@
 #include "playlist/TrackAdder.h"
 
 #include "core/EventPump.h"
+#include "core/NativePath.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/RowBatch.h"
 #include "playlist/TrackList.h"
 
-#include <QDirIterator>
 
 const QString TrackAdder::AudioFileFilter = QStringLiteral(
     "MP3ファイル (*.mp3)|*.mp3|WMAファイル (*.wma)|*.wma|WAVファイル (*.wav)|*.wav|"
@@ -131,20 +131,12 @@ void TrackAdder::AddDroppedFiles(const QStringList &dropped)
 
 QStringList TrackAdder::ListAudioFiles(const QString &folder, int filter)
 {
-    QString dir = folder;
-    if (!dir.endsWith(u'/'))
-        dir += u'/';
-    QStringList result;
-    QDirIterator it(dir, QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (filter == 1) {
-            const QString tail = name.right(3).toLower();
-            if (tail != u"mp3" && tail != u"wma" && tail != u"ogg" && tail != u"wav" && tail != u"mid")
-                continue;
-        }
-        result.append(dir + name);
+    QStringList result = NativePath::visibleFilesIn(folder);
+    if (filter == 1) {
+        result.removeIf([](const QString &path) {
+            const QString tail = path.right(3).toLower();
+            return tail != u"mp3" && tail != u"wma" && tail != u"ogg" && tail != u"wav" && tail != u"mid";
+        });
     }
     return result;
 }

@@ -2,9 +2,11 @@
 // names that fill the player's record, UTF-8 values, old Japanese tags.
 #include "EngineTestSupport.h"
 
+#include "core/NativePath.h"
 #include "playback/decoders/TagReader.h"
 
 #include <QFile>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace enginetest;
@@ -83,6 +85,25 @@ TEST(EngineTags, TitleAndArtistOfEveryFormat)
         EXPECT_EQ(fields[title].value, kTitle.toUtf8()) << c.name;
         EXPECT_EQ(fields[artist].value, kArtist.toUtf8()) << c.name;
     }
+}
+
+TEST(EngineTags, FileNamesThatAreNotUtf8OpenWithTheirTags)
+{
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is needed to make the fixture";
+    DiskRun run;
+    const QString made = run.path(QStringLiteral("t.mp3"));
+    ASSERT_TRUE(makeEncoded(made, QStringLiteral("0.1*sin(2*PI*440*t)"), 0.5,
+                            {"-c:a", "libmp3lame", "-metadata", "title=" + kTitle}));
+    // "テスト.mp3" in Shift-JIS.
+    const QByteArray raw = QFile::encodeName(run.path(QString())) + "/\x83\x65\x83\x58\x83\x67.mp3";
+    ASSERT_EQ(std::rename(QFile::encodeName(made).constData(), raw.constData()), 0);
+    ASSERT_TRUE(run.init());
+    const QList<Field> fields = fieldsOf(run.lib(), NativePath::decode(raw));
+    std::remove(raw.constData()); // the folder's own clean-up cannot see it
+    const int title = indexOf(fields, AudioLibrary::TagId3v2, "TIT2");
+    ASSERT_GE(title, 0) << "error " << run.lib().error() << ": " << dump(fields);
+    EXPECT_EQ(fields[title].value, kTitle.toUtf8());
 }
 
 QByteArray syncsafe(int n)

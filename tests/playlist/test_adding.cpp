@@ -7,6 +7,7 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <memory>
 #include <gtest/gtest.h>
 
 using namespace testutil;
@@ -25,6 +26,8 @@ protected:
                                  "Vol.1/inner/3.mp3", "README", "set.zip", "Playlist/.keep"})
             touch(root, QString::fromUtf8(name));
         touch(root, "list.m3u", QFile::encodeName("#M3UX\r\n" + root + "/music/a.mp3\r\n#A;;;\r\n"));
+        QDir(root).mkdir(QStringLiteral("sjis"));
+        sjisFile = std::make_unique<RawNamedFile>(root + QStringLiteral("/sjis"), Cp932Mp3Name);
         list.setPlaylistAddress(QStringLiteral("Start"));
     }
 
@@ -37,6 +40,7 @@ protected:
 
     QTemporaryDir m_root;
     QString root;
+    std::unique_ptr<RawNamedFile> sjisFile;
     TrackList list;
     PlaylistStore store{list, m_root.path() + "/Playlist"};
     TrackAdder adder{list, store};
@@ -54,6 +58,7 @@ TEST_F(Adding, FolderFilter)
         {"audio only, any letter case", "music", 1, {"music/a.mp3", "music/b.MP3"}},
         {"every visible file", "music", 0, {"music/a.mp3", "music/b.MP3", "music/c.flac", "music/d.txt"}},
         {"a missing folder", "none", 1, {}},
+        {"names that are not UTF-8", "sjis", 1, {"sjis/" + NativePath::decode(Cp932Mp3Name)}},
     };
     for (const Case &c : cases) {
         QStringList got = TrackAdder::ListAudioFiles(root + u'/' + c.folder, c.filter);
@@ -108,6 +113,14 @@ TEST_F(Adding, RowContentsOfFilesAndArchiveMembers)
     EXPECT_EQ(list.cellText(3, TrackRow::ExtensionCell), QStringLiteral("ZIP"));
     EXPECT_EQ(list.cellText(3, TrackRow::DateCell), FormatFileDate(ProbeFile(root + "/set.zip").modified));
     EXPECT_EQ(list.icon(3), int(TrackRow::IdleIcon));
+}
+
+TEST_F(Adding, FileNamesThatAreNotUtf8KeepTheirBytes)
+{
+    adder.AddTrack(root + "/sjis", false);
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(NativePath::encode(list.path(1)), QFile::encodeName(root) + "/sjis/" + Cp932Mp3Name);
+    EXPECT_FALSE(list.cellText(1, TrackRow::DateCell).isEmpty()) << "the file was found on disk";
 }
 
 TEST_F(Adding, DroppedFiles)

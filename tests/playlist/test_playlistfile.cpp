@@ -120,8 +120,10 @@ TEST_F(PlaylistFiles, SourcesThatAreNotPlaylistFiles)
 TEST_F(PlaylistFiles, RoundTrip)
 {
     const QString weird = touch(music, QStringLiteral("we\nird.mp3")); // LF is a legal name character
+    const RawNamedFile sjis(music, Cp932Mp3Name);                       // not UTF-8
     TrackList list;
-    addRows(list, {music + "/a.mp3", weird, ArchiveMemberPath(QString(music + "/set.zip"), u"d/1.mp3"), music + "/b.mp3"});
+    addRows(list, {music + "/a.mp3", weird, ArchiveMemberPath(QString(music + "/set.zip"), u"d/1.mp3"), music + "/b.mp3",
+                   sjis.path});
     list.setInfo(1, u"夜明け", u"Ｘ", u"4:05", u"128");
     list.setInfo(2, u"t", u"", u"", u"");
     list.setInfo(3, u"#ZIP#d/1", u"", u"0:30", u"");
@@ -133,7 +135,7 @@ TEST_F(PlaylistFiles, RoundTrip)
     const QByteArray bytes = readBytes(playlists + "/List.m3u");
     EXPECT_TRUE(bytes.startsWith("#M3UX\r\n"));
     EXPECT_TRUE(bytes.endsWith("\r\n"));
-    EXPECT_EQ(bytes.count("\r"), 1 + 2 * 4);
+    EXPECT_EQ(bytes.count("\r"), 1 + 2 * 5);
     EXPECT_TRUE(bytes.contains("#\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91;")); // UTF-8, no byte-order mark
 
     TrackList loaded;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/NativePath.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 // Writes `bytes` to `path`, creating its folder; fails the test when it cannot.
@@ -32,3 +35,24 @@ inline QByteArray readBytes(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
+
+// "テスト.mp3" in Shift-JIS: a file name that is not UTF-8.
+inline const QByteArray Cp932Mp3Name("\x83\x65\x83\x58\x83\x67.mp3");
+
+// A file named by the bytes `name` in the existing folder `dir`, holding
+// `content`, removed again at the end of its scope (Qt cannot remove it: it
+// does not see it).
+struct RawNamedFile {
+    QString path; // as the program holds it
+    RawNamedFile(const QString &dir, const QByteArray &name, const QByteArray &content = "x")
+        : path(dir + u'/' + NativePath::decode(name))
+    {
+        if (FILE *f = std::fopen(NativePath::encode(path).constData(), "wb")) {
+            std::fwrite(content.constData(), 1, std::size_t(content.size()), f);
+            std::fclose(f);
+        }
+    }
+    ~RawNamedFile() { std::remove(NativePath::encode(path).constData()); }
+    RawNamedFile(const RawNamedFile &) = delete;
+    RawNamedFile &operator=(const RawNamedFile &) = delete;
+};

@@ -1,5 +1,6 @@
 #include "mainwindow/ui/MainWindow.h"
 
+#include "core/NativePath.h"
 #include "mainwindow/ui/MainSizeChangeWindow.h"
 #include "playback/Player.h"
 #include "settings/SettingsStore.h"
@@ -444,7 +445,7 @@ void MainWindow::dropEvent(QDropEvent *event)
     QStringList paths;
     for (const QUrl &url : event->mimeData()->urls())
         if (url.isLocalFile())
-            paths << url.toLocalFile();
+            paths << NativePath::localPathOfUrl(url);
     if (paths.isEmpty())
         return;
     event->acceptProposedAction();

@@ -1,5 +1,6 @@
 #include "playback/decoders/FfmpegDecoder.h"
 
+#include "core/NativePath.h"
 #include "playback/AudioLibrary.h"
 
 #include <QFile>
@@ -101,7 +102,7 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate
     std::unique_ptr<FfmpegDecoder> d(new FfmpegDecoder);
     d->m_rate = rate;
     // "file:" keeps a name such as "http:x.mp3" a local file name.
-    const QByteArray url = "file:" + QFile::encodeName(path);
+    const QByteArray url = "file:" + NativePath::encode(path);
     error = d->openInput(url);
     if (error != AudioLibrary::ErrNone)
         return nullptr;

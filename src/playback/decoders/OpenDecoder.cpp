@@ -5,8 +5,9 @@
 #include "playback/decoders/MidiDecoder.h"
 #include "playback/decoders/MidiFile.h"
 
+#include "core/NativePath.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 // MIDI files are read whole; real ones are a few hundred kilobytes at most.
@@ -15,13 +16,14 @@ constexpr qint64 kMaxMidiBytes = 32 * 1024 * 1024;
 
 std::unique_ptr<AudioDecoder> openAudioDecoder(const QString &path, int rate, int &error)
 {
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    QFile file;
+    switch (NativePath::openRegularFile(file, path)) {
+    case NativePath::OpenResult::Opened:
+        break;
+    case NativePath::OpenResult::Missing:
         error = AudioLibrary::ErrFileNotFound;
         return nullptr;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    case NativePath::OpenResult::Failed:
         error = AudioLibrary::ErrFileBad;
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "playback/decoders/TagReader.h"
 
+#include "core/NativePath.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -192,7 +194,7 @@ QByteArray decodeLegacyTagText(const QByteArray &bytes)
 QList<TagField> readTagFields(const QString &path)
 {
     QList<TagField> out;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = NativePath::encode(path);
     TagLib::FileRef ref(name.constData(), false);
     TagLib::File *file = ref.file();
     if (!file || !file->isValid())

@@ -1,11 +1,12 @@
 #include "playback/engine/EngineAudioLibrary.h"
 
+#include "core/NativePath.h"
 #include "playback/engine/AudioDecoder.h"
 #include "playback/engine/DecodedStream.h"
 #include "playback/engine/DecoderModule.h"
 #include "playback/engine/SdlMixer.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <SDL.h>
 #include <algorithm>
 #include <climits>
@@ -134,7 +135,8 @@ AudioLibrary::StreamHandle EngineAudioLibrary::streamOpen(const QString &path, u
         return d->fail(error == ErrNone ? ErrFileBad : error), 0;
     auto stream = std::make_unique<OpenStream>();
     stream->decoded = std::make_unique<DecodedStream>(std::move(decoder));
-    stream->bytes = QFileInfo(path).size();
+    QFile file;
+    stream->bytes = NativePath::openRegularFile(file, path) == NativePath::OpenResult::Opened ? file.size() : 0;
     stream->tags = DecoderModule::readTags(path);
     StreamHandle handle = d->nextHandle++;
     while (handle == 0 || d->streams.count(handle))

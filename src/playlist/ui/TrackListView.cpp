@@ -1,5 +1,6 @@
 #include "playlist/ui/TrackListView.h"
 
+#include "core/NativePath.h"
 #include "playlist/TrackList.h"
 #include "playlist/ListViewCommands.h"
 
@@ -276,7 +277,7 @@ void TrackListView::dropEvent(QDropEvent *event)
     QStringList paths;
     for (const QUrl &url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            paths << url.toLocalFile();
+            paths << NativePath::localPathOfUrl(url);
     }
     event->acceptProposedAction();
     if (!paths.isEmpty())
