@@ -53,6 +53,7 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     hooks.listArchive = makeArchiveLister(m_archiver, [this](const QString &path, bool isMember) {
         m_adder.AddTrack(path, isMember);
     });
+    hooks.openArchive = makeArchiveOpener(m_archiver);
     m_adder.setHooks(std::move(hooks));
     PlaylistTreeHooks treeHooks;
     treeHooks.selectedNodeIsCategory = [this] { return m_library.selectedIsCategory(); };

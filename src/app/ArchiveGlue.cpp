@@ -10,6 +10,19 @@ std::function<void(const QString &)> makeArchiveLister(Archiver &archiver,
     };
 }
 
+decltype(AddHooks::openArchive) makeArchiveOpener(Archiver &archiver)
+{
+    return [&archiver](const QString &archivePath, const SelectedTreeNode &node, const QString &currentAddress,
+                       const std::function<void(const QString &)> &setAddress,
+                       const std::function<void(const QString &)> &add) {
+        const std::optional<ZipTreeNode> zipNode =
+            node.valid ? std::optional(ZipTreeNode{node.isCategory, node.text, node.fullPath}) : std::nullopt;
+        ZipFileOpen(
+            archiver, archivePath, [&add](const QString &entry, bool) { add(entry); }, zipNode, currentAddress,
+            setAddress);
+    };
+}
+
 std::function<QString(const QString &)> makeMemberExtractor(Archiver &archiver, std::function<QString()> tempFolder)
 {
     return [&archiver, tempFolder = std::move(tempFolder)](const QString &itemText) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playlist/TrackAdder.h"
+
 #include <QString>
 #include <functional>
 
@@ -10,6 +12,10 @@ class Archiver;
 // Lists the members of an archive through `addTrack(path, isArchiveMember)`.
 std::function<void(const QString &archivePath)>
 makeArchiveLister(Archiver &archiver, std::function<void(const QString &, bool)> addTrack);
+
+// Opens an archive as a playlist (ZipFileOpen), in the shape of
+// AddHooks::openArchive.
+decltype(AddHooks::openArchive) makeArchiveOpener(Archiver &archiver);
 
 // Extracts the member an archive entry names into the folder `tempFolder()`
 // gives; returns the extracted file, or empty on failure (also when there is

@@ -120,8 +120,12 @@ QString zipPlaylistAddress(const QString &archivePath, const std::optional<ZipTr
 }
 
 QString ZipFileOpen(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack,
-                    const std::optional<ZipTreeNode> &node, const QString &currentAddress)
+                    const std::optional<ZipTreeNode> &node, const QString &currentAddress,
+                    const std::function<void(const QString &address)> &addressFirst)
 {
+    const QString address = zipPlaylistAddress(archivePath, node, currentAddress);
+    if (addressFirst)
+        addressFirst(address);
     ZipListUp(archiver, archivePath, addTrack);
-    return zipPlaylistAddress(archivePath, node, currentAddress);
+    return address;
 }

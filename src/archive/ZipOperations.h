@@ -89,8 +89,11 @@ QString zipPlaylistAddress(const QString &archivePath, const std::optional<ZipTr
 
 // Lists the archive into the track list (ZipListUp) and returns the new
 // playlist address (zipPlaylistAddress), which the caller puts in the address
-// box; the address is returned even when the archive cannot be opened.
-// Callers that replace the list (the open-archive command, a drop on the
-// tree) empty it before.
+// box; the address is returned even when the archive cannot be opened. When
+// `addressFirst` is given it receives the address before the members are
+// listed, so that a save while they come in (events run) goes to the new
+// playlist rather than the one that was open. Callers that replace the list
+// (the open-archive command, a drop on the tree) empty it before.
 QString ZipFileOpen(Archiver &archiver, const QString &archivePath, const AddTrackFunction &addTrack,
-                    const std::optional<ZipTreeNode> &node, const QString &currentAddress);
+                    const std::optional<ZipTreeNode> &node, const QString &currentAddress,
+                    const std::function<void(const QString &address)> &addressFirst = {});

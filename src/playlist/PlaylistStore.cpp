@@ -268,6 +268,17 @@ QString PlaylistStore::fileKey(const QString &path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+QString PlaylistStore::unusedPlaylistAddress(const QString &address) const
+{
+    const QString extension = QStringLiteral(".m3u");
+    if (playlistFilePath(address, extension).isEmpty())
+        return address;
+    QString candidate = address;
+    for (int n = 2; ProbeFile(playlistFilePath(candidate, extension)).exists; ++n)
+        candidate = address + QStringLiteral(" (%1)").arg(n);
+    return candidate;
+}
+
 bool PlaylistStore::copyFile(const QString &source, const QString &target)
 {
     if (source.isEmpty() || target.isEmpty())

@@ -36,6 +36,13 @@ public:
     // component, an empty component, a NUL).
     QString playlistFilePath(const QString &name, const QString &extension) const;
 
+    // `address` when no playlist file of that name exists yet; otherwise the
+    // first of "address (2)", "address (3)", … that names none, so that a
+    // save under it overwrites nothing. An address that names no file
+    // (playlistFilePath() is empty) comes back unchanged: nothing is ever
+    // saved under it.
+    QString unusedPlaylistAddress(const QString &address) const;
+
     // Writes every row to the playlist file of `name` + `extension`,
     // atomically: on any failure the previous file stays as it was. With
     // `backup`, unless a category is selected in the tree, the file of the

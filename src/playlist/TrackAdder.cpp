@@ -35,6 +35,21 @@ void TrackAdder::listArchive(const QString &archivePath)
         m_hooks.listArchive(archivePath); // skipped when no archive listing is wired
 }
 
+void TrackAdder::openArchive(const QString &archivePath)
+{
+    if (!m_hooks.openArchive)
+        return; // skipped when no archive access is wired
+    const quint64 generation = m_list.generation();
+    const SelectedTreeNode node = m_hooks.selectedNode ? m_hooks.selectedNode() : SelectedTreeNode();
+    m_hooks.openArchive(
+        archivePath, node, m_list.PlaylistAddress(),
+        [this](const QString &address) { m_list.setPlaylistAddress(m_store.unusedPlaylistAddress(address)); },
+        [this, generation](const QString &entry) {
+            if (m_list.generation() == generation)
+                AddTrack(entry, true);
+        });
+}
+
 void TrackAdder::SuspendSort()
 {
     m_sortMemory = {m_list.sortKey(), m_list.sortOrder(), m_list.isSorted()};
@@ -116,7 +131,7 @@ void TrackAdder::AddDroppedFiles(const QStringList &dropped)
     ++m_batchDepth;
     for (const QString &file : files) {
         if (file.endsWith(QLatin1String(".zip")) || file.endsWith(QLatin1String(".ZIP")))
-            listArchive(file);
+            openArchive(file);
         else
             AddTrack(file, false);
         EventPump::yield();
@@ -236,7 +251,7 @@ void TrackAdder::openArchiveCommand()
     m_store.CloseList(false);
     pauseSort();
     ++m_batchDepth;
-    listArchive(archive);
+    openArchive(archive);
     --m_batchDepth;
     finishAdding();
     resumeSort();

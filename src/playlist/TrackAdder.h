@@ -26,6 +26,15 @@ struct AddHooks {
     // Lists the members of the ZIP archive at `archivePath` into the list,
     // calling TrackAdder::AddTrack(memberPath, true) for each.
     std::function<void(const QString &archivePath)> listArchive;
+    // Opens the ZIP archive at `archivePath` as a playlist: first hands
+    // `setAddress` the address of the archive's playlist (named after the
+    // archive, placed by the selected tree node `node` and the open list's
+    // `currentAddress`), then calls `add` with each member's entry in archive
+    // order. The address is given even when the archive cannot be opened.
+    std::function<void(const QString &archivePath, const SelectedTreeNode &node, const QString &currentAddress,
+                       const std::function<void(const QString &address)> &setAddress,
+                       const std::function<void(const QString &entry)> &add)>
+        openArchive;
     // The node selected in the library tree.
     std::function<SelectedTreeNode()> selectedNode;
     // The open-file dialog with `filter` ("label|patterns|label|patterns",
@@ -65,9 +74,9 @@ public:
     // the list and restores its sorting. An empty path adds nothing.
     void AddTrack(const QString &path, bool isArchiveMember);
 
-    // Adds dropped files in order: names ending in ".zip" or ".ZIP" have
-    // their members listed, everything else goes through AddTrack. Sorting,
-    // renumbering and colouring happen once at the end.
+    // Adds dropped files in order: names ending in ".zip" or ".ZIP" are
+    // opened as archives (openArchive below), everything else goes through
+    // AddTrack. Sorting, renumbering and colouring happen once at the end.
     void AddDroppedFiles(const QStringList &dropped);
 
     // Appends one row per audio file directly in `folderpath` (GetFileInfo4
@@ -104,6 +113,14 @@ public:
     void openFolderCommand();
     // "ZIP書庫を開く": choose an archive; its members replace the list (unsaved).
     void openArchiveCommand();
+    // Appends the members of the archive at `archivePath` and makes the
+    // address name the archive's playlist, a new one: when a playlist file of
+    // that name exists, " (2)", " (3)", … is added, so the next save
+    // overwrites nothing the user had. The address changes before the
+    // members come in, so a save while events run goes to the new name; when
+    // the list is emptied meanwhile (another playlist opened), the remaining
+    // members are not added to it.
+    void openArchive(const QString &archivePath);
     // "再構築": the list again from the folder (or archive) of its first row:
     // the current audio files of that one place replace whatever the list
     // held. Nothing happens to an empty list.

@@ -4,6 +4,7 @@
 #include "playback/PlaybackDisplay.h"
 #include "FakeAudioLibrary.h"
 #include "TestFiles.h"
+#include "ZipFixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -182,6 +183,36 @@ TEST_F(LifeCycle, AQuitDuringTheStartUpLoadEndsWithoutSavingTheHalfList)
     EXPECT_FALSE(ui.log.contains(QStringLiteral("show main"))) << "start-up went no further";
     EXPECT_EQ(readBytes(autoPlaylist), original) << "the half-loaded list was not saved over the file";
     EXPECT_FALSE(audio.initialized());
+}
+
+TEST_F(LifeCycle, AnOpenedArchiveNeverOverwritesTheListThatWasOpen)
+{
+    const QString a = track("a.mp3");
+    const QByteArray mine = "#M3UX\r\n" + a.toUtf8() + "\r\n#a;;;\r\n";
+    writeBytes(home.path() + "/Playlist/Mine.m3u", mine);
+    for (const char *name : {"live.zip", "Mine.zip"})
+        writeBytes(home.path() + "/in/" + name, buildZip({storedFile("1.mp3"), storedFile("2.mp3")}));
+    start();
+    const struct {
+        const char *archive;
+        const char *address;
+    } cases[] = {{"live.zip", "live"}, {"Mine.zip", "Mine (2)"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.archive);
+        app->trackList().ClearList();
+        app->playlists().LoadPlaylist(home.path() + "/Playlist/Mine.m3u");
+        app->trackList().setPlaylistAddress(QStringLiteral("Mine"));
+        const QString archive = home.path() + "/in/" + c.archive;
+        app->adder().hooks().chooseFile = [&](const QString &, const QString &) { return archive; };
+        app->adder().openArchiveCommand();
+        EXPECT_EQ(app->trackList().count(), 2);
+        EXPECT_EQ(app->trackList().PlaylistAddress(), QString::fromUtf8(c.address));
+        // What switching to another playlist saves first.
+        ASSERT_TRUE(app->playlists().SavePlaylist(app->trackList().PlaylistAddress(), ".m3u", false, true));
+        EXPECT_EQ(readBytes(home.path() + "/Playlist/Mine.m3u"), mine);
+        EXPECT_TRUE(readBytes(home.path() + "/Playlist/" + c.address + ".m3u").contains("#ZIP#2.mp3"));
+    }
+    stop();
 }
 
 TEST_F(LifeCycle, ShutDownRunsOnce)

@@ -127,18 +127,78 @@ TEST_F(Adding, DroppedFiles)
 {
     QStringList archives;
     AddHooks hooks;
-    hooks.listArchive = [&](const QString &a) {
+    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &, const QString &,
+                            const std::function<void(const QString &)> &setAddress,
+                            const std::function<void(const QString &)> &add) {
         archives << QString(a).replace(root + u'/', QString());
-        adder.AddTrack(ArchiveMemberPath(a, u"m.mp3"), true);
+        setAddress(BaseNameOf(a));
+        add(ArchiveMemberPath(a, u"m.mp3"));
     };
     adder.setHooks(hooks);
     addRows(list, {root + "/music/a.mp3"});
     adder.AddDroppedFiles({root + "/x.zip", root + "/y.Zip", root + "/X.ZIP", root + "/music/b.MP3"});
     EXPECT_EQ(archives, (QStringList{"x.zip", "X.ZIP"}));
+    EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("X")) << "the last archive names the list";
     EXPECT_EQ(list.count(), 5);
     EXPECT_EQ(list.path(3), root + "/y.Zip");
     EXPECT_EQ(list.cellText(5, TrackRow::NoCell), QStringLiteral("5"));
     EXPECT_EQ(list.statusText(), QStringLiteral("0 / 5"));
+}
+
+TEST_F(Adding, AnOpenedArchiveNamesANewPlaylist)
+{
+    touch(root, "Playlist/live.m3u", "#M3UX\r\n");
+    touch(root, "Playlist/live (2).m3u", "#M3UX\r\n");
+    touch(root, "Playlist/Rock/best.m3u", "#M3UX\r\n");
+    struct Case {
+        const char *name;
+        QString proposed; // the address the archive's name and the tree give
+        QString expected;
+    };
+    const Case cases[] = {
+        {"a name no playlist has", "set", "set"},
+        {"the name of a playlist, and of its first alternative", "live", "live (3)"},
+        {"the name of a playlist in a category", "Rock/best", "Rock/best (2)"},
+        {"a name no file can have is never saved anyway", "../x", "../x"},
+    };
+    const Case *current = nullptr;
+    SelectedTreeNode seen;
+    AddHooks hooks;
+    hooks.selectedNode = [] { return SelectedTreeNode{true, "Mine.m3u", "Mine.m3u", false}; };
+    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &node, const QString &open,
+                            const std::function<void(const QString &)> &setAddress,
+                            const std::function<void(const QString &)> &add) {
+        seen = node;
+        EXPECT_EQ(open, QStringLiteral("Mine"));
+        setAddress(current->proposed);
+        // A save while the members come in goes to the new name.
+        EXPECT_EQ(list.PlaylistAddress(), current->expected);
+        add(ArchiveMemberPath(a, u"1.mp3"));
+    };
+    adder.setHooks(hooks);
+    for (const Case &c : cases) {
+        current = &c;
+        list.setPlaylistAddress(QStringLiteral("Mine"));
+        adder.openArchive(root + "/set.zip");
+        EXPECT_EQ(list.PlaylistAddress(), c.expected) << c.name;
+        EXPECT_EQ(seen.fullPath, QStringLiteral("Mine.m3u")) << c.name;
+    }
+
+    // Another playlist opened while the members come in keeps its rows.
+    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &, const QString &,
+                            const std::function<void(const QString &)> &setAddress,
+                            const std::function<void(const QString &)> &add) {
+        setAddress(QStringLiteral("set"));
+        add(ArchiveMemberPath(a, u"1.mp3"));
+        list.ClearList(); // what a click on the tree does between two members
+        addRows(list, {root + "/music/a.mp3"});
+        list.setPlaylistAddress(QStringLiteral("Clicked"));
+        add(ArchiveMemberPath(a, u"2.mp3"));
+    };
+    adder.setHooks(hooks);
+    adder.openArchive(root + "/set.zip");
+    EXPECT_EQ(paths(list), QStringList{root + "/music/a.mp3"});
+    EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Clicked"));
 }
 
 TEST_F(Adding, NewRowsTakeTheirSortedPlaces)
@@ -222,9 +282,12 @@ TEST_F(Adding, AddCommands)
         dialogs << title + u'@' + start;
         return answer;
     };
-    hooks.listArchive = [&](const QString &a) {
-        adder.AddTrack(ArchiveMemberPath(a, u"1.mp3"), true);
-        adder.AddTrack(ArchiveMemberPath(a, u"2.mp3"), true);
+    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &, const QString &,
+                            const std::function<void(const QString &)> &setAddress,
+                            const std::function<void(const QString &)> &add) {
+        setAddress(BaseNameOf(a));
+        add(ArchiveMemberPath(a, u"1.mp3"));
+        add(ArchiveMemberPath(a, u"2.mp3"));
     };
     adder.setHooks(hooks);
     addRows(list, {root + "/music/a.mp3"});
@@ -254,6 +317,7 @@ TEST_F(Adding, AddCommands)
     EXPECT_EQ(paths(list), (QStringList{"\"" + root + "/set.zip\"\\#ZIP#1.mp3", "\"" + root + "/set.zip\"\\#ZIP#2.mp3"}));
     EXPECT_EQ(options[TrackAdder::ZipFileFolderKey], root);
     EXPECT_EQ(list.statusText(), QStringLiteral("0 / 2"));
+    EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("set"));
 
     EXPECT_EQ(dialogs, (QStringList{"MP3@/files", "フォルダを選択してください。@/start", "ZIP@",
                                     "MP3@/files", "フォルダを選択してください。@/start", "ZIP@"}));
