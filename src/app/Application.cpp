@@ -201,18 +201,7 @@ bool Application::StartUp(const QStringList &commandLinePaths)
 
 void Application::OpenCommandLine(const QStringList &paths)
 {
-    if (paths.isEmpty())
-        return;
-    m_playlists.CloseList(false);
-    m_list.setPlaylistAddress(QStringLiteral("CommandLine"));
-    for (const QString &path : paths) {
-        m_adder.AddTrack(QDir::cleanPath(QDir::current().absoluteFilePath(path)), false);
-        EventPump::yield();
-        if (EventPump::stopRequested())
-            return;
-    }
-    m_list.ApplyRowColors();
-    m_list.UpdateStatus();
+    m_adder.openCommandLinePaths(paths);
 }
 
 void Application::LoadResume()

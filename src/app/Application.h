@@ -63,7 +63,8 @@ public:
     // Runs at most once; later calls do nothing.
     void ShutDown();
 
-    // Empties the list without saving and adds `paths` in order; nothing plays.
+    // Empties the list without saving and adds `paths` in order as a drop of
+    // them would (TrackAdder::openCommandLinePaths); nothing plays.
     void OpenCommandLine(const QStringList &paths);
 
     bool isEnding() const { return m_ending; }

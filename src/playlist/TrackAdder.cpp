@@ -7,6 +7,8 @@
 #include "playlist/RowBatch.h"
 #include "playlist/TrackList.h"
 
+#include <QDir>
+
 
 const QString TrackAdder::AudioFileFilter = QStringLiteral(
     "MP3ファイル (*.mp3)|*.mp3|WMAファイル (*.wma)|*.wma|WAVファイル (*.wav)|*.wav|"
@@ -142,6 +144,18 @@ void TrackAdder::AddDroppedFiles(const QStringList &dropped)
     finishAdding();
     resumeSort();
     m_list.UpdateStatus();
+}
+
+void TrackAdder::openCommandLinePaths(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    m_store.CloseList(false);
+    m_list.setPlaylistAddress(QStringLiteral("CommandLine"));
+    QStringList absolute;
+    for (const QString &path : paths)
+        absolute.append(path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+    AddDroppedFiles(absolute);
 }
 
 QStringList TrackAdder::ListAudioFiles(const QString &folder, int filter)

@@ -79,6 +79,14 @@ public:
     // AddTrack. Sorting, renumbering and colouring happen once at the end.
     void AddDroppedFiles(const QStringList &dropped);
 
+    // The paths of the command line replace the list: it is emptied without
+    // saving and named "CommandLine", then the paths are added as a drop of
+    // the same files is (AddDroppedFiles): an archive by its members, a
+    // folder by its audio files (replacing the list), a playlist with its
+    // tracks. Relative paths count from the current folder. Nothing happens
+    // without paths.
+    void openCommandLinePaths(const QStringList &paths);
+
     // Appends one row per audio file directly in `folderpath` (GetFileInfo4
     // contents); does nothing when folderpath is empty. Does not renumber.
     void ListToListView();

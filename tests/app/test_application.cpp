@@ -185,6 +185,38 @@ TEST_F(LifeCycle, AQuitDuringTheStartUpLoadEndsWithoutSavingTheHalfList)
     EXPECT_FALSE(audio.initialized());
 }
 
+TEST_F(LifeCycle, CommandLinePathsAreAddedAsTheirDropWouldBe)
+{
+    const QString a = track("a.mp3"), b = track("b.mp3");
+    const QString zip = home.path() + "/in/live.zip";
+    writeBytes(zip, buildZip({storedFile("1.mp3"), storedFile("notes.txt"), storedFile("d/2.mp3")}));
+    const QString member1 = "\"" + zip + "\"\\#ZIP#1.mp3", member2 = "\"" + zip + "\"\\#ZIP#d/2.mp3";
+    const struct {
+        const char *name;
+        QStringList args;
+        QStringList rows;
+        QString address;
+    } cases[] = {
+        {"files", {a, b}, {a, b}, "CommandLine"},
+        {"an archive lists its members", {a, zip}, {a, member1, member2}, "live"},
+        {"an archive not named .zip is a row", {home.path() + "/in/live.Zip"}, {home.path() + "/in/live.Zip"},
+         "CommandLine"},
+        {"a folder replaces the list", {zip, home.path() + "/music"}, {a, b}, "music"},
+    };
+    for (const auto &c : cases) {
+        start(c.args);
+        QStringList rows;
+        for (int i = 1; i <= app->trackList().count(); ++i)
+            rows << app->trackList().path(i);
+        QStringList expected = c.rows;
+        rows.sort();
+        expected.sort();
+        EXPECT_EQ(rows, expected) << c.name;
+        EXPECT_EQ(app->trackList().PlaylistAddress(), c.address) << c.name;
+        stop();
+    }
+}
+
 TEST_F(LifeCycle, AnOpenedArchiveNeverOverwritesTheListThatWasOpen)
 {
     const QString a = track("a.mp3");
