@@ -53,6 +53,17 @@ bool copyTree(const QString &from, const QString &to)
     return ok;
 }
 
+// True when some folder directly in `styleRoot` holds an ordinary file.
+bool holdsAnyStyle(const QString &styleRoot)
+{
+    const QStringList styles = QDir(styleRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &style : styles) {
+        if (!QDir(withSlash(styleRoot) + style).entryList(QDir::Files | QDir::Hidden).isEmpty())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 AppPaths::AppPaths(QString programFolder, QString bundleFolder, QString systemTempFolder)
@@ -86,7 +97,7 @@ bool AppPaths::prepare() const
         return false;
     QDir().mkpath(playlistFolder()); // skipped on failure: saving a playlist then fails on its own
     const QString bundledStyles = m_bundleFolder + QStringLiteral("Style");
-    if (QDir(m_bundleFolder) != QDir(m_programFolder) && !QFileInfo::exists(styleFolder())
+    if (QDir(m_bundleFolder) != QDir(m_programFolder) && !holdsAnyStyle(styleFolder())
         && QFileInfo(bundledStyles).isDir())
         copyTree(bundledStyles, styleFolder()); // skipped on failure: the default style falls back to blank pictures
     return true;

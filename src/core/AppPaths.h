@@ -35,6 +35,9 @@ public:
     QString bundleFolder() const { return m_bundleFolder; }
     QString playlistFolder() const { return m_programFolder + QStringLiteral("Playlist/"); }
     QString styleFolder() const { return m_programFolder + QStringLiteral("Style/"); }
+    // The default style delivered with the program, in the bundle: where a
+    // style's missing pictures are taken from.
+    QString bundledStyleFolder() const { return m_bundleFolder + QStringLiteral("Style/WindowsStyle/"); }
     QString colorFolder() const { return m_programFolder + QStringLiteral("Color/"); }
     QString iniFilePath() const { return m_programFolder + QStringLiteral("Velmora.ini"); }
     QString colorIniFilePath() const { return colorFolder() + QStringLiteral("AutoColor.ini"); }
@@ -42,8 +45,9 @@ public:
     // Where TempFolder::make() puts the private temporary folder (empty: the system's).
     QString systemTempFolder() const { return m_systemTempFolder; }
 
-    // Creates the program folder with its playlist folder, and copies bundled styles into it when the
-    // program folder is not the bundle folder and has no "Style/" yet.
+    // Creates the program folder with its playlist folder, and copies the bundled styles into its
+    // "Style/" when the program folder is not the bundle folder and "Style/" holds no style (it is
+    // missing, empty, or its folders hold no file); files already there are kept.
     // Returns false when the folder cannot be created.
     bool prepare() const;
 

@@ -87,7 +87,7 @@ QImage Style::loadPicture(const QString &path)
     return image;
 }
 
-Style Style::LoadStyle(const QString &styleRoot, const QString &name)
+Style Style::LoadStyle(const QString &styleRoot, const QString &name, const QString &bundledStyle)
 {
     Style style;
     const QString root = QDir::fromNativeSeparators(styleRoot).endsWith(QLatin1Char('/'))
@@ -98,24 +98,37 @@ Style Style::LoadStyle(const QString &styleRoot, const QString &name)
     const bool plainName = !name.isEmpty() && !name.contains(QLatin1Char('/'))
                            && !name.contains(QLatin1Char('\\')) && name != QLatin1String("..")
                            && name != QLatin1String(".");
+    QString bundled = bundledStyle;
+    if (!bundled.isEmpty() && !bundled.endsWith(QLatin1Char('/')))
+        bundled += QLatin1Char('/');
     if (!plainName || !holdsOrdinaryFile(folder))
         folder = root + DefaultName + QLatin1Char('/');
+    if (!bundled.isEmpty() && !holdsOrdinaryFile(folder) && holdsOrdinaryFile(bundled))
+        folder = bundled;
     style.folder = QFileInfo(folder).isDir() ? folder : QString();
+    // Without a button picture the button would have no size: nothing to see or click.
+    const bool withFallback = !bundled.isEmpty() && QDir(bundled) != QDir(folder);
+    const auto picture = [&](const QString &file) {
+        QImage image = loadPicture(folder + file);
+        if (image.isNull() && withFallback)
+            image = loadPicture(bundled + file);
+        return image;
+    };
 
     style.mainBack = loadBackground(folder, QStringLiteral("mainback"));
     style.panelBack = loadBackground(folder, QStringLiteral("panelback"));
     for (int state = 0; state < 3; ++state)
         for (int b = 0; b < MainButtonCount; ++b)
-            style.mainButtons[state][b] = loadPicture(folder + mainButtonFile(b, state));
+            style.mainButtons[state][b] = picture(mainButtonFile(b, state));
     style.listBack = loadBackground(folder, QStringLiteral("listback"));
     style.viewBack = loadBackground(folder, QStringLiteral("viewback"));
     for (int state = 0; state < 3; ++state)
         for (int b = 0; b < ListButtonCount; ++b)
-            style.listButtons[state][b] = loadPicture(folder + listButtonFile(b, state));
+            style.listButtons[state][b] = picture(listButtonFile(b, state));
     for (int o = 0; o < OtherCount; ++o)
-        style.other[o] = loadPicture(folder + otherFile(o));
+        style.other[o] = picture(otherFile(o));
     for (int i = 0; i < IconCount; ++i)
-        style.icons[i] = keyedIcon(loadPicture(folder + iconFile(i)));
+        style.icons[i] = keyedIcon(picture(iconFile(i)));
 
     // The description: six lines; what is missing reads "Unknown".
     style.info.fill(QStringLiteral("Unknown"));

@@ -11,8 +11,12 @@
 //
 // Pictures are untrusted input: only regular files are read, a picture's
 // dimensions are checked before it is decoded, and a missing, broken or
-// oversized picture counts as missing. A missing picture leaves its own
-// position blank (a null image); no position ever shows another file.
+// oversized picture counts as missing. A missing button, control or icon
+// picture is taken from the same file of the bundled default style, so that
+// every button stays visible and can be clicked; only when that is missing
+// too does its position stay blank (a null image). A position never shows a
+// file of another name. Backgrounds are never taken from elsewhere: a style
+// without them shows the windows' colours.
 struct Style {
     // Button numbers of the two windows, in the order of their image lists.
     enum MainButton { Play, Pause, Stop, Next, PlaylistButton, MainButtonCount };
@@ -44,9 +48,11 @@ struct Style {
     bool mailIsLink = false;
 
     // `LoadStyle`: the style `name` under `styleRoot`; when that folder holds
-    // no ordinary file, the default style instead; when that is missing too,
-    // a style without pictures.
-    static Style LoadStyle(const QString &styleRoot, const QString &name);
+    // no ordinary file, the default style under `styleRoot` instead; when
+    // that holds none either, the bundled default style `bundledStyle` (the
+    // program's own copy, a folder path; may be empty); when that is missing
+    // too, a style without pictures.
+    static Style LoadStyle(const QString &styleRoot, const QString &name, const QString &bundledStyle = QString());
 
     // `StyleComboCreate`: the names of the style folders under `styleRoot`,
     // sorted by name.

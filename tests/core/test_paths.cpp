@@ -56,6 +56,41 @@ TEST(AppPaths, PrepareSeedsBundledStylesOnce)
     EXPECT_EQ(again.readAll(), QByteArray("mine"));
 }
 
+TEST(AppPaths, PrepareFillsAStyleFolderThatHoldsNoStyle)
+{
+    QTemporaryDir bundle;
+    QDir().mkpath(bundle.path() + "/Style/WindowsStyle");
+    QFile f(bundle.path() + "/Style/WindowsStyle/play_n.gif");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("gif");
+    f.close();
+
+    const struct {
+        const char *name;
+        QStringList made; // folders and files ("/" at the end: a folder) before the start
+        bool seeded;
+    } cases[] = {
+        {"an empty style folder", {"Style/"}, true},
+        {"an empty default style", {"Style/WindowsStyle/"}, true},
+        {"a style of the user's", {"Style/Mine/play_n.gif"}, false},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir home;
+        for (const QString &item : c.made) {
+            const QString path = home.path() + "/" + item;
+            QDir().mkpath(item.endsWith(u'/') ? path : QFileInfo(path).absolutePath());
+            if (!item.endsWith(u'/')) {
+                QFile made(path);
+                ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+            }
+        }
+        const AppPaths p(home.path(), bundle.path());
+        ASSERT_TRUE(p.prepare());
+        EXPECT_EQ(QFileInfo::exists(p.styleFolder() + "WindowsStyle/play_n.gif"), c.seeded) << c.name;
+        EXPECT_EQ(p.bundledStyleFolder(), bundle.path() + "/Style/WindowsStyle/");
+    }
+}
+
 TEST(TempFolder, CreatedPrivateAndReused)
 {
     QTemporaryDir sys;

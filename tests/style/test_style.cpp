@@ -62,6 +62,34 @@ TEST_F(StyleFolder, MissingOrEmptyFolderFallsBackToTheDefaultStyle)
     EXPECT_TRUE(none.mainBack.isNull());
 }
 
+TEST_F(StyleFolder, MissingPicturesComeFromTheBundledStyle)
+{
+    QTemporaryDir bundleRoot;
+    const QString bundle = bundleRoot.path() + "/WindowsStyle/";
+    QDir().mkpath(bundle);
+    for (const QString &file : {Style::mainButtonFile(Style::Play, Style::Normal),
+                                Style::mainButtonFile(Style::Pause, Style::Normal), Style::otherFile(Style::VolumeKnob),
+                                Style::iconFile(Style::PlayOff), QStringLiteral("mainback.bmp")})
+        picture(bundle + file, Qt::white, QSize(16, 16));
+    const QString mine = dir("Mine");
+    picture(mine + Style::mainButtonFile(Style::Play, Style::Normal), Qt::red);
+    dir("Empty");
+
+    const Style s = Style::LoadStyle(root.path(), "Mine", bundle);
+    EXPECT_EQ(s.folder, mine);
+    EXPECT_EQ(s.mainButtons[Style::Normal][Style::Play].pixelColor(0, 0), QColor(Qt::red)) << "its own picture";
+    EXPECT_EQ(s.mainButtons[Style::Normal][Style::Pause].pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_FALSE(s.other[Style::VolumeKnob].isNull());
+    EXPECT_FALSE(s.icons[Style::PlayOff].isNull());
+    EXPECT_TRUE(s.mainButtons[Style::Normal][Style::Stop].isNull()) << "missing in both: blank";
+    EXPECT_TRUE(s.mainBack.isNull()) << "backgrounds are the style's own";
+
+    // An empty style, and no default style beside it: the bundled one.
+    const Style fallback = Style::LoadStyle(root.path(), "Empty", bundle);
+    EXPECT_EQ(fallback.folder, bundle);
+    EXPECT_FALSE(fallback.mainBack.isNull());
+}
+
 TEST_F(StyleFolder, DescriptionLinesAndLinks)
 {
     struct Case {

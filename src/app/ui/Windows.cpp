@@ -49,7 +49,8 @@ void Windows::build(Application &app)
 
 void Windows::LoadStyle()
 {
-    m_style = Style::LoadStyle(m_app->paths().styleFolder(), m_app->settings().text(SettingId::StyleName));
+    m_style = Style::LoadStyle(m_app->paths().styleFolder(), m_app->settings().text(SettingId::StyleName),
+                               m_app->paths().bundledStyleFolder());
     m_main->setStyle(m_style);
     m_playlist->setStyle(m_style);
 }
