@@ -89,7 +89,10 @@ constexpr std::array<SettingKey, SettingCount> Table = {{
     {Id::MainStretch,           "Style",        "MainStretch",         W::Int16,  K::Check,       1,       nullptr,          0,       1},
     {Id::ListStretch,           "Style",        "ListStretch",         W::Int16,  K::Check,       1,       nullptr,          0,       1},
 
-    {Id::WaveOutVolume,         "Sound",        "WaveOutVolume",       W::Long32, K::MasterVolume, 32767,  nullptr,          0,       65535},
+    // The player's own output gain (no device's master volume): unity until
+    // a file says otherwise, so a first start plays at the source's level.
+    // A stored value keeps its meaning (32767 is about -6 dB).
+    {Id::WaveOutVolume,         "Sound",        "WaveOutVolume",       W::Long32, K::MasterVolume, 65535,  nullptr,          0,       65535},
     {Id::PlayerVolume,          "Sound",        "PlayerVolume",        W::Long32, K::KnobVolume,  255,     nullptr,          0,       255},
 
     {Id::Header1Width,          "ColumnHeader", "Header1Width",        W::Int16,  K::Number,      18,      nullptr,          0,       32767},

@@ -122,6 +122,27 @@ TEST_F(LifeCycle, TheListSurvivesARestart)
     stop();
 }
 
+TEST_F(LifeCycle, OutputGainIsUnityUnlessTheSettingsSayOtherwise)
+{
+    const struct {
+        const char *ini;
+        std::uint32_t output;
+    } cases[] = {
+        {nullptr, 0xFFFFFFFFu},                          // a first start
+        {"[Sound]\r\nPlayerVolume=255\r\n", 0xFFFFFFFFu},
+        {"[Sound]\r\nWaveOutVolume=32767\r\n", 0x7D707D70u}, // 49 %, as such a file always gave
+        {"[Sound]\r\nWaveOutVolume=65535\r\n", 0xFFFFFFFFu},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(home.path() + "/Velmora.ini");
+        if (c.ini)
+            writeBytes(home.path() + "/Velmora.ini", c.ini);
+        start();
+        EXPECT_EQ(audio.outputVolume(), c.output) << (c.ini ? c.ini : "no settings file");
+        stop();
+    }
+}
+
 TEST_F(LifeCycle, ResumePlaysTheLastTrackAtItsPosition)
 {
     const QString a = track("a.mp3"), b = track("b.mp3");

@@ -57,7 +57,7 @@ TEST_F(SettingsStoreTest, FirstStartWithoutFilesGivesEveryDefault)
         {Id::PlayMode, 1}, // stored 0 is the mode before one step
         {Id::Scroll, 0},
         {Id::PlayerVolume, 100},
-        {Id::WaveOutVolume, 32112}, // 32767 through 49 %
+        {Id::WaveOutVolume, 65535}, // unity gain
         {Id::Header1Width, 18}, {Id::Header2Width, 30}, {Id::Header3Width, 100}, {Id::Header4Width, 100},
         {Id::Header5Width, 60}, {Id::Header6Width, 60}, {Id::Header7Width, 120}, {Id::Header8Width, 70},
         {Id::Sort, 0}, {Id::SortKey, 0}, {Id::SortOrder, 0},
@@ -151,7 +151,7 @@ TEST_F(SettingsStoreTest, SoundSettingsGiveKnobOffsetAndWaveOutWords)
         int slider;
     };
     const Case cases[] = {
-        {"", 100, 255, 0x7FFF7FFF, 32112},
+        {"", 100, 255, 0xFFFFFFFF, 65535},
         {"[Sound]\nPlayerVolume=255\nWaveOutVolume=32767\n", 100, 255, 0x7FFF7FFF, 32112},
         {"[Sound]\nPlayerVolume=128\nWaveOutVolume=65535\n", 50, 128, 0xFFFFFFFF, 65535},
         {"[Sound]\nPlayerVolume=0\nWaveOutVolume=0\n", 0, 0, 0, 0},
