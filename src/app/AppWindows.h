@@ -2,6 +2,8 @@
 
 #include "core/MessageService.h"
 
+#include <functional>
+
 class PlaybackDisplay;
 
 // The program's top-level windows as the start-up and shut-down sequences see
@@ -27,6 +29,7 @@ public:
     // progress words while ending).
     virtual void showTrackInfoText(const QString &text) = 0;
 
-    // Hides every window before the program ends.
-    virtual void hideAll() = 0;
+    // Takes every window (and the tray icon) away before the program ends:
+    // at once, or fading out when fades are on; then calls `gone`, once.
+    virtual void endWindows(std::function<void()> gone) = 0;
 };

@@ -260,6 +260,7 @@ void Application::ShutDown()
             QDir(m_tempFolderPath).removeRecursively(); // skipped on failure
     }
 
-    m_windows.hideAll();
-    Q_EMIT ended(0);
+    // 6., 10. The tray icon goes, the windows fade out (when fades are on),
+    //    and the program ends.
+    m_windows.endWindows([this] { Q_EMIT ended(0); });
 }

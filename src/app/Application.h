@@ -59,7 +59,8 @@ public:
     // is then true and the program ends without entering its event loop.
     bool StartUp(const QStringList &commandLinePaths);
 
-    // Saves everything and releases the audio library, then emits ended(0).
+    // Saves everything and releases the audio library, then emits ended(0)
+    // once the windows are gone (after their fade-out when fades are on).
     // Runs at most once; later calls do nothing.
     void ShutDown();
 

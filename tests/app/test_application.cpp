@@ -28,7 +28,11 @@ struct RecordingWindows : AppWindows, MessageBoxService, PlaybackDisplay {
     void storeWindowState() override { log << QStringLiteral("store state"); }
     void showMainWindow() override { log << QStringLiteral("show main"); }
     void showTrackInfoText(const QString &text) override { log << QStringLiteral("info ") + text; }
-    void hideAll() override { log << QStringLiteral("hide"); }
+    void endWindows(std::function<void()> gone) override
+    {
+        log << QStringLiteral("hide");
+        gone();
+    }
     void ShowTrackInfo(const QString &t, const QString &a) override { log << QStringLiteral("track %1 - %2").arg(t, a); }
     void showIdle() override {}
     void setScrollTimerEnabled(bool) override {}

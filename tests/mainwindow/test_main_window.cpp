@@ -7,6 +7,7 @@
 #include "playlist/TrackList.h"
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
+#include "QtPrinters.h"
 #include "RecordingShell.h"
 #include "ScriptedMessageBox.h"
 

@@ -3,13 +3,21 @@
 #include "app/Application.h"
 #include "core/ShellService.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/TrayIcon.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/ui/SettingsDialog.h"
+#include "window/WindowPlacement.h"
+#include "window/ui/WindowFader.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QScreen>
 
 Windows::Windows() = default;
 
 Windows::~Windows()
 {
+    delete m_tray;
     delete m_settings;
     delete m_playlist;
     delete m_main;
@@ -33,18 +41,163 @@ void Windows::build(Application &app)
     });
 
     QObject::connect(m_main, &MainWindow::playlistWindowToggled, m_playlist, [this](bool open) {
-        m_playlist->setVisible(open);
         if (open)
-            m_playlist->raise();
+            showPlaylistWindow();
+        else
+            hidePlaylistWindow();
     });
     QObject::connect(m_playlist, &PlaylistWindow::closeClicked, m_main, [this] {
-        m_playlist->hide();
+        hidePlaylistWindow();
         m_main->setPlaylistOpen(false);
     });
+
+    // Translucency and fades.
+    const auto setting = [this] { return opacitySetting(); };
+    m_mainFader = new WindowFader(m_main, setting);
+    m_playlistFader = new WindowFader(m_playlist, setting);
+    m_settingsFader = new WindowFader(m_settings, setting);
     QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
-        if (id == SettingId::StyleName)
+        switch (id) {
+        case SettingId::StyleName:
             LoadStyle();
+            break;
+        case SettingId::Transparency:
+        case SettingId::SetNotTrans:
+        case SettingId::FadeSpeed:
+            applyOpacity();
+            break;
+        default:
+            break;
+        }
     });
+
+    // Dragging: the work area and docking.
+    QObject::connect(m_main, &MainWindow::placed, m_main, [this](QWidget *w) { placed(w); });
+    QObject::connect(m_playlist, &PlaylistWindow::placed, m_playlist, [this](QWidget *w) { placed(w); });
+
+    // The task tray.
+    m_tray = new TrayIcon;
+    const bool trayAvailable = TrayIcon::isAvailable();
+    m_main->setTrayAvailable(trayAvailable, TrayIcon::NoTrayTip);
+    m_playlist->setTrayAvailable(trayAvailable, TrayIcon::NoTrayTip);
+    QObject::connect(m_main, &MainWindow::trayRequested, m_main, [this] { toggleTray(); });
+    QObject::connect(m_playlist, &PlaylistWindow::trayRequested, m_main, [this] { toggleTray(); });
+    Player &player = app.player();
+    QObject::connect(m_tray, &TrayIcon::trayToggleRequested, m_main, [this] { toggleTray(); });
+    QObject::connect(m_tray, &TrayIcon::playRequested, m_main, [this, &player] {
+        player.PlaySelectedTrack();
+        trayModify();
+    });
+    QObject::connect(m_tray, &TrayIcon::pauseRequested, m_main, [&player] { player.TogglePause(); });
+    QObject::connect(m_tray, &TrayIcon::nextRequested, m_main, [&player] { player.AdvanceTrack(); });
+    QObject::connect(m_tray, &TrayIcon::previousRequested, m_main, [this, &player] {
+        player.PreviousTrack();
+        trayModify();
+    });
+    QObject::connect(m_tray, &TrayIcon::deleteSkipRequested, m_main, [&player] { player.DeleteAndSkip(); });
+    QObject::connect(m_tray, &TrayIcon::exitRequested, &app, &Application::ShutDown);
+}
+
+bool Windows::fadesOn() const
+{
+    return m_app->settings().isOn(SettingId::Fade);
+}
+
+int Windows::opacitySetting() const
+{
+    return m_app->settings().value(SettingId::Transparency);
+}
+
+void Windows::applyOpacity()
+{
+    const int opacity = opacitySetting();
+    WindowFader::setTranslucency(m_main, opacity);
+    WindowFader::setTranslucency(m_playlist, opacity);
+    WindowFader::setTranslucency(m_settings, m_app->settings().isOn(SettingId::SetNotTrans) ? 255 : opacity);
+    const int interval = m_app->settings().value(SettingId::FadeSpeed);
+    for (WindowFader *f : {m_mainFader, m_playlistFader, m_settingsFader})
+        f->setInterval(interval);
+}
+
+void Windows::showPlaylistWindow()
+{
+    if (m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
+        snapPlaylist();
+    if (fadesOn()) {
+        m_playlistFader->fadeIn();
+    } else {
+        WindowFader::setTranslucency(m_playlist, opacitySetting());
+        m_playlist->show();
+    }
+    m_playlist->raise();
+}
+
+void Windows::hidePlaylistWindow()
+{
+    if (fadesOn())
+        m_playlistFader->fadeOut();
+    else
+        m_playlist->hide();
+}
+
+void Windows::placed(QWidget *window)
+{
+    if (m_app->settings().isOn(SettingId::MoveWorkArea))
+        keepInWorkArea(window);
+    if (window == m_main && m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
+        snapPlaylist();
+}
+
+void Windows::keepInWorkArea(QWidget *window)
+{
+    // `ReadWorkArea`: the screen the window stands on, without its panels.
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return;
+    const QRect frame = window->frameGeometry();
+    const QRect kept = WindowPlacement::KeepInWorkArea(frame, screen->geometry(), screen->availableGeometry());
+    if (kept != frame)
+        window->move(kept.topLeft());
+}
+
+void Windows::snapPlaylist()
+{
+    const QRect g = WindowPlacement::SnapPlaylist(m_main->geometry(), m_playlist->geometry(),
+                                                  m_app->settings().value(SettingId::PlaylistAdsorption));
+    m_playlist->setGeometry(g);
+}
+
+void Windows::trayModify()
+{
+    if (m_inTray)
+        m_tray->TrayModify(m_main->display().trackInfo());
+}
+
+void Windows::toggleTray()
+{
+    if (!TrayIcon::isAvailable())
+        return; // the entries say so; hiding every window would leave no way back
+    if (m_main->isVisible()) {
+        QIcon icon = QGuiApplication::windowIcon();
+        if (icon.isNull())
+            icon = QIcon(QPixmap::fromImage(m_style.icons[Style::PlayOn]));
+        m_tray->TrayAdd(icon, m_main->display().trackInfo());
+        m_inTray = true;
+        m_main->hide();
+        m_playlistBeforeTray = m_playlist->isVisible();
+        m_playlist->hide();
+        m_settingsBeforeTray = m_settings->isVisible();
+        m_settings->hide();
+    } else {
+        m_tray->TrayDelete();
+        m_inTray = false;
+        m_main->show();
+        if (m_playlistBeforeTray)
+            m_playlist->show();
+        if (m_settingsBeforeTray)
+            m_settings->show();
+        m_playlistBeforeTray = m_settingsBeforeTray = false;
+    }
 }
 
 void Windows::LoadStyle()
@@ -76,6 +229,7 @@ void Windows::applySettings()
     LoadStyle();
     m_main->applySettings();
     m_playlist->applySettings();
+    applyOpacity();
 }
 
 void Windows::storeWindowState()
@@ -86,7 +240,10 @@ void Windows::storeWindowState()
 
 void Windows::showMainWindow()
 {
-    m_main->show();
+    if (fadesOn())
+        m_mainFader->fadeIn();
+    else
+        m_main->show();
 }
 
 void Windows::showTrackInfoText(const QString &text)
@@ -99,6 +256,26 @@ void Windows::hideAll()
     m_settings->hide();
     m_playlist->hide();
     m_main->hide();
+}
+
+void Windows::endWindows(std::function<void()> gone)
+{
+    m_tray->TrayDelete();
+    // The fade-outs run together; the program ends with the main window's.
+    if (!fadesOn() || !m_main->isVisible()) {
+        hideAll();
+        gone();
+        return;
+    }
+    QObject::connect(m_mainFader, &WindowFader::fadedOut, m_main, [this, gone = std::move(gone)] {
+        hideAll();
+        gone();
+    });
+    if (m_playlist->isVisible())
+        m_playlistFader->fadeOut();
+    if (m_settings->isVisible())
+        m_settingsFader->fadeOut();
+    m_mainFader->fadeOut();
 }
 
 void Windows::ShowTrackInfo(const QString &title, const QString &artist)
@@ -129,5 +306,6 @@ void Windows::scrollToRow(int pos)
 
 void Windows::trackAdvanced()
 {
-    // The tray tip follows the track information once the tray icon exists.
+    // While in the tray, each track change shows its balloon.
+    trayModify();
 }

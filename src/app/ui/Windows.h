@@ -8,6 +8,9 @@ class Application;
 class MainWindow;
 class PlaylistWindow;
 class SettingsDialog;
+class TrayIcon;
+class QWidget;
+class WindowFader;
 
 // Owns the three top-level windows (created once, by build()) and the current
 // style, and shows them to the start-up and shut-down sequences and to
@@ -36,7 +39,27 @@ public:
     void storeWindowState() override;
     void showMainWindow() override;
     void showTrackInfoText(const QString &text) override;
-    void hideAll() override;
+    void endWindows(std::function<void()> gone) override;
+
+    // Hides every window at once.
+    void hideAll();
+
+    // --- window behaviour ---------------------------------------------------------
+    // The tray toggle: to the tray (hiding the windows, remembering which
+    // were open) or back. Does nothing where the desktop has no tray.
+    void toggleTray();
+    bool inTray() const { return m_inTray; }
+    TrayIcon &tray() { return *m_tray; }
+    // Shows or hides the playlist window, faded when fades are on.
+    void showPlaylistWindow();
+    void hidePlaylistWindow();
+    // The work-area rule, for a window the user placed (when the option is on).
+    void keepInWorkArea(QWidget *window);
+    // Docks the playlist window to the main window (when docking is on).
+    void snapPlaylist();
+    // The opacity setting on the windows ("設定は半透明にしない" keeps the
+    // settings dialog opaque).
+    void applyOpacity();
 
     // PlaybackDisplay
     void ShowTrackInfo(const QString &title, const QString &artist) override;
@@ -47,9 +70,21 @@ public:
     void trackAdvanced() override;
 
 private:
+    bool fadesOn() const;
+    int opacitySetting() const;
+    void placed(QWidget *window);
+    void trayModify();
+
     Application *m_app = nullptr;
     MainWindow *m_main = nullptr;
     PlaylistWindow *m_playlist = nullptr;
     SettingsDialog *m_settings = nullptr;
+    TrayIcon *m_tray = nullptr;
+    WindowFader *m_mainFader = nullptr;
+    WindowFader *m_playlistFader = nullptr;
+    WindowFader *m_settingsFader = nullptr;
     Style m_style;
+    bool m_inTray = false;            // TaskTrayMode
+    bool m_playlistBeforeTray = false; // the windows open when the player went to the tray
+    bool m_settingsBeforeTray = false;
 };

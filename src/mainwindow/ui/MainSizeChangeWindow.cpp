@@ -16,6 +16,7 @@ MainSizeChangeWindow::MainSizeChangeWindow(QWidget *parent)
     setMinimumHeight(Height);
     setMaximumHeight(Height);
     setMinimumWidth(40);
+    connect(&m_drag, &WindowDrag::moveFinished, this, &MainSizeChangeWindow::dragged);
 }
 
 void MainSizeChangeWindow::open(const QRect &geometry)

@@ -27,6 +27,8 @@ public:
 
 Q_SIGNALS:
     void applied(const QRect &geometry);
+    // The user moved the window by its body.
+    void dragged();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

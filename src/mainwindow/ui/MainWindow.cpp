@@ -4,6 +4,7 @@
 #include "mainwindow/ui/MainSizeChangeWindow.h"
 #include "playback/Player.h"
 #include "settings/SettingsStore.h"
+#include "window/ui/WindowGeometry.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -67,6 +68,7 @@ MainWindow::MainWindow(SettingsStore &settings, Player &player, QWidget *parent)
     connect(&m_player, &Player::ticked, this, &MainWindow::meterTick);
 
     buildMenu();
+    connect(&m_drag, &WindowDrag::moveFinished, this, [this] { Q_EMIT placed(this); });
     applyFonts();
     resize(707, MainLayout::WindowHeight);
     relayout();
@@ -96,9 +98,9 @@ void MainWindow::buildMenu()
     QAction *settings = m_menu->addAction(QStringLiteral("設定(&S)"));
     settings->setObjectName(QStringLiteral("mnuSetting"));
     settings->setEnabled(false); // the settings dialog comes later
-    QAction *tray = m_menu->addAction(QStringLiteral("タスクトレイ(&T)"));
-    tray->setObjectName(QStringLiteral("mnuTaskTray"));
-    tray->setEnabled(false); // the tray icon comes later
+    m_trayAction = m_menu->addAction(QStringLiteral("タスクトレイ(&T)"));
+    m_trayAction->setObjectName(QStringLiteral("mnuTaskTray"));
+    connect(m_trayAction, &QAction::triggered, this, &MainWindow::trayRequested);
     QAction *width = m_menu->addAction(QStringLiteral("サイズ調整(&C)"));
     width->setObjectName(QStringLiteral("mnuWidthChange"));
     connect(width, &QAction::triggered, this, &MainWindow::showWidthChangeWindow);
@@ -108,6 +110,13 @@ void MainWindow::buildMenu()
     QAction *exit = m_menu->addAction(QStringLiteral("終了(&E)"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, &MainWindow::exitRequested);
+}
+
+void MainWindow::setTrayAvailable(bool available, const QString &whyNot)
+{
+    m_trayAction->setEnabled(available);
+    m_trayAction->setToolTip(available ? QString() : whyNot);
+    m_menu->setToolTipsVisible(!available);
 }
 
 void MainWindow::setStyle(const Style &style)
@@ -421,10 +430,13 @@ void MainWindow::leaveEvent(QEvent *)
 
 void MainWindow::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // A double click on a button is two presses.
-    if (const int b = buttonAt(event->position().toPoint()))
+    // A double click on a button is two presses; on the background it sends
+    // the player to the task tray.
+    const QPoint pos = event->position().toPoint();
+    if (const int b = buttonAt(pos))
         pressButton(b, event->button());
-    // On the background it sends the player to the task tray, once the tray exists.
+    else if (event->button() == Qt::LeftButton && !m_layout.display.contains(pos) && m_trayAction->isEnabled())
+        Q_EMIT trayRequested();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -457,10 +469,11 @@ void MainWindow::showWidthChangeWindow()
     if (!m_sizeWindow) {
         m_sizeWindow = new MainSizeChangeWindow(this);
         connect(m_sizeWindow, &MainSizeChangeWindow::applied, this, [this](const QRect &g) {
-            setGeometry(MainSizeChangeWindow::appliedGeometry(g, MainLayout::WindowHeight));
             m_sizeWindow->hide();
-            show();
+            showWithGeometry(this, MainSizeChangeWindow::appliedGeometry(g, MainLayout::WindowHeight));
+            Q_EMIT placed(this);
         });
+        connect(m_sizeWindow, &MainSizeChangeWindow::dragged, this, [this] { Q_EMIT placed(m_sizeWindow); });
     }
     m_sizeWindow->open(geometry());
     hide();

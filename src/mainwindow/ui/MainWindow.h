@@ -39,6 +39,10 @@ public:
     // The playlist button's latch (MainPlayListFlag).
     void setPlaylistOpen(bool open);
 
+    // Whether the desktop has a tray: without one the tray entry is off and
+    // its tip says `whyNot`.
+    void setTrayAvailable(bool available, const QString &whyNot);
+
     // Geometry into the settings store (before a save) and out of it.
     void storeState();
     void applySettings();
@@ -57,6 +61,11 @@ Q_SIGNALS:
     // The help and exit entries, and the window's own close.
     void helpRequested();
     void exitRequested();
+    // The tray entry, or a double click on the background.
+    void trayRequested();
+    // The user put `window` (this one or its size-change window) in a new
+    // place: by a drag, or by applying a new width.
+    void placed(QWidget *window);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -94,6 +103,7 @@ private:
     bool m_playlistOpen = false;
     QMenu *m_menu = nullptr;
     QAction *m_foremostAction = nullptr;
+    QAction *m_trayAction = nullptr;
     MainSizeChangeWindow *m_sizeWindow = nullptr;
     WindowDrag m_drag{this};
     // Laid-out texts of the track information, the time and the play mode.

@@ -83,7 +83,7 @@ void TrackListView::setIcons(const std::array<QImage, 10> &icons)
 
 void TrackListView::setBackgroundPicture(const QImage &picture)
 {
-    m_background = picture;
+    m_background = picture.isNull() ? QPixmap() : QPixmap::fromImage(picture);
     viewport()->update();
 }
 
@@ -125,7 +125,7 @@ void TrackListView::paintEvent(QPaintEvent *event)
         QPainter p(viewport());
         p.fillRect(event->rect(), palette().color(QPalette::Base));
         if (!m_background.isNull())
-            p.drawImage(0, 0, m_background);
+            p.drawTiledPixmap(event->rect(), m_background, event->rect().topLeft());
     }
     QTableView::paintEvent(event);
 }

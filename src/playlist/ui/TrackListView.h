@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QTableView>
 
 #include <array>
@@ -67,7 +68,7 @@ private:
 
     TrackList &m_list;
     std::array<QImage, 10> m_icons;
-    QImage m_background;
+    QPixmap m_background; // tiled, so that a list wider than the picture has no bare band
     bool m_syncing = false;      // a selection change that came from the rows
     bool m_movedRows = false;    // this press moved rows
     int m_deferredRow = 0;       // pressed on a selected row: select it alone on release

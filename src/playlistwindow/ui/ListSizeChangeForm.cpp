@@ -20,6 +20,7 @@ ListSizeChangeForm::ListSizeChangeForm(const QRect &geometry, QWidget *parent)
     }
     layout->addStretch();
     setGeometry(geometry);
+    connect(&m_drag, &WindowDrag::moveFinished, this, &ListSizeChangeForm::dragged);
 }
 
 void ListSizeChangeForm::mousePressEvent(QMouseEvent *event)

@@ -19,6 +19,8 @@ public:
 Q_SIGNALS:
     // The size is decided: `geometry` is the wanted frame-less geometry.
     void sizeChosen(const QRect &geometry);
+    // The user moved the window by its body.
+    void dragged();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -11,6 +11,7 @@
 #include "playlistwindow/ui/PictureElement.h"
 #include "playlistwindow/ui/SeekBar.h"
 #include "settings/SettingsStore.h"
+#include "window/ui/WindowGeometry.h"
 
 #include <QFileDialog>
 #include <QHeaderView>
@@ -52,6 +53,7 @@ PlaylistWindow::PlaylistWindow(const PlaylistWindowModels &models, QWidget *pare
     buildControls();
     buildMenus();
     wireLogic();
+    connect(&m_drag, &WindowDrag::moveFinished, this, [this] { Q_EMIT placed(this); });
     resize(m_layout.back.size());
     applyColors();
     applyFonts();
@@ -188,7 +190,8 @@ void PlaylistWindow::buildMenus()
     connect(m_foremostAction, &QAction::triggered, this,
             [this](bool checked) { m_settings.setValue(SettingId::Foremost, checked ? 1 : 0); });
     addDisabled(window, QStringLiteral("設定"));
-    addDisabled(window, QStringLiteral("タスクトレイ"));
+    m_trayAction = window->addAction(QStringLiteral("タスクトレイ"), this, &PlaylistWindow::trayRequested);
+    m_trayAction->setObjectName(QStringLiteral("mnuTaskTray"));
     window->addAction(QStringLiteral("サイズ調整"), this, &PlaylistWindow::showSizeWindow);
     window->addAction(QStringLiteral("終了"), this, &PlaylistWindow::exitRequested);
 
@@ -610,18 +613,29 @@ void PlaylistWindow::statusClick()
     m_list.UpdateStatus();
 }
 
+void PlaylistWindow::setTrayAvailable(bool available, const QString &whyNot)
+{
+    m_trayAction->setEnabled(available);
+    m_trayAction->setToolTip(available ? QString() : whyNot);
+    m_menus[WindowMenu]->setToolTipsVisible(!available);
+}
+
 void PlaylistWindow::showSizeWindow()
 {
     if (m_sizeWindow)
         return;
     m_sizeWindow = new ListSizeChangeForm(geometry());
     connect(m_sizeWindow, &ListSizeChangeForm::sizeChosen, this, [this](const QRect &g) {
-        setGeometry(g);
+        showWithGeometry(this, g);
         m_listView->viewport()->update();
     });
+    connect(m_sizeWindow, &ListSizeChangeForm::dragged, this, [this] { Q_EMIT placed(m_sizeWindow); });
     // However the sizing window goes (a click, or its own close button), the
     // playlist window comes back.
-    connect(m_sizeWindow, &QObject::destroyed, this, [this] { show(); });
+    connect(m_sizeWindow, &QObject::destroyed, this, [this] {
+        if (!isVisible())
+            show();
+    });
     m_sizeWindow->show();
     hide();
 }

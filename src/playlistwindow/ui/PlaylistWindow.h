@@ -135,12 +135,19 @@ public:
     ListSizeChangeForm *sizeWindow() const { return m_sizeWindow; }
     // Opens the sizing window in place of this one ("サイズ調整").
     void showSizeWindow();
+    // Whether the desktop has a tray: without one the tray entry is off and
+    // its tip says `whyNot`.
+    void setTrayAvailable(bool available, const QString &whyNot);
 
 Q_SIGNALS:
     // The window's own close button: the main window's playlist button lets go.
     void closeClicked();
     // The window menu's exit entry.
     void exitRequested();
+    // The window menu's tray entry.
+    void trayRequested();
+    // The user moved `window` (this one or its sizing window) by a drag.
+    void placed(QWidget *window);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -194,6 +201,7 @@ private:
 
     std::array<QMenu *, MenuCount> m_menus{};
     QAction *m_foremostAction = nullptr;
+    QAction *m_trayAction = nullptr;
     QAction *m_moveTrashAction = nullptr;
     QMenu *m_lastPopup = nullptr;
     QPoint m_lastPopupPoint;

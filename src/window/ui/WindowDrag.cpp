@@ -5,26 +5,43 @@
 #include <QWindow>
 
 WindowDrag::WindowDrag(QWidget *window)
-    : m_window(window)
+    : QObject(window)
+    , m_window(window)
 {
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(400);
+    connect(&m_settle, &QTimer::timeout, this, &WindowDrag::finish);
+    window->installEventFilter(this);
 }
 
 void WindowDrag::press(QMouseEvent *event)
 {
+    if (m_handedOver)
+        finish();
     if (event->button() == Qt::LeftButton)
         m_gesture.press(event->globalPosition().toPoint(), m_window->frameGeometry().topLeft());
 }
 
 bool WindowDrag::move(QMouseEvent *event)
 {
+    if (m_handedOver) {
+        if (event->buttons() & Qt::LeftButton)
+            return true;
+        finish();
+        return false;
+    }
     const QPoint pointer = event->globalPosition().toPoint();
     switch (m_gesture.move(pointer, event->buttons() & Qt::LeftButton)) {
     case DragGesture::Step::StartMove: {
         QWindow *handle = m_window->windowHandle();
         const bool accepted = handle && handle->startSystemMove();
         m_gesture.systemMoveStarted(accepted);
-        if (!accepted)
+        if (accepted) {
+            m_handedOver = true;
+            m_settle.start();
+        } else {
             m_window->move(m_gesture.followPosition(pointer));
+        }
         return true;
     }
     case DragGesture::Step::Follow:
@@ -40,5 +57,27 @@ bool WindowDrag::release(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return false;
-    return m_gesture.release();
+    const bool moved = m_gesture.isMoving() || m_handedOver;
+    const bool click = m_gesture.release();
+    if (moved)
+        finish();
+    return click;
+}
+
+bool WindowDrag::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && m_handedOver) {
+        if (event->type() == QEvent::Move)
+            m_settle.start(); // still moving
+        else if (event->type() == QEvent::Enter || event->type() == QEvent::MouseButtonRelease)
+            finish();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowDrag::finish()
+{
+    m_settle.stop();
+    m_handedOver = false;
+    Q_EMIT moveFinished();
 }

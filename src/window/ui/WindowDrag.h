@@ -2,14 +2,18 @@
 
 #include "window/DragGesture.h"
 
+#include <QObject>
+#include <QTimer>
+
 class QMouseEvent;
 class QWidget;
 
 // Moves a frameless window by its body: the window passes the mouse events
 // of its background here. Every frameless window of the program drags this
 // way.
-class WindowDrag
+class WindowDrag : public QObject
 {
+    Q_OBJECT
 public:
     explicit WindowDrag(QWidget *window);
 
@@ -20,9 +24,23 @@ public:
     // True when the press was a click that never became a move.
     bool release(QMouseEvent *event);
 
-    bool isMoving() const { return m_gesture.isMoving(); }
+    bool isMoving() const { return m_gesture.isMoving() || m_handedOver; }
+
+Q_SIGNALS:
+    // A move by the user ended; the window stands where it was put.
+    void moveFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void finish();
+
     QWidget *m_window;
     DragGesture m_gesture;
+    // The window manager moves the window: no release reaches us. The move
+    // counts as finished at the next pointer event the window gets, or once
+    // the window has stood still for a moment.
+    bool m_handedOver = false;
+    QTimer m_settle;
 };
