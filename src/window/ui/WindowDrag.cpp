@@ -1,6 +1,10 @@
 #include "window/ui/WindowDrag.h"
 
+#include "window/WindowRules.h"
+
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -20,15 +24,16 @@ bool WindowDrag::move(QMouseEvent *event)
     const QPoint pointer = event->globalPosition().toPoint();
     switch (m_gesture.move(pointer, event->buttons() & Qt::LeftButton)) {
     case DragGesture::Step::StartMove: {
+        const bool keep = m_keepInWorkArea && m_keepInWorkArea();
         QWindow *handle = m_window->windowHandle();
-        const bool accepted = handle && handle->startSystemMove();
+        const bool accepted = !keep && handle && handle->startSystemMove();
         m_gesture.systemMoveStarted(accepted);
         if (!accepted)
-            m_window->move(m_gesture.followPosition(pointer));
+            follow(pointer);
         return true;
     }
     case DragGesture::Step::Follow:
-        m_window->move(m_gesture.followPosition(pointer));
+        follow(pointer);
         return true;
     case DragGesture::Step::None:
         break;
@@ -41,4 +46,17 @@ bool WindowDrag::release(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return false;
     return m_gesture.release();
+}
+
+void WindowDrag::follow(const QPoint &pointer)
+{
+    QPoint target = m_gesture.followPosition(pointer);
+    if (m_keepInWorkArea && m_keepInWorkArea()) {
+        const QScreen *screen = QGuiApplication::screenAt(pointer);
+        if (!screen)
+            screen = m_window->screen();
+        if (screen)
+            target = KeepInWorkArea(QRect(target, m_window->frameGeometry().size()), screen->availableGeometry());
+    }
+    m_window->move(target);
 }

@@ -2,6 +2,8 @@
 
 #include "window/DragGesture.h"
 
+#include <functional>
+
 class QMouseEvent;
 class QWidget;
 
@@ -22,7 +24,16 @@ public:
 
     bool isMoving() const { return m_gesture.isMoving(); }
 
+    // While `keep` answers true, a drag keeps the window inside the work area
+    // of its screen: the window then follows the pointer itself (the window
+    // manager's move could not be held), and its place is pulled back inside
+    // at every step.
+    void setKeepInWorkArea(std::function<bool()> keep) { m_keepInWorkArea = std::move(keep); }
+
 private:
+    void follow(const QPoint &pointer);
+
     QWidget *m_window;
     DragGesture m_gesture;
+    std::function<bool()> m_keepInWorkArea;
 };
