@@ -4,13 +4,19 @@
 #include "core/ShellService.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
+#include "settings/SettingsDialogModel.h"
 #include "settings/ui/SettingsDialog.h"
+#include "window/ui/RoundedCorners.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
 
 Windows::Windows() = default;
 
 Windows::~Windows()
 {
     delete m_settings;
+    m_settingsModel.reset();
     delete m_playlist;
     delete m_main;
 }
@@ -21,7 +27,16 @@ void Windows::build(Application &app)
     m_main = new MainWindow(app.settings(), app.player());
     m_playlist = new PlaylistWindow(PlaylistWindowModels{app.trackList(), app.library(), app.playlists(), app.adder(),
                                                          app.settings(), app.player(), app.messages()});
-    m_settings = new SettingsDialog;
+    m_settingsModel = std::make_unique<SettingsDialogModel>(app.settings(), app.messages(), app.paths().colorFolder(),
+                                                            app.paths().styleFolder(), [this] { saveSettings(); });
+    m_settings = new SettingsDialog(*m_settingsModel);
+    m_settings->setVersionSource([this] {
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        return VersionInfo::make(QStringLiteral(VELMORA_VERSION), program.lastModified().date(),
+                                 m_app->audioComponentVersions(), m_app->archiverVersion());
+    });
+    m_mainCorners = new RoundedCorners(m_main);
+    m_playlistCorners = new RoundedCorners(m_playlist);
 
     QObject::connect(m_main, &MainWindow::exitRequested, &app, &Application::ShutDown);
     QObject::connect(m_playlist, &PlaylistWindow::exitRequested, &app, &Application::ShutDown);
@@ -41,10 +56,62 @@ void Windows::build(Application &app)
         m_playlist->hide();
         m_main->setPlaylistOpen(false);
     });
-    QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
-        if (id == SettingId::StyleName)
-            LoadStyle();
+    QObject::connect(m_main, &MainWindow::settingsRequested, m_main, [this] { showSettingsDialog(); });
+    QObject::connect(m_playlist, &PlaylistWindow::settingsRequested, m_playlist, [this] { showSettingsDialog(); });
+    QObject::connect(m_settings, &SettingsDialog::linkActivated, m_settings, [this](const QString &url) {
+        if (ShellService *shell = m_app->shell())
+            shell->openUrl(url);
     });
+    QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
+        switch (id) {
+        case SettingId::StyleName:
+            LoadStyle();
+            break;
+        case SettingId::Translucent:
+        case SettingId::Transparency:
+        case SettingId::SetNotTrans:
+            applyOpacity();
+            break;
+        case SettingId::CornerRoundValue:
+            applyCorners();
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+void Windows::saveSettings()
+{
+    storeWindowState();
+    m_app->settings().SaveSettings(m_app->paths().iniFilePath(), m_app->paths().colorIniFilePath());
+}
+
+void Windows::showSettingsDialog()
+{
+    if (!m_settings->isVisible()) {
+        m_settingsModel->opened();
+        m_settings->prepareToShow();
+    }
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
+}
+
+void Windows::applyOpacity()
+{
+    const SettingsStore &s = m_app->settings();
+    // Window systems without translucency simply ignore it.
+    m_main->setWindowOpacity(SettingsDialogModel::windowOpacity(s, TopWindow::Main) / 255.0);
+    m_playlist->setWindowOpacity(SettingsDialogModel::windowOpacity(s, TopWindow::Playlist) / 255.0);
+    m_settings->setWindowOpacity(SettingsDialogModel::windowOpacity(s, TopWindow::SettingsDialog) / 255.0);
+}
+
+void Windows::applyCorners()
+{
+    const int corner = m_app->settings().value(SettingId::CornerRoundValue);
+    m_mainCorners->setCorner(corner);
+    m_playlistCorners->setCorner(corner);
 }
 
 void Windows::LoadStyle()
@@ -53,6 +120,7 @@ void Windows::LoadStyle()
                                m_app->paths().bundledStyleFolder());
     m_main->setStyle(m_style);
     m_playlist->setStyle(m_style);
+    m_settings->setStyle(m_style);
 }
 
 void Windows::setTopmost(bool topmost)
@@ -76,12 +144,16 @@ void Windows::applySettings()
     LoadStyle();
     m_main->applySettings();
     m_playlist->applySettings();
+    m_settings->applySettings();
+    applyOpacity();
+    applyCorners();
 }
 
 void Windows::storeWindowState()
 {
     m_main->storeState();
     m_playlist->storeState();
+    m_settings->storeState();
 }
 
 void Windows::showMainWindow()

@@ -4,10 +4,14 @@
 #include "playback/PlaybackDisplay.h"
 #include "style/Style.h"
 
+#include <memory>
+
 class Application;
 class MainWindow;
 class PlaylistWindow;
+class RoundedCorners;
 class SettingsDialog;
+class SettingsDialogModel;
 
 // Owns the three top-level windows (created once, by build()) and the current
 // style, and shows them to the start-up and shut-down sequences and to
@@ -29,6 +33,10 @@ public:
     // Loads the style the settings name and gives both windows its pictures.
     void LoadStyle();
 
+    // The settings entries of the menus: saves every setting, then shows the
+    // settings dialog (raised when it is open already).
+    void showSettingsDialog();
+
     // AppWindows
     void setTopmost(bool topmost) override;
     PlaybackDisplay &playbackDisplay() override { return *this; }
@@ -47,9 +55,18 @@ public:
     void trackAdvanced() override;
 
 private:
+    // Every setting saved, the windows' places included.
+    void saveSettings();
+    // The opacity and the rounded corners the settings give the windows.
+    void applyOpacity();
+    void applyCorners();
+
     Application *m_app = nullptr;
     MainWindow *m_main = nullptr;
     PlaylistWindow *m_playlist = nullptr;
     SettingsDialog *m_settings = nullptr;
+    std::unique_ptr<SettingsDialogModel> m_settingsModel;
+    RoundedCorners *m_mainCorners = nullptr;
+    RoundedCorners *m_playlistCorners = nullptr;
     Style m_style;
 };

@@ -95,7 +95,7 @@ void MainWindow::buildMenu()
     m_menu->addSeparator();
     QAction *settings = m_menu->addAction(QStringLiteral("設定(&S)"));
     settings->setObjectName(QStringLiteral("mnuSetting"));
-    settings->setEnabled(false); // the settings dialog comes later
+    connect(settings, &QAction::triggered, this, &MainWindow::settingsRequested);
     QAction *tray = m_menu->addAction(QStringLiteral("タスクトレイ(&T)"));
     tray->setObjectName(QStringLiteral("mnuTaskTray"));
     tray->setEnabled(false); // the tray icon comes later

@@ -187,7 +187,7 @@ void PlaylistWindow::buildMenus()
     m_foremostAction->setChecked(m_settings.isOn(SettingId::Foremost));
     connect(m_foremostAction, &QAction::triggered, this,
             [this](bool checked) { m_settings.setValue(SettingId::Foremost, checked ? 1 : 0); });
-    addDisabled(window, QStringLiteral("設定"));
+    window->addAction(QStringLiteral("設定"), this, &PlaylistWindow::settingsRequested);
     addDisabled(window, QStringLiteral("タスクトレイ"));
     window->addAction(QStringLiteral("サイズ調整"), this, &PlaylistWindow::showSizeWindow);
     window->addAction(QStringLiteral("終了"), this, &PlaylistWindow::exitRequested);
