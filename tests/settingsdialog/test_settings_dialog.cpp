@@ -19,12 +19,18 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
 struct Answering : MessageBoxService {
-    int show(const QString &, int, const QString &) override { return 6; }
+    int shown = 0;
+    int show(const QString &, int, const QString &) override
+    {
+        ++shown;
+        return 6;
+    }
 };
 
 // The running program on a temporary program folder with the bundled style.
@@ -147,16 +153,22 @@ TEST_F(SettingsDialogTest, ChoosingAStyleShowsItsDescriptionAndLinksOpenOnlyTheW
     QComboBox *combo = dialog().styleCombo();
     ASSERT_GE(combo->findText(QStringLiteral("Other")), 0);
     combo->setEditText(QStringLiteral("Other"));
-    combo->lineEdit()->returnPressed();
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(store().text(SettingId::StyleName), QStringLiteral("Other"));
     EXPECT_EQ(windows.style().folder, other);
     auto *name = dialog().findChild<QLabel *>(QStringLiteral("StyleInfo0"));
     EXPECT_EQ(name->text(), QStringLiteral("Other"));
+    for (int i : {0, 3, 4})
+        QTest::mouseClick(dialog().findChild<QLabel *>(QStringLiteral("StyleInfo%1").arg(i)), Qt::LeftButton);
+    EXPECT_EQ(shell.calls, (QStringList{"url https://style.example/", "url mailto:me@style.example"}));
+
+    EXPECT_TRUE(dialog().isVisible()) << "Enter takes the name; it does not close the dialog";
 
     combo->setEditText(QStringLiteral("../Other"));
-    combo->lineEdit()->returnPressed();
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(store().text(SettingId::StyleName), QStringLiteral("Other")) << "an unsafe name is refused";
     EXPECT_EQ(combo->currentText(), QStringLiteral("Other"));
+    EXPECT_EQ(box.shown, 1) << "refused once, with one message";
     dialog().accept();
 }
 

@@ -14,9 +14,11 @@
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -196,7 +198,7 @@ SettingsDialog::SettingsDialog(SettingsDialogModel &model, QWidget *parent)
     });
     showAll();
     restyle();
-    setFixedSize(sizeHint().expandedTo(QSize(600, 0)));
+    setFixedSize(sizeHint().expandedTo(QSize(640, 0)));
 }
 
 SettingsDialog::~SettingsDialog() = default;
@@ -345,6 +347,8 @@ QWidget *SettingsDialog::buildCustomizeTab()
     m_listSample = fontRow(1, "プレイリスト", "cmdPlaylistFontChange", "txtPlaylistSample", false);
     grid->addWidget(group("フォント", fonts), 5, 0, 1, 2);
     grid->setRowStretch(6, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
     return page;
 }
 
@@ -375,7 +379,7 @@ QWidget *SettingsDialog::buildStyleTab()
     m_styleCombo->setEditText(Style::DefaultName);
     m_styleCombo->installEventFilter(this);
     connect(m_styleCombo, &QComboBox::textActivated, this, [this](const QString &) { commitStyleText(); });
-    connect(m_styleCombo->lineEdit(), &QLineEdit::returnPressed, this, &SettingsDialog::commitStyleText);
+    m_styleCombo->lineEdit()->installEventFilter(this);
     auto *styleRow = new QHBoxLayout;
     styleRow->addWidget(m_styleCombo, 1);
     auto *create = new QPushButton(QStringLiteral("スタイル作成"));
@@ -419,6 +423,7 @@ QWidget *SettingsDialog::buildColorTab()
     m_colorCombo->setInsertPolicy(QComboBox::NoInsert);
     m_colorCombo->setEditText(QStringLiteral("AutoColor"));
     m_colorCombo->installEventFilter(this);
+    m_colorCombo->lineEdit()->installEventFilter(this);
     connect(m_colorCombo, &QComboBox::textActivated, this,
             [this](const QString &name) { m_model.colorProfiles().select(name); });
     auto *save = new QPushButton(QStringLiteral("保存"));
@@ -697,11 +702,17 @@ void SettingsDialog::refreshColorList()
 
 void SettingsDialog::commitStyleText()
 {
+    // The refusal's message box takes the focus from the list, which would
+    // commit the same text again.
+    if (m_committingStyle)
+        return;
     const QString text = m_styleCombo->currentText();
     if (text == m_store.text(SettingId::StyleName))
         return;
+    m_committingStyle = true;
     if (!m_model.chooseStyle(text))
         m_styleCombo->setEditText(m_store.text(SettingId::StyleName));
+    m_committingStyle = false;
 }
 
 void SettingsDialog::setStyle(const Style &style)
@@ -733,10 +744,14 @@ void SettingsDialog::prepareToShow()
     refreshStyleList();
     refreshColorList();
     showAll();
-    if (m_store.isOn(SettingId::MoveWorkArea)) {
-        if (const QScreen *s = screen())
-            move(KeepInWorkArea(frameGeometry(), s->availableGeometry()));
-    }
+    // The stored place is the dialog's top-left corner; on a smaller screen
+    // than the one it was saved on, the dialog (and its OK and Cancel
+    // buttons) is pulled inside the work area whatever the drag option says.
+    const QScreen *s = QGuiApplication::screenAt(frameGeometry().topLeft());
+    if (!s)
+        s = screen();
+    if (s && !s->availableGeometry().contains(frameGeometry()))
+        move(KeepInWorkArea(frameGeometry(), s->availableGeometry()));
 }
 
 void SettingsDialog::done(int result)
@@ -750,6 +765,20 @@ void SettingsDialog::done(int result)
 
 bool SettingsDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    // Enter in a list's text takes that name; it does not close the dialog.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == m_styleCombo->lineEdit()) {
+                commitStyleText();
+                return true;
+            }
+            if (watched == m_colorCombo->lineEdit()) {
+                m_model.colorProfiles().select(m_colorCombo->currentText());
+                return true;
+            }
+        }
+    }
     // A list losing the focus is read again from its folder, keeping its text.
     if (event->type() == QEvent::FocusOut) {
         if (watched == m_styleCombo) {

@@ -49,7 +49,7 @@ public:
     void storeState();
 
     // Before showing: the style and profile lists read again, every control
-    // from the store, the place kept in the work area when that option is on.
+    // from the store, the whole dialog inside the work area of its screen.
     void prepareToShow();
 
     QTabWidget *tabs() const { return m_tabs; }
@@ -100,6 +100,7 @@ private:
     QImage m_background;
     std::function<VersionInfo()> m_versionSource;
     bool m_versionShown = false;
+    bool m_committingStyle = false;
 
     QWidget *m_body = nullptr;
     QTabWidget *m_tabs = nullptr;
