@@ -1,3 +1,4 @@
+#include "ScriptedMessageBox.h"
 #include "TestFiles.h"
 #include "core/MessageService.h"
 #include "core/SafeName.h"
@@ -9,21 +10,19 @@
 
 namespace {
 
-struct ScriptedBox : MessageBoxService, TopmostWindows {
-    int answer = MessageService::Yes;
-    QStringList shown;
-    int show(const QString &text, int style, const QString &) override
-    {
-        shown << QStringLiteral("%1|%2").arg(style).arg(text);
-        return answer;
-    }
-    void setTopmost(bool) override {}
-};
+// What the box showed, each as "style|text".
+QStringList shownBy(const ScriptedMessageBox &box)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < box.asked.size(); ++i)
+        out << QStringLiteral("%1|%2").arg(box.styles[i]).arg(box.asked[i]);
+    return out;
+}
 
 struct ColorProfilesTest : ::testing::Test {
     QTemporaryDir dir;
     QString folder = dir.filePath("Color") + "/";
-    ScriptedBox box;
+    ScriptedMessageBox box;
     MessageService messages{box, box, QStringLiteral("Velmora")};
     SettingsStore store;
     ColorProfiles profiles{store, messages, folder};
@@ -120,7 +119,8 @@ TEST_F(ColorProfilesTest, SavingNamesAsksBeforeOverwritingAndRefusesUnsafeNames)
     int colour = 100;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed);
-        box.shown.clear();
+        box.asked.clear();
+        box.styles.clear();
         box.answer = c.answer;
         store.setColorRef(17, ++colour);
         const std::optional<QString> saved = profiles.save(QString::fromUtf8(c.typed));
@@ -130,11 +130,11 @@ TEST_F(ColorProfilesTest, SavingNamesAsksBeforeOverwritingAndRefusesUnsafeNames)
             EXPECT_TRUE(profile(*saved).contains(QStringLiteral("TreeBackColor=%1").arg(colour).toUtf8()));
         }
         if (*c.message)
-            EXPECT_EQ(box.shown, QStringList{QString::fromUtf8(c.message)});
+            EXPECT_EQ(shownBy(box), QStringList{QString::fromUtf8(c.message)});
         else if (c.savedAs)
-            EXPECT_TRUE(box.shown.isEmpty());
+            EXPECT_TRUE(box.asked.isEmpty());
         else
-            EXPECT_EQ(box.shown.size(), 1);
+            EXPECT_EQ(box.asked.size(), 1);
     }
     EXPECT_TRUE(profile("Night").contains("TreeBackColor=103")) << "the declined overwrite kept the file";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList()) << "nothing written outside the folder";
@@ -161,10 +161,11 @@ TEST_F(ColorProfilesTest, DeletingAsksAndDeletesOnlyInsideTheFolder)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed);
-        box.shown.clear();
+        box.asked.clear();
+        box.styles.clear();
         box.answer = c.answer;
         EXPECT_EQ(profiles.remove(QString::fromUtf8(c.typed)), c.deleted);
-        EXPECT_EQ(box.shown, QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(shownBy(box), QStringList{QString::fromUtf8(c.message)});
     }
     EXPECT_FALSE(QFileInfo::exists(folder + "Night.ini"));
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("Velmora.ini")));

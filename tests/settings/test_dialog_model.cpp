@@ -1,3 +1,4 @@
+#include "ScriptedMessageBox.h"
 #include "TestFiles.h"
 #include "core/MessageService.h"
 #include "settings/SettingsDialogModel.h"
@@ -11,21 +12,9 @@ namespace {
 
 using Id = SettingId;
 
-// Answers every question as told and remembers what it was shown.
-struct ScriptedBox : MessageBoxService, TopmostWindows {
-    int answer = MessageService::Yes;
-    QStringList shown;
-    int show(const QString &text, int style, const QString &) override
-    {
-        shown << QStringLiteral("%1|%2").arg(style).arg(text);
-        return answer;
-    }
-    void setTopmost(bool) override {}
-};
-
 struct DialogModelTest : ::testing::Test {
     QTemporaryDir dir;
-    ScriptedBox box;
+    ScriptedMessageBox box;
     MessageService messages{box, box, QStringLiteral("Velmora")};
     SettingsStore store;
     QStringList log;
@@ -172,10 +161,11 @@ TEST_F(DialogModelTest, FontsTagEditorColoursAndStyleNames)
     for (const NameCase &c : names) {
         SCOPED_TRACE(c.name);
         store.setText(Id::StyleName, QStringLiteral("WindowsStyle"));
-        box.shown.clear();
+        box.asked.clear();
+        box.styles.clear();
         EXPECT_EQ(model.chooseStyle(QString::fromUtf8(c.name)), c.taken);
         EXPECT_EQ(store.text(Id::StyleName), c.taken ? QString::fromUtf8(c.name) : QStringLiteral("WindowsStyle"));
-        EXPECT_EQ(box.shown.size(), c.taken ? 0 : 1);
+        EXPECT_EQ(box.asked.size(), c.taken ? 0 : 1);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
 #include "RecordingShell.h"
+#include "ScriptedMessageBox.h"
 #include "TestFiles.h"
 
 #include <QAbstractButton>
@@ -24,20 +25,11 @@
 
 namespace {
 
-struct Answering : MessageBoxService {
-    int shown = 0;
-    int show(const QString &, int, const QString &) override
-    {
-        ++shown;
-        return 6;
-    }
-};
-
 // The running program on a temporary program folder with the bundled style.
 struct SettingsDialogTest : ::testing::Test {
     QTemporaryDir home;
     FakeAudioLibrary audio;
-    Answering box;
+    ScriptedMessageBox box;
     RecordingShell shell;
     LibArchiveArchiver archiver;
     Windows windows;
@@ -168,7 +160,7 @@ TEST_F(SettingsDialogTest, ChoosingAStyleShowsItsDescriptionAndLinksOpenOnlyTheW
     QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(store().text(SettingId::StyleName), QStringLiteral("Other")) << "an unsafe name is refused";
     EXPECT_EQ(combo->currentText(), QStringLiteral("Other"));
-    EXPECT_EQ(box.shown, 1) << "refused once, with one message";
+    EXPECT_EQ(box.asked.size(), 1) << "refused once, with one message";
     dialog().accept();
 }
 
