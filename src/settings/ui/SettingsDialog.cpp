@@ -4,7 +4,7 @@
 #include "settings/SettingsDialogModel.h"
 #include "settings/SettingsStore.h"
 #include "style/Style.h"
-#include "window/WindowRules.h"
+#include "window/WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -751,7 +751,7 @@ void SettingsDialog::prepareToShow()
     if (!s)
         s = screen();
     if (s && !s->availableGeometry().contains(frameGeometry()))
-        move(KeepInWorkArea(frameGeometry(), s->availableGeometry()));
+        move(WindowPlacement::KeepInWorkArea(frameGeometry(), s->geometry(), s->availableGeometry()).topLeft());
 }
 
 void SettingsDialog::done(int result)

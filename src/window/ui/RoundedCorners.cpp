@@ -1,6 +1,6 @@
 #include "window/ui/RoundedCorners.h"
 
-#include "window/WindowRules.h"
+#include "window/WindowShape.h"
 
 #include <QEvent>
 #include <QWidget>

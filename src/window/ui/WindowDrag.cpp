@@ -1,6 +1,6 @@
 #include "window/ui/WindowDrag.h"
 
-#include "window/WindowRules.h"
+#include "window/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -56,7 +56,9 @@ void WindowDrag::follow(const QPoint &pointer)
         if (!screen)
             screen = m_window->screen();
         if (screen)
-            target = KeepInWorkArea(QRect(target, m_window->frameGeometry().size()), screen->availableGeometry());
+            target = WindowPlacement::KeepInWorkArea(QRect(target, m_window->frameGeometry().size()), screen->geometry(),
+                                                     screen->availableGeometry())
+                         .topLeft();
     }
     m_window->move(target);
 }
