@@ -2,6 +2,7 @@
 
 #include "app/AppWindows.h"
 #include "app/ArchiveGlue.h"
+#include "archive/Archiver.h"
 #include "core/EventPump.h"
 #include "core/MessageService.h"
 #include "core/ScreenAreas.h"
@@ -104,6 +105,16 @@ void Application::wireSettings()
     // The player holds the volume; the settings keep it for the next run.
     connect(&m_player, &Player::volumeChanged, this,
             [this](int percent) { m_settings.setValue(SettingId::PlayerVolume, percent); });
+}
+
+QStringList Application::audioComponentVersions() const
+{
+    return m_audio.componentVersions();
+}
+
+QString Application::archiverVersion() const
+{
+    return m_archiver.versionText();
 }
 
 void Application::takeRowColors()

@@ -80,6 +80,9 @@ public:
     LibraryTree &library() { return m_library; }
     // The desktop shell; null when none was given.
     ShellService *shell() { return m_shell; }
+    // The versions the audio library's components and the archiver report.
+    QStringList audioComponentVersions() const;
+    QString archiverVersion() const;
 
 Q_SIGNALS:
     // The program should end now with `exitCode`.

@@ -47,6 +47,10 @@ public:
     // Always succeeds.
     virtual int getVersion() const = 0;
 
+    // The library's name and version as the library itself reports them
+    // ("libarchive 3.6.2"), for the version tab; empty when unknown.
+    virtual QString versionText() const { return QString(); }
+
     // Opens the archive at `path` for finding members. `mode` must be 0.
     // Returns a handle, or 0 when the file is missing, unreadable or not a
     // ZIP archive. Nothing is read from the members yet.

@@ -372,6 +372,11 @@ int LibArchiveArchiver::getVersion() const
     return major * 100 + minor * 10 + patch;
 }
 
+QString LibArchiveArchiver::versionText() const
+{
+    return QString::fromUtf8(archive_version_string());
+}
+
 Archiver::Handle LibArchiveArchiver::openArchive(const QString &path, int mode)
 {
     if (mode != 0 || path.isEmpty())

@@ -44,6 +44,7 @@ public:
     // major × 100 + minor × 10 + patch of the linked libarchive (3.6.2 gives
     // 362); minor and patch above 9 count as 9 so the number keeps its form.
     int getVersion() const override;
+    QString versionText() const override;
     Handle openArchive(const QString &path, int mode) override;
     int findFirst(Handle handle, const QString &wildcard, MemberRecord &record) override;
     int findNext(Handle handle, MemberRecord &record) override;

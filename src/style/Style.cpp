@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
+#include <QUrl>
 
 namespace {
 
@@ -146,11 +148,32 @@ Style Style::LoadStyle(const QString &styleRoot, const QString &name, const QStr
             style.info[std::size_t(i)] = line;
         }
         if (lines.size() > 3)
-            style.webIsLink = style.info[3].startsWith(QLatin1String("http"));
+            style.webLink = webLinkOf(style.info[3]);
         if (lines.size() > 4)
-            style.mailIsLink = style.info[4].contains(QLatin1Char('@'));
+            style.mailLink = mailLinkOf(style.info[4]);
+        style.webIsLink = !style.webLink.isEmpty();
+        style.mailIsLink = !style.mailLink.isEmpty();
     }
     return style;
+}
+
+QString Style::webLinkOf(const QString &line)
+{
+    const QString text = line.trimmed();
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
+        return QString();
+    return url.toString(QUrl::FullyEncoded);
+}
+
+QString Style::mailLinkOf(const QString &line)
+{
+    static const QRegularExpression plainAddress(QStringLiteral(R"(^[^\s@:/?#&<>"']+@[^\s@:/?#&<>"']+\.[^\s@:/?#&<>"']+$)"));
+    const QString text = line.trimmed();
+    if (!plainAddress.match(text).hasMatch())
+        return QString();
+    return QStringLiteral("mailto:") + text;
 }
 
 QStringList Style::StyleComboCreate(const QString &styleRoot)

@@ -43,9 +43,21 @@ struct Style {
     // The six description lines (name, version, creator, web page, mail,
     // comment); "Unknown" for lines the file does not have.
     std::array<QString, 6> info;
-    // Line 4 starting with "http" and line 5 containing "@" are links.
+    // Line 4 is a link when it is a web address (http or https, with a
+    // host), line 5 when it is a plain mail address; the addresses to open
+    // are then in webLink ("http…") and mailLink ("mailto:…"). Nothing else
+    // in a style is ever handed to the desktop.
     bool webIsLink = false;
     bool mailIsLink = false;
+    QString webLink;
+    QString mailLink;
+
+    // The web address `line` names, or empty when it is not an http or https
+    // address with a host.
+    static QString webLinkOf(const QString &line);
+    // "mailto:" + the address `line` holds, or empty when it is not one plain
+    // address (no blanks, no scheme, no query).
+    static QString mailLinkOf(const QString &line);
 
     // `LoadStyle`: the style `name` under `styleRoot`; when that folder holds
     // no ordinary file, the default style under `styleRoot` instead; when

@@ -25,7 +25,9 @@ const QMap<QString, QStringList> &allowed()
     static const QMap<QString, QStringList> map = {
         {"core", {}},
         {"archive", {"core"}},
-        {"settings", {"core"}},
+        // The settings dialog lists the styles and shows the chosen one, and
+        // drags and keeps itself in the work area as every frameless window.
+        {"settings", {"core", "style", "window"}},
         {"style", {"core"}},
         {"window", {"core"}},
         {"playlist", {"core", "archive"}},

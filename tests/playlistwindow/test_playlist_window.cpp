@@ -306,7 +306,7 @@ TEST_F(PlaylistWindowTest, MenuEntriesWithoutTheirCommandsAreDisabled)
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::SelectMenu)), (QStringList{"全て選択", "選択解除", "選択反転"}));
     EXPECT_TRUE(enabled(window().menu(PlaylistWindow::EtcMenu)).isEmpty());
     EXPECT_TRUE(enabled(window().menu(PlaylistWindow::SearchMenu)).isEmpty());
-    EXPECT_EQ(enabled(window().menu(PlaylistWindow::WindowMenu)), (QStringList{"常に手前に表示", "サイズ調整", "終了"}));
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::WindowMenu)), (QStringList{"常に手前に表示", "設定", "サイズ調整", "終了"}));
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::TrackMenu)),
               (QStringList{"追加/ファイルから追加", "追加/フォルダから追加", "追加/ZIP書庫を追加", "再構築(&U)"}));
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::TreeMenu)), QStringList{"再構築(&U)"});

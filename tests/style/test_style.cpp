@@ -103,6 +103,14 @@ TEST_F(StyleFolder, DescriptionLinesAndLinks)
         {"Name\r\n1.2\r\nMe\r\nwww.example\r\nno mail\r\nok\r\n",
          {"Name", "1.2", "Me", "www.example", "no mail", "ok"}, false, false},
         {"Only\r\ntwo\r\n", {"Only", "two", "Unknown", "Unknown", "Unknown", "Unknown"}, false, false},
+        {"N\r\nB\r\nC\r\nhttpx://evil.example\r\nme@x.example?subject=run\r\n-\r\n",
+         {"N", "B", "C", "httpx://evil.example", "me@x.example?subject=run", "-"}, false, false},
+        {"N\r\nB\r\nC\r\nhttp:/nohost\r\nfile:///etc/passwd@x.example\r\n-\r\n",
+         {"N", "B", "C", "http:/nohost", "file:///etc/passwd@x.example", "-"}, false, false},
+        {"N\r\nB\r\nC\r\n HTTPS://Site.example/a \r\n me@x.example \r\n-\r\n",
+         {"N", "B", "C", " HTTPS://Site.example/a ", " me@x.example ", "-"}, true, true},
+        {"N\r\nB\r\nC\r\nhttp://a.example/x y\r\nme@x\r\n-\r\n",
+         {"N", "B", "C", "http://a.example/x y", "me@x", "-"}, false, false},
         {"\x83\x58\x83\x5e\x83\x43\x83\x8b\r\n", {"スタイル", "Unknown", "Unknown", "Unknown", "Unknown", "Unknown"},
          false, false},
     };
@@ -113,7 +121,12 @@ TEST_F(StyleFolder, DescriptionLinesAndLinks)
         EXPECT_EQ(s.info, c.info);
         EXPECT_EQ(s.webIsLink, c.web);
         EXPECT_EQ(s.mailIsLink, c.mail);
+        EXPECT_EQ(s.webLink.isEmpty(), !c.web);
+        EXPECT_EQ(s.mailLink.isEmpty(), !c.mail);
     }
+    // What a click opens: only a web address, or a mail address behind "mailto:".
+    EXPECT_EQ(Style::webLinkOf(" https://Site.example/a?b=c "), QStringLiteral("https://site.example/a?b=c"));
+    EXPECT_EQ(Style::mailLinkOf(" me@x.example "), QStringLiteral("mailto:me@x.example"));
 }
 
 TEST_F(StyleFolder, UntrustedPicturesAreRefused)

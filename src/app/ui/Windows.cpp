@@ -5,10 +5,14 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "mainwindow/ui/TrayIcon.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
+#include "settings/SettingsDialogModel.h"
 #include "settings/ui/SettingsDialog.h"
 #include "window/WindowPlacement.h"
+#include "window/ui/RoundedCorners.h"
 #include "window/ui/WindowFader.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
@@ -19,6 +23,7 @@ Windows::~Windows()
 {
     delete m_tray;
     delete m_settings;
+    m_settingsModel.reset();
     delete m_playlist;
     delete m_main;
 }
@@ -29,7 +34,16 @@ void Windows::build(Application &app)
     m_main = new MainWindow(app.settings(), app.player());
     m_playlist = new PlaylistWindow(PlaylistWindowModels{app.trackList(), app.library(), app.playlists(), app.adder(),
                                                          app.settings(), app.player(), app.messages()});
-    m_settings = new SettingsDialog;
+    m_settingsModel = std::make_unique<SettingsDialogModel>(app.settings(), app.messages(), app.paths().colorFolder(),
+                                                            app.paths().styleFolder(), [this] { saveSettings(); });
+    m_settings = new SettingsDialog(*m_settingsModel);
+    m_settings->setVersionSource([this] {
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        return VersionInfo::make(QStringLiteral(VELMORA_VERSION), program.lastModified().date(),
+                                 m_app->audioComponentVersions(), m_app->archiverVersion());
+    });
+    m_mainCorners = new RoundedCorners(m_main);
+    m_playlistCorners = new RoundedCorners(m_playlist);
 
     QObject::connect(m_main, &MainWindow::exitRequested, &app, &Application::ShutDown);
     QObject::connect(m_playlist, &PlaylistWindow::exitRequested, &app, &Application::ShutDown);
@@ -50,21 +64,33 @@ void Windows::build(Application &app)
         hidePlaylistWindow();
         m_main->setPlaylistOpen(false);
     });
+    QObject::connect(m_main, &MainWindow::settingsRequested, m_main, [this] { showSettingsDialog(); });
+    QObject::connect(m_playlist, &PlaylistWindow::settingsRequested, m_playlist, [this] { showSettingsDialog(); });
+    QObject::connect(m_settings, &SettingsDialog::linkActivated, m_settings, [this](const QString &url) {
+        if (ShellService *shell = m_app->shell())
+            shell->openUrl(url);
+    });
 
-    // Translucency and fades.
-    const auto setting = [this] { return opacitySetting(); };
-    m_mainFader = new WindowFader(m_main, setting);
-    m_playlistFader = new WindowFader(m_playlist, setting);
-    m_settingsFader = new WindowFader(m_settings, setting);
+    // Translucency and fades: each window fades towards its own opacity.
+    const auto opacityOf = [this](TopWindow w) {
+        return [this, w] { return SettingsDialogModel::windowOpacity(m_app->settings(), w); };
+    };
+    m_mainFader = new WindowFader(m_main, opacityOf(TopWindow::Main));
+    m_playlistFader = new WindowFader(m_playlist, opacityOf(TopWindow::Playlist));
+    m_settingsFader = new WindowFader(m_settings, opacityOf(TopWindow::SettingsDialog));
     QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
         switch (id) {
         case SettingId::StyleName:
             LoadStyle();
             break;
+        case SettingId::Translucent:
         case SettingId::Transparency:
         case SettingId::SetNotTrans:
         case SettingId::FadeSpeed:
             applyOpacity();
+            break;
+        case SettingId::CornerRoundValue:
+            applyCorners();
             break;
         default:
             break;
@@ -74,6 +100,7 @@ void Windows::build(Application &app)
     // Dragging: the work area and docking.
     QObject::connect(m_main, &MainWindow::placed, m_main, [this](QWidget *w) { placed(w); });
     QObject::connect(m_playlist, &PlaylistWindow::placed, m_playlist, [this](QWidget *w) { placed(w); });
+    QObject::connect(m_settings, &SettingsDialog::placed, m_settings, [this](QWidget *w) { placed(w); });
 
     // The task tray.
     m_tray = new TrayIcon;
@@ -95,6 +122,7 @@ void Windows::build(Application &app)
         trayModify();
     });
     QObject::connect(m_tray, &TrayIcon::deleteSkipRequested, m_main, [&player] { player.DeleteAndSkip(); });
+    QObject::connect(m_tray, &TrayIcon::settingsRequested, m_main, [this] { showSettingsDialog(true); });
     QObject::connect(m_tray, &TrayIcon::exitRequested, &app, &Application::ShutDown);
 }
 
@@ -103,20 +131,44 @@ bool Windows::fadesOn() const
     return m_app->settings().isOn(SettingId::Fade);
 }
 
-int Windows::opacitySetting() const
+void Windows::saveSettings()
 {
-    return m_app->settings().value(SettingId::Transparency);
+    storeWindowState();
+    m_app->settings().SaveSettings(m_app->paths().iniFilePath(), m_app->paths().colorIniFilePath());
+}
+
+void Windows::showSettingsDialog(bool fromTray)
+{
+    const bool fade = fadesOn() && (fromTray || !m_app->settings().isOn(SettingId::SetNotTrans));
+    if (!m_settings->isVisible()) {
+        m_settingsModel->opened();
+        m_settings->prepareToShow();
+    }
+    if (fade && !m_settings->isVisible())
+        m_settingsFader->fadeIn();
+    else
+        m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
 }
 
 void Windows::applyOpacity()
 {
-    const int opacity = opacitySetting();
-    WindowFader::setTranslucency(m_main, opacity);
-    WindowFader::setTranslucency(m_playlist, opacity);
-    WindowFader::setTranslucency(m_settings, m_app->settings().isOn(SettingId::SetNotTrans) ? 255 : opacity);
+    // Window systems without translucency simply ignore it.
+    const SettingsStore &s = m_app->settings();
+    WindowFader::setTranslucency(m_main, SettingsDialogModel::windowOpacity(s, TopWindow::Main));
+    WindowFader::setTranslucency(m_playlist, SettingsDialogModel::windowOpacity(s, TopWindow::Playlist));
+    WindowFader::setTranslucency(m_settings, SettingsDialogModel::windowOpacity(s, TopWindow::SettingsDialog));
     const int interval = m_app->settings().value(SettingId::FadeSpeed);
     for (WindowFader *f : {m_mainFader, m_playlistFader, m_settingsFader})
         f->setInterval(interval);
+}
+
+void Windows::applyCorners()
+{
+    const int corner = m_app->settings().value(SettingId::CornerRoundValue);
+    m_mainCorners->setCorner(corner);
+    m_playlistCorners->setCorner(corner);
 }
 
 void Windows::showPlaylistWindow()
@@ -126,7 +178,7 @@ void Windows::showPlaylistWindow()
     if (fadesOn()) {
         m_playlistFader->fadeIn();
     } else {
-        WindowFader::setTranslucency(m_playlist, opacitySetting());
+        WindowFader::setTranslucency(m_playlist, SettingsDialogModel::windowOpacity(m_app->settings(), TopWindow::Playlist));
         m_playlist->show();
     }
     m_playlist->raise();
@@ -206,6 +258,7 @@ void Windows::LoadStyle()
                                m_app->paths().bundledStyleFolder());
     m_main->setStyle(m_style);
     m_playlist->setStyle(m_style);
+    m_settings->setStyle(m_style);
 }
 
 void Windows::setTopmost(bool topmost)
@@ -229,13 +282,16 @@ void Windows::applySettings()
     LoadStyle();
     m_main->applySettings();
     m_playlist->applySettings();
+    m_settings->applySettings();
     applyOpacity();
+    applyCorners();
 }
 
 void Windows::storeWindowState()
 {
     m_main->storeState();
     m_playlist->storeState();
+    m_settings->storeState();
 }
 
 void Windows::showMainWindow()

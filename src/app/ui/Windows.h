@@ -4,10 +4,14 @@
 #include "playback/PlaybackDisplay.h"
 #include "style/Style.h"
 
+#include <memory>
+
 class Application;
 class MainWindow;
 class PlaylistWindow;
+class RoundedCorners;
 class SettingsDialog;
+class SettingsDialogModel;
 class TrayIcon;
 class QWidget;
 class WindowFader;
@@ -28,6 +32,11 @@ public:
     PlaylistWindow &playlist() { return *m_playlist; }
     SettingsDialog &settings() { return *m_settings; }
     const Style &style() const { return m_style; }
+
+    // The settings entries of the menus: saves every setting, then shows the
+    // settings dialog (raised when it is open already), faded in when fades
+    // are on — from the windows' menus only when "設定は半透明にしない" is off.
+    void showSettingsDialog(bool fromTray = false);
 
     // Loads the style the settings name and gives both windows its pictures.
     void LoadStyle();
@@ -58,8 +67,10 @@ public:
     // Docks the playlist window to the main window (when docking is on).
     void snapPlaylist();
     // The opacity setting on the windows ("設定は半透明にしない" keeps the
-    // settings dialog opaque).
+    // settings dialog opaque), and the fade speed.
     void applyOpacity();
+    // The rounded corners the settings give the windows.
+    void applyCorners();
 
     // PlaybackDisplay
     void ShowTrackInfo(const QString &title, const QString &artist) override;
@@ -71,7 +82,8 @@ public:
 
 private:
     bool fadesOn() const;
-    int opacitySetting() const;
+    // Every setting saved, the windows' places included.
+    void saveSettings();
     void placed(QWidget *window);
     void trayModify();
 
@@ -79,6 +91,9 @@ private:
     MainWindow *m_main = nullptr;
     PlaylistWindow *m_playlist = nullptr;
     SettingsDialog *m_settings = nullptr;
+    std::unique_ptr<SettingsDialogModel> m_settingsModel;
+    RoundedCorners *m_mainCorners = nullptr;
+    RoundedCorners *m_playlistCorners = nullptr;
     TrayIcon *m_tray = nullptr;
     WindowFader *m_mainFader = nullptr;
     WindowFader *m_playlistFader = nullptr;

@@ -97,7 +97,7 @@ void MainWindow::buildMenu()
     m_menu->addSeparator();
     QAction *settings = m_menu->addAction(QStringLiteral("設定(&S)"));
     settings->setObjectName(QStringLiteral("mnuSetting"));
-    settings->setEnabled(false); // the settings dialog comes later
+    connect(settings, &QAction::triggered, this, &MainWindow::settingsRequested);
     m_trayAction = m_menu->addAction(QStringLiteral("タスクトレイ(&T)"));
     m_trayAction->setObjectName(QStringLiteral("mnuTaskTray"));
     connect(m_trayAction, &QAction::triggered, this, &MainWindow::trayRequested);

@@ -58,6 +58,8 @@ Q_SIGNALS:
     void playlistWindowToggled(bool open);
     // Files dropped on the window.
     void filesDropped(const QStringList &paths);
+    // The settings entry: the settings dialog is wanted.
+    void settingsRequested();
     // The help and exit entries, and the window's own close.
     void helpRequested();
     void exitRequested();

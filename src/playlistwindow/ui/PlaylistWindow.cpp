@@ -189,7 +189,7 @@ void PlaylistWindow::buildMenus()
     m_foremostAction->setChecked(m_settings.isOn(SettingId::Foremost));
     connect(m_foremostAction, &QAction::triggered, this,
             [this](bool checked) { m_settings.setValue(SettingId::Foremost, checked ? 1 : 0); });
-    addDisabled(window, QStringLiteral("設定"));
+    window->addAction(QStringLiteral("設定"), this, &PlaylistWindow::settingsRequested);
     m_trayAction = window->addAction(QStringLiteral("タスクトレイ"), this, &PlaylistWindow::trayRequested);
     m_trayAction->setObjectName(QStringLiteral("mnuTaskTray"));
     window->addAction(QStringLiteral("サイズ調整"), this, &PlaylistWindow::showSizeWindow);

@@ -142,6 +142,8 @@ public:
 Q_SIGNALS:
     // The window's own close button: the main window's playlist button lets go.
     void closeClicked();
+    // The window menu's settings entry: the settings dialog is wanted.
+    void settingsRequested();
     // The window menu's exit entry.
     void exitRequested();
     // The window menu's tray entry.
