@@ -9,7 +9,7 @@ WindowDrag::WindowDrag(QWidget *window)
     , m_window(window)
 {
     m_settle.setSingleShot(true);
-    m_settle.setInterval(400);
+    m_settle.setInterval(250);
     connect(&m_settle, &QTimer::timeout, this, &WindowDrag::finish);
     window->installEventFilter(this);
 }
@@ -24,12 +24,8 @@ void WindowDrag::press(QMouseEvent *event)
 
 bool WindowDrag::move(QMouseEvent *event)
 {
-    if (m_handedOver) {
-        if (event->buttons() & Qt::LeftButton)
-            return true;
-        finish();
-        return false;
-    }
+    if (m_handedOver)
+        return true;
     const QPoint pointer = event->globalPosition().toPoint();
     switch (m_gesture.move(pointer, event->buttons() & Qt::LeftButton)) {
     case DragGesture::Step::StartMove: {
@@ -38,7 +34,6 @@ bool WindowDrag::move(QMouseEvent *event)
         m_gesture.systemMoveStarted(accepted);
         if (accepted) {
             m_handedOver = true;
-            m_settle.start();
         } else {
             m_window->move(m_gesture.followPosition(pointer));
         }
@@ -57,7 +52,9 @@ bool WindowDrag::release(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return false;
-    const bool moved = m_gesture.isMoving() || m_handedOver;
+    if (m_handedOver)
+        return false;
+    const bool moved = m_gesture.isMoving();
     const bool click = m_gesture.release();
     if (moved)
         finish();
@@ -66,12 +63,11 @@ bool WindowDrag::release(QMouseEvent *event)
 
 bool WindowDrag::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window && m_handedOver) {
-        if (event->type() == QEvent::Move)
-            m_settle.start(); // still moving
-        else if (event->type() == QEvent::Enter || event->type() == QEvent::MouseButtonRelease)
-            finish();
-    }
+    // Pointer events that arrive while the window manager moves the window
+    // are the toolkit's own (it releases the button when it hands the move
+    // over): only the window's moves tell where the move is.
+    if (watched == m_window && m_handedOver && event->type() == QEvent::Move)
+        m_settle.start();
     return QObject::eventFilter(watched, event);
 }
 

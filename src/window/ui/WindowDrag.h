@@ -39,8 +39,9 @@ private:
     QWidget *m_window;
     DragGesture m_gesture;
     // The window manager moves the window: no release reaches us. The move
-    // counts as finished at the next pointer event the window gets, or once
-    // the window has stood still for a moment.
+    // counts as finished a moment after the window last moved (managers
+    // that move only an outline move the window once, at the end), or at
+    // the next press.
     bool m_handedOver = false;
     QTimer m_settle;
 };

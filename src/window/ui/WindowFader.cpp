@@ -1,5 +1,6 @@
 #include "window/ui/WindowFader.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 WindowFader::WindowFader(QWidget *window, std::function<int()> opacitySetting)
@@ -14,6 +15,9 @@ WindowFader::WindowFader(QWidget *window, std::function<int()> opacitySetting)
 void WindowFader::setTranslucency(QWidget *window, int opacity)
 {
     window->setWindowOpacity(qBound(0, opacity, 255) / 255.0);
+    // The X11 window system holds a changed opacity back until something
+    // else is sent; a fade step must reach the screen now.
+    QGuiApplication::sync();
 }
 
 void WindowFader::setInterval(int ms)
