@@ -57,10 +57,8 @@ bool ask(Request request, const QString &path, const std::function<bool()> &fall
 bool askOn(const QString &busAddress, Request request, const QString &path, const std::function<bool()> &fallback)
 {
 #ifdef VELMORA_HAVE_DBUS
-    const QString name = QStringLiteral("velmora-file-manager-bus");
-    QDBusConnection bus = QDBusConnection::connectToBus(busAddress, name);
-    const bool result = askOnBus(bus, request, path, fallback);
-    return result;
+    QDBusConnection bus = QDBusConnection::connectToBus(busAddress, QStringLiteral("velmora ") + busAddress);
+    return askOnBus(bus, request, path, fallback);
 #else
     Q_UNUSED(busAddress);
     return ask(request, path, fallback);
