@@ -103,13 +103,13 @@ void ItemCommands::report(const Outcome &outcome, const QString &failedText)
 {
     QStringList notes;
     if (outcome.archiveMembers > 0)
-        notes << QStringLiteral("書庫内の%1件は対象外").arg(outcome.archiveMembers);
+        notes << QStringLiteral("書庫内%1件除外").arg(outcome.archiveMembers);
     if (outcome.failed > 0)
         notes << failedText.arg(outcome.failed);
     if (outcome.renamed > 0)
-        notes << QStringLiteral("%1件は別名で保存").arg(outcome.renamed);
+        notes << QStringLiteral("別名%1件").arg(outcome.renamed);
     if (!notes.isEmpty())
-        m_list.setStatusText(notes.join(QStringLiteral("、")));
+        m_list.setStatusText(notes.join(u' ')); // short: the status box is narrow
 }
 
 void ItemCommands::afterRemoval(const Outcome &outcome, const QString &failedText)
@@ -157,7 +157,7 @@ void ItemCommands::FileDelete()
         return; // answered No
     m_list.PlayingNoUpdate();
     m_search.forgetFiles(gone);
-    report(outcome, QStringLiteral("%1件は削除できません"));
+    report(outcome, QStringLiteral("削除失敗%1件"));
     if (m_hooks.beep)
         m_hooks.beep();
 }
@@ -212,7 +212,7 @@ void ItemCommands::MoveToDustBox()
 
     m_list.removeRowsWhere([&moved](const TrackRow &r) { return r.isSelected() && moved.contains(r.path().toString()); });
     m_search.forgetFiles(QStringList(moved.begin(), moved.end()));
-    afterRemoval(outcome, QStringLiteral("%1件は移動できません"));
+    afterRemoval(outcome, QStringLiteral("移動失敗%1件"));
 }
 
 void ItemCommands::AddToFavourites()
@@ -332,7 +332,7 @@ void ItemCommands::CopyToFolder()
     }
     m_list.RenumberList();
     m_list.UpdateStatus();
-    report(outcome, QStringLiteral("%1件はコピーできません"));
+    report(outcome, QStringLiteral("コピー失敗%1件"));
     if (m_hooks.beep)
         m_hooks.beep();
 }

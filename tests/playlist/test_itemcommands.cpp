@@ -140,12 +140,12 @@ TEST_F(ItemCommandsTest, RemovingKeepsThePlayingMarkOnItsRow)
          {"b.mp3", "c.mp3", "d.mp3"}, 2, {"remove to trash @/a.mp3", "remove to trash @/e.mp3"}, {}, {}},
         {"with the file, the trash refuses one", &ItemCommands::FileDelete, {1, 2}, 6, {"b.mp3"},
          {"b.mp3", "c.mp3", "d.mp3", "e.mp3"}, 2, {"remove to trash @/a.mp3", "remove to trash @/b.mp3"},
-         "1件は削除できません", {"b.mp3"}},
+         "削除失敗1件", {"b.mp3"}},
         {"into the dust box", &ItemCommands::MoveToDustBox, {2, 4}, 6, {},
          {"a.mp3", "c.mp3", "e.mp3"}, 2, {"move @/b.mp3 -> #/b.mp3", "move @/d.mp3 -> #/d.mp3"}, {}, {}},
         {"into the dust box, one move fails", &ItemCommands::MoveToDustBox, {4, 5}, 6, {"e.mp3"},
          {"a.mp3", "b.mp3", "c.mp3", "e.mp3"}, 3, {"move @/d.mp3 -> #/d.mp3", "move @/e.mp3 -> #/e.mp3"},
-         "1件は移動できません", {"e.mp3"}},
+         "移動失敗1件", {"e.mp3"}},
     };
     for (const Case &c : cases) {
         reset();
@@ -185,7 +185,7 @@ TEST_F(ItemCommandsTest, ArchiveMembersAreNeverHandledAsFiles)
         (items.*command)();
         EXPECT_TRUE(shell.calls.isEmpty()) << shell.calls.join(u'\n').toStdString();
         EXPECT_EQ(list.path(6), member);
-        EXPECT_EQ(list.statusText(), QStringLiteral("書庫内の1件は対象外"));
+        EXPECT_EQ(list.statusText(), QStringLiteral("書庫内1件除外"));
     }
 }
 
@@ -348,7 +348,7 @@ TEST_F(ItemCommandsTest, CopiesNeverReplaceAFile)
     items.CopyToFolder();
     EXPECT_EQ(shell.calls, (QStringList{"copy " + file("a.mp3") + " -> " + chosenFolder + "/a.mp3",
                                         "copy " + file("b.mp3") + " -> " + chosenFolder + "/b (2).mp3"}));
-    EXPECT_EQ(list.statusText(), QStringLiteral("1件は別名で保存"));
+    EXPECT_EQ(list.statusText(), QStringLiteral("別名1件"));
     EXPECT_EQ(beeps, 1);
 
     chosenFolder.clear(); // the dialog was cancelled

@@ -15,7 +15,6 @@
 #include "settings/SettingsStore.h"
 #include "window/ui/WindowGeometry.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -180,15 +179,16 @@ void PlaylistWindow::buildMenus()
 
     QMenu *scope = m_menus[SearchMenu];
     scope->setObjectName(QStringLiteral("menuForm4"));
-    auto *scopes = new QActionGroup(scope);
-    scopes->setExclusive(true);
+    // Check marks, not radio buttons: the window keeps exactly one set.
     const QStringList modes = PlaylistSearch::modeNames();
     for (int mode = 0; mode < modes.size(); ++mode) {
-        QAction *a = scope->addAction(modes[mode], this, [this, mode] { m_search.setMode(mode); });
+        QAction *a = scope->addAction(modes[mode], this, [this, mode] {
+            m_search.setMode(mode);
+            showSearchMode();
+        });
         a->setCheckable(true);
-        a->setChecked(mode == m_search.mode());
-        scopes->addAction(a);
     }
+    showSearchMode();
 
     QMenu *window = m_menus[WindowMenu];
     window->setObjectName(QStringLiteral("menuPlaylistForm"));
@@ -301,7 +301,10 @@ void PlaylistWindow::wireLogic()
     hooks.scrollToRow = [this](int pos) { scrollToRow(pos); };
     m_commands.setHooks(std::move(hooks));
 
-    connect(&list, &TrackList::statusTextChanged, m_statusBox, &QLabel::setText);
+    connect(&list, &TrackList::statusTextChanged, this, [this](const QString &text) {
+        m_statusBox->setText(text);
+        m_statusBox->setToolTip(text); // the box is narrow; the whole text on hover
+    });
     connect(&list, &TrackList::playlistAddressChanged, this, [this](const QString &address) {
         if (m_addressBox->text() != address)
             m_addressBox->setText(address);
@@ -319,9 +322,7 @@ void PlaylistWindow::wireLogic()
         if (m_searchBox->text() != text)
             m_searchBox->setText(text);
     });
-    connect(&m_search, &PlaylistSearch::modeChanged, this, [this](int mode) {
-        m_menus[SearchMenu]->actions().value(mode)->setChecked(true);
-    });
+    connect(&m_search, &PlaylistSearch::modeChanged, this, &PlaylistWindow::showSearchMode);
     auto *find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
     connect(find, &QShortcut::activated, this, [this] {
         m_searchBox->setFocus(Qt::ShortcutFocusReason);
@@ -644,6 +645,13 @@ void PlaylistWindow::buttonPress(int b, Qt::MouseButton button, const QPoint &gl
         popup(EtcMenu, QPoint(r.left(), r.top() - 23));
         break;
     }
+}
+
+void PlaylistWindow::showSearchMode()
+{
+    const QList<QAction *> entries = m_menus[SearchMenu]->actions();
+    for (int i = 0; i < entries.size(); ++i)
+        entries[i]->setChecked(i == m_search.mode());
 }
 
 void PlaylistWindow::searchIconClick()

@@ -111,6 +111,8 @@ public:
     void buttonPress(int b, Qt::MouseButton button, const QPoint &globalPos);
     void statusClick();
     void searchIconClick();
+    // The scope menu's check mark on the search's mode.
+    void showSearchMode();
 
     // The open-file and folder dialogs of the add commands, set up as those
     // commands show them (not yet shown).
