@@ -39,6 +39,8 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     , m_adder(m_list, m_playlists)
     , m_player(platform.audio, m_list, windows.playbackDisplay())
     , m_library(m_paths.playlistFolder())
+    , m_search(m_list, m_playlists)
+    , m_items(m_list, m_playlists, m_adder, m_search, *m_messages, platform.shell)
 {
     m_player.setShell(m_shell);
     m_player.setRandomSource(platform.random);
@@ -68,6 +70,36 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     m_playlists.setTreeHooks(std::move(treeHooks));
     m_player.setZipItemExtract(makeMemberExtractor(m_archiver, [this] { return m_tempFolderPath; }));
     wireSettings();
+    wireItemCommands();
+}
+
+void Application::wireItemCommands()
+{
+    SearchHooks search;
+    search.playingFilePath = [this] { return m_player.PlayingFilePath(); };
+    search.scrollToRow = [this](int pos) { m_windows.playbackDisplay().scrollToRow(pos); };
+    m_search.setHooks(std::move(search));
+    // Every save writes the whole list: a filter puts the full rows back first.
+    m_playlists.setBeforeSave([this] { m_search.clear(); });
+
+    ItemCommandHooks items;
+    items.playingFilePath = [this] { return m_player.PlayingFilePath(); };
+    items.releaseFile = [this](const QString &path) {
+        // The file goes away: the player stops playing it and lets it go.
+        if (m_player.stream() == 0 || path != m_player.PlayingFilePath())
+            return;
+        if (m_player.isPlaying())
+            m_player.StopPlayback();
+        m_player.closeStream();
+    };
+    items.listEmptied = [this] { m_player.closeStream(); };
+    items.tagEditorPath = [this] { return m_settings.text(SettingId::TagEditorPath); };
+    items.leaveTopmost = [this] {
+        if (m_settings.isOn(SettingId::Foremost))
+            m_settings.setValue(SettingId::Foremost, 0);
+    };
+    items.scrollToRow = [this](int pos) { m_windows.playbackDisplay().scrollToRow(pos); };
+    m_items.setHooks(std::move(items));
 }
 
 Application::~Application() = default;

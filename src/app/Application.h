@@ -3,6 +3,8 @@
 #include "core/AppPaths.h"
 #include "library/LibraryTree.h"
 #include "playback/Player.h"
+#include "playlist/ItemCommands.h"
+#include "playlist/PlaylistSearch.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
@@ -78,6 +80,8 @@ public:
     TrackAdder &adder() { return m_adder; }
     Player &player() { return m_player; }
     LibraryTree &library() { return m_library; }
+    PlaylistSearch &search() { return m_search; }
+    ItemCommands &itemCommands() { return m_items; }
     // The desktop shell; null when none was given.
     ShellService *shell() { return m_shell; }
     // The versions the audio library's components and the archiver report.
@@ -90,6 +94,7 @@ Q_SIGNALS:
 
 private:
     void wireSettings();
+    void wireItemCommands();
     // The track list takes its text colours from colour slots 0 and 2.
     void takeRowColors();
     void LoadResume();
@@ -108,6 +113,8 @@ private:
     TrackAdder m_adder;
     Player m_player;
     LibraryTree m_library;
+    PlaylistSearch m_search;
+    ItemCommands m_items;
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;

@@ -12,15 +12,18 @@ public:
     virtual ~ShellService() = default;
 
     // Moves `source` to `target` (a file path, or a folder path ending in "/"
-    // to keep the name). Returns false on failure; nothing is half-moved.
+    // to keep the name), creating missing folders. Never replaces a file
+    // already at the target: that is a failure. Returns false on failure;
+    // nothing is half-moved.
     virtual bool move(const QString &source, const QString &target) = 0;
 
     // Copies `source` to `target`, creating missing folders and replacing an
     // existing file. Returns false on failure.
     virtual bool copy(const QString &source, const QString &target) = 0;
 
-    // Deletes `path` (a file or a folder with its contents), to the desktop's
-    // trash when `toTrash` is true. Returns false on failure.
+    // Deletes `path` (a file or a folder with its contents): with `toTrash`
+    // into the desktop's trash, and when the trash refuses it the path
+    // stays where it is; without, for good. Returns false on failure.
     virtual bool remove(const QString &path, bool toTrash) = 0;
 
     // Opens `path` (a local file) with the program the desktop associates
@@ -33,11 +36,13 @@ public:
     // handler. Other schemes are refused.
     virtual bool openUrl(const QString &url) = 0;
 
-    // Shows the folder holding `path` in the file manager.
+    // Shows the folder holding `path` in the file manager, with the file
+    // selected where the file manager can; otherwise just the folder.
+    // Returns false when nothing could be asked to show it.
     virtual bool revealInFileManager(const QString &path) = 0;
 
-    // Shows the desktop's properties of `path` where the desktop has such a
-    // view; otherwise the file manager at the file.
+    // Shows the file manager's properties of `path` where the desktop has
+    // such a view; otherwise its folder, as revealInFileManager.
     virtual bool showProperties(const QString &path) = 0;
 
     // Starts `program` with one argument (the external tag editor). Returns

@@ -75,26 +75,7 @@ void LibraryCommands::TreeRightClick(int index)
 
 void LibraryCommands::PlayingTrackRestore()
 {
-    const QString playing = m_hooks.playingFilePath ? m_hooks.playingFilePath() : QString();
-    if (!playing.isEmpty()) {
-        for (int i = 1; i <= m_list.count(); ++i) {
-            if (m_list.row(i).path().compare(playing, Qt::CaseInsensitive) == 0) {
-                m_list.setPlayingNo(i);
-                break;
-            }
-        }
-    }
-    m_list.UnselectAll();
-    const int pos = m_list.PlayingNo();
-    if (pos == 0 || !m_list.isValidPos(pos)) {
-        m_list.setPlayoldNo(0);
-        return;
-    }
-    m_list.UpdateStatus();
-    m_list.setPlayoldNo(pos);
-    m_list.ListItemForeColorChange(true, pos);
-    m_list.setIcon(pos, 2);
-    m_list.setSelected(pos, true);
-    if (m_hooks.scrollToRow)
+    const int pos = m_list.PlayingTrackRestore(m_hooks.playingFilePath ? m_hooks.playingFilePath() : QString());
+    if (pos != 0 && m_hooks.scrollToRow)
         m_hooks.scrollToRow(pos);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -64,6 +65,10 @@ struct FileProbe {
     // An ordinary, visible file: what a playlist record needs to be loaded.
     bool isVisibleFile() const { return isFile && !hidden; }
 };
+
+// Ordinary, visible files the program has looked at already, by path, with
+// their modification times (seconds since 1970).
+using KnownFiles = QHash<QString, qint64>;
 
 // Looks at `path` on disk with one stat() call. A missing or unreadable path
 // gives exists == false. Any thread.

@@ -48,12 +48,21 @@ private:
 };
 
 // Whether the file a record names is there: for an archive member its
-// archive; for a file an ordinary, visible file.
-bool recordExists(QStringView path, FileProbe *probe)
+// archive; for a file an ordinary, visible file, taken from `known` when it
+// is listed there.
+bool recordExists(QStringView path, FileProbe *probe, const KnownFiles *known)
 {
     if (IsArchiveMemberPath(path)) {
         const QString archive = ArchivePathOfMember(path);
         return !archive.isEmpty() && ProbeFile(archive).isVisibleFile();
+    }
+    if (known) {
+        const auto it = known->constFind(path.toString());
+        if (it != known->cend()) {
+            probe->exists = probe->isFile = true;
+            probe->modified = it.value();
+            return true;
+        }
     }
     *probe = ProbeFile(path);
     return probe->isVisibleFile();
@@ -143,7 +152,7 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
                 path = heldResolved;
             }
             FileProbe probe;
-            skip = path.isEmpty() || !recordExists(path, &probe);
+            skip = path.isEmpty() || !recordExists(path, &probe, sink.knownFiles());
             if (skip) {
                 ++outcome.missing;
             } else {
@@ -213,11 +222,11 @@ ReadOutcome readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseF
         }
         QString path = resolveM3uPath(line, baseFolder);
         FileProbe probe;
-        bool exists = !path.isEmpty() && recordExists(path, &probe);
+        bool exists = !path.isEmpty() && recordExists(path, &probe, sink.knownFiles());
         if (!exists && path.contains(u'\\') && !IsArchiveMemberPath(path) && !line.startsWith(u'/')) {
             // A relative path written on a system with "\" between folders.
             path = resolveM3uPath(line.toString().replace(u'\\', u'/'), baseFolder);
-            exists = recordExists(path, &probe);
+            exists = recordExists(path, &probe, sink.knownFiles());
         }
         if (exists) {
             TrackRow row = sink.list().makeRow(path);
@@ -294,6 +303,8 @@ bool PlaylistStore::copyFile(const QString &source, const QString &target)
 
 bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, bool reselect, bool backup)
 {
+    if (m_beforeSave)
+        m_beforeSave();
     if (name.isEmpty() || m_list.isLoading())
         return false;
     const QString address = m_list.PlaylistAddress();
@@ -359,6 +370,7 @@ bool PlaylistStore::readData(const QByteArray &bytes, const QString &baseFolder,
     const TrackList::LoadingScope loading(m_list);
     const QString text = DecodePlaylistText(bytes);
     RowBatch sink(m_list);
+    sink.setKnownFiles(m_known);
     ReadOutcome outcome;
     // Room for one track per line pair (or per line of a plain list),
     // capped so that a file of empty lines cannot claim much memory.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playlist/PathNames.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -27,6 +29,12 @@ public:
     PlaylistStore(TrackList &list, QString playlistFolder);
 
     void setTreeHooks(PlaylistTreeHooks hooks) { m_hooks = std::move(hooks); }
+    // Runs first in every save: a filtered list puts its full rows back
+    // here, so that a save never writes only the rows a search kept.
+    void setBeforeSave(std::function<void()> beforeSave) { m_beforeSave = std::move(beforeSave); }
+    // While set, loads take the files listed in `known` as present with
+    // their stored modification time instead of looking at each on disk.
+    void setKnownFiles(const KnownFiles *known) { m_known = known; }
     // The playlist folder, ending in "/".
     QString playlistFolder() const { return m_folder; }
 
@@ -92,4 +100,6 @@ private:
     // Files whose last load left out records with missing files, and how
     // many; an entry goes when the file is rewritten.
     QHash<QString, int> m_missingAtLoad;
+    std::function<void()> m_beforeSave;
+    const KnownFiles *m_known = nullptr;
 };

@@ -20,6 +20,9 @@ public:
     RowBatch &operator=(const RowBatch &) = delete;
 
     const TrackList &list() const { return m_list; }
+    // Files the reader may take as present without looking (null: none).
+    const KnownFiles *knownFiles() const { return m_known; }
+    void setKnownFiles(const KnownFiles *known) { m_known = known; }
     void add(TrackRow &&row) { m_pending.push_back(std::move(row)); }
 
     // Moves the collected rows into the list and lets events run when ~15 ms
@@ -48,4 +51,5 @@ private:
     quint64 m_generation;
     std::vector<TrackRow> m_pending;
     QElapsedTimer m_clock;
+    const KnownFiles *m_known = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "playlist/PathNames.h"
 
 #include <QColor>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -393,6 +394,7 @@ void TrackList::ClearList()
     endResetModel();
     m_playingNo = 0;
     ++m_generation;
+    Q_EMIT cleared();
 }
 
 void TrackList::RenumberList()
@@ -501,40 +503,63 @@ QString TrackList::deleteQuestion(int n)
            QStringLiteral("\r\n") + QStringLiteral("よろしいですか？");
 }
 
-void TrackList::ListItemDelete(int mode, const RowDeleteHooks &hooks)
+bool TrackList::ListItemDelete(int mode, const RowDeleteHooks &hooks)
 {
     if (mode == 1) {
         const int n = SelectItemCount();
         if (!hooks.askYesNo || !hooks.askYesNo(deleteQuestion(n)))
-            return;
+            return false;
     }
     setStatusText(QStringLiteral("Now Deleting..."));
     EventPump::flush();
 
     if (mode == 1 && hooks.recycle) {
+        // Each file once, however many rows name it.
         QStringList paths;
+        QSet<QString> seen;
         for (const TrackRow &r : m_rows) {
-            if (r.isSelected())
+            if (r.isSelected() && !seen.contains(r.path().toString())) {
+                seen.insert(r.path().toString());
                 paths.append(r.path().toString());
+            }
         }
+        QSet<QString> stayed;
         for (const QString &p : paths) {
-            hooks.recycle(p);
+            if (!hooks.recycle(p))
+                stayed.insert(p);
             EventPump::yield();
         }
+        // A row whose file is still there stays, selected: removing it
+        // would hide a file the user believes gone.
+        removeRowsWhere([&stayed](const TrackRow &r) {
+            return r.isSelected() && (stayed.isEmpty() || !stayed.contains(r.path().toString()));
+        });
+    } else {
+        removeRowsWhere([](const TrackRow &r) { return r.isSelected(); });
     }
 
-    // The rows still selected now go; PlayingNo moves down by the number of
-    // removed rows at or above it, which also takes it to the row before
-    // when the playing row itself goes.
+    RenumberList();
+    if (m_rows.empty() && hooks.listEmptied)
+        hooks.listEmptied();
+    UpdateStatus();
+    return true;
+}
+
+int TrackList::removeRowsWhere(const std::function<bool(const TrackRow &)> &remove)
+{
+    // PlayingNo moves down by the number of removed rows at or above it,
+    // which also takes it to the row before when the playing row itself goes.
     struct Run {
         int pos;
         int n;
     };
     std::vector<Run> runs;
+    int removed = 0;
     int removedAtOrAbovePlaying = 0;
     for (int i = 1; i <= count(); ++i) {
-        if (!row(i).isSelected())
+        if (!remove(row(i)))
             continue;
+        ++removed;
         if (i <= m_playingNo)
             ++removedAtOrAbovePlaying;
         if (!runs.empty() && runs.back().pos + runs.back().n == i)
@@ -547,16 +572,35 @@ void TrackList::ListItemDelete(int mode, const RowDeleteHooks &hooks)
             removeRowsAt(it->pos, it->n);
     } else {
         beginResetModel();
-        m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(), [](const TrackRow &r) { return r.isSelected(); }),
-                     m_rows.end());
+        m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(), remove), m_rows.end());
         endResetModel();
     }
     m_playingNo -= removedAtOrAbovePlaying;
+    return removed;
+}
 
-    RenumberList();
-    if (m_rows.empty() && hooks.listEmptied)
-        hooks.listEmptied();
+int TrackList::PlayingTrackRestore(const QString &playingFilePath)
+{
+    if (!playingFilePath.isEmpty()) {
+        for (int i = 1; i <= count(); ++i) {
+            if (row(i).path().compare(playingFilePath, Qt::CaseInsensitive) == 0) {
+                m_playingNo = i;
+                break;
+            }
+        }
+    }
+    UnselectAll();
+    const int pos = m_playingNo;
+    if (pos == 0 || !isValidPos(pos)) {
+        m_playoldNo = 0;
+        return 0;
+    }
     UpdateStatus();
+    m_playoldNo = pos;
+    ListItemForeColorChange(true, pos);
+    setIcon(pos, TrackRow::PlayingIcon);
+    setSelected(pos, true);
+    return pos;
 }
 
 bool TrackList::GetFileInfo(int pos)

@@ -13,8 +13,10 @@ struct RowDeleteHooks {
     // Asks `question` with Yes/No buttons and the question icon; true = Yes.
     // Needed for mode 1: without it nothing is deleted.
     std::function<bool(const QString &question)> askYesNo;
-    // Sends one file to the recycle bin (mode 1). Unset: files stay on disk.
-    std::function<void(const QString &path)> recycle;
+    // Sends one file to the recycle bin (mode 1); false when it could not.
+    // The rows of a file that did not go stay in the list, selected. Unset:
+    // files stay on disk and every selected row goes.
+    std::function<bool(const QString &path)> recycle;
     // Closes the open audio stream and clears the playing file name; run
     // when the deletion left the list empty.
     std::function<void()> listEmptied;
@@ -157,8 +159,19 @@ public:
     void PlayingNoUpdate();
     // Removes the selected rows, moving PlayingNo with its row (to the row
     // before when the playing row goes). Mode 1 first asks, then sends the
-    // files to the recycle bin. Then RenumberList and UpdateStatus.
-    void ListItemDelete(int mode, const RowDeleteHooks &hooks);
+    // files to the recycle bin; rows whose file stayed are kept. Then
+    // RenumberList and UpdateStatus. Returns false when the question was
+    // answered No (nothing changed).
+    bool ListItemDelete(int mode, const RowDeleteHooks &hooks);
+    // Removes every row for which `remove` is true, moving PlayingNo with
+    // its row as ListItemDelete does. Does not renumber. Returns how many went.
+    int removeRowsWhere(const std::function<bool(const TrackRow &)> &remove);
+    // `PlayingTrackRestore`: PlayingNo = the first row whose path is
+    // `playingFilePath` ignoring letter case (unchanged when none is); every
+    // row unselected; then the row PlayingNo gets the playing colour and
+    // icon and is selected, or PlayoldNo = 0 when there is none. Returns the
+    // row to scroll into view, 0 for none.
+    int PlayingTrackRestore(const QString &playingFilePath);
     // Date = the file's modification time, Extension = ExtensionOf the path.
     // Returns false (Date untouched) when the file cannot be examined.
     bool GetFileInfo(int pos);
@@ -201,6 +214,8 @@ public:
 
 Q_SIGNALS:
     void statusTextChanged(const QString &text);
+    // ClearList emptied the list: whatever it showed is gone.
+    void cleared();
     void playlistAddressChanged(const QString &address);
 
 private:

@@ -3,6 +3,7 @@
 #include "archive/LibArchiveArchiver.h"
 #include "playback/PlaybackDisplay.h"
 #include "FakeAudioLibrary.h"
+#include "RecordingShell.h"
 #include "TestFiles.h"
 #include "ZipFixtures.h"
 
@@ -73,11 +74,13 @@ struct LifeCycle : ::testing::Test {
     FakeAudioLibrary audio;
     RecordingWindows ui;
     LibArchiveArchiver archiver;
+    RecordingShell shell;
     std::unique_ptr<Application> app;
 
     void start(const QStringList &args = {})
     {
-        app = std::make_unique<Application>(AppPaths(home.path(), QString(), home.path()), PlatformServices{audio, ui, archiver}, ui);
+        app = std::make_unique<Application>(AppPaths(home.path(), QString(), home.path()),
+                                            PlatformServices{audio, ui, archiver, &shell}, ui);
         ASSERT_TRUE(app->StartUp(args));
     }
     void stop()
@@ -269,6 +272,33 @@ TEST_F(LifeCycle, AnOpenedArchiveNeverOverwritesTheListThatWasOpen)
         EXPECT_EQ(readBytes(home.path() + "/Playlist/Mine.m3u"), mine);
         EXPECT_TRUE(readBytes(home.path() + "/Playlist/" + c.address + ".m3u").contains("#ZIP#2.mp3"));
     }
+    stop();
+}
+
+TEST_F(LifeCycle, AFilterAtShutDownStillSavesTheWholeList)
+{
+    start({track("a.mp3"), track("b.mp3"), track("c.mp3")});
+    app->search().setText(QStringLiteral("b.mp3"));
+    ASSERT_EQ(app->trackList().count(), 1);
+    stop();
+
+    start();
+    EXPECT_EQ(app->trackList().count(), 3);
+    stop();
+}
+
+TEST_F(LifeCycle, MovingThePlayingFileAwayStopsItAndLetsItGo)
+{
+    start({track("a.mp3"), track("b.mp3")});
+    app->trackList().UnselectAll();
+    app->trackList().setSelected(2, true);
+    app->player().PlaySelectedTrack();
+    ASSERT_TRUE(app->player().isPlaying());
+    app->itemCommands().MoveToDustBox();
+    EXPECT_FALSE(app->player().isPlaying());
+    EXPECT_EQ(app->player().stream(), 0u);
+    EXPECT_EQ(app->trackList().count(), 1);
+    EXPECT_EQ(app->trackList().PlayingNo(), 0);
     stop();
 }
 

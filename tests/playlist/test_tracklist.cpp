@@ -218,14 +218,16 @@ TEST(TrackList, DeleteWithFilesAsksFirst)
         const char *name;
         bool answer;
         bool selectAll;
-        int expectedRows;
+        QString stays; // a file the trash refuses
+        QStringList expectedRows;
         int expectedRecycled;
         bool expectEmptied;
     };
     const Case cases[] = {
-        {"answered No: nothing changes", false, false, 3, 0, false},
-        {"answered Yes: rows and files go", true, false, 1, 2, false},
-        {"all rows gone: the stream is closed", true, true, 0, 3, true},
+        {"answered No: nothing changes", false, false, {}, {"/t/1.mp3", "/t/2.mp3", "/t/3.mp3"}, 0, false},
+        {"answered Yes: rows and files go", true, false, {}, {"/t/2.mp3"}, 2, false},
+        {"all rows gone: the stream is closed", true, true, {}, {}, 3, true},
+        {"a file that stays keeps its row, selected", true, false, "/t/3.mp3", {"/t/2.mp3", "/t/3.mp3"}, 1, false},
     };
     for (const Case &c : cases) {
         TrackList list;
@@ -241,15 +243,23 @@ TEST(TrackList, DeleteWithFilesAsksFirst)
         bool emptied = false;
         RowDeleteHooks hooks;
         hooks.askYesNo = [&](const QString &q) { question = q; return c.answer; };
-        hooks.recycle = [&](const QString &p) { recycled << p; };
+        hooks.recycle = [&](const QString &p) {
+            if (p == c.stays)
+                return false;
+            recycled << p;
+            return true;
+        };
         hooks.listEmptied = [&] { emptied = true; };
-        list.ListItemDelete(1, hooks);
+        EXPECT_EQ(list.ListItemDelete(1, hooks), c.answer) << c.name;
         EXPECT_EQ(question, QString::fromUtf8("選択している%1件のアイテムを削除します。\r\nよろしいですか？")
                                 .arg(c.selectAll ? 3 : 2))
             << c.name;
-        EXPECT_EQ(list.count(), c.expectedRows) << c.name;
+        EXPECT_EQ(paths(list), c.expectedRows) << c.name;
         EXPECT_EQ(recycled.size(), c.expectedRecycled) << c.name;
         EXPECT_EQ(emptied, c.expectEmptied) << c.name;
+        if (!c.stays.isEmpty()) {
+            EXPECT_TRUE(list.isSelected(list.count())) << c.name;
+        }
     }
 }
 

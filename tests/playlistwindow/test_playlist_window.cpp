@@ -302,14 +302,71 @@ TEST_F(PlaylistWindowTest, MenuEntriesWithoutTheirCommandsAreDisabled)
     EXPECT_TRUE(enabled(window().menu(PlaylistWindow::AdminMenu)).isEmpty());
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::AddMenu)),
               (QStringList{"ファイルを追加", "フォルダを開く", "ZIP書庫を開く"}));
-    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::DeleteMenu)).isEmpty());
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::DeleteMenu)),
+              (QStringList{"リストから削除", "ファイルごと削除", "ごみ箱に移動", "エラートラックを削除",
+                           "プレイリストをクリア"}));
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::SelectMenu)), (QStringList{"全て選択", "選択解除", "選択反転"}));
-    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::EtcMenu)).isEmpty());
-    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::SearchMenu)).isEmpty());
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::EtcMenu)), (QStringList{"コピー/フォルダにコピー", "コピー/パスをコピー"}));
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::SearchMenu)), (QStringList{"すべて", "パス", "タイトル", "アーティスト"}));
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::WindowMenu)), (QStringList{"常に手前に表示", "設定", "サイズ調整", "終了"}));
-    EXPECT_EQ(enabled(window().menu(PlaylistWindow::TrackMenu)),
-              (QStringList{"追加/ファイルから追加", "追加/フォルダから追加", "追加/ZIP書庫を追加", "再構築(&U)"}));
+    const QStringList track = {"お気に入りに追加", "次に再生するように設定", "追加/ファイルから追加",
+                               "追加/フォルダから追加", "追加/ZIP書庫を追加", "削除/リストから削除",
+                               "削除/ファイルごと削除", "削除/ごみ箱に移動", "再構築(&U)", "プロパティ(&P)",
+                               "保存先のディレクトリを開く(&O)"};
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::TrackMenu)), track);
     EXPECT_EQ(enabled(window().menu(PlaylistWindow::TreeMenu)), QStringList{"再構築(&U)"});
+
+    // The tag editor's entry waits for the editor's path.
+    app->settings().setText(SettingId::TagEditorPath, QStringLiteral("/usr/bin/tagger"));
+    EXPECT_TRUE(enabled(window().menu(PlaylistWindow::TrackMenu)).contains("タグを編集(&T)"));
+    app->settings().setText(SettingId::TagEditorPath, QString());
+    EXPECT_EQ(enabled(window().menu(PlaylistWindow::TrackMenu)), track);
+}
+
+TEST_F(PlaylistWindowTest, ScopeMenuCarriesOneCheckMarkAndSearchesAgain)
+{
+    addTrack("Rain.mp3");
+    addTrack("Heartbeat.mp3");
+    list().setCellText(1, TrackRow::TitleCell, QStringLiteral("Heartbeat"));
+    QTest::keyClicks(window().searchBox(), QStringLiteral("beat"));
+    EXPECT_EQ(list().count(), 2);
+    QMenu *scope = window().menu(PlaylistWindow::SearchMenu);
+    scope->actions().at(1)->trigger(); // "パス"
+    QStringList checked;
+    for (QAction *a : scope->actions())
+        if (a->isChecked())
+            checked << a->text();
+    EXPECT_EQ(checked, QStringList{"パス"});
+    scope->actions().at(1)->trigger(); // the entry with the mark: nothing changes
+    EXPECT_TRUE(scope->actions().at(1)->isChecked());
+    ASSERT_EQ(list().count(), 1);
+    EXPECT_TRUE(list().path(1).endsWith("Heartbeat.mp3"));
+}
+
+TEST_F(PlaylistWindowTest, KeysRemoveRowsAndDriveTheSearchBox)
+{
+    for (const char *name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
+        addTrack(QString::fromUtf8(name));
+    TrackListView *view = window().listView();
+    list().setSelected(2, true);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(list().count(), 3);
+    EXPECT_TRUE(box.asked.isEmpty()) << "Delete only takes rows off the list";
+
+    box.answer = 7; // No
+    list().setSelected(1, true);
+    QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(box.asked, QStringList{TrackList::deleteQuestion(1)});
+    EXPECT_EQ(list().count(), 3);
+
+    QApplication::setActiveWindow(&window());
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(window().searchBox()->hasFocus());
+    QTest::keyClicks(window().searchBox(), QStringLiteral("c.mp"));
+    EXPECT_EQ(list().count(), 1);
+    QTest::keyClick(window().searchBox(), Qt::Key_Escape);
+    EXPECT_EQ(window().searchBox()->text(), QString());
+    EXPECT_EQ(list().count(), 3);
 }
 
 TEST_F(PlaylistWindowTest, StatusClickFlipsBetweenPositionsAndTimes)

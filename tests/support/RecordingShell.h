@@ -5,12 +5,13 @@
 #include <QStringList>
 
 // A shell that only records what it was asked to do, and answers each
-// request with `result`.
+// request with `result`, or false when the request names a text of `failOn`.
 class RecordingShell : public ShellService
 {
 public:
     QStringList calls;
     bool result = true;
+    QStringList failOn;
 
     bool move(const QString &s, const QString &t) override { return record(QStringLiteral("move %1 -> %2").arg(s, t)); }
     bool copy(const QString &s, const QString &t) override { return record(QStringLiteral("copy %1 -> %2").arg(s, t)); }
@@ -32,6 +33,9 @@ private:
     bool record(const QString &call)
     {
         calls << call;
+        for (const QString &f : failOn)
+            if (call.contains(f))
+                return false;
         return result;
     }
 };

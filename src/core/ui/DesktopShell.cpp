@@ -1,5 +1,7 @@
 #include "core/ui/DesktopShell.h"
 
+#include "core/ui/FileManagerBus.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
@@ -55,6 +57,9 @@ bool copyTree(const QString &source, const QString &target)
 bool DesktopShell::move(const QString &source, const QString &target)
 {
     const QString to = resolvedTarget(source, target);
+    // The copy below would replace what is there; QFile::rename would refuse.
+    if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+        return false;
     QDir().mkpath(QFileInfo(to).absolutePath());
     if (QFile::rename(source, to))
         return true;
@@ -74,8 +79,10 @@ bool DesktopShell::remove(const QString &path, bool toTrash)
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return false;
-    if (toTrash && QFile::moveToTrash(path))
-        return true;
+    // A file the user sent to the trash must be there to be got back: when
+    // the trash refuses it (no trash on that file system), it stays.
+    if (toTrash)
+        return QFile::moveToTrash(path);
     if (info.isDir() && !info.isSymLink())
         return QDir(path).removeRecursively();
     return QFile::remove(path);
@@ -97,16 +104,21 @@ bool DesktopShell::openUrl(const QString &url)
     return QDesktopServices::openUrl(u);
 }
 
-bool DesktopShell::revealInFileManager(const QString &path)
+bool DesktopShell::openFolderOf(const QString &path)
 {
     const QFileInfo info(path);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(info.isDir() ? path : info.absolutePath()));
 }
 
+bool DesktopShell::revealInFileManager(const QString &path)
+{
+    return FileManagerBus::ask(FileManagerBus::Request::ShowItems, path, [path] { return openFolderOf(path); });
+}
+
 bool DesktopShell::showProperties(const QString &path)
 {
-    // Desktops offer no common properties sheet: the file manager at the file is the closest.
-    return revealInFileManager(path);
+    return FileManagerBus::ask(FileManagerBus::Request::ShowItemProperties, path,
+                               [path] { return openFolderOf(path); });
 }
 
 bool DesktopShell::startProgram(const QString &program, const QString &argument)

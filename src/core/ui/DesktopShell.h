@@ -2,7 +2,8 @@
 
 #include "core/ShellService.h"
 
-// The shell of the desktop the player runs on, through Qt's desktop services.
+// The shell of the desktop the player runs on, through Qt's desktop services
+// and the file manager's session-bus interface where there is one.
 class DesktopShell : public ShellService
 {
 public:
@@ -15,4 +16,8 @@ public:
     bool showProperties(const QString &path) override;
     bool startProgram(const QString &program, const QString &argument) override;
     void setClipboardText(const QString &text) override;
+
+private:
+    // The file manager on the folder of `path` (or on `path`, a folder).
+    static bool openFolderOf(const QString &path);
 };

@@ -257,6 +257,10 @@ void TrackListView::keyPressEvent(QKeyEvent *event)
         Q_EMIT playRequested();
         return;
     }
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & ~Qt::KeypadModifier & ~Qt::ShiftModifier) == 0) {
+        Q_EMIT deleteKeyPressed(event->modifiers() & Qt::ShiftModifier);
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 

@@ -47,6 +47,8 @@ Q_SIGNALS:
     void contextMenuWanted(const QPoint &globalPos);
     // Local files were dropped onto the list, in the drop's order.
     void filesDropped(const QStringList &paths);
+    // Delete (`withFiles` false) or Shift+Delete (true) was pressed.
+    void deleteKeyPressed(bool withFiles);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

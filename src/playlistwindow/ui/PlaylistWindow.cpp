@@ -3,7 +3,9 @@
 #include "library/LibraryTree.h"
 #include "library/ui/LibraryTreeView.h"
 #include "playback/Player.h"
+#include "playlist/ItemCommands.h"
 #include "playlist/ListViewCommands.h"
+#include "playlist/PlaylistSearch.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
 #include "playlist/ui/TrackListView.h"
@@ -13,6 +15,7 @@
 #include "settings/SettingsStore.h"
 #include "window/ui/WindowGeometry.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,12 +23,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 
 #include <cmath>
 
 namespace {
-
-const QString DustBoxAddress = QStringLiteral("ごみ箱");
 
 QAction *addDisabled(QMenu *menu, const QString &text)
 {
@@ -44,6 +46,8 @@ PlaylistWindow::PlaylistWindow(const PlaylistWindowModels &models, QWidget *pare
     , m_adder(models.adder)
     , m_settings(models.settings)
     , m_player(models.player)
+    , m_search(models.search)
+    , m_items(models.items)
     , m_commands(models.library, models.list, models.playlists, models.messages)
     , m_layout(PlaylistLayout::design(models.settings.isOn(SettingId::Flat)))
 {
@@ -134,6 +138,7 @@ void PlaylistWindow::buildMenus()
         m = new QMenu(this);
     TrackList &list = m_list;
     TrackAdder &adder = m_adder;
+    ItemCommands &items = m_items;
 
     QMenu *admin = m_menus[AdminMenu];
     admin->setObjectName(QStringLiteral("menuPlaylistAdminForm"));
@@ -152,13 +157,13 @@ void PlaylistWindow::buildMenus()
 
     QMenu *del = m_menus[DeleteMenu];
     del->setObjectName(QStringLiteral("menuDeleteForm"));
-    addDisabled(del, QStringLiteral("リストから削除"));
-    addDisabled(del, QStringLiteral("ファイルごと削除"));
-    m_moveTrashAction = addDisabled(del, QStringLiteral("ごみ箱に移動"));
+    del->addAction(QStringLiteral("リストから削除"), this, [&items] { items.ListDelete(); });
+    del->addAction(QStringLiteral("ファイルごと削除"), this, [&items] { items.FileDelete(); });
+    m_moveTrashAction = del->addAction(QStringLiteral("ごみ箱に移動"), this, [&items] { items.MoveToDustBox(); });
     m_moveTrashAction->setObjectName(QStringLiteral("mnuMoveTrash"));
     del->addSeparator();
-    addDisabled(del, QStringLiteral("エラートラックを削除"));
-    addDisabled(del, QStringLiteral("プレイリストをクリア"));
+    del->addAction(QStringLiteral("エラートラックを削除"), this, [&items] { items.RemoveErrorTracks(); });
+    del->addAction(QStringLiteral("プレイリストをクリア"), this, [&items] { items.ClearPlaylist(); });
 
     QMenu *select = m_menus[SelectMenu];
     select->setObjectName(QStringLiteral("menuSelectForm"));
@@ -169,17 +174,21 @@ void PlaylistWindow::buildMenus()
     QMenu *etc = m_menus[EtcMenu];
     etc->setObjectName(QStringLiteral("menuETCForm"));
     QMenu *copy = etc->addMenu(QStringLiteral("コピー"));
-    addDisabled(copy, QStringLiteral("フォルダにコピー"));
-    addDisabled(copy, QStringLiteral("パスをコピー"));
+    copy->addAction(QStringLiteral("フォルダにコピー"), this, [&items] { items.CopyToFolder(); });
+    copy->addAction(QStringLiteral("パスをコピー"), this, [this, &items] { items.CopyPath(m_listView->focusedRow()); });
 
-    QMenu *search = m_menus[SearchMenu];
-    search->setObjectName(QStringLiteral("menuForm4"));
-    for (const QString &scope : {QStringLiteral("すべて"), QStringLiteral("パス"), QStringLiteral("タイトル"),
-                                 QStringLiteral("アーティスト")}) {
-        QAction *a = addDisabled(search, scope);
+    QMenu *scope = m_menus[SearchMenu];
+    scope->setObjectName(QStringLiteral("menuForm4"));
+    // Check marks, not radio buttons: the window keeps exactly one set.
+    const QStringList modes = PlaylistSearch::modeNames();
+    for (int mode = 0; mode < modes.size(); ++mode) {
+        QAction *a = scope->addAction(modes[mode], this, [this, mode] {
+            m_search.setMode(mode);
+            showSearchMode();
+        });
         a->setCheckable(true);
-        a->setChecked(scope == QStringLiteral("すべて"));
     }
+    showSearchMode();
 
     QMenu *window = m_menus[WindowMenu];
     window->setObjectName(QStringLiteral("menuPlaylistForm"));
@@ -197,26 +206,29 @@ void PlaylistWindow::buildMenus()
 
     QMenu *track = m_menus[TrackMenu];
     track->setObjectName(QStringLiteral("menuForm2"));
-    addDisabled(track, QStringLiteral("お気に入りに追加"));
-    addDisabled(track, QStringLiteral("次に再生するように設定"));
+    track->addAction(QStringLiteral("お気に入りに追加"), this, [&items] { items.AddToFavourites(); });
+    track->addAction(QStringLiteral("次に再生するように設定"), this, [this, &items] {
+        m_listView->setFocusedRow(items.PlayNext(m_listView->focusedRow()));
+    });
     track->addSeparator();
     QMenu *trackAdd = track->addMenu(QStringLiteral("追加"));
     trackAdd->addAction(QStringLiteral("ファイルから追加"), this, [&adder] { adder.addFileCommand(); });
     trackAdd->addAction(QStringLiteral("フォルダから追加"), this, [&adder] { adder.openFolderCommand(); });
     trackAdd->addAction(QStringLiteral("ZIP書庫を追加"), this, [&adder] { adder.openArchiveCommand(); });
     QMenu *trackDelete = track->addMenu(QStringLiteral("削除"));
-    addDisabled(trackDelete, QStringLiteral("リストから削除"));
-    addDisabled(trackDelete, QStringLiteral("ファイルごと削除"));
-    addDisabled(trackDelete, QStringLiteral("ごみ箱に移動"));
+    trackDelete->addAction(QStringLiteral("リストから削除"), this, [&items] { items.ListDelete(); });
+    trackDelete->addAction(QStringLiteral("ファイルごと削除"), this, [&items] { items.FileDelete(); });
+    m_trackMoveTrashAction =
+        trackDelete->addAction(QStringLiteral("ごみ箱に移動"), this, [&items] { items.MoveToDustBox(); });
     track->addSeparator();
-    track->addAction(QStringLiteral("再構築(&U)"), this, [this, &adder] {
-        adder.RebuildList();
-        m_commands.PlayingTrackRestore();
-    });
-    addDisabled(track, QStringLiteral("タグを編集(&T)"));
-    addDisabled(track, QStringLiteral("プロパティ(&P)"));
+    track->addAction(QStringLiteral("再構築(&U)"), this, [&items] { items.Rebuild(); });
+    m_tagEditorAction = track->addAction(QStringLiteral("タグを編集(&T)"), this, [&items] { items.OpenInTagEditor(); });
+    m_tagEditorAction->setEnabled(!m_settings.text(SettingId::TagEditorPath).isEmpty());
+    track->addAction(QStringLiteral("プロパティ(&P)"), this,
+                     [this, &items] { items.ShowProperties(m_listView->focusedRow()); });
     track->addSeparator();
-    addDisabled(track, QStringLiteral("保存先のディレクトリを開く(&O)"));
+    track->addAction(QStringLiteral("保存先のディレクトリを開く(&O)"), this,
+                     [this, &items] { items.OpenContainingFolder(m_listView->focusedRow()); });
 
     QMenu *tree = m_menus[TreeMenu];
     tree->setObjectName(QStringLiteral("menuForm3"));
@@ -284,12 +296,15 @@ void PlaylistWindow::wireLogic()
 
     LibraryCommandHooks hooks;
     hooks.askBeforeAutoSave = [this] { return m_settings.isOn(SettingId::AutoSaveQuestion); };
-    hooks.clearSearch = [this] { m_searchBox->clear(); };
+    hooks.clearSearch = [this] { m_search.clear(); };
     hooks.playingFilePath = [&player] { return player.PlayingFilePath(); };
     hooks.scrollToRow = [this](int pos) { scrollToRow(pos); };
     m_commands.setHooks(std::move(hooks));
 
-    connect(&list, &TrackList::statusTextChanged, m_statusBox, &QLabel::setText);
+    connect(&list, &TrackList::statusTextChanged, this, [this](const QString &text) {
+        m_statusBox->setText(text);
+        m_statusBox->setToolTip(text); // the box is narrow; the whole text on hover
+    });
     connect(&list, &TrackList::playlistAddressChanged, this, [this](const QString &address) {
         if (m_addressBox->text() != address)
             m_addressBox->setText(address);
@@ -299,6 +314,33 @@ void PlaylistWindow::wireLogic()
     connect(m_addressBox, &QLineEdit::textEdited, this,
             [&list](const QString &text) { list.setPlaylistAddress(text); });
     connect(&m_settings, &SettingsStore::valueChanged, this, &PlaylistWindow::applySetting);
+
+    // The search box is the search's text: typing filters, and a filter
+    // that ends elsewhere empties the box.
+    connect(m_searchBox, &QLineEdit::textEdited, this, [this](const QString &text) { m_search.setText(text); });
+    connect(&m_search, &PlaylistSearch::textChanged, this, [this](const QString &text) {
+        if (m_searchBox->text() != text)
+            m_searchBox->setText(text);
+    });
+    connect(&m_search, &PlaylistSearch::modeChanged, this, &PlaylistWindow::showSearchMode);
+    auto *find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_searchBox->setFocus(Qt::ShortcutFocusReason);
+        m_searchBox->selectAll();
+    });
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_searchBox);
+    escape->setContext(Qt::WidgetShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { m_search.clear(); });
+    connect(m_listView, &TrackListView::deleteKeyPressed, this, [this](bool withFiles) {
+        if (withFiles)
+            m_items.FileDelete();
+        else
+            m_items.ListDelete();
+    });
+
+    ItemCommandHooks &itemHooks = m_items.hooks();
+    itemHooks.beep = [] { QApplication::beep(); };
+    itemHooks.scrollToRow = [this](int pos) { scrollToRow(pos); };
 
     AddHooks &add = m_adder.hooks();
     add.chooseFile = [this](const QString &filter, const QString &startFolder) {
@@ -414,6 +456,9 @@ void PlaylistWindow::applySetting(SettingId id)
         break;
     case SettingId::Foremost:
         m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
+        break;
+    case SettingId::TagEditorPath:
+        m_tagEditorAction->setEnabled(!s.text(SettingId::TagEditorPath).isEmpty());
         break;
     case SettingId::Sort:
     case SettingId::SortKey:
@@ -556,6 +601,10 @@ void PlaylistWindow::backgroundMove()
 
 void PlaylistWindow::popup(Menu m, const QPoint &clientPoint)
 {
+    // The dust box's own list has nothing to move into the dust box.
+    const bool inDustBox = m_list.PlaylistAddress() == ItemCommands::DustBoxFolderName;
+    m_moveTrashAction->setVisible(!inDustBox);
+    m_trackMoveTrashAction->setVisible(!inDustBox);
     m_lastPopup = m_menus[size_t(m)];
     m_lastPopupPoint = clientPoint;
     m_lastPopup->popup(mapToGlobal(clientPoint));
@@ -585,9 +634,7 @@ void PlaylistWindow::buttonPress(int b, Qt::MouseButton button, const QPoint &gl
         popup(AddMenu, QPoint(r.left(), r.top() - 55));
         break;
     case 4: {
-        // The dust box's own list has nothing to move into the dust box.
-        const bool inDustBox = m_list.PlaylistAddress() == DustBoxAddress;
-        m_moveTrashAction->setVisible(!inDustBox);
+        const bool inDustBox = m_list.PlaylistAddress() == ItemCommands::DustBoxFolderName;
         popup(DeleteMenu, QPoint(r.left(), r.top() - (inDustBox ? 55 : 71)));
         break;
     }
@@ -598,6 +645,13 @@ void PlaylistWindow::buttonPress(int b, Qt::MouseButton button, const QPoint &gl
         popup(EtcMenu, QPoint(r.left(), r.top() - 23));
         break;
     }
+}
+
+void PlaylistWindow::showSearchMode()
+{
+    const QList<QAction *> entries = m_menus[SearchMenu]->actions();
+    for (int i = 0; i < entries.size(); ++i)
+        entries[i]->setChecked(i == m_search.mode());
 }
 
 void PlaylistWindow::searchIconClick()

@@ -15,7 +15,9 @@
 class LibraryTree;
 class LibraryTreeView;
 class MessageService;
+class ItemCommands;
 class Player;
+class PlaylistSearch;
 class PlaylistStore;
 class SettingsStore;
 class TrackAdder;
@@ -39,6 +41,8 @@ struct PlaylistWindowModels {
     SettingsStore &settings;
     Player &player;
     MessageService &messages;
+    PlaylistSearch &search;
+    ItemCommands &items;
 };
 
 // The playlist window (form `list`): frameless and skinned, with the library
@@ -107,6 +111,8 @@ public:
     void buttonPress(int b, Qt::MouseButton button, const QPoint &globalPos);
     void statusClick();
     void searchIconClick();
+    // The scope menu's check mark on the search's mode.
+    void showSearchMode();
 
     // The open-file and folder dialogs of the add commands, set up as those
     // commands show them (not yet shown).
@@ -183,6 +189,8 @@ private:
     TrackAdder &m_adder;
     SettingsStore &m_settings;
     Player &m_player;
+    PlaylistSearch &m_search;
+    ItemCommands &m_items;
     LibraryCommands m_commands;
     Style m_style;
     PlaylistLayout m_layout;
@@ -205,6 +213,8 @@ private:
     QAction *m_foremostAction = nullptr;
     QAction *m_trayAction = nullptr;
     QAction *m_moveTrashAction = nullptr;
+    QAction *m_trackMoveTrashAction = nullptr;
+    QAction *m_tagEditorAction = nullptr;
     QMenu *m_lastPopup = nullptr;
     QPoint m_lastPopupPoint;
     int m_popupButton = 0; // the button whose menu is open, 1..6

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class MessageService;
+class PlaylistSearch;
+class PlaylistStore;
+class ShellService;
+class TrackAdder;
+class TrackList;
+
+// What the item commands need from the player, the settings and the window.
+// Unset hooks are skipped.
+struct ItemCommandHooks {
+    // The path of the file that plays now (empty when none).
+    std::function<QString()> playingFilePath;
+    // Lets go of `path` when the player has it open: playback stops and the
+    // stream is closed, before the file is moved or deleted.
+    std::function<void(const QString &path)> releaseFile;
+    // Closes the open stream; runs when a removal left the list empty.
+    std::function<void()> listEmptied;
+    // The "TagEditorPath" setting.
+    std::function<QString()> tagEditorPath;
+    // Takes the windows out of the always-on-top layer (and unchecks its
+    // menu entry), so that a property window can come up above them.
+    std::function<void()> leaveTopmost;
+    // Scrolls the track list so that row `pos` (1-based) shows.
+    std::function<void(int pos)> scrollToRow;
+    std::function<void()> beep;
+    // Local date and time now. Unset: the system clock.
+    std::function<QDateTime()> now;
+};
+
+// The commands on the selected rows of the track list: the track popup
+// menu, the delete button menu and the etc button menu. Each entry runs one
+// of them. "The focused row" is the row the view's keyboard focus is on
+// when it is selected, otherwise the first selected row (targetRow).
+//
+// Archive-member rows are not files: the commands that move, delete or copy
+// files leave them in the list and say so in the status text. Files are
+// never replaced: a name already taken in the target folder gets a free
+// name ("name (2).ext"). A row whose file could not be moved or deleted
+// stays in the list, selected, and the status text says how many.
+//
+// User-interface thread only. The loops let events run; they work on the
+// paths they collected first, so rows changing meanwhile are never mistaken
+// for one another.
+class ItemCommands
+{
+public:
+    static const QString TagEditorMissing;
+    // The dust box: a folder, and the playlist of the files moved into it,
+    // both directly in the playlist folder.
+    static const QString DustBoxFolderName;
+
+    ItemCommands(TrackList &list, PlaylistStore &store, TrackAdder &adder, PlaylistSearch &search,
+                 MessageService &messages, ShellService *shell);
+
+    void setHooks(ItemCommandHooks hooks) { m_hooks = std::move(hooks); }
+    // The hooks in place, for windows that add theirs.
+    ItemCommandHooks &hooks() { return m_hooks; }
+
+    // The row a command on the focused row acts on; 0 for none.
+    int targetRow(int focused) const;
+
+    // "リストから削除": the selected rows leave the list; files stay.
+    void ListDelete();
+    // "ファイルごと削除": asks, then sends each selected file to the
+    // desktop's trash and removes its rows; then a beep.
+    void FileDelete();
+    // "ごみ箱に移動": moves each selected file into the dust-box folder
+    // (made when missing), appends its record, as stored, to the dust-box
+    // playlist, and removes its rows. A failed move writes no record.
+    void MoveToDustBox();
+    // "お気に入りに追加": appends the selected rows' records, in list order,
+    // to the favourites playlist. The list does not change.
+    void AddToFavourites();
+    // "次に再生するように設定": moves row `focused` directly below the
+    // playing row (to the top when nothing plays) and renumbers. Returns
+    // the row's new position (0 when there was no such row).
+    int PlayNext(int focused);
+    // "エラートラックを削除": removes the rows whose file failed to open.
+    void RemoveErrorTracks();
+    // "プレイリストをクリア": drops every row unsaved; the address becomes
+    // ClearedAddress(now). No file is touched.
+    void ClearPlaylist();
+    // "再構築": the list again from its first row's folder or archive, with
+    // the playing track marked again.
+    void Rebuild();
+    // "タグを編集": starts the tag editor once per selected file, in list
+    // order; stops with a message at the first start that fails.
+    void OpenInTagEditor();
+    // "プロパティ": the desktop's properties of the focused row's file.
+    void ShowProperties(int focused);
+    // "保存先のディレクトリを開く": the file manager on the focused row's
+    // folder, with the file selected.
+    void OpenContainingFolder(int focused);
+    // "フォルダにコピー": copies each selected file into a folder the user
+    // chooses; "Now Copying..." meanwhile; then a beep.
+    void CopyToFolder();
+    // "パスをコピー": the focused row's path on the clipboard.
+    void CopyPath(int focused);
+
+    // `folder`/`fileName` when no file has that path, otherwise the first of
+    // "base (2).ext", "base (3).ext", ... that is free.
+    static QString UniqueFilePath(const QString &folder, const QString &fileName);
+    // "Playlist" + yyyymmdd + hhmmss of `when`.
+    static QString ClearedAddress(const QDateTime &when);
+
+private:
+    struct Outcome {
+        int archiveMembers = 0; // rows skipped because they are not files
+        int failed = 0;         // files the operation could not handle
+        int renamed = 0;        // files stored under another name
+    };
+    QStringList selectedPaths() const;
+    QString fileOf(int pos) const;
+    void release(const QString &path);
+    // Renumbers, closes the stream when the list emptied, updates the status,
+    // finds the playing row again, and reports `outcome` in the status text.
+    void afterRemoval(const Outcome &outcome, const QString &failedText);
+    void report(const Outcome &outcome, const QString &failedText);
+
+    TrackList &m_list;
+    PlaylistStore &m_store;
+    TrackAdder &m_adder;
+    PlaylistSearch &m_search;
+    MessageService &m_messages;
+    ShellService *m_shell;
+    ItemCommandHooks m_hooks;
+};

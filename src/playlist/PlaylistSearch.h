@@ -1,0 +1,114 @@
+#pragma once
+
+#include "playlist/PathNames.h"
+#include "playlist/TrackRow.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class PlaylistStore;
+class TrackList;
+class WildcardPattern;
+
+// What the search needs from the player and the window. Unset hooks are skipped.
+struct SearchHooks {
+    // The path of the file that plays now (empty when none).
+    std::function<QString()> playingFilePath;
+    // Scrolls the track list so that row `pos` (1-based) shows.
+    std::function<void(int pos)> scrollToRow;
+};
+
+// The search box: filters the open playlist as the user types.
+//
+// Each change of the text rebuilds the list from the playlist's file and
+// keeps the rows that match "*" + text + "*" (see WildcardPattern) in the
+// fields the mode names, in file order, sorted afterwards when the list was
+// sorted. The kept rows carry no icon and no playing mark; PlayingNo is 0
+// while a filter is on. Emptying the text brings every row of the file back
+// and marks the playing track again (selected, scrolled into view); sorting
+// then stays off.
+//
+// The file is the source only when it holds what the list showed as typing
+// began. A list with changes its file lacks (rows added, a folder or the
+// command line listed, tags read while playing, or no file at all) is
+// filtered from those rows as they were instead, so typing never loses a
+// row. A filter ends, without a reload, when anything else empties the list
+// (another playlist opened, a folder listed, the list cleared).
+//
+// A keystroke does not look at every record's file on disk: files the list
+// had already found are taken as present.
+//
+// User-interface thread only. Events run while the file is read; a newer
+// keystroke arriving then takes over, and the older one stops.
+class PlaylistSearch : public QObject
+{
+    Q_OBJECT
+public:
+    // The scope menu's entries, by mode number (SerchMode).
+    enum Mode { AllFields = 0, PathOnly = 1, TitleOnly = 2, ArtistOnly = 3 };
+    static QStringList modeNames();
+
+    PlaylistSearch(TrackList &list, PlaylistStore &store, QObject *parent = nullptr);
+    ~PlaylistSearch() override;
+
+    void setHooks(SearchHooks hooks) { m_hooks = std::move(hooks); }
+
+    QString text() const { return m_text; }
+    int mode() const { return m_mode; }
+    // True while the list shows only the rows that match a text.
+    bool isFiltering() const { return m_active; }
+
+    // The search box's text changed to `text` (every keystroke): the list
+    // is rebuilt. An empty text on an unfiltered list changes nothing.
+    void setText(const QString &text);
+    // A scope menu entry: a new mode is taken and the text searched again;
+    // the mode already in force, or one outside 0..3, changes nothing.
+    void setMode(int mode);
+    // Empties the text: a filtered list gets all its rows back.
+    void clear();
+
+    // Files that item commands moved away or deleted while a filter is on:
+    // they do not come back when the filter ends.
+    void forgetFiles(const QStringList &paths);
+
+    // True when `row` matches `pattern` in the fields of `mode`: 0 path,
+    // title or artist; 1 path; 2 title; 3 artist; other modes nothing.
+    static bool rowMatches(const TrackRow &row, const WildcardPattern &pattern, int mode);
+
+Q_SIGNALS:
+    // The text changed other than by setText (cleared, or the filter ended).
+    void textChanged(const QString &text);
+    void modeChanged(int mode);
+
+private:
+    void rebuild();
+    void begin();
+    void end();
+    // The source's rows into `scratch`; false when the source is gone.
+    bool readSource(TrackList &scratch);
+    bool fileUnchanged() const;
+    void listCleared();
+
+    TrackList &m_list;
+    PlaylistStore &m_store;
+    SearchHooks m_hooks;
+    QString m_text;
+    int m_mode = AllFields;
+
+    // The filter in force.
+    bool m_active = false;
+    bool m_fromFile = false;          // the file is the source, else m_rows
+    bool m_checked = false;           // the file was found to hold m_rows
+    QString m_file;                   // the playlist file searched
+    qint64 m_fileSize = -1;
+    QDateTime m_fileTime;
+    std::vector<TrackRow> m_rows;     // the list as typing began
+    KnownFiles m_known;               // its files, found present
+    quint64 m_sequence = 0;           // rebuilds started; a newer one wins
+    bool m_rebuilding = false;
+    bool m_deferred = false;
+};
