@@ -7,9 +7,10 @@
 // ZIP archive and to extract one of them, one method per library call.
 //
 // Handles: an archive handle is what openArchive() returned; 0 means "none".
-// Names: member names are Unicode text, "/" between folders (UTF-8 when the
-// archive marks them so, otherwise Shift-JIS/CP932); the find functions and
-// command() decode them the same way, so a listed name selects its member.
+// Names: member names are Unicode text, "/" between folders, decoded from
+// their stored bytes as UTF-8 when valid, otherwise as Shift-JIS/CP932; the
+// find functions and command() decode them the same way, so a listed name
+// selects its member.
 //
 // Threads: all methods are called from the user-interface thread. Handles are
 // independent of each other, so a listing may be interleaved with an

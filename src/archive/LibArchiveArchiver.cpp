@@ -97,8 +97,6 @@ public:
         Utf8LocaleScope scope;
         if (m_archive)
             archive_read_free(m_archive);
-        if (m_rawArchive)
-            archive_read_free(m_rawArchive);
     }
     MemberReader(const MemberReader &) = delete;
     MemberReader &operator=(const MemberReader &) = delete;
@@ -106,9 +104,20 @@ public:
     // False when the file cannot be read or is not a ZIP archive.
     bool open(const QString &path)
     {
-        m_file = NativePath::encode(path);
-        m_archive = openReader(true);
-        return m_archive != nullptr;
+        Utf8LocaleScope scope;
+        m_archive = archive_read_new();
+        if (!m_archive)
+            return false;
+        archive_read_support_format_zip_streamable(m_archive);
+        archive_read_support_filter_none(m_archive);
+        // No name charset is set: names without the UTF-8 flag come as their
+        // stored bytes, and decodeMemberName() chooses UTF-8 or CP932.
+        if (archive_read_open_filename(m_archive, NativePath::encode(path).constData(), 64 * 1024) != ARCHIVE_OK) {
+            archive_read_free(m_archive);
+            m_archive = nullptr;
+            return false;
+        }
+        return true;
     }
 
     Step next()
@@ -119,9 +128,8 @@ public:
             return End;
         if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
             return Damaged;
-        ++m_index;
         const char *name = archive_entry_pathname(m_entry);
-        m_name = name ? QString::fromUtf8(name) : undecodedName();
+        m_name = name ? decodeMemberName(QByteArray(name)) : QString();
         return Member;
     }
 
@@ -131,52 +139,9 @@ public:
     archive *handle() const { return m_archive; }
 
 private:
-    archive *openReader(bool cp932Names) const
-    {
-        Utf8LocaleScope scope;
-        archive *a = archive_read_new();
-        if (!a)
-            return nullptr;
-        archive_read_support_format_zip_streamable(a);
-        archive_read_support_filter_none(a);
-        // Names without the UTF-8 flag are Shift-JIS from Japanese Windows.
-        if (cp932Names)
-            archive_read_set_format_option(a, "zip", "hdrcharset", "CP932");
-        if (archive_read_open_filename(a, m_file.constData(), 64 * 1024) != ARCHIVE_OK) {
-            archive_read_free(a);
-            return nullptr;
-        }
-        return a;
-    }
-
-    // A name that is not valid CP932 (libarchive then gives none): read the
-    // same member's raw bytes through a second reader and take them as UTF-8.
-    QString undecodedName()
-    {
-        if (!m_rawArchive) {
-            m_rawArchive = openReader(false);
-            m_rawIndex = -1;
-            if (!m_rawArchive)
-                return {};
-        }
-        archive_entry *entry = nullptr;
-        while (m_rawIndex < m_index) {
-            const int r = archive_read_next_header(m_rawArchive, &entry);
-            if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
-                return {};
-            ++m_rawIndex;
-        }
-        const char *raw = entry ? archive_entry_pathname(entry) : nullptr;
-        return raw ? QString::fromUtf8(raw) : QString();
-    }
-
-    QByteArray m_file;
     archive *m_archive = nullptr;
     archive_entry *m_entry = nullptr;
-    qint64 m_index = -1;
     QString m_name;
-    archive *m_rawArchive = nullptr;
-    qint64 m_rawIndex = -1;
 };
 
 enum class MemberKind { File, Folder, Other };

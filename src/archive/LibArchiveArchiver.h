@@ -13,10 +13,10 @@
 // directory reader keeps every entry in memory: over a gigabyte for a million
 // members). Members come in the order they are stored.
 //
-// Member names: UTF-8 when the member's UTF-8 flag is set, otherwise decoded
-// as CP932 (0x5C trail bytes such as in "表" stay part of their character). A
-// name that is not valid CP932 is taken as UTF-8 (invalid bytes become
-// U+FFFD); listing and extraction decode the same way, so patterns match.
+// Member names are decoded by decodeMemberName(): valid UTF-8 as UTF-8
+// (flagged or not), otherwise CP932, whose 0x5C trail bytes such as in "表"
+// stay part of their character. Listing and extraction decode the same way,
+// so patterns match.
 //
 // Extraction writes each member to a new private file beside its target and
 // renames it into place, walking the folders with O_NOFOLLOW: nothing is

@@ -1,6 +1,7 @@
 #include "archive/MemberNames.h"
 
 #include <QList>
+#include <QStringDecoder>
 #include <vector>
 
 namespace {
@@ -107,6 +108,23 @@ std::vector<PatternItem> compilePattern(QStringView pattern)
 }
 
 } // namespace
+
+QString decodeMemberName(const QByteArray &raw)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString name = utf8(raw);
+    if (utf8.hasError()) {
+        QStringDecoder cp932("CP932", QStringDecoder::Flag::Stateless);
+        if (cp932.isValid()) {
+            const QString decoded = cp932(raw);
+            if (!cp932.hasError())
+                name = decoded;
+        }
+    }
+    if (name.contains(u'\\') && !name.contains(u'/'))
+        name.replace(u'\\', u'/');
+    return name;
+}
 
 bool isSafeMemberName(QStringView name)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -8,6 +9,14 @@
 // Rules on archive member names shared by the archiver and the archive
 // operations: which names may be written below an extraction folder, where
 // they land, and how the command function's name patterns match them.
+
+// The name of a member stored as `raw` bytes. UTF-8 when the bytes are valid
+// UTF-8: archives that set the UTF-8 flag, and the zip tools of Linux and
+// macOS, which write UTF-8 without setting it. Otherwise CP932, the code page
+// of Japanese Windows. Bytes that are neither are read as UTF-8 with U+FFFD
+// in place of what cannot be decoded. A name holding "\" but no "/" was
+// written on Windows: its "\" become "/".
+QString decodeMemberName(const QByteArray &raw);
 
 // True when `name` stays inside any extraction folder: not empty, not
 // absolute ("/x", "\x", "\\server\x"), no drive letter ("C:x"), and no ".."

@@ -182,7 +182,7 @@ TEST_F(ArchiveAccess, ArchivesMadeByTheZipCommand)
     EXPECT_EQ(contents(extracted), QByteArray("ID3").repeated(1000));
 }
 
-TEST_F(ArchiveAccess, JapaneseNamesAreDecodedByTheirFlag)
+TEST_F(ArchiveAccess, NamesAreUtf8WhenValidOtherwiseCp932)
 {
     struct {
         const char *label;
@@ -196,7 +196,13 @@ TEST_F(ArchiveAccess, JapaneseNamesAreDecodedByTheirFlag)
         {"CP932 folder", cp932("\x83\x5C\x83\x93\x83\x4F/\x95\x5C.mp3"), false, QStringLiteral("ソング/表.mp3")},
         {"CP932 with a backslash separator", cp932("\x83\x5C\\b.mp3"), false, QStringLiteral("ソ/b.mp3")},
         {"UTF-8 flagged", QByteArray("\xE8\xA1\xA8\xE3\x82\xBD.ogg"), true, QStringLiteral("表ソ.ogg")},
-        {"UTF-8 bytes read as CP932 without the flag", QByteArray("\xC3\xA9.wav"), false, QStringLiteral("ﾃｩ.wav")},
+        // Zip tools on Linux and macOS write UTF-8 without the flag; valid
+        // UTF-8 wins over CP932 even where both would decode ("ﾃｩ").
+        {"UTF-8 without the flag", QByteArray("\xC3\xA9.wav"), false, QStringLiteral("é.wav")},
+        {"Japanese UTF-8 without the flag", QByteArray("\xE8\xA1\xA8\xE3\x82\xBD/\xE6\x9B\xB2.ogg"), false,
+         QStringLiteral("表ソ/曲.ogg")},
+        {"decomposed UTF-8 from macOS", QByteArray("\xE3\x83\x8F\xE3\x82\x9A.mp3"), false,
+         QStringLiteral("\u30CF\u309A.mp3")},
         {"not CP932 without the flag", QByteArray("\x81\x20\xE6\x9B\xB2.mid"), false,
          QStringLiteral("\uFFFD \u66F2.mid")},
     };
