@@ -23,12 +23,15 @@ decltype(AddHooks::openArchive) makeArchiveOpener(Archiver &archiver)
     };
 }
 
-std::function<QString(const QString &)> makeMemberExtractor(Archiver &archiver, std::function<QString()> tempFolder)
+std::function<QString(const QString &, const std::function<bool()> &)>
+makeMemberExtractor(Archiver &archiver, std::function<QString()> tempFolder)
 {
-    return [&archiver, tempFolder = std::move(tempFolder)](const QString &itemText) {
+    return [&archiver, tempFolder = std::move(tempFolder)](const QString &itemText, const std::function<bool()> &stop) {
         const QString folder = tempFolder();
         if (folder.isEmpty())
             return QString();
-        return ZipItemExtract(archiver, itemText, folder);
+        ExtractOptions options;
+        options.stop = stop;
+        return ZipItemExtract(archiver, itemText, folder, options);
     };
 }

@@ -18,7 +18,8 @@ makeArchiveLister(Archiver &archiver, std::function<void(const QString &, bool)>
 decltype(AddHooks::openArchive) makeArchiveOpener(Archiver &archiver);
 
 // Extracts the member an archive entry names into the folder `tempFolder()`
-// gives; returns the extracted file, or empty on failure (also when there is
-// no usable temporary folder).
-std::function<QString(const QString &itemText)> makeMemberExtractor(Archiver &archiver,
-                                                                    std::function<QString()> tempFolder);
+// gives, letting events run meanwhile and giving up once `stop()` turns
+// true; returns the extracted file, or empty on failure or when given up
+// (also when there is no usable temporary folder).
+std::function<QString(const QString &itemText, const std::function<bool()> &stop)>
+makeMemberExtractor(Archiver &archiver, std::function<QString()> tempFolder);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // The archiver library: the calls the player makes to list the members of a
 // ZIP archive and to extract one of them, one method per library call.
@@ -31,6 +32,18 @@ public:
         WriteFailed = 5,       // the destination could not be created or written
         LimitExceeded = 6,     // the written bytes passed the extraction limit
         DamagedMember = 7,     // encrypted, unsupported method, bad data or CRC
+        Stopped = 8,           // the caller's stop() asked to stop
+    };
+
+    // What a caller may add to a command beyond its command line.
+    struct CommandControl {
+        // The most bytes the command may write in all, on top of the
+        // archiver's own limit; -1: only the archiver's own limit.
+        std::int64_t maxBytes = -1;
+        // Asked after each block of data written (blocks are at most a few
+        // hundred kilobytes); true stops the command. Events the caller lets
+        // run in here may call the archiver again.
+        std::function<bool()> stop;
     };
 
     // The member record filled by findFirst() and findNext().
@@ -83,4 +96,13 @@ public:
     // written below the destination folder (created when missing, mode 0700),
     // silently. Blocks until done; returns a CommandResult.
     virtual int command(const QString &commandLine) = 0;
+
+    // command() with a write limit and a way to stop; a member cut short by
+    // either is removed. An archiver that cannot be stopped runs the plain
+    // command.
+    virtual int command(const QString &commandLine, const CommandControl &control)
+    {
+        (void)control;
+        return command(commandLine);
+    }
 };

@@ -133,6 +133,30 @@ public:
         return Member;
     }
 
+    // Reads through the current member's data when the archive does not state
+    // its size (it ends at a data descriptor): moving to the next header would
+    // otherwise decompress all of it in one call. `stop` is asked between
+    // blocks; false when it said stop. Damage is left for next() to find.
+    bool skipUnsizedData(const std::function<bool()> &stop)
+    {
+        if (archive_entry_size_is_set(m_entry))
+            return true;
+        while (true) {
+            const void *block = nullptr;
+            size_t size = 0;
+            la_int64_t offset = 0;
+            int r;
+            {
+                Utf8LocaleScope scope;
+                r = archive_read_data_block(m_archive, &block, &size, &offset);
+            }
+            if (r != ARCHIVE_OK)
+                return true;
+            if (stop && stop())
+                return false;
+        }
+    }
+
     // The current member's name; empty when it cannot be read at all.
     const QString &name() const { return m_name; }
     archive_entry *entry() const { return m_entry; }
@@ -233,6 +257,7 @@ QStringList pathComponents(const QString &relativePath)
 struct WriteBudget {
     std::int64_t limit = 0;
     std::int64_t written = 0;
+    const std::function<bool()> *stop = nullptr;
 };
 
 bool writeAll(int fd, const char *data, size_t size)
@@ -305,6 +330,8 @@ int writeMember(int root, const QString &relativePath, archive *a, bool overwrit
             return discard(Archiver::WriteFailed);
         budget.written += std::int64_t(size);
         position += std::int64_t(size);
+        if (budget.stop && *budget.stop && (*budget.stop)())
+            return discard(Archiver::Stopped);
     }
     if (::close(out.release()) != 0) {
         ::unlinkat(dir.get(), tempName.constData(), 0);
@@ -416,6 +443,11 @@ int LibArchiveArchiver::closeArchive(Handle handle)
 
 int LibArchiveArchiver::command(const QString &commandLine)
 {
+    return command(commandLine, CommandControl());
+}
+
+int LibArchiveArchiver::command(const QString &commandLine, const CommandControl &control)
+{
     const std::optional<ExtractCommand> cmd = parseExtractCommand(commandLine);
     if (!cmd || !cmd->extract || cmd->patterns.isEmpty())
         return BadCommandLine;
@@ -436,6 +468,9 @@ int LibArchiveArchiver::command(const QString &commandLine)
     budget.limit = m_limits.maxBytes;
     if (m_limits.ratio > 0 && archiveSize < (std::int64_t(1) << 40))
         budget.limit = std::min(budget.limit, archiveSize * m_limits.ratio + m_limits.slack);
+    if (control.maxBytes >= 0)
+        budget.limit = std::min(budget.limit, control.maxBytes);
+    budget.stop = &control.stop;
 
     bool matched = false;
     int result = Ok;
@@ -446,12 +481,18 @@ int LibArchiveArchiver::command(const QString &commandLine)
         if (step == MemberReader::Damaged)
             return matched ? result : DamagedMember;
         const QString &name = reader.name();
-        if (name.isEmpty())
+        if (name.isEmpty()) {
+            if (!reader.skipUnsizedData(control.stop))
+                return Stopped;
             continue;
+        }
         const bool wanted = std::any_of(cmd->patterns.cbegin(), cmd->patterns.cend(),
                                         [&](const QString &p) { return matchNamePattern(p, name); });
-        if (!wanted)
+        if (!wanted) {
+            if (!reader.skipUnsizedData(control.stop))
+                return Stopped;
             continue;
+        }
         matched = true;
         archive_entry *entry = reader.entry();
         const MemberKind kind = kindOf(entry, name);
@@ -465,8 +506,8 @@ int LibArchiveArchiver::command(const QString &commandLine)
         } else {
             memberResult = writeMember(root.get(), memberRelativePath(name), reader.handle(), cmd->overwrite, budget);
         }
-        if (memberResult == LimitExceeded)
-            return LimitExceeded; // nothing more is written in this command
+        if (memberResult == LimitExceeded || memberResult == Stopped)
+            return memberResult; // nothing more is written in this command
         if (result == Ok)
             result = memberResult;
     }

@@ -50,6 +50,7 @@ public:
     int findNext(Handle handle, MemberRecord &record) override;
     int closeArchive(Handle handle) override;
     int command(const QString &commandLine) override;
+    int command(const QString &commandLine, const CommandControl &control) override;
 
 private:
     struct Session;

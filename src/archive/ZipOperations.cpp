@@ -3,7 +3,11 @@
 #include "archive/MemberNames.h"
 #include "core/EventPump.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +24,21 @@ QString baseNameOf(const QString &path)
     const QString name = path.mid(path.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? name : name.left(dot);
+}
+
+// Free bytes on the disk that holds `folder`, or on that of its nearest
+// existing parent while it does not exist yet; -1 when unknown.
+std::int64_t freeBytesFor(const QString &folder)
+{
+    QDir dir(folder);
+    while (!dir.exists()) {
+        const QString parent = QFileInfo(dir.absolutePath()).absolutePath();
+        if (parent == dir.absolutePath())
+            return -1;
+        dir.setPath(parent);
+    }
+    const QStorageInfo storage(dir.absolutePath());
+    return storage.isValid() ? storage.bytesAvailable() : -1;
 }
 
 } // namespace
@@ -87,7 +106,15 @@ QString ZipPatternEscape(const QString &memberName)
     return pattern;
 }
 
-QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath)
+std::int64_t memberSizeLimit(std::int64_t freeBytes)
+{
+    if (freeBytes < 0)
+        return MaxMemberBytes;
+    return std::clamp<std::int64_t>(freeBytes - FreeSpaceMargin, 0, MaxMemberBytes);
+}
+
+QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath,
+                       const ExtractOptions &options)
 {
     const std::optional<ArchiveEntryParts> parts = splitArchiveMemberPath(itemText);
     if (!parts || parts->memberName.isEmpty() || !isSafeMemberName(parts->memberName) || tempFolderPath.isEmpty())
@@ -96,7 +123,13 @@ QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QStrin
     const QString target = folder + memberRelativePath(parts->memberName);
     const QString commandLine = QStringLiteral("-x --i -o ") + parts->quotedArchive + u' ' + u'"' + folder + u'"'
         + u' ' + u'"' + ZipPatternEscape(parts->memberName) + u'"';
-    if (archiver.command(commandLine) != Archiver::Ok)
+    Archiver::CommandControl control;
+    control.maxBytes = options.maxBytes >= 0 ? options.maxBytes : memberSizeLimit(freeBytesFor(folder));
+    control.stop = [&options] {
+        EventPump::yield();
+        return EventPump::stopRequested() || (options.stop && options.stop());
+    };
+    if (archiver.command(commandLine, control) != Archiver::Ok)
         return {};
     const QFileInfo extracted(target);
     if (!extracted.isFile() || extracted.isSymLink())

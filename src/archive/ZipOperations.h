@@ -3,6 +3,7 @@
 #include "archive/Archiver.h"
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -57,16 +58,38 @@ int ZipListUp(Archiver &archiver, const QString &archivePath, const AddTrackFunc
 // become "\[" and "\]".
 QString ZipPatternEscape(const QString &memberName);
 
+// The most bytes an extracted member may take: MaxMemberBytes (well over an
+// hour of CD-quality WAV), less when the temporary folder's disk would keep
+// under FreeSpaceMargin free; 0 when it already has less. `freeBytes` < 0
+// means unknown.
+inline constexpr std::int64_t MaxMemberBytes = std::int64_t(1) << 30;
+inline constexpr std::int64_t FreeSpaceMargin = std::int64_t(256) << 20;
+std::int64_t memberSizeLimit(std::int64_t freeBytes);
+
+// How an extraction runs beyond its command line.
+struct ExtractOptions {
+    // Asked between blocks of the member after pending events have run
+    // (EventPump::yield); true gives the extraction up, as does the program
+    // ending (EventPump::stopRequested()). Events may change anything
+    // meanwhile, so callers re-read what they need afterwards.
+    std::function<bool()> stop;
+    // The most bytes the member may take; -1: memberSizeLimit() of the free
+    // space where `tempFolderPath` lies.
+    std::int64_t maxBytes = -1;
+};
+
 // Extracts the member named by the archive entry `itemText` into
 // `tempFolderPath` (keeping its sub-folders, overwriting an earlier copy) and
 // returns the extracted file's path: `tempFolderPath` + the member name, "\"
 // counting as a folder separator. Returns an empty text when `itemText` is
 // not an archive entry or the member could not be extracted (missing,
-// unsafe name, encrypted, damaged, over the size limit); nothing is then left
-// half-written. The caller keeps `itemText` (ZipItemText), shows the returned
-// path as the item's text while the stream opens, and puts `itemText` back
-// afterwards.
-QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath);
+// unsafe name, encrypted, damaged, over the size limit) or was given up;
+// nothing is then left half-written. The window stays responsive meanwhile
+// (see ExtractOptions::stop). The caller keeps `itemText` (ZipItemText), shows
+// the returned path as the item's text while the stream opens, and puts
+// `itemText` back afterwards.
+QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath,
+                       const ExtractOptions &options = {});
 
 // The node selected in the library tree when an archive is opened.
 struct ZipTreeNode {

@@ -1,5 +1,6 @@
 #include "playback/Player.h"
 
+#include "core/EventPump.h"
 #include "core/ShellService.h"
 #include "playback/PlaybackDisplay.h"
 #include "playback/Tags.h"
@@ -48,17 +49,41 @@ void Player::restoreArchiveText()
     m_archiveFlag = false;
 }
 
-bool Player::tryPlaySelected()
+bool Player::programEnding()
 {
-    const int selected = selectedRow();
+    return EventPump::stopRequested();
+}
+
+Player::Attempt Player::tryPlaySelected()
+{
+    int selected = selectedRow();
     try {
         // An archive member plays from its extracted copy; the row shows the
         // extracted path only until the stream is open.
         if (IsArchiveMemberPath(m_list.path(selected))) {
-            m_zipItemText = m_list.path(selected);
+            const QString entry = m_list.path(selected);
+            const quint64 request = m_playRequest;
+            const bool wasExtracting = m_extracting;
+            m_extracting = true;
+            const QString extracted = m_zipItemExtract
+                ? m_zipItemExtract(entry, [this, request] { return m_playRequest != request || programEnding(); })
+                : QString();
+            m_extracting = wasExtracting;
+            // Events ran meanwhile: the request may be gone and rows may have
+            // moved, so the row is found again by its text.
+            if (m_playRequest != request || programEnding())
+                return Attempt::Abandoned;
+            if (!m_list.isValidPos(selected) || m_list.path(selected) != entry) {
+                selected = 0;
+                for (int pos = 1; pos <= m_list.count() && selected == 0; ++pos)
+                    if (m_list.path(pos) == entry)
+                        selected = pos;
+                if (selected == 0)
+                    return Attempt::Abandoned;
+            }
+            m_zipItemText = entry;
             m_archiveFlag = true;
             m_archiveRow = selected;
-            const QString extracted = m_zipItemExtract ? m_zipItemExtract(m_zipItemText) : QString();
             if (extracted.isEmpty()) {
                 m_previousTrackNo = m_list.PlayoldNo();
                 m_list.setPlayingNo(selected);
@@ -74,7 +99,7 @@ bool Player::tryPlaySelected()
             if (isPaused())
                 TogglePause();
             restoreArchiveText();
-            return true;
+            return Attempt::Played;
         }
 
         if (m_stream) {
@@ -119,11 +144,11 @@ bool Player::tryPlaySelected()
         restoreArchiveText();
         m_playingFilePath = m_list.path(playing);
         StartStream();
-        return true;
+        return Attempt::Played;
     } catch (const PlayFailure &) {
     } catch (const TagKindError &) {
     }
-    return false;
+    return Attempt::Failed;
 }
 
 void Player::failCurrent()
@@ -147,11 +172,13 @@ void Player::failCurrent()
 
 void Player::PlaySelectedTrack()
 {
-    if (selectedRow() == 0) {
+    if (selectedRow() == 0 || programEnding()) {
         // Nothing selected: nothing to open, mark or skip.
         return;
     }
-    const bool startsChain = !m_inChain;
+    ++m_playRequest;
+    // A play that arrives during an extraction starts a chain of its own.
+    const bool startsChain = !m_inChain || m_extracting;
     if (startsChain) {
         m_inChain = true;
         m_chainFailures = 0;
@@ -160,8 +187,8 @@ void Player::PlaySelectedTrack()
 
     // The error path moves on and tries again; a loop rather than recursion,
     // so a long list of broken files cannot exhaust the stack.
-    bool ok = tryPlaySelected();
-    while (!ok) {
+    Attempt attempt = tryPlaySelected();
+    while (attempt == Attempt::Failed) {
         if (m_list.count() == 0)
             break;
         failCurrent();
@@ -175,9 +202,9 @@ void Player::PlaySelectedTrack()
         m_list.UnselectAll();
         if (chooseNext() == Next::Done)
             break;
-        ok = tryPlaySelected();
+        attempt = tryPlaySelected();
     }
-    if (ok) {
+    if (attempt == Attempt::Played) {
         m_chainFailures = 0;
         m_handedOver.clear();
     }
@@ -309,6 +336,7 @@ void Player::TogglePause()
 
 void Player::StopPlayback()
 {
+    ++m_playRequest;
     if (m_stream)
         m_audio.streamStop(m_stream);
     m_streamFileName.clear();
@@ -331,6 +359,7 @@ void Player::stopIfPlaying()
 
 void Player::closeStream()
 {
+    ++m_playRequest;
     if (m_stream) {
         m_audio.streamStop(m_stream);
         m_audio.streamClose(m_stream);
@@ -416,6 +445,9 @@ void Player::AdvanceTrack()
 
 void Player::endOfTrackCheck()
 {
+    // The row being extracted replaces the track anyway.
+    if (m_extracting)
+        return;
     if (!m_audio.isPlaying(m_channel))
         AdvanceTrack();
 }

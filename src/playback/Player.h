@@ -49,12 +49,13 @@ public:
     // Hands unplayable files to their associated program (optional).
     void setShell(ShellService *shell) { m_shell = shell; }
     // Extracts the archive member a row names; returns the extracted file's
-    // path, or an empty string when extraction failed (optional: without it
-    // archive rows count as unplayable).
-    void setZipItemExtract(std::function<QString(const QString &itemText)> extract)
-    {
-        m_zipItemExtract = std::move(extract);
-    }
+    // path, or an empty string when extraction failed or was given up
+    // (optional: without it archive rows count as unplayable). Events run
+    // during an extraction; `stop()` turns true once the play request behind
+    // it no longer stands (another play, a stop, the list emptied, the
+    // program ending), and the extractor then gives up.
+    using MemberExtractor = std::function<QString(const QString &itemText, const std::function<bool()> &stop)>;
+    void setZipItemExtract(MemberExtractor extract) { m_zipItemExtract = std::move(extract); }
     // Where the Random mode draws from (optional: without it, the system's entropy).
     void setRandomSource(RandomSource *random) { m_random = random ? random : &m_ownRandom; }
 
@@ -156,8 +157,14 @@ Q_SIGNALS:
 
 private:
     enum class Next { Play, Done };
-    // One attempt at the selected row; false on failure (state for the error path kept).
-    bool tryPlaySelected();
+    // Played; Failed (state for the error path kept); Abandoned: events during
+    // an extraction superseded the request, nothing is marked.
+    enum class Attempt { Played, Failed, Abandoned };
+    // One attempt at the selected row.
+    Attempt tryPlaySelected();
+    // The program is ending (EventPump::stopRequested()): nothing starts
+    // playing any more, and an extraction in progress is given up.
+    static bool programEnding();
     // The error path's marking and hand-over for the failed row.
     void failCurrent();
     // AdvanceTrack's choice; Play means "play the selected row".
@@ -171,7 +178,7 @@ private:
     TrackList &m_list;
     PlaybackDisplay &m_display;
     ShellService *m_shell = nullptr;
-    std::function<QString(const QString &)> m_zipItemExtract;
+    MemberExtractor m_zipItemExtract;
     StdRandomSource m_ownRandom;
     RandomSource *m_random = &m_ownRandom;
 
@@ -190,6 +197,11 @@ private:
     int m_muteVolume = 0; // the channel volume kept while muted
     QTimer m_tickTimer;
     bool m_ticking = false; // kept apart from the timer, which needs an event loop
+
+    // Bumped by every play, stop and close: an extraction whose request is no
+    // longer the latest gives up.
+    quint64 m_playRequest = 0;
+    bool m_extracting = false;
 
     // The failure chain: rows failed since the last track that started.
     bool m_inChain = false;

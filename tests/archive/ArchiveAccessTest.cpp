@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -330,6 +331,80 @@ TEST_F(ArchiveAccess, ExtractionStopsAtTheWriteLimitAndLeavesNothing)
         // Members within the limit still extract.
         EXPECT_EQ(contents(extract(path, QStringLiteral("small.mp3"))), QByteArray("ok")) << c.label;
         QDir(m_temp).removeRecursively();
+    }
+}
+
+TEST(MemberSizeLimit, FitsAudioAndLeavesTheDiskSomeRoom)
+{
+    constexpr std::int64_t MiB = 1 << 20;
+    const struct {
+        std::int64_t freeBytes;
+        std::int64_t limit;
+    } cases[] = {
+        {-1, MaxMemberBytes},                          // free space unknown
+        {std::int64_t(100) << 30, MaxMemberBytes},
+        {MaxMemberBytes + FreeSpaceMargin, MaxMemberBytes},
+        {600 * MiB, 600 * MiB - FreeSpaceMargin},
+        {FreeSpaceMargin, 0},
+        {0, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(memberSizeLimit(c.freeBytes), c.limit) << c.freeBytes;
+}
+
+// A 4 MB archive holding almost 4 GiB of zeros: extraction stops at the
+// limit or when asked to, keeps the event loop turning, and leaves nothing.
+TEST_F(ArchiveAccess, AnOversizedMemberStopsAtTheLimitOrWhenAskedAndLeavesNothing)
+{
+    constexpr std::int64_t Bomb = (std::int64_t(4) << 30) - (1 << 20);
+    RawMember unsized = deflateZeros("unsized.mp3", Bomb);
+    unsized.descriptor = true;
+    const QString path = archive({deflateZeros("zeros.mp3", Bomb), unsized, storedFile("small.mp3", "ok")});
+    ASSERT_LT(QFileInfo(path).size(), 16 << 20);
+
+    int argc = 1;
+    char name[] = "test_archive";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    const struct {
+        const char *label;
+        const char *member;
+        std::int64_t maxBytes; // -1: the limit for the disk, far above what is written before the stop
+        bool stopSoon;
+    } cases[] = {
+        {"over the limit", "zeros.mp3", 8 << 20, false},
+        {"stopped", "zeros.mp3", -1, true},
+        {"stopped while skipping a member of unstated size", "small.mp3", -1, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        bool stop = false;
+        int ticks = 0;
+        qint64 longestGapMs = 0;
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            ++ticks;
+            longestGapMs = std::max(longestGapMs, sinceTick.restart());
+            if (c.stopSoon && ticks == 20)
+                stop = true; // the program is ending
+        });
+        ticker.start(1);
+        ExtractOptions options;
+        options.maxBytes = c.maxBytes;
+        options.stop = [&] { return stop; };
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ZipItemExtract(m_archiver, makeArchiveMemberPath(path, QString::fromLatin1(c.member)), m_temp,
+                                 options),
+                  QString());
+        EXPECT_LT(clock.elapsed(), 60000);
+        EXPECT_EQ(inTemp(), QStringList());
+        if (c.stopSoon) {
+            EXPECT_GE(ticks, 20) << "events did not run while the member was written";
+            EXPECT_LT(longestGapMs, 2000);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
 
 #include <array>
 
@@ -49,24 +50,31 @@ QByteArray buildZip(const QList<RawMember> &members)
         const std::uint32_t offset = std::uint32_t(out.size());
         const std::uint32_t crc = m.crc >= 0 ? std::uint32_t(m.crc) : crc32Of(m.data);
         const std::uint32_t size = m.uncompressedSize >= 0 ? std::uint32_t(m.uncompressedSize) : std::uint32_t(m.data.size());
+        const std::uint16_t flags = m.flags | (m.descriptor ? 0x08 : 0);
         put32(out, 0x04034b50);
         put16(out, 20);
-        put16(out, m.flags);
+        put16(out, flags);
         put16(out, m.method);
         put16(out, 0);      // time
         put16(out, 0x5021); // date 2020-01-01
-        put32(out, crc);
-        put32(out, std::uint32_t(m.data.size()));
-        put32(out, size);
+        put32(out, m.descriptor ? 0 : crc);
+        put32(out, m.descriptor ? 0 : std::uint32_t(m.data.size()));
+        put32(out, m.descriptor ? 0 : size);
         put16(out, std::uint32_t(m.name.size()));
         put16(out, 0);
         out.append(m.name);
         out.append(m.data);
+        if (m.descriptor) {
+            put32(out, 0x08074b50);
+            put32(out, crc);
+            put32(out, std::uint32_t(m.data.size()));
+            put32(out, size);
+        }
 
         put32(central, 0x02014b50);
         put16(central, (3 << 8) | 20); // made on Unix: the mode below is used
         put16(central, 20);
-        put16(central, m.flags);
+        put16(central, flags);
         put16(central, m.method);
         put16(central, 0);
         put16(central, 0x5021);
@@ -142,6 +150,40 @@ RawMember bzip2Zeros(const QByteArray &name, std::int64_t size)
     m.method = 12;
     m.uncompressedSize = size;
     m.crc = crc;
+    return m;
+}
+
+RawMember deflateZeros(const QByteArray &name, std::int64_t size)
+{
+    // A fully flushed block of one mebibyte of zeros leaves no history
+    // behind, so the same compressed bytes can simply be repeated.
+    constexpr std::int64_t Chunk = 1 << 20;
+    const QByteArray zeros(Chunk, '\0');
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    QByteArray block(64 * 1024, '\0');
+    auto run = [&](const QByteArray &in, int flush) {
+        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+        z.avail_in = uInt(in.size());
+        z.next_out = reinterpret_cast<Bytef *>(block.data());
+        z.avail_out = uInt(block.size());
+        deflate(&z, flush);
+        return block.left(block.size() - qsizetype(z.avail_out));
+    };
+    const QByteArray full = run(zeros, Z_FULL_FLUSH);
+    const QByteArray tail = run(zeros.left(qsizetype(size % Chunk)), Z_FINISH);
+    deflateEnd(&z);
+
+    RawMember m;
+    m.name = name;
+    m.data = full.repeated(qsizetype(size / Chunk)) + tail;
+    m.method = 8;
+    m.uncompressedSize = size;
+    const uLong chunkCrc = crc32(0, reinterpret_cast<const Bytef *>(zeros.constData()), uInt(Chunk));
+    uLong crc = crc32(0, reinterpret_cast<const Bytef *>(zeros.constData()), uInt(size % Chunk));
+    for (std::int64_t i = 0; i < size / Chunk; ++i)
+        crc = crc32_combine(chunkCrc, crc, z_off_t(size % Chunk + i * Chunk));
+    m.crc = std::int64_t(crc);
     return m;
 }
 

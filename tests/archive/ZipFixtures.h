@@ -15,6 +15,7 @@ struct RawMember {
     std::uint32_t unixMode = 0100644; // file type and permissions (made on Unix)
     std::int64_t uncompressedSize = -1; // -1: data.size()
     std::int64_t crc = -1;           // -1: CRC-32 of data
+    bool descriptor = false;         // sizes and CRC follow the data (flag bit 3)
 };
 
 std::uint32_t crc32Of(const QByteArray &data, std::uint32_t crc = 0);
@@ -27,6 +28,10 @@ RawMember folderEntry(const QByteArray &name);
 
 // A member whose data are `size` zero bytes, compressed with bzip2.
 RawMember bzip2Zeros(const QByteArray &name, std::int64_t size);
+
+// A member whose data are `size` (< 4 GiB) zero bytes, deflated: about a
+// thousandth of `size`, made in a moment.
+RawMember deflateZeros(const QByteArray &name, std::int64_t size);
 
 // Writes a deflate-compressed archive with libarchive's writer.
 // `members` pairs a UTF-8 name with its data.

@@ -1,3 +1,4 @@
+#include "core/EventPump.h"
 #include "playback/PlaybackDisplay.h"
 #include "playback/Player.h"
 #include "playlist/TrackList.h"
@@ -336,7 +337,7 @@ TEST_F(PlayerTest, ArchiveMembersPlayFromTheirExtractedCopy)
     list.appendRow(list.makeRow(member));
     audio.addFile(QStringLiteral("/tmp/v/a/b.mp3"), 3000);
     QStringList asked;
-    player.setZipItemExtract([&](const QString &item) {
+    player.setZipItemExtract([&](const QString &item, const std::function<bool()> &) {
         asked << item;
         return QStringLiteral("/tmp/v/a/b.mp3");
     });
@@ -348,11 +349,68 @@ TEST_F(PlayerTest, ArchiveMembersPlayFromTheirExtractedCopy)
 
     // A failed extraction marks the row without handing anything to the shell.
     list.appendRow(list.makeRow(member));
-    player.setZipItemExtract([](const QString &) { return QString(); });
+    player.setZipItemExtract([](const QString &, const std::function<bool()> &) { return QString(); });
     play(2);
     EXPECT_EQ(list.icon(2), 9);
     EXPECT_EQ(list.path(2), member);
     EXPECT_TRUE(shell.calls.isEmpty());
+}
+
+// Events run while a member extracts: whatever they do, the result lands on
+// the row it belongs to, a request that no longer stands plays and marks
+// nothing, and nothing is handed to the shell once the program ends.
+TEST_F(PlayerTest, EventsDuringAnExtractionNeverMisplaceItsResult)
+{
+    const QString member = QStringLiteral("\"/m/set.zip\"\\#ZIP#a/b.mp3");
+    const QString copy = QStringLiteral("/tmp/v/a/b.mp3");
+    const QString broken = QStringLiteral("/m/x.ogg");
+    const QString other = QStringLiteral("/m/c.mp3");
+    struct Case {
+        const char *label;
+        std::function<void()> during;
+        QString playing;   // the open file afterwards
+        QStringList paths; // the rows afterwards
+        QList<int> icons;
+    };
+    const Case cases[] = {
+        {"nothing happens", [] {}, copy, {member, broken, other}, {2, 1, 1}},
+        {"the program ends", [] { EventPump::setStopRequested(true); }, QString(), {member, broken, other},
+         {1, 1, 1}},
+        {"stop is pressed", [&] { player.StopPlayback(); }, QString(), {member, broken, other}, {1, 1, 1}},
+        {"another row is played", [&] { play(3); }, other, {member, broken, other}, {1, 1, 2}},
+        {"the main timer finds no track playing", [&] { player.endOfTrackCheck(); }, copy, {member, broken, other},
+         {2, 1, 1}},
+        {"the rows are sorted", [&] { list.swapRows(1, 3); }, copy, {other, broken, member}, {1, 1, 2}},
+        {"the row is removed", [&] { list.removeRowsAt(1, 1); }, QString(), {broken, other}, {1, 1}},
+    };
+    audio.addFile(copy, 3000);
+    audio.addFile(other, 3000);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        player.closeStream();
+        list.ClearList();
+        addRows({member, broken, other}, -1);
+        shell.calls.clear();
+        int extractions = 0;
+        player.setZipItemExtract([&](const QString &, const std::function<bool()> &stop) {
+            if (++extractions == 1)
+                c.during();
+            return stop() ? QString() : copy; // as the real extractor: given up, nothing
+        });
+        play(1);
+        EXPECT_EQ(player.Stream_FileName(), c.playing);
+        QStringList paths;
+        QList<int> icons;
+        for (int pos = 1; pos <= list.count(); ++pos) {
+            paths << list.path(pos);
+            icons << list.icon(pos);
+        }
+        EXPECT_EQ(paths, c.paths);
+        EXPECT_EQ(icons, c.icons);
+        EXPECT_TRUE(shell.calls.isEmpty()) << shell.calls.join(u',').toStdString();
+        EXPECT_EQ(extractions, 1);
+        EventPump::setStopRequested(false);
+    }
 }
 
 TEST_F(PlayerTest, VolumeFromTheKnob)
