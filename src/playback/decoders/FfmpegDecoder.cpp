@@ -2,6 +2,7 @@
 
 #include "core/NativePath.h"
 #include "playback/AudioLibrary.h"
+#include "playback/decoders/Id3v2Bounds.h"
 
 #include <QFile>
 #include <algorithm>
@@ -33,6 +34,56 @@ void quietLibraries()
 
 } // namespace
 
+// The file as FFmpeg reads it: ID3v2 tag bodies read as zeros, and reading
+// ends for the current demuxer call once it has read MaxReadPerCall bytes.
+struct FfmpegDecoder::Input {
+    QFile file;
+    Ranges blanked;
+    std::int64_t budget = MaxReadPerCall;
+
+    static int read(void *opaque, std::uint8_t *buffer, int size)
+    {
+        auto *in = static_cast<Input *>(opaque);
+        if (in->budget <= 0)
+            return AVERROR_EOF;
+        const qint64 at = in->file.pos();
+        const qint64 n = in->file.read(reinterpret_cast<char *>(buffer), std::min<qint64>(size, in->budget));
+        if (n < 0)
+            return AVERROR(EIO);
+        if (n == 0)
+            return AVERROR_EOF;
+        for (const auto &[begin, end] : in->blanked) {
+            const qint64 from = std::max(begin, at), to = std::min(end, at + n);
+            if (from < to)
+                std::memset(buffer + (from - at), 0, std::size_t(to - from));
+        }
+        in->budget -= n;
+        return int(n);
+    }
+
+    static std::int64_t seek(void *opaque, std::int64_t offset, int whence)
+    {
+        auto *in = static_cast<Input *>(opaque);
+        std::int64_t target = offset;
+        switch (whence & ~AVSEEK_FORCE) {
+        case AVSEEK_SIZE: return in->file.size();
+        case SEEK_SET: break;
+        case SEEK_CUR: target += in->file.pos(); break;
+        case SEEK_END: target += in->file.size(); break;
+        default: return AVERROR(EINVAL);
+        }
+        return target >= 0 && in->file.seek(target) ? target : AVERROR(EINVAL);
+    }
+};
+
+FfmpegDecoder::FfmpegDecoder() = default;
+
+void FfmpegDecoder::allowReading()
+{
+    if (m_input)
+        m_input->budget = MaxReadPerCall;
+}
+
 const char *FfmpegDecoder::allowedFormats()
 {
     // Audio containers only: no playlists (hls, concat), images or network
@@ -54,23 +105,51 @@ void FfmpegDecoder::closeInput()
     av_packet_free(&m_packet);
     avcodec_free_context(&m_codec);
     avformat_close_input(&m_format);
+    if (m_io) {
+        av_freep(&m_io->buffer);
+        avio_context_free(&m_io);
+    }
+    m_input.reset();
 }
 
-int FfmpegDecoder::openInput(const QByteArray &url)
+int FfmpegDecoder::openInput(const QString &path, const Ranges &blanked)
 {
+    m_input = std::make_unique<Input>();
+    switch (NativePath::openRegularFile(m_input->file, path)) {
+    case NativePath::OpenResult::Opened:
+        break;
+    case NativePath::OpenResult::Missing:
+        return AudioLibrary::ErrFileNotFound;
+    case NativePath::OpenResult::Failed:
+        return AudioLibrary::ErrFileBad;
+    }
+    m_input->blanked = blanked;
+    constexpr int kBufferSize = 64 * 1024;
+    auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
+    m_io = buffer ? avio_alloc_context(buffer, kBufferSize, 0, m_input.get(), &Input::read, nullptr, &Input::seek)
+                  : nullptr;
+    m_format = m_io ? avformat_alloc_context() : nullptr;
+    if (!m_format) {
+        if (!m_io)
+            av_free(buffer);
+        return AudioLibrary::ErrMemory;
+    }
+    m_format->pb = m_io;
+    m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     av_dict_set(&options, "format_whitelist", allowedFormats(), 0);
+    // "file:" keeps a name such as "http:x.mp3" a local file name; the name
+    // only helps to recognise the format.
+    const QByteArray url = "file:" + NativePath::encode(path);
+    allowReading();
     const int opened = avformat_open_input(&m_format, url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (opened < 0) {
-        m_format = nullptr;
-        if (opened == AVERROR(ENOENT))
-            return AudioLibrary::ErrFileNotFound;
-        if (opened == AVERROR(EIO) || opened == AVERROR(EACCES))
-            return AudioLibrary::ErrFileBad;
-        return AudioLibrary::ErrFileFormat;
+        m_format = nullptr; // freed by FFmpeg
+        return opened == AVERROR(EIO) ? AudioLibrary::ErrFileBad : AudioLibrary::ErrFileFormat;
     }
+    allowReading();
     if (avformat_find_stream_info(m_format, nullptr) < 0)
         return AudioLibrary::ErrFileBad;
     const AVCodec *codec = nullptr;
@@ -101,9 +180,13 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate
     quietLibraries();
     std::unique_ptr<FfmpegDecoder> d(new FfmpegDecoder);
     d->m_rate = rate;
-    // "file:" keeps a name such as "http:x.mp3" a local file name.
-    const QByteArray url = "file:" + NativePath::encode(path);
-    error = d->openInput(url);
+    Ranges blanked;
+    {
+        QFile file;
+        if (NativePath::openRegularFile(file, path) == NativePath::OpenResult::Opened)
+            blanked = id3v2::tagBodies(file);
+    }
+    error = d->openInput(path, blanked);
     if (error != AudioLibrary::ErrNone)
         return nullptr;
 
@@ -115,7 +198,7 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate
         estimate = av_rescale_q(d->m_format->duration, AV_TIME_BASE_Q, AVRational{1, rate});
     d->m_length = estimate;
     std::int64_t firstPts = 0, end = 0;
-    if (estimate > 0 && d->probeTimeline(url, firstPts, end)) {
+    if (estimate > 0 && d->probeTimeline(path, blanked, firstPts, end)) {
         d->m_startPts = firstPts;
         d->m_length = end;
     }
@@ -126,11 +209,12 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate
 // AAC frames, ASF preroll, bit-rate guesses); decoding the first frame and the
 // last seconds gives where the sound really starts and ends. A separate
 // demuxer keeps this one at its first frame.
-bool FfmpegDecoder::probeTimeline(const QByteArray &url, std::int64_t &firstPts, std::int64_t &endFrames)
+bool FfmpegDecoder::probeTimeline(const QString &path, const Ranges &blanked, std::int64_t &firstPts,
+                                  std::int64_t &endFrames)
 {
     FfmpegDecoder probe;
     probe.m_rate = m_rate;
-    if (probe.openInput(url) != AudioLibrary::ErrNone || !probe.decodeNextFrame())
+    if (probe.openInput(path, blanked) != AudioLibrary::ErrNone || !probe.decodeNextFrame())
         return false;
     // Sound starts at the first decoded frame (ASF preroll) or, when the
     // decoder drops priming samples without moving that frame's time (MP3),
@@ -147,6 +231,7 @@ bool FfmpegDecoder::probeTimeline(const QByteArray &url, std::int64_t &firstPts,
     if (from > 0) {
         const AVStream *st = probe.m_format->streams[probe.m_streamIndex];
         const std::int64_t ts = av_rescale_q(from, AVRational{1, m_rate}, st->time_base) + firstPts;
+        probe.allowReading();
         if (av_seek_frame(probe.m_format, probe.m_streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
             return false;
         avcodec_flush_buffers(probe.m_codec);
@@ -190,6 +275,7 @@ bool FfmpegDecoder::decodeNextFrame()
         }
         if (m_inputEnded)
             return false;
+        allowReading();
         r = av_read_frame(m_format, m_packet);
         if (r < 0) {
             if (r != AVERROR_EOF && ++m_badPackets <= kMaxBadPackets)
@@ -245,31 +331,38 @@ bool FfmpegDecoder::configureResampler()
     return true;
 }
 
-// Converts m_frame (or, with no frame, what the resampler still holds) into
-// m_pending, dropping what lies before a seek target.
-bool FfmpegDecoder::convertFrame()
+// Resamples the next piece of m_frame into m_pending, dropping what lies
+// before a seek target. A piece is as many input samples as make about
+// MaxConvertFrames output frames (at least one sample).
+bool FfmpegDecoder::convertPiece()
 {
-    const bool flush = m_frame == nullptr || m_frame->nb_samples == 0;
-    if (!flush && !configureResampler())
-        return false;
-    if (!m_swr)
-        return false;
-    const int inSamples = flush ? 0 : m_frame->nb_samples;
+    const AVFrame *f = m_frame;
+    const int remaining = f->nb_samples - m_frameOffset;
+    const std::int64_t perPiece = std::max<std::int64_t>(1, std::int64_t(MaxConvertFrames) * f->sample_rate / m_rate);
+    const int inSamples = int(std::min<std::int64_t>(remaining, perPiece));
+    const int channels = f->ch_layout.nb_channels;
+    const int sampleBytes = av_get_bytes_per_sample(AVSampleFormat(f->format));
+    const bool planar = av_sample_fmt_is_planar(AVSampleFormat(f->format));
+    std::vector<const std::uint8_t *> in(planar ? std::size_t(channels) : 1);
+    for (std::size_t i = 0; i < in.size(); ++i)
+        in[i] = f->extended_data[i] + std::size_t(m_frameOffset) * std::size_t(sampleBytes) * (planar ? 1 : channels);
+
     const int capacity = swr_get_out_samples(m_swr, inSamples);
     if (capacity <= 0)
         return false;
     if (m_pending.size() < std::size_t(capacity) * 2)
         m_pending.resize(std::size_t(capacity) * 2);
     auto *outPtr = reinterpret_cast<std::uint8_t *>(m_pending.data());
-    const int got = swr_convert(m_swr, &outPtr, capacity,
-                                flush ? nullptr : const_cast<const std::uint8_t **>(m_frame->extended_data),
-                                inSamples);
+    const int got = swr_convert(m_swr, &outPtr, capacity, in.data(), inSamples);
+    const std::int64_t start = frameStart();
+    const std::int64_t pieceStart =
+        start == AV_NOPTS_VALUE ? start : start + av_rescale(m_frameOffset, m_rate, f->sample_rate);
+    m_frameOffset += inSamples;
     m_pendingPos = 0;
     m_pendingFrames = std::max(got, 0);
-    if (m_skipUntil >= 0 && !flush) {
-        const std::int64_t start = frameStart();
-        if (start != AV_NOPTS_VALUE) {
-            const std::int64_t drop = m_skipUntil - start;
+    if (m_skipUntil >= 0) {
+        if (pieceStart != AV_NOPTS_VALUE) {
+            const std::int64_t drop = m_skipUntil - pieceStart;
             if (drop >= m_pendingFrames) {
                 m_pendingFrames = 0;
                 return true; // wholly before the target: keep looking
@@ -278,6 +371,23 @@ bool FfmpegDecoder::convertFrame()
         }
         m_skipUntil = -1;
     }
+    return true;
+}
+
+// Moves what the resampler still holds at the end of the sound to m_pending.
+bool FfmpegDecoder::flushResampler()
+{
+    if (!m_swr)
+        return false;
+    const int capacity = swr_get_out_samples(m_swr, 0);
+    if (capacity <= 0)
+        return false;
+    if (m_pending.size() < std::size_t(capacity) * 2)
+        m_pending.resize(std::size_t(capacity) * 2);
+    auto *outPtr = reinterpret_cast<std::uint8_t *>(m_pending.data());
+    const int got = swr_convert(m_swr, &outPtr, capacity, nullptr, 0);
+    m_pendingPos = 0;
+    m_pendingFrames = std::max(got, 0);
     return true;
 }
 
@@ -293,17 +403,23 @@ int FfmpegDecoder::read(float *out, int frames)
             done += n;
             continue;
         }
+        if (m_frameLoaded) {
+            if (m_frameOffset >= m_frame->nb_samples || !convertPiece()) {
+                av_frame_unref(m_frame);
+                m_frameLoaded = false;
+            }
+            continue;
+        }
         if (m_finished)
             break;
         if (decodeNextFrame()) {
-            convertFrame();
-            av_frame_unref(m_frame);
+            m_frameOffset = 0;
+            m_frameLoaded = m_frame->nb_samples > 0 && configureResampler();
+            if (!m_frameLoaded)
+                av_frame_unref(m_frame);
         } else {
             m_finished = true;
-            AVFrame *frame = m_frame;
-            m_frame = nullptr; // flush what the resampler holds back
-            convertFrame();
-            m_frame = frame;
+            flushResampler();
         }
     }
     m_position += done;
@@ -322,11 +438,15 @@ bool FfmpegDecoder::seek(std::int64_t frame)
     const std::int64_t from = std::max<std::int64_t>(0, frame - kSeekPrerollMs * m_rate / 1000);
     const AVStream *st = m_format->streams[m_streamIndex];
     const std::int64_t ts = av_rescale_q(from, AVRational{1, m_rate}, st->time_base) + m_startPts;
+    allowReading();
     if (av_seek_frame(m_format, m_streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0
         && av_seek_frame(m_format, m_streamIndex, m_startPts, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) < 0)
         return false;
     avcodec_flush_buffers(m_codec);
     swr_free(&m_swr);
+    if (m_frameLoaded)
+        av_frame_unref(m_frame);
+    m_frameLoaded = false;
     m_pendingPos = m_pendingFrames = 0;
     m_inputEnded = m_finished = false;
     m_badPackets = 0;

@@ -3,21 +3,34 @@
 #include "playback/engine/AudioDecoder.h"
 
 #include <QByteArray>
+#include <QString>
+#include <utility>
 #include <vector>
 
 struct AVCodecContext;
+struct AVIOContext;
 struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
 struct SwrContext;
 
 // Decodes the first audio stream of a local file with FFmpeg, resampled once
-// into the output format. Only the file protocol and audio demuxers are
-// allowed, so a file cannot make FFmpeg read other files or the network
-// (an HLS playlist named .mp3 is refused).
+// into the output format. Only audio demuxers are allowed and FFmpeg reads
+// the file through the decoder itself, so a file cannot make FFmpeg read
+// other files or the network (an HLS playlist named .mp3 is refused).
+//
+// Memory stays bounded whatever the file claims: FFmpeg sees the bodies of
+// ID3v2 tags as zeros (it would inflate compressed frames whole; tags are
+// read by TagLib), one demuxer call may read at most MaxReadPerCall bytes (a
+// parser looking for a frame in gigabytes of junk keeps all of it), and a
+// decoded frame is resampled in pieces of at most about MaxConvertFrames
+// output frames (a file claiming 1 Hz turns each sample into 44,100).
 class FfmpegDecoder final : public AudioDecoder
 {
 public:
+    static constexpr std::int64_t MaxReadPerCall = std::int64_t(32) << 20;
+    static constexpr int MaxConvertFrames = 8192;
+
     ~FfmpegDecoder() override;
 
     // Opens `path` (must exist); null with `error` set on failure.
@@ -31,16 +44,23 @@ public:
     static const char *allowedFormats();
 
 private:
-    FfmpegDecoder() = default;
-    int openInput(const QByteArray &url);
+    struct Input;
+    using Ranges = std::vector<std::pair<qint64, qint64>>;
+
+    FfmpegDecoder();
+    int openInput(const QString &path, const Ranges &blanked);
     void closeInput();
     bool decodeNextFrame();
-    bool convertFrame();
+    bool convertPiece();
+    bool flushResampler();
     bool configureResampler();
     std::int64_t frameStart() const;
-    bool probeTimeline(const QByteArray &url, std::int64_t &firstPts, std::int64_t &endFrames);
+    bool probeTimeline(const QString &path, const Ranges &blanked, std::int64_t &firstPts, std::int64_t &endFrames);
+    void allowReading();
 
     int m_rate = 44100;
+    std::unique_ptr<Input> m_input;
+    AVIOContext *m_io = nullptr;
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
     SwrContext *m_swr = nullptr;
@@ -55,6 +75,8 @@ private:
     bool m_finished = false;
     int m_badPackets = 0;
 
+    bool m_frameLoaded = false;         // m_frame holds samples not yet resampled
+    int m_frameOffset = 0;              // of m_frame, in input samples
     std::vector<float> m_pending;       // converted frames not yet read
     int m_pendingPos = 0;               // in frames
     int m_pendingFrames = 0;

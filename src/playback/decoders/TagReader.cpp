@@ -1,9 +1,14 @@
 #include "playback/decoders/TagReader.h"
 
 #include "core/NativePath.h"
+#include "playback/decoders/Id3v2Bounds.h"
 
 #include <QFile>
 #include <QStringDecoder>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
 
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
@@ -20,6 +25,7 @@
 #include <taglib/opusfile.h>
 #include <taglib/speexfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -29,6 +35,68 @@
 using TagField = AudioLibrary::TagField;
 
 namespace {
+
+// The file as TagLib reads it, with two bounds. Every ID3v2 tag TagLib
+// reads is replaced by id3v2::boundedTag() of it, from the moment TagLib
+// reads its header: TagLib would inflate a compressed frame whole, however
+// large. And reading ends (as at the end of the file) after MaxReads reads:
+// TagLib searches junk a kilobyte at a time, slowly, and would otherwise keep
+// the window frozen for minutes on a large file that holds no tag.
+class BoundedTagStream : public TagLib::IOStream
+{
+public:
+    static constexpr int MaxReads = 4096;
+    static constexpr qint64 MaxTagRead = qint64(64) << 20;
+
+    explicit BoundedTagStream(const QByteArray &fileName) : m_file(fileName.constData(), true) {}
+
+    TagLib::FileName name() const override { return m_file.name(); }
+    bool isOpen() const override { return m_file.isOpen(); }
+    bool readOnly() const override { return true; }
+    void seek(long offset, Position p = Beginning) override { m_file.seek(offset, p); }
+    void clear() override { m_file.clear(); }
+    long tell() const override { return m_file.tell(); }
+    long length() override { return m_file.length(); }
+    void writeBlock(const TagLib::ByteVector &) override {}
+    void insert(const TagLib::ByteVector &, unsigned long, unsigned long) override {}
+    void removeBlock(unsigned long, unsigned long) override {}
+    void truncate(long) override {}
+
+    TagLib::ByteVector readBlock(unsigned long length) override
+    {
+        if (++m_reads > MaxReads)
+            return {};
+        const long at = m_file.tell();
+        TagLib::ByteVector block = m_file.readBlock(length);
+        if (block.startsWith("ID3") && !m_tags.count(at))
+            boundTagAt(at, block);
+        for (const auto &[start, tag] : m_tags) {
+            const long from = std::max<long>(start, at);
+            const long to = std::min<long>(start + long(tag.size()), at + long(block.size()));
+            if (from < to)
+                std::memcpy(block.data() + (from - at), tag.constData() + (from - start), size_t(to - from));
+        }
+        return block;
+    }
+
+private:
+    void boundTagAt(long at, const TagLib::ByteVector &start)
+    {
+        const QByteArray header(start.data(), int(std::min<unsigned>(start.size(), unsigned(id3v2::HeaderBytes))));
+        const qint64 size = std::min(id3v2::tagSize(header), MaxTagRead);
+        if (size == 0)
+            return;
+        const long resume = m_file.tell();
+        m_file.seek(at);
+        const TagLib::ByteVector raw = m_file.readBlock(static_cast<unsigned long>(size));
+        m_file.seek(resume);
+        m_tags[at] = id3v2::boundedTag(QByteArray(raw.data(), int(raw.size())));
+    }
+
+    TagLib::FileStream m_file;
+    std::map<long, QByteArray> m_tags; // where a tag starts -> what is read there
+    int m_reads = 0;
+};
 
 bool hasC1Controls(const QByteArray &bytes)
 {
@@ -194,8 +262,10 @@ QByteArray decodeLegacyTagText(const QByteArray &bytes)
 QList<TagField> readTagFields(const QString &path)
 {
     QList<TagField> out;
-    const QByteArray name = NativePath::encode(path);
-    TagLib::FileRef ref(name.constData(), false);
+    BoundedTagStream stream(NativePath::encode(path));
+    if (!stream.isOpen())
+        return out;
+    TagLib::FileRef ref(&stream, false);
     TagLib::File *file = ref.file();
     if (!file || !file->isValid())
         return out;
