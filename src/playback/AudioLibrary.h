@@ -44,7 +44,9 @@ public:
 
     virtual ~AudioLibrary() = default;
 
-    // Opens the output device at `rate` Hz mixing up to `maxChannels` channels.
+    // Opens the output device at `rate` Hz (or at the device's own rate, when
+    // the library knows it: times are in milliseconds either way) mixing up
+    // to `maxChannels` channels.
     // Returns false when no output can be opened; error() then gives ErrInit.
     // Called once per run, before any other call except error() and version().
     virtual bool init(int rate, int maxChannels, unsigned flags) = 0;

@@ -11,6 +11,21 @@ namespace {
 // wake-up per buffer even when paused; closing it at once would add a gap
 // between tracks and to every short pause.
 constexpr auto kIdleCloseDelay = std::chrono::milliseconds(1500);
+
+// Frames per device buffer: about 0.17 s, so the sound server and this
+// process wake some six times a second while a track plays (smaller buffers
+// cost the server more than the decoding costs us). A pause or stop is heard
+// within about one buffer; positions follow the clock in between. A file
+// (the disk driver) takes small buffers: it has no server behind it.
+int bufferFramesFor(int rate, bool file)
+{
+    if (file)
+        return 2048;
+    int frames = 1024;
+    while (frames < rate * 17 / 100 && frames < 32768)
+        frames *= 2;
+    return frames;
+}
 } // namespace
 
 // Holds the device mutex (the device cannot be opened or closed meanwhile),
@@ -47,9 +62,7 @@ bool SdlMixer::openDevice()
     want.freq = m_rate;
     want.format = AUDIO_F32SYS;
     want.channels = 2;
-    // About 46 ms per callback: few wake-ups, and still well inside the
-    // precision the position must have.
-    want.samples = m_rate <= 48000 ? 2048 : 4096;
+    want.samples = Uint16(bufferFramesFor(m_rate, m_fileOutput));
     want.callback = &SdlMixer::callback;
     want.userdata = this;
     SDL_AudioSpec have{};
@@ -70,7 +83,13 @@ bool SdlMixer::open(int rate, int channels)
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_sdlInitialised = true;
-    m_rate = rate;
+    // The device's own rate where the system tells it: the sound server then
+    // resamples nothing (the decoders convert every file to the mixer's rate
+    // anyway).
+    SDL_AudioSpec device{};
+    m_rate = SDL_GetDefaultAudioInfo(nullptr, &device, 0) == 0 && device.freq >= 8000 && device.freq <= 192000
+        ? device.freq
+        : rate;
     m_channels.assign(std::size_t(channels), Channel());
     m_driver = QString::fromUtf8(SDL_GetCurrentAudioDriver());
     // A file has no queue behind the callback; a real device plays a buffer

@@ -31,8 +31,9 @@ public:
     SdlMixer(const SdlMixer &) = delete;
     SdlMixer &operator=(const SdlMixer &) = delete;
 
-    // Opens the system's default output at `rate` Hz (stereo) with `channels`
-    // mixing channels, paused. False when no output can be opened.
+    // Opens the system's default output (stereo) with `channels` mixing
+    // channels, paused, at the output's own rate where the system tells it,
+    // otherwise at `rate` Hz. False when no output can be opened.
     bool open(int rate, int channels);
     // Closes the device. The caller detached every stream first.
     void close();
