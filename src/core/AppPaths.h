@@ -42,6 +42,9 @@ public:
     QString iniFilePath() const { return m_programFolder + QStringLiteral("Velmora.ini"); }
     QString colorIniFilePath() const { return colorFolder() + QStringLiteral("AutoColor.ini"); }
     QString autoPlaylistPath() const { return playlistFolder() + QStringLiteral("AutoPlaylist.m3u"); }
+    // The open list's journal while the program runs (outside the playlist
+    // folder, so the library tree never shows it).
+    QString listJournalPath() const { return m_programFolder + QStringLiteral("AutoPlaylist.journal"); }
     // Where TempFolder::make() puts the private temporary folder (empty: the system's).
     QString systemTempFolder() const { return m_systemTempFolder; }
 
