@@ -36,6 +36,8 @@ TEST_F(Instances, ALaterStartHandsItsPathsToTheRunningPlayer)
 
     PlayerProcess first(home, runtime);
     ASSERT_TRUE(first.start());
+    // Whoever takes the folder first is the running player: let it be this one.
+    ASSERT_TRUE(waitUntil([&] { return !QDir(runtime).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty(); }));
 
     // Relative paths are taken from the later start's own folder; a folder
     // adds its tracks without replacing the list.
