@@ -55,10 +55,11 @@ public:
     // The application's title, used by the message box.
     static QString title() { return QStringLiteral("Velmora"); }
 
-    // The status text after the list was recovered from its journal, and
-    // while another player owns the program folder.
-    static QString recoveredNotice() { return QStringLiteral("前回の異常終了から一覧を復元しました"); }
-    static QString readOnlyNotice() { return QStringLiteral("他のプレーヤーが使用中のため保存しません"); }
+    // The status text (short: the status box is narrow) after the list was
+    // recovered from its journal ("list restored"), and while another player
+    // owns the program folder ("read-only").
+    static QString recoveredNotice() { return QStringLiteral("一覧を復元"); }
+    static QString readOnlyNotice() { return QStringLiteral("読み取り専用"); }
 
     // Another player owns the program folder: this one reads it but writes
     // nothing into it by itself (the list, the settings, the resume point,
