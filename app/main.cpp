@@ -1,4 +1,6 @@
 #include "app/Application.h"
+#include "app/DesktopIntegration.h"
+#include "app/SingleInstance.h"
 #include "app/ui/Windows.h"
 #include "archive/LibArchiveArchiver.h"
 #include "core/AppPaths.h"
@@ -26,6 +28,10 @@ int main(int argc, char **argv)
     }
     if (early.showVersion) {
         std::printf("Velmora %s\n", VELMORA_VERSION);
+        // The components, the decoder module found from the program's own place.
+        const QCoreApplication console(argc, argv);
+        for (const QString &line : EngineAudioLibrary().componentVersions())
+            std::printf("  %s\n", qPrintable(line));
         return 0;
     }
 
@@ -43,6 +49,17 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    // One player per program folder: a later start hands its paths over.
+    const AppPaths paths = AppPaths::forRunningProgram();
+    SingleInstance instance(paths.programFolder());
+    const bool ownsFolder = instance.claim();
+    if (!ownsFolder && !request.newInstance) {
+        if (instance.handOver(request.paths))
+            return 0;
+        std::fprintf(stderr, "velmora: the player running on %s does not answer\n", qPrintable(paths.programFolder()));
+        return 1;
+    }
+
     // From here on a quit signal is held until the program can act on it
     // (the first time events run) instead of killing it half-started.
     QuitSignals signals;
@@ -54,9 +71,10 @@ int main(int argc, char **argv)
     QtScreenAreas screens;
     StdRandomSource random;
     Windows windows;
-    Application core(AppPaths::forRunningProgram(), PlatformServices{audio, box, archiver, &shell, &screens, &random},
-                     windows);
+    Application core(paths, PlatformServices{audio, box, archiver, &shell, &screens, &random}, windows);
+    core.setReadOnly(!ownsFolder);
     windows.build(core);
+    DesktopIntegration desktop(core, [&windows] { windows.raiseAll(); });
 
     QObject::connect(&core, &Application::ended, &app, [](int code) { QCoreApplication::exit(code); });
     QObject::connect(&signals, &QuitSignals::quitRequested, &core, &Application::ShutDown);
@@ -67,5 +85,8 @@ int main(int argc, char **argv)
         return 1;
     if (core.isEnding())
         return 0; // a quit arrived during start-up; ended() fired before the event loop could hear it
+    desktop.publish(); // skipped without a session bus
+    if (ownsFolder)
+        instance.setHandler([&desktop](const QStringList &handed) { desktop.openHandedOver(handed); });
     return app.exec();
 }

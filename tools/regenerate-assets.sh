@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Rebuilds the bundled default style (assets/Style/WindowsStyle) and the demo
-# tracks (assets/demo) from the generators in tools/. Needs the build
+# Rebuilds the bundled default style (assets/Style/WindowsStyle), the demo
+# tracks (assets/demo) and the program icon (assets/icons) from the
+# generators in tools/. Needs the build
 # dependencies and ffmpeg (with libmp3lame and libvorbis).
 #
 #   tools/regenerate-assets.sh [--preview <png>]
@@ -15,7 +16,8 @@ if [ "${1:-}" = "--preview" ]; then
 fi
 
 cmake -S "$root" -B "$build" -DVELMORA_TOOLS=ON >/dev/null
-cmake --build "$build" -j2 --target velmora_make_style velmora_make_demo
+cmake --build "$build" -j2 --target velmora_make_style velmora_make_demo velmora_make_icon
+QT_QPA_PLATFORM=offscreen "$build/tools/velmora_make_icon" "$root/assets/icons"
 
 style="$root/assets/Style/WindowsStyle"
 QT_QPA_PLATFORM=offscreen "$build/tools/velmora_make_style" "$style" "${preview[@]}"

@@ -41,6 +41,7 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     , m_library(m_paths.playlistFolder())
     , m_search(m_list, m_playlists)
     , m_items(m_list, m_playlists, m_adder, m_search, *m_messages, platform.shell)
+    , m_journal(m_list, m_paths.listJournalPath())
 {
     m_player.setShell(m_shell);
     m_player.setRandomSource(platform.random);
@@ -50,7 +51,8 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     AddHooks hooks;
     hooks.readOption = [this](const QString &key) { return m_settings.text(folderSetting(key)); };
     hooks.writeOption = [this](const QString &key, const QString &value) {
-        m_settings.rememberFolder(folderSetting(key), value, m_paths.iniFilePath());
+        if (!m_readOnly)
+            m_settings.rememberFolder(folderSetting(key), value, m_paths.iniFilePath());
     };
     hooks.selectedNode = [this] { return m_library.selectedNode(); };
     hooks.listArchive = makeArchiveLister(m_archiver, [this](const QString &path, bool isMember) {
@@ -81,6 +83,7 @@ void Application::wireItemCommands()
     m_search.setHooks(std::move(search));
     // Every save writes the whole list: a filter puts the full rows back first.
     m_playlists.setBeforeSave([this] { m_search.clear(); });
+    m_journal.setHold([this] { return m_search.isFiltering(); });
 
     ItemCommandHooks items;
     items.playingFilePath = [this] { return m_player.PlayingFilePath(); };
@@ -207,7 +210,9 @@ bool Application::StartUp(const QStringList &commandLinePaths)
 
     // 12.-14. The list of the last run.
     m_list.ApplyRowColors();
-    m_playlists.LoadPlaylist(m_paths.autoPlaylistPath()); // skipped on failure
+    // After an unclean end the journal holds the list as it was.
+    const QString recovered = m_readOnly ? QString() : m_journal.recover(m_paths.autoPlaylistPath());
+    m_playlists.LoadPlaylist(recovered.isEmpty() ? m_paths.autoPlaylistPath() : recovered); // skipped on failure
     m_list.RenumberList();
     m_list.setPlaylistAddress(AutoPlaylistName);
     m_library.selectKey(AutoPlaylistName + QStringLiteral(".m3u"));
@@ -219,6 +224,8 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     if (m_ending)
         return true;
     m_listInPlace = true;
+    if (!m_readOnly)
+        m_journal.start();
 
     // 15. The windows.
     m_windows.showMainWindow();
@@ -239,6 +246,11 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     // the play button has a track to play.
     if (m_list.count() > 0 && m_list.SelectItemCount() == 0)
         m_list.setSelected(1, true);
+
+    if (m_readOnly)
+        m_list.setStatusText(readOnlyNotice());
+    else if (!recovered.isEmpty())
+        m_list.setStatusText(recoveredNotice());
     return true;
 }
 
@@ -274,24 +286,26 @@ void Application::ShutDown()
     // Long loops that are running under this call stop at their next yield.
     EventPump::setStopRequested(true);
 
-    if (m_started) {
-        // 1. The open list becomes the automatic playlist (once it was loaded).
+    if (m_started && !m_readOnly) {
+        // 1. The open list becomes the automatic playlist (once it was loaded);
+        //    its journal goes once the list is safe in the file.
         if (m_listInPlace)
-            m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false);
+            m_journal.close(m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false));
 
         // 2. The settings, then the volumes; the output volume found at start-up goes back.
         m_windows.storeWindowState();
         m_settings.SaveSettings(m_paths.iniFilePath(), m_paths.colorIniFilePath());
         m_settings.SaveSoundSettings(m_paths.iniFilePath());
-        m_audio.setOutputVolume(m_startOutputVolume);
     }
+    if (m_started)
+        m_audio.setOutputVolume(m_startOutputVolume);
 
     // 4. The progress words while the temporary folder goes.
     m_windows.showTrackInfoText(QStringLiteral("Now Ending... Temporary Folder Deleting"));
 
     if (m_started) {
         // 5. Where to start next time.
-        if (m_settings.isOn(SettingId::ResumePlay))
+        if (m_settings.isOn(SettingId::ResumePlay) && !m_readOnly)
             SaveResume();
 
         // 8. The audio library is closed after everything that could still
@@ -299,7 +313,8 @@ void Application::ShutDown()
         m_audio.close();
 
         // 9. The extracted archive members.
-        if (m_settings.isOn(SettingId::TempFolderClear) && !m_tempFolderPath.isEmpty())
+        // (Not by a read-only player: the folder is the owner's as well.)
+        if (m_settings.isOn(SettingId::TempFolderClear) && !m_tempFolderPath.isEmpty() && !m_readOnly)
             QDir(m_tempFolderPath).removeRecursively(); // skipped on failure
     }
 

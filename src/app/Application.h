@@ -5,6 +5,7 @@
 #include "playback/Player.h"
 #include "playlist/ItemCommands.h"
 #include "playlist/PlaylistSearch.h"
+#include "playlist/ListJournal.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
@@ -54,6 +55,18 @@ public:
     // The application's title, used by the message box.
     static QString title() { return QStringLiteral("Velmora"); }
 
+    // The status text (short: the status box is narrow) after the list was
+    // recovered from its journal ("list restored"), and while another player
+    // owns the program folder ("read-only").
+    static QString recoveredNotice() { return QStringLiteral("一覧を復元"); }
+    static QString readOnlyNotice() { return QStringLiteral("読み取り専用"); }
+
+    // Another player owns the program folder: this one reads it but writes
+    // nothing into it by itself (the list, the settings, the resume point,
+    // the remembered folders, the journal). Set before StartUp.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
+
     // Runs the start-up steps. Returns false when the audio library could
     // not start: the user has been told, nothing else was touched, and the
     // program must end with a non-zero status. A quit asked for during
@@ -79,9 +92,11 @@ public:
     PlaylistStore &playlists() { return m_playlists; }
     TrackAdder &adder() { return m_adder; }
     Player &player() { return m_player; }
+    AudioLibrary &audio() { return m_audio; }
     LibraryTree &library() { return m_library; }
     PlaylistSearch &search() { return m_search; }
     ItemCommands &itemCommands() { return m_items; }
+    ListJournal &journal() { return m_journal; }
     // The desktop shell; null when none was given.
     ShellService *shell() { return m_shell; }
     // The versions the audio library's components and the archiver report.
@@ -115,9 +130,11 @@ private:
     LibraryTree m_library;
     PlaylistSearch m_search;
     ItemCommands m_items;
+    ListJournal m_journal;
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;
     bool m_listInPlace = false; // the last run's list is loaded: the list may be saved
     bool m_ending = false;
+    bool m_readOnly = false;
 };

@@ -74,13 +74,17 @@ AppPaths::AppPaths(QString programFolder, QString bundleFolder, QString systemTe
 }
 
 AppPaths AppPaths::resolve(const QString &executableFolder, const QString &homeOverride,
-                           const QString &userDataFolder)
+                           const QString &userDataFolder, const QString &installedDataFolder)
 {
+    const bool installed = !installedDataFolder.isEmpty()
+                           && QFileInfo(withSlash(installedDataFolder) + QStringLiteral("Style")).isDir()
+                           && !QFileInfo(withSlash(executableFolder) + QStringLiteral("Style")).isDir();
+    const QString bundle = installed ? QDir::cleanPath(installedDataFolder) : executableFolder;
     if (!homeOverride.isEmpty())
-        return AppPaths(QDir(homeOverride).absolutePath(), executableFolder);
-    if (isWritableFolder(executableFolder))
+        return AppPaths(QDir(homeOverride).absolutePath(), bundle);
+    if (!installed && isWritableFolder(executableFolder))
         return AppPaths(executableFolder, executableFolder);
-    return AppPaths(userDataFolder, executableFolder);
+    return AppPaths(userDataFolder, bundle);
 }
 
 AppPaths AppPaths::forRunningProgram()
@@ -88,7 +92,12 @@ AppPaths AppPaths::forRunningProgram()
     const QString exeFolder = QCoreApplication::applicationDirPath();
     const QString home = qEnvironmentVariable("VELMORA_HOME");
     const QString data = QDir::homePath() + QStringLiteral("/.local/share/Velmora");
-    return resolve(exeFolder, home, data);
+#ifdef VELMORA_DATA_FROM_BIN
+    const QString installed = exeFolder + QStringLiteral("/" VELMORA_DATA_FROM_BIN);
+#else
+    const QString installed;
+#endif
+    return resolve(exeFolder, home, data, installed);
 }
 
 bool AppPaths::prepare() const

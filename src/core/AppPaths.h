@@ -10,6 +10,11 @@
 // writable (the portable layout); otherwise the user's data folder
 // (~/.local/share/Velmora), seeded with the bundled styles on first use.
 //
+// The bundled files (styles, demo tracks, manual) lie beside the executable
+// in the portable layout and in the build folder. An installed program
+// keeps them in its data folder (<prefix>/share/velmora beside
+// <prefix>/bin); it then never writes beside the executable.
+//
 // Every folder path ends with "/".
 class AppPaths
 {
@@ -17,8 +22,11 @@ public:
     // Decides the program folder for an executable living in `executableFolder`.
     // `homeOverride` is the value of VELMORA_HOME (empty when unset);
     // `userDataFolder` the fallback for read-only installations.
+    // `installedDataFolder` is where an installation keeps the bundled
+    // files; it counts when it holds a "Style" folder and the executable's
+    // folder does not.
     static AppPaths resolve(const QString &executableFolder, const QString &homeOverride,
-                            const QString &userDataFolder);
+                            const QString &userDataFolder, const QString &installedDataFolder = QString());
 
     // The layout for the running program (reads VELMORA_HOME and the
     // executable's location).
@@ -42,6 +50,9 @@ public:
     QString iniFilePath() const { return m_programFolder + QStringLiteral("Velmora.ini"); }
     QString colorIniFilePath() const { return colorFolder() + QStringLiteral("AutoColor.ini"); }
     QString autoPlaylistPath() const { return playlistFolder() + QStringLiteral("AutoPlaylist.m3u"); }
+    // The open list's journal while the program runs (outside the playlist
+    // folder, so the library tree never shows it).
+    QString listJournalPath() const { return m_programFolder + QStringLiteral("AutoPlaylist.journal"); }
     // Where TempFolder::make() puts the private temporary folder (empty: the system's).
     QString systemTempFolder() const { return m_systemTempFolder; }
 

@@ -33,6 +33,8 @@ CommandLineRequest ParseArguments(const QStringList &arguments)
                 request.showHelp = true;
             else if (arg == QLatin1String("--version") || arg == QLatin1String("-v"))
                 request.showVersion = true;
+            else if (arg == QLatin1String("--new-instance"))
+                request.newInstance = true;
             else if (request.error.isEmpty())
                 request.error = QStringLiteral("unknown option: %1").arg(arg);
             continue;
@@ -71,11 +73,16 @@ QString UsageText()
         "                archive, as a new playlist. Only names ending in .zip or\n"
         "                .ZIP are opened as archives.\n"
         "Nothing plays until the play button is pressed.\n"
+        "When a player already runs on the same program folder, the paths are\n"
+        "handed to it instead and added to its list (a folder adds its audio\n"
+        "files; the list is not replaced); without paths it comes to the front.\n"
         "\n"
         "Options:\n"
-        "  -h, --help     show this help and exit\n"
-        "  -v, --version  show the version and exit\n"
-        "  --             treat every following argument as a path\n"
+        "  -h, --help      show this help and exit\n"
+        "  -v, --version   show the version and exit\n"
+        "  --new-instance  start a player of its own; beside a running one it\n"
+        "                  saves nothing into the shared program folder\n"
+        "  --              treat every following argument as a path\n"
         "\n"
         "Environment:\n"
         "  VELMORA_HOME     folder for settings, playlists, styles and colours\n"

@@ -8,6 +8,7 @@ struct CommandLineRequest {
     QStringList paths;     // files, folders, archives or playlists to open, in order
     bool showHelp = false;
     bool showVersion = false;
+    bool newInstance = false; // start a player of its own, never hand over to a running one
     QString error;         // a text for the user when an option is unknown
 
     // The paths as one text, each quoted and separated by one space (the
@@ -21,7 +22,7 @@ QStringList ArgumentsOf(int argc, const char *const *argv);
 
 // Reads the program's arguments (without the program name). Each argument is
 // one path: the shell has already split them. "--help"/"-h" and
-// "--version"/"-v" are options; "--" ends the options, so a file named
+// "--version"/"-v" and "--new-instance" are options; "--" ends the options, so a file named
 // "--help" can still be opened after it.
 CommandLineRequest ParseArguments(const QStringList &arguments);
 

@@ -216,6 +216,7 @@ void Player::StartStream()
 {
     m_channel = m_audio.streamPlay(-1, m_stream);
     m_audio.setVolume(m_channel, m_muted ? 0 : channelVolumeFor(m_volumePercent));
+    Q_EMIT stateChanged();
 }
 
 int Player::channelVolumeFor(int percent)
@@ -277,12 +278,36 @@ PlaybackPosition Player::position() const
 void Player::seekToFraction(double fraction)
 {
     setTicking(false);
+    bool moved = false;
     if (m_stream) {
         const int length = m_audio.streamLength(m_stream);
         if (length > 0) {
             m_audio.streamSetPosition(m_stream, int(std::nearbyint(length * qBound(0.0, fraction, 1.0)))); // skipped on failure
-            Q_EMIT positionChanged(position());
+            moved = true;
         }
+    }
+    afterSeek(moved);
+}
+
+void Player::seekToTime(int ms)
+{
+    setTicking(false);
+    bool moved = false;
+    if (m_stream) {
+        const int length = m_audio.streamLengthMs(m_stream);
+        if (length > 0) {
+            m_audio.streamSetTime(m_stream, qBound(0, ms, length)); // skipped on failure
+            moved = true;
+        }
+    }
+    afterSeek(moved);
+}
+
+void Player::afterSeek(bool moved)
+{
+    if (moved) {
+        Q_EMIT positionChanged(position());
+        Q_EMIT seeked();
     }
     // A paused channel counts as playing, but its position does not move.
     if (isPlaying() && !isPaused())
@@ -332,6 +357,7 @@ void Player::TogglePause()
         setTicking(false);
         m_display.setScrollTimerEnabled(false);
     }
+    Q_EMIT stateChanged();
 }
 
 void Player::StopPlayback()
@@ -349,6 +375,7 @@ void Player::StopPlayback()
     m_list.setPlayingNo(0);
     m_list.UpdateStatus();
     m_display.showIdle();
+    Q_EMIT stateChanged();
 }
 
 void Player::stopIfPlaying()
@@ -367,6 +394,7 @@ void Player::closeStream()
     m_stream = 0;
     m_channel = -1;
     m_streamFileName.clear();
+    Q_EMIT stateChanged();
 }
 
 Player::Next Player::chooseNext()
@@ -479,6 +507,14 @@ QString Player::playModeName(int mode)
     case Random: return QStringLiteral("Random");
     default: return QString();
     }
+}
+
+void Player::changePlayMode(int mode)
+{
+    if (mode < Normal || mode > Random || mode == m_playMode)
+        return;
+    m_playMode = mode;
+    Q_EMIT playModeChanged(m_playMode);
 }
 
 QString Player::PlayModeLabelClick()

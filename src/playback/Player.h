@@ -87,6 +87,9 @@ public:
     // Sets the mode as loaded from the settings (may be outside 0..4 until
     // the label click step runs).
     void setPlayMode(int mode) { m_playMode = mode; }
+    // Switches to `mode` (0..4; other values are ignored) as the label does,
+    // emitting playModeChanged when it differs.
+    void changePlayMode(int mode);
     // The play-mode label's click: 4 wraps to 0, other values grow by one.
     // Returns the new mode's name, or an empty text when it has none (the
     // label then keeps its text).
@@ -133,6 +136,9 @@ public:
     // length in bytes. The position tick stops meanwhile and runs again only
     // when the channel still plays. Nothing happens without an open stream.
     void seekToFraction(double fraction);
+    // Moves the open stream to `ms` from its start (clamped to its length),
+    // with the same tick handling as seekToFraction.
+    void seekToTime(int ms);
 
     // One tick of the position timer: reports the position (when a stream is
     // open), then `ticked`, then moves on when the channel has stopped.
@@ -154,6 +160,10 @@ Q_SIGNALS:
     void positionChanged(const PlaybackPosition &position);
     // Every tick of the position timer (the level meter moves with it).
     void ticked();
+    // A track started, paused, resumed or stopped, or the stream closed.
+    void stateChanged();
+    // The position jumped (a seek); positionChanged has been emitted.
+    void seeked();
 
 private:
     enum class Next { Play, Done };
@@ -172,6 +182,9 @@ private:
     int selectedRow() const;
     void restoreArchiveText();
     void setTicking(bool on);
+    // The seek operations' shared end: reports the new position, then runs
+    // the tick again only while the channel plays.
+    void afterSeek(bool moved);
     static QString lengthText(int lengthMs);
 
     AudioLibrary &m_audio;

@@ -315,4 +315,44 @@ TEST_F(LifeCycle, ShutDownRunsOnce)
     EXPECT_EQ(ended, 1);
 }
 
+TEST_F(LifeCycle, AJournalLeftByAnUncleanEndBringsTheListBack)
+{
+    const QString a = track("a.mp3"), b = track("b.mp3");
+    writeBytes(home.path() + "/Playlist/AutoPlaylist.m3u", "#M3UX\r\n" + a.toUtf8() + "\r\n#a;;;\r\n");
+    writeBytes(home.path() + "/AutoPlaylist.journal",
+               "#M3UX\r\n" + a.toUtf8() + "\r\n#a;;;\r\n" + b.toUtf8() + "\r\n#b;;;\r\n");
+    start();
+    ASSERT_EQ(app->trackList().count(), 2);
+    EXPECT_EQ(app->trackList().path(2), b);
+    EXPECT_EQ(app->trackList().statusText(), Application::recoveredNotice());
+    stop();
+    EXPECT_FALSE(QFileInfo::exists(home.path() + "/AutoPlaylist.journal"));
+    EXPECT_TRUE(readBytes(home.path() + "/Playlist/AutoPlaylist.m3u").contains(b.toUtf8()));
+
+    start();
+    EXPECT_NE(app->trackList().statusText(), Application::recoveredNotice()) << "a clean end is no recovery";
+    stop();
+}
+
+TEST_F(LifeCycle, AReadOnlyPlayerWritesNothingIntoTheProgramFolder)
+{
+    const QString a = track("a.mp3"), b = track("b.mp3");
+    start({a});
+    stop();
+    const QByteArray list = readBytes(home.path() + "/Playlist/AutoPlaylist.m3u");
+    const QByteArray ini = readBytes(home.path() + "/Velmora.ini");
+    writeBytes(home.path() + "/AutoPlaylist.journal", "#M3UX\r\n" + b.toUtf8() + "\r\n#b;;;\r\n");
+
+    app = std::make_unique<Application>(AppPaths(home.path(), QString(), home.path()), PlatformServices{audio, ui, archiver}, ui);
+    app->setReadOnly(true);
+    ASSERT_TRUE(app->StartUp({b}));
+    EXPECT_EQ(app->trackList().statusText(), Application::readOnlyNotice());
+    app->settings().setValue(SettingId::PlayerVolume, 3);
+    app->adder().hooks().writeOption(TrackAdder::FolderKey, home.path());
+    stop();
+    EXPECT_EQ(readBytes(home.path() + "/Playlist/AutoPlaylist.m3u"), list);
+    EXPECT_EQ(readBytes(home.path() + "/Velmora.ini"), ini);
+    EXPECT_TRUE(QFileInfo::exists(home.path() + "/AutoPlaylist.journal")) << "the owner's journal is the owner's";
+}
+
 } // namespace

@@ -40,6 +40,7 @@ TEST(ParseArguments, OptionsAndPaths)
         bool help;
         bool version;
         bool error;
+        bool newInstance = false;
     };
     const Case cases[] = {
         {{}, {}, false, false, false},
@@ -50,6 +51,8 @@ TEST(ParseArguments, OptionsAndPaths)
         {{QStringLiteral("--bogus"), QStringLiteral("x")}, {QStringLiteral("x")}, false, false, true},
         // A lone "-" is a path (some tools mean standard input by it; we just pass it on).
         {{QStringLiteral("-")}, {QStringLiteral("-")}, false, false, false},
+        {{QStringLiteral("--new-instance"), QStringLiteral("a.mp3")}, {QStringLiteral("a.mp3")}, false, false, false, true},
+        {{QStringLiteral("--"), QStringLiteral("--new-instance")}, {QStringLiteral("--new-instance")}, false, false, false},
     };
     for (const Case &c : cases) {
         const CommandLineRequest r = ParseArguments(c.args);
@@ -58,6 +61,7 @@ TEST(ParseArguments, OptionsAndPaths)
         EXPECT_EQ(r.showHelp, c.help);
         EXPECT_EQ(r.showVersion, c.version);
         EXPECT_EQ(!r.error.isEmpty(), c.error);
+        EXPECT_EQ(r.newInstance, c.newInstance);
     }
 }
 

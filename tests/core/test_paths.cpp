@@ -32,6 +32,34 @@ TEST(AppPaths, ResolveOrder)
     EXPECT_EQ(fallback.bundleFolder(), exe.path() + "/missing/");
 }
 
+TEST(AppPaths, AnInstalledProgramKeepsItsFilesApart)
+{
+    // <prefix>/bin/velmora with its bundled files in <prefix>/share/velmora.
+    QTemporaryDir prefix, data, home;
+    const QString bin = prefix.path() + "/bin", share = prefix.path() + "/share/velmora";
+    QDir().mkpath(bin);
+    QDir().mkpath(share + "/Style/WindowsStyle");
+    const struct {
+        const char *name;
+        QString home;
+        QString installed;
+        QString program;
+        QString bundle;
+    } cases[] = {
+        {"Installed", QString(), share, data.path() + "/", share + "/"},
+        {"InstalledWithHome", home.path(), share, home.path() + "/", share + "/"},
+        {"NoInstalledFiles", QString(), prefix.path() + "/share/missing", bin + "/", bin + "/"},
+    };
+    for (const auto &c : cases) {
+        const AppPaths p = AppPaths::resolve(bin, c.home, data.path(), c.installed);
+        EXPECT_EQ(p.programFolder(), c.program) << c.name;
+        EXPECT_EQ(p.bundleFolder(), c.bundle) << c.name;
+    }
+    // A build or portable folder holds the bundled files itself and stays portable.
+    QDir().mkpath(bin + "/Style");
+    EXPECT_EQ(AppPaths::resolve(bin, QString(), data.path(), share).programFolder(), bin + "/");
+}
+
 TEST(AppPaths, PrepareSeedsBundledStylesOnce)
 {
     QTemporaryDir bundle, home;

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #ifdef VELMORA_HAVE_DBUS
+#include "CoreTestApp.h"
+
 #include <QDBusConnection>
 #include <QElapsedTimer>
 
@@ -15,11 +17,7 @@ namespace {
 
 QCoreApplication &app()
 {
-    static int argc = 1;
-    static char name[] = "test_desktop";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication instance(argc, argv);
-    return instance;
+    return coreTestApp();
 }
 
 // What a file manager on the bus was asked.

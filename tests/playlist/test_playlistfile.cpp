@@ -6,6 +6,8 @@
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackList.h"
 
+#include "CoreTestApp.h"
+
 #include <QCoreApplication>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -384,11 +386,7 @@ TEST_F(PlaylistFiles, AppendedRecordsLoad)
 
 QCoreApplication &app()
 {
-    static int argc = 1;
-    static char name[] = "test_playlist";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication instance(argc, argv);
-    return instance;
+    return coreTestApp();
 }
 
 TEST_F(PlaylistFiles, EventsDuringALoadCannotSaveOrMixLists)

@@ -262,6 +262,17 @@ void Windows::LoadStyle()
     m_settings->setStyle(m_style);
 }
 
+void Windows::raiseAll()
+{
+    if (m_main->isMinimized())
+        m_main->showNormal();
+    m_main->show();
+    if (m_playlist->isVisible())
+        m_playlist->raise();
+    m_main->raise();
+    m_main->activateWindow();
+}
+
 void Windows::setTopmost(bool topmost)
 {
     for (QWidget *w : {static_cast<QWidget *>(m_main), static_cast<QWidget *>(m_playlist),

@@ -41,6 +41,10 @@ public:
     // Loads the style the settings name and gives both windows its pictures.
     void LoadStyle();
 
+    // Brings the main window, and the playlist window when it is open, to
+    // the front (a second start, the desktop's remote control).
+    void raiseAll();
+
     // AppWindows
     void setTopmost(bool topmost) override;
     PlaybackDisplay &playbackDisplay() override { return *this; }

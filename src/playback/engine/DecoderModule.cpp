@@ -13,6 +13,7 @@ namespace {
 
 struct Loaded {
     const DecoderModuleApi *api = nullptr;
+    QString path;
     QString error;
 };
 
@@ -20,15 +21,21 @@ Loaded load()
 {
     Loaded result;
     // The module the environment names (VELMORA_DECODERS), else the one
-    // beside the program (an installed or built player), else where the build
-    // put it (tests and benchmarks run from other folders).
+    // beside the program (a built or portable player), else the installed
+    // one (<prefix>/lib/velmora from <prefix>/bin), else where the build put
+    // it (tests and benchmarks run from other folders).
     QStringList candidates;
     const QString fromEnv = qEnvironmentVariable("VELMORA_DECODERS");
     if (!fromEnv.isEmpty()) {
         candidates << fromEnv;
     } else {
-        if (QCoreApplication::instance())
-            candidates << QCoreApplication::applicationDirPath() + QLatin1Char('/') + DecoderModule::fileName();
+        if (QCoreApplication::instance()) {
+            const QString exeFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+            candidates << exeFolder + DecoderModule::fileName();
+#ifdef VELMORA_MODULES_FROM_BIN
+            candidates << exeFolder + QStringLiteral(VELMORA_MODULES_FROM_BIN "/") + DecoderModule::fileName();
+#endif
+        }
         candidates << QString::fromUtf8(VELMORA_DECODERS_BUILD_PATH);
     }
     QStringList errors;
@@ -48,6 +55,7 @@ Loaded load()
             continue;
         }
         result.api = api; // the library stays loaded: QLibrary unloads only on unload()
+        result.path = QFileInfo(path).absoluteFilePath();
         return result;
     }
     result.error = errors.isEmpty() ? QStringLiteral("%1 not found").arg(DecoderModule::fileName()) : errors.join(QLatin1Char('\n'));
@@ -106,5 +114,7 @@ QList<AudioLibrary::TagField> DecoderModule::readTags(const QString &path)
 QStringList DecoderModule::versions()
 {
     const DecoderModuleApi *m = api();
-    return m ? m->versions() : QStringList{QStringLiteral("decoders not loaded: ") + loadError()};
+    if (!m)
+        return {QStringLiteral("decoders not loaded: ") + loadError()};
+    return m->versions() << QStringLiteral("decoders from ") + loaded().path;
 }
