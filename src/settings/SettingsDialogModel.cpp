@@ -4,6 +4,7 @@
 #include "core/SafeName.h"
 #include "settings/SettingsStore.h"
 #include "style/Style.h"
+#include "style/StyleEditorModel.h"
 
 #include <cmath>
 
@@ -124,6 +125,28 @@ bool SettingsDialogModel::chooseStyle(const QString &name)
     }
     m_store.setText(Id::StyleName, name);
     return true;
+}
+
+std::unique_ptr<StyleEditorModel> SettingsDialogModel::openStyleEditor(const QString &sourceFolder,
+                                                                      const StyleBackgrounds &shown)
+{
+    if (m_store.isOn(Id::Foremost))
+        m_messages.SetForemost(false);
+    return std::make_unique<StyleEditorModel>(m_messages, m_styleFolder, m_store.text(Id::StyleName), sourceFolder,
+                                              shown);
+}
+
+void SettingsDialogModel::styleEditorClosed()
+{
+    if (m_store.isOn(Id::Foremost))
+        m_messages.SetForemost(true);
+}
+
+bool SettingsDialogModel::styleCreated(const QString &name)
+{
+    const bool same = m_store.text(Id::StyleName) == name;
+    chooseStyle(name);
+    return same;
 }
 
 void SettingsDialogModel::pickColor(int slot, int ref)

@@ -8,10 +8,13 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <span>
 
 class MessageService;
 class SettingsStore;
+class StyleEditorModel;
+struct StyleBackgrounds;
 
 // The kinds of control the settings dialog edits a key with.
 enum class DialogControlKind : quint8 {
@@ -77,6 +80,16 @@ public:
     // with a message (false); otherwise it becomes the style, which loads
     // its pictures (a name without a folder loads the default style).
     bool chooseStyle(const QString &name);
+
+    // "スタイル作成": the editor's logic on the current style, whose pictures
+    // came from `sourceFolder` and whose backgrounds the windows show now.
+    // While the editor is open the windows leave the always-on-top layer
+    // (when that option is on), so that it is not hidden behind them.
+    std::unique_ptr<StyleEditorModel> openStyleEditor(const QString &sourceFolder, const StyleBackgrounds &shown);
+    void styleEditorClosed();
+    // The editor created the style `name`: it becomes the style. True when
+    // it was the style already, so that only reading it again shows it.
+    bool styleCreated(const QString &name);
 
     // A colour box was clicked and the chooser returned `ref` (0x00BBGGRR;
     // -1: cancelled, nothing changes).

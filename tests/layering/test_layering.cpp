@@ -28,7 +28,8 @@ const QMap<QString, QStringList> &allowed()
         // The settings dialog lists the styles and shows the chosen one, and
         // drags and keeps itself in the work area as every frameless window.
         {"settings", {"core", "style", "window"}},
-        {"style", {"core"}},
+        // The style editor drags itself as every frameless window.
+        {"style", {"core", "window"}},
         {"window", {"core"}},
         {"playlist", {"core", "archive"}},
         {"playback", {"core", "playlist"}},

@@ -5,6 +5,7 @@
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/SettingsDialogModel.h"
 #include "settings/ui/SettingsDialog.h"
+#include "style/ui/StyleEditor.h"
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
 #include "RecordingShell.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -164,6 +166,65 @@ TEST_F(SettingsDialogTest, ChoosingAStyleShowsItsDescriptionAndLinksOpenOnlyTheW
     dialog().accept();
 }
 
+template <typename T>
+T *child(QWidget *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QString::fromLatin1(name));
+    EXPECT_TRUE(found) << name;
+    return found;
+}
+
+TEST_F(SettingsDialogTest, StyleCreationMakesAStyleThatIsListedAndChosenAtOnce)
+{
+    QTemporaryDir pictures;
+    const QString red = pictures.path() + "/red.bmp";
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(red));
+    store().setValue(SettingId::Foremost, 1);
+    const auto onTop = [this] { return windows.main().windowFlags().testFlag(Qt::WindowStaysOnTopHint); };
+    ASSERT_TRUE(onTop());
+    windows.showSettingsDialog();
+    child<QPushButton>(&dialog(), "cmdStyleCreate")->click();
+    const QPointer<StyleEditor> editor = dialog().styleEditor();
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_FALSE(onTop()) << "the windows leave the always-on-top layer while it is open";
+    EXPECT_EQ(child<QLineEdit>(editor, "txtStyleName")->text(), QStringLiteral("コピー ～ WindowsStyle"));
+
+    editor->setPictureChooser([&](QWidget *) { return red; });
+    child<QPushButton>(editor, "cmdMiniFaceBack")->click();
+    EXPECT_EQ(child<QLabel>(editor, "Label5")->text(), QStringLiteral("red"));
+    EXPECT_EQ(windows.style().mainBack.pixelColor(0, 0), QColor(Qt::red)) << "the window shows it at once";
+
+    child<QLineEdit>(editor, "txtInfoStyleName")->setText(QStringLiteral("Red"));
+    child<QPushButton>(editor, "cmdCreate")->click();
+    EXPECT_TRUE(!editor || !editor->isVisible());
+    EXPECT_TRUE(onTop());
+    const QString created = QStringLiteral("コピー ～ WindowsStyle");
+    EXPECT_EQ(store().text(SettingId::StyleName), created);
+    EXPECT_GE(dialog().styleCombo()->findText(created), 0) << "listed at once";
+    EXPECT_EQ(windows.style().folder, home.path() + "/Style/" + created + "/");
+    EXPECT_EQ(windows.style().info[0], QStringLiteral("Red"));
+    EXPECT_EQ(windows.style().mainBack.pixelColor(0, 0), QColor(Qt::red));
+    dialog().accept();
+}
+
+TEST_F(SettingsDialogTest, TheEditorsPicturesStayUntilCancelLoadsTheStyleAgain)
+{
+    windows.showSettingsDialog();
+    const QImage before = windows.style().panelBack;
+    ASSERT_FALSE(before.isNull());
+    child<QPushButton>(&dialog(), "cmdStyleCreate")->click();
+    StyleEditor *editor = dialog().styleEditor();
+    ASSERT_TRUE(editor);
+    child<QPushButton>(editor, "cmdMiniFaceAllClear")->click();
+    editor->reject();
+    EXPECT_TRUE(windows.style().panelBack.isNull()) << "kept after the editor closes";
+    dialog().reject();
+    EXPECT_EQ(windows.style().panelBack, before);
+}
+
 // Not a check: with VELMORA_SCREENSHOT_DIR set, draws each tab of the dialog
 // into settings-<tab>.png there.
 TEST_F(SettingsDialogTest, Screenshots)
@@ -178,6 +239,11 @@ TEST_F(SettingsDialogTest, Screenshots)
         const QString file = QStringLiteral("%1/settings-%2.png").arg(target, dialog().tabs()->tabText(i).toLower());
         EXPECT_TRUE(dialog().grab().save(file, "PNG")) << file.toStdString();
     }
+    dialog().tabs()->setCurrentIndex(3);
+    child<QPushButton>(&dialog(), "cmdStyleCreate")->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog().styleEditor()->grab().save(target + "/style-editor.png", "PNG"));
+    dialog().styleEditor()->reject();
     dialog().reject();
 }
 

@@ -7,6 +7,7 @@
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/SettingsDialogModel.h"
 #include "settings/ui/SettingsDialog.h"
+#include "style/StyleCreation.h"
 #include "window/WindowPlacement.h"
 #include "window/ui/RoundedCorners.h"
 #include "window/ui/WindowFader.h"
@@ -67,6 +68,17 @@ void Windows::build(Application &app)
     });
     QObject::connect(m_main, &MainWindow::settingsRequested, m_main, [this] { showSettingsDialog(); });
     QObject::connect(m_playlist, &PlaylistWindow::settingsRequested, m_playlist, [this] { showSettingsDialog(); });
+    // The style editor's pictures show on the windows until a style is loaded again.
+    QObject::connect(m_settings, &SettingsDialog::stylePreviewed, m_settings, [this](const StyleBackgrounds &b) {
+        m_style.mainBack = b.mainBack;
+        m_style.panelBack = b.panelBack;
+        m_style.listBack = b.listBack;
+        m_style.viewBack = b.viewBack;
+        m_main->setStyle(m_style);
+        m_playlist->setStyle(m_style);
+        m_settings->setStyle(m_style);
+    });
+    QObject::connect(m_settings, &SettingsDialog::styleReloadRequested, m_settings, [this] { LoadStyle(); });
     QObject::connect(m_settings, &SettingsDialog::linkActivated, m_settings, [this](const QString &url) {
         if (ShellService *shell = m_app->shell())
             shell->openUrl(url);

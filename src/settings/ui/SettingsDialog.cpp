@@ -4,6 +4,7 @@
 #include "settings/SettingsDialogModel.h"
 #include "settings/SettingsStore.h"
 #include "style/Style.h"
+#include "style/ui/StyleEditor.h"
 #include "window/WindowPlacement.h"
 
 #include <QButtonGroup>
@@ -384,7 +385,7 @@ QWidget *SettingsDialog::buildStyleTab()
     styleRow->addWidget(m_styleCombo, 1);
     auto *create = new QPushButton(QStringLiteral("スタイル作成"));
     create->setObjectName(QStringLiteral("cmdStyleCreate"));
-    create->setEnabled(false); // the style editor is not part of the program yet
+    connect(create, &QPushButton::clicked, this, &SettingsDialog::openStyleEditor);
     styleRow->addWidget(create);
     layout->addLayout(styleRow);
 
@@ -659,7 +660,15 @@ QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none;
     sheet = sheet.arg(text.name(), rgba(box, 215), line.name(), accent.name(), muted.name(), rgba(box, 150), box.name(),
                       accentText.name());
     m_body->setStyleSheet(sheet);
+    if (m_styleEditor)
+        m_styleEditor->setSkin(skin());
     update();
+}
+
+EditorSkin SettingsDialog::skin() const
+{
+    return {m_body->styleSheet(), m_background, m_store.color(12), mix(m_store.color(18), m_store.color(19), 0.45),
+            m_store.color(19)};
 }
 
 // --- commands ---------------------------------------------------------------------------
@@ -715,8 +724,42 @@ void SettingsDialog::commitStyleText()
     m_committingStyle = false;
 }
 
+void SettingsDialog::openStyleEditor()
+{
+    if (m_styleEditor) {
+        m_styleEditor->raise();
+        m_styleEditor->activateWindow();
+        return;
+    }
+    const StyleBackgrounds shown{m_style.mainBack, m_style.panelBack, m_style.listBack, m_style.viewBack};
+    m_styleEditor = new StyleEditor(m_model.openStyleEditor(m_style.folder, shown), this);
+    m_styleEditor->setSkin(skin());
+    connect(m_styleEditor, &StyleEditor::previewed, this, [this](const StyleBackgrounds &backgrounds) {
+        m_previewed = true;
+        Q_EMIT stylePreviewed(backgrounds);
+    });
+    connect(m_styleEditor, &StyleEditor::created, this, [this](const QString &name) {
+        const bool reload = m_model.styleCreated(name);
+        refreshStyleList();
+        if (reload)
+            Q_EMIT styleReloadRequested();
+    });
+    connect(m_styleEditor, &QDialog::finished, this, [this] { m_model.styleEditorClosed(); });
+    // Beside the dialog, where it does not cover the style list.
+    const QRect work = screen() ? screen()->availableGeometry() : QRect();
+    m_styleEditor->adjustSize();
+    QRect place(frameGeometry().topRight() + QPoint(8, 0), m_styleEditor->size());
+    if (work.isValid() && !work.contains(place))
+        place = WindowPlacement::KeepInWorkArea(place, screen()->geometry(), work);
+    m_styleEditor->move(place.topLeft());
+    m_styleEditor->show();
+    m_styleEditor->raise();
+    m_styleEditor->activateWindow();
+}
+
 void SettingsDialog::setStyle(const Style &style)
 {
+    m_style = style;
     m_background = style.listBack;
     for (int i = 0; i < 6; ++i) {
         const QString url = i == 3 ? style.webLink : i == 4 ? style.mailLink : QString();
@@ -756,10 +799,17 @@ void SettingsDialog::prepareToShow()
 
 void SettingsDialog::done(int result)
 {
-    if (result == QDialog::Accepted)
+    if (result == QDialog::Accepted) {
         m_model.accepted();
-    else
+    } else {
+        const QString before = m_store.text(SettingId::StyleName);
         m_model.cancelled();
+        // Cancel goes back to the style as its files are: without the
+        // editor's pictures (a changed name has reloaded it already).
+        if (m_previewed && m_store.text(SettingId::StyleName) == before)
+            Q_EMIT styleReloadRequested();
+    }
+    m_previewed = false;
     QDialog::done(result);
 }
 

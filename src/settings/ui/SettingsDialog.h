@@ -2,10 +2,13 @@
 
 #include "settings/SettingsKeys.h"
 #include "settings/VersionInfo.h"
+#include "style/Style.h"
+#include "style/ui/StyleEditor.h"
 #include "window/ui/WindowDrag.h"
 
 #include <QDialog>
 #include <QImage>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -24,7 +27,6 @@ class SettingsDialogModel;
 class SettingsStore;
 class LinkLabel;
 class ColorSwatch;
-struct Style;
 
 // The settings dialog (form `Setting`): frameless and skinned with the
 // current style's playlist background and the colour slots, six tabs of
@@ -58,12 +60,19 @@ public:
     QWidget *controlOf(SettingId id) const;
     QComboBox *styleCombo() const { return m_styleCombo; }
     QComboBox *colorCombo() const { return m_colorCombo; }
+    // The style editor while it is open, else null.
+    StyleEditor *styleEditor() const { return m_styleEditor; }
 
 Q_SIGNALS:
     // The user moved the dialog by a drag.
     void placed(QWidget *window);
     // A link was clicked (an http, https or mailto address).
     void linkActivated(const QString &url);
+    // The style editor shows `backgrounds` on the real windows.
+    void stylePreviewed(const StyleBackgrounds &backgrounds);
+    // The current style's folder changed, or the pictures the editor showed
+    // must go: the style is to be read again.
+    void styleReloadRequested();
 
 protected:
     void done(int result) override;
@@ -95,11 +104,16 @@ private:
     void refreshStyleList();
     void refreshColorList();
     void commitStyleText();
+    void openStyleEditor();
+    EditorSkin skin() const;
 
     SettingsDialogModel &m_model;
     SettingsStore &m_store;
     WindowDrag m_drag{this};
     QImage m_background;
+    Style m_style; // the style the windows show, with the editor's pictures
+    QPointer<StyleEditor> m_styleEditor;
+    bool m_previewed = false; // the editor showed pictures since the dialog opened
     std::function<VersionInfo()> m_versionSource;
     bool m_versionShown = false;
     bool m_committingStyle = false;
