@@ -20,5 +20,16 @@ int MessageService::ShowMessage(bool wantResult, const QString &text, int style)
 
 void MessageService::SetForemost(bool topmost)
 {
+    if (topmost && m_heldOff)
+        return;
     m_windows.setTopmost(topmost);
+}
+
+void MessageService::holdOffTop(bool hold)
+{
+    if (hold == m_heldOff)
+        return;
+    m_heldOff = hold;
+    if (m_foremostChecked && m_foremostChecked())
+        m_windows.setTopmost(!hold);
 }

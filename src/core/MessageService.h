@@ -46,7 +46,15 @@ public:
     // the pressed button's code when `wantResult` is true, otherwise 0.
     int ShowMessage(bool wantResult, const QString &text, int style);
 
+    // Puts the windows into (true) or out of the always-on-top layer. While
+    // held off, they are not put into it.
     void SetForemost(bool topmost);
+
+    // While another window must stay in sight (the style editor), the
+    // windows stay out of the always-on-top layer: holding takes them out
+    // when the option is checked, message boxes do not put them back, and
+    // releasing puts them back when the option is checked then.
+    void holdOffTop(bool hold);
 
     QString title() const { return m_title; }
 
@@ -55,4 +63,5 @@ private:
     TopmostWindows &m_windows;
     QString m_title;
     std::function<bool()> m_foremostChecked;
+    bool m_heldOff = false;
 };

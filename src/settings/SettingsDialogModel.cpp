@@ -130,16 +130,14 @@ bool SettingsDialogModel::chooseStyle(const QString &name)
 std::unique_ptr<StyleEditorModel> SettingsDialogModel::openStyleEditor(const QString &sourceFolder,
                                                                       const StyleBackgrounds &shown)
 {
-    if (m_store.isOn(Id::Foremost))
-        m_messages.SetForemost(false);
+    m_messages.holdOffTop(true);
     return std::make_unique<StyleEditorModel>(m_messages, m_styleFolder, m_store.text(Id::StyleName), sourceFolder,
                                               shown);
 }
 
 void SettingsDialogModel::styleEditorClosed()
 {
-    if (m_store.isOn(Id::Foremost))
-        m_messages.SetForemost(true);
+    m_messages.holdOffTop(false);
 }
 
 bool SettingsDialogModel::styleCreated(const QString &name)

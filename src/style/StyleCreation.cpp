@@ -97,8 +97,8 @@ QString nameProblem(const QString &name)
     if (usable)
         return QString();
     return QStringLiteral("\"%1\" はスタイルの名称に使えません。\r\n"
-                          "「/ \\ : * ? \" < > |」と「..」を含まず、「.」で始まらず、"
-                          "「.」や空白で終わらない名前にしてください。")
+                          "「/」「\\」「:」「*」「?」「\"」「<」「>」「|」「..」を含まず、"
+                          "「.」で始まらず、「.」や空白で終わらない名前にしてください。")
         .arg(name);
 }
 

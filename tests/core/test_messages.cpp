@@ -27,6 +27,26 @@ TEST(ShowMessage, WithoutForemostNoWindowChangesLayer)
     EXPECT_EQ(r.log, QStringList{QStringLiteral("box q 36 Velmora")});
 }
 
+TEST(ShowMessage, HeldOffTheWindowsStayOutOfTheTopLayerUntilReleased)
+{
+    Recorder r;
+    MessageService m(r, r, QStringLiteral("Velmora"));
+    bool foremost = true;
+    m.setForemostChecked([&] { return foremost; });
+    m.holdOffTop(true);
+    m.ShowMessage(false, QStringLiteral("n"), 48);
+    m.SetForemost(true); // the option checked again meanwhile
+    m.holdOffTop(false);
+    EXPECT_EQ(r.log, (QStringList{"normal", "normal", "box n 48 Velmora", "top"}));
+
+    // Unchecked meanwhile: released, they stay where they are.
+    r.log.clear();
+    m.holdOffTop(true);
+    foremost = false;
+    m.holdOffTop(false);
+    EXPECT_EQ(r.log, QStringList{"normal"});
+}
+
 TEST(ShowMessage, ResultOnlyWhenWanted)
 {
     Recorder r;

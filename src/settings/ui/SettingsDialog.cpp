@@ -7,6 +7,7 @@
 #include "style/ui/StyleEditor.h"
 #include "window/WindowPlacement.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -29,6 +30,8 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -667,8 +670,14 @@ QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none;
 
 EditorSkin SettingsDialog::skin() const
 {
-    return {m_body->styleSheet(), m_background, m_store.color(12), mix(m_store.color(18), m_store.color(19), 0.45),
-            m_store.color(19)};
+    QColor pane = m_store.color(18);
+    pane.setAlpha(215); // as the tab pages'
+    return {.sheet = m_body->styleSheet(),
+            .background = m_background,
+            .color = m_store.color(12),
+            .line = mix(m_store.color(18), m_store.color(19), 0.45),
+            .pane = pane,
+            .text = m_store.color(19)};
 }
 
 // --- commands ---------------------------------------------------------------------------
@@ -745,12 +754,33 @@ void SettingsDialog::openStyleEditor()
             Q_EMIT styleReloadRequested();
     });
     connect(m_styleEditor, &QDialog::finished, this, [this] { m_model.styleEditorClosed(); });
-    // Beside the dialog, where it does not cover the style list.
-    const QRect work = screen() ? screen()->availableGeometry() : QRect();
+    // Beside the dialog, where it hides the least of the windows whose
+    // pictures it changes.
     m_styleEditor->adjustSize();
-    QRect place(frameGeometry().topRight() + QPoint(8, 0), m_styleEditor->size());
-    if (work.isValid() && !work.contains(place))
-        place = WindowPlacement::KeepInWorkArea(place, screen()->geometry(), work);
+    const QSize size = m_styleEditor->size();
+    const QRect dialog = frameGeometry();
+    const QRect candidates[] = {
+        QRect(dialog.topRight() + QPoint(8, 0), size),
+        QRect(dialog.topLeft() - QPoint(8 + size.width(), 0), size),
+        QRect(dialog.bottomLeft() + QPoint(0, 8), size),
+        QRect(dialog.topLeft() - QPoint(0, 8 + size.height()), size),
+    };
+    QRect place = candidates[0];
+    qint64 least = std::numeric_limits<qint64>::max();
+    for (QRect c : candidates) {
+        if (const QScreen *s = screen())
+            c = WindowPlacement::KeepInWorkArea(c, s->geometry(), s->availableGeometry());
+        qint64 hidden = 0;
+        for (const QWidget *w : QApplication::topLevelWidgets()) {
+            const QRect covered = c & w->frameGeometry();
+            if (w != m_styleEditor && w->isVisible() && !covered.isEmpty())
+                hidden += qint64(covered.width()) * covered.height();
+        }
+        if (hidden < least) {
+            least = hidden;
+            place = c;
+        }
+    }
     m_styleEditor->move(place.topLeft());
     m_styleEditor->show();
     m_styleEditor->raise();
@@ -761,6 +791,8 @@ void SettingsDialog::setStyle(const Style &style)
 {
     m_style = style;
     m_background = style.listBack;
+    if (m_styleEditor)
+        m_styleEditor->setSkin(skin());
     for (int i = 0; i < 6; ++i) {
         const QString url = i == 3 ? style.webLink : i == 4 ? style.mailLink : QString();
         if (auto *link = dynamic_cast<LinkLabel *>(m_styleInfo[std::size_t(i)]))

@@ -44,7 +44,7 @@ StyleEditor::StyleEditor(std::unique_ptr<StyleEditorModel> model, QWidget *paren
     m_body = new QWidget(this);
     m_body->setObjectName(QStringLiteral("body"));
     auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, TitleHeight, 6, 6);
+    outer->setContentsMargins(10, TitleHeight + 4, 10, 10);
     outer->addWidget(m_body);
     auto *columns = new QHBoxLayout(m_body);
     columns->setContentsMargins(0, 0, 0, 0);
@@ -177,6 +177,11 @@ void StyleEditor::paintEvent(QPaintEvent *)
         p.drawImage(rect(), m_skin.background);
     p.setPen(m_skin.line.isValid() ? m_skin.line : palette().color(QPalette::Mid));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (m_skin.pane.isValid()) {
+        const QRect pane = m_body->geometry().adjusted(-4, -4, 4, 4);
+        p.fillRect(pane, m_skin.pane);
+        p.drawRect(pane.adjusted(0, 0, -1, -1));
+    }
     QFont title = font();
     title.setBold(true);
     p.setFont(title);

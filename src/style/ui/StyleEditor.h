@@ -19,7 +19,8 @@ struct EditorSkin {
     QString sheet;     // style sheet of the body
     QImage background; // drawn over the colour
     QColor color;      // the window's colour
-    QColor line;       // its outline
+    QColor line;       // its outline and the body's
+    QColor pane;       // laid over the background behind the controls, as the dialog's tab pages
     QColor text;       // the title's colour
 };
 
