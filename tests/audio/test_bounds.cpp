@@ -237,8 +237,15 @@ TEST(Bounds, FilesClaimingTooMuchStayWithinMemoryAndTime)
         SCOPED_TRACE(std::string(c.label) + ", " + c.operation);
         const Measured m = measure(QString::fromLatin1(c.operation), c.path);
         ASSERT_TRUE(m.finished) << "did not finish within a minute";
+#if defined(__SANITIZE_ADDRESS__)
+        // The address sanitizer keeps freed memory in quarantine and doubles
+        // every allocation's cost: only the time is a fair bound there.
+        (void)m.growthMiB;
+        EXPECT_LT(m.ms, c.maxMs * 3);
+#else
         EXPECT_LT(m.growthMiB, 160);
         EXPECT_LT(m.ms, c.maxMs);
+#endif
         if (QByteArray(c.operation) == "tags") {
             EXPECT_EQ(m.fields.toStdString(), c.fields);
         }

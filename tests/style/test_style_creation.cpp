@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 const QString Bundled = QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style/WindowsStyle/");
@@ -270,7 +272,9 @@ TEST_F(Creation, PictureRowsSetAndClearTheirTargetsAndLabels)
                   s.set);
         EXPECT_EQ(box.asked.size(), s.told ? 1 : 0);
         const bool changed = s.action == Clear || (!s.file.isEmpty() && !s.told);
-        EXPECT_EQ(previews, changed ? QList<bool>{s.row <= M::MainBoth} : QList<bool>());
+        // Compared as a plain vector: an empty QList<bool> hands memcmp a null pointer.
+        EXPECT_EQ(std::vector<bool>(previews.begin(), previews.end()),
+                  changed ? std::vector<bool>{s.row <= M::MainBoth} : std::vector<bool>());
     }
 }
 
