@@ -209,7 +209,9 @@ void TrackAdder::applyFolderNamingRule()
     } else {
         address = node.fullPath + u'/' + folderName;
     }
-    m_list.setPlaylistAddress(address);
+    // A playlist may have the folder's name already; the next save must not
+    // write over it.
+    m_list.setPlaylistAddress(m_store.unusedPlaylistAddress(address));
 }
 
 void TrackAdder::addFileCommand()
@@ -262,13 +264,18 @@ void TrackAdder::openArchiveCommand()
                                                : QString();
     if (archive.isEmpty())
         return;
+    replaceByArchive(archive);
+    storeOption(ZipFileFolderKey, FolderOf(archive));
+}
+
+void TrackAdder::replaceByArchive(const QString &archivePath)
+{
     m_store.CloseList(false);
     pauseSort();
     ++m_batchDepth;
-    openArchive(archive);
+    openArchive(archivePath);
     --m_batchDepth;
     finishAdding();
     resumeSort();
     m_list.UpdateStatus();
-    storeOption(ZipFileFolderKey, FolderOf(archive));
 }

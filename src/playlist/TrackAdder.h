@@ -110,8 +110,9 @@ public:
     SortMemory sortMemory() const { return m_sortMemory; }
 
     // After a folder replaced the list: the address becomes the listed
-    // folder's name, placed by the node selected in the tree. Nothing
-    // changes when the list is empty.
+    // folder's name, placed by the node selected in the tree; when a
+    // playlist of that name exists, " (2)", " (3)", … is added, so the next
+    // save overwrites nothing. Nothing changes when the list is empty.
     void applyFolderNamingRule();
 
     // "ファイルを追加": choose one file, add it, remember its folder.
@@ -121,6 +122,9 @@ public:
     void openFolderCommand();
     // "ZIP書庫を開く": choose an archive; its members replace the list (unsaved).
     void openArchiveCommand();
+    // The members of the archive at `archivePath` replace the list (unsaved),
+    // named as openArchive names them.
+    void replaceByArchive(const QString &archivePath);
     // Appends the members of the archive at `archivePath` and makes the
     // address name the archive's playlist, a new one: when a playlist file of
     // that name exists, " (2)", " (3)", … is added, so the next save

@@ -242,6 +242,7 @@ TEST_F(Adding, FolderNamingRule)
         SelectedTreeNode node;
         QString address;
         QString expected;
+        QStringList taken = {}; // playlist files there already
     };
     const Case cases[] = {
         {"nothing selected", {}, "Start", "Vol.1"},
@@ -249,14 +250,26 @@ TEST_F(Adding, FolderNamingRule)
         {"a top-level category", {true, "Rock", "Rock", true}, "Start", "Rock/Vol.1"},
         {"a playlist in a category", {true, "Live.m3u", "Rock/Live.m3u", false}, "Rock/Live", "Rock/Vol.1"},
         {"a nested category", {true, "Live", "Rock/Live", true}, "Start", "Rock/Live/Vol.1"},
+        // The next save must not write over a playlist the user has.
+        {"the name is taken", {}, "Start", "Vol.1 (2)", {"Vol.1.m3u"}},
+        {"taken twice in a category",
+         {true, "Rock", "Rock", true},
+         "Start",
+         "Rock/Vol.1 (3)",
+         {"Rock/Vol.1.m3u", "Rock/Vol.1 (2).m3u"}},
+        {"only a backup of that name", {}, "Start", "Vol.1", {"Vol.1.bak"}},
     };
     for (const Case &c : cases) {
+        for (const QString &f : c.taken)
+            touch(root, "Playlist/" + f);
         AddHooks hooks;
         hooks.selectedNode = [&] { return c.node; };
         adder.setHooks(hooks);
         list.setPlaylistAddress(c.address);
         adder.AddTrack(root + "/Vol.1", false);
         EXPECT_EQ(list.PlaylistAddress(), c.expected) << c.name;
+        for (const QString &f : c.taken)
+            QFile::remove(root + "/Playlist/" + f);
     }
     // A folder without audio files leaves the list empty and the address as it was.
     touch(root, "empty/readme.txt");
