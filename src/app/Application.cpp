@@ -42,6 +42,7 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     , m_search(m_list, m_playlists)
     , m_items(m_list, m_playlists, m_adder, m_search, *m_messages, platform.shell)
     , m_journal(m_list, m_paths.listJournalPath())
+    , m_libraryCommands(m_library, m_list, m_playlists, m_adder, *m_messages, platform.shell)
 {
     m_player.setShell(m_shell);
     m_player.setRandomSource(platform.random);
@@ -72,10 +73,10 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     m_playlists.setTreeHooks(std::move(treeHooks));
     m_player.setZipItemExtract(makeMemberExtractor(m_archiver, [this] { return m_tempFolderPath; }));
     wireSettings();
-    wireItemCommands();
+    wireItemCommands(platform.random);
 }
 
-void Application::wireItemCommands()
+void Application::wireItemCommands(RandomSource *random)
 {
     SearchHooks search;
     search.playingFilePath = [this] { return m_player.PlayingFilePath(); };
@@ -103,6 +104,15 @@ void Application::wireItemCommands()
     };
     items.scrollToRow = [this](int pos) { m_windows.playbackDisplay().scrollToRow(pos); };
     m_items.setHooks(std::move(items));
+
+    // The library's commands find the playing track and leave the
+    // always-on-top layer as the item commands do.
+    const ItemCommandHooks &itemHooks = m_items.hooks();
+    LibraryCommandHooks &library = m_libraryCommands.hooks();
+    library.playingFilePath = itemHooks.playingFilePath;
+    library.leaveTopmost = itemHooks.leaveTopmost;
+    library.scrollToRow = itemHooks.scrollToRow;
+    m_libraryCommands.setRandomSource(random);
 }
 
 Application::~Application() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppPaths.h"
+#include "library/LibraryCommands.h"
 #include "library/LibraryTree.h"
 #include "playback/Player.h"
 #include "playlist/ItemCommands.h"
@@ -97,6 +98,7 @@ public:
     PlaylistSearch &search() { return m_search; }
     ItemCommands &itemCommands() { return m_items; }
     ListJournal &journal() { return m_journal; }
+    LibraryCommands &libraryCommands() { return m_libraryCommands; }
     // The desktop shell; null when none was given.
     ShellService *shell() { return m_shell; }
     // The versions the audio library's components and the archiver report.
@@ -109,7 +111,7 @@ Q_SIGNALS:
 
 private:
     void wireSettings();
-    void wireItemCommands();
+    void wireItemCommands(RandomSource *random);
     // The track list takes its text colours from colour slots 0 and 2.
     void takeRowColors();
     void LoadResume();
@@ -131,6 +133,7 @@ private:
     PlaylistSearch m_search;
     ItemCommands m_items;
     ListJournal m_journal;
+    LibraryCommands m_libraryCommands;
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;

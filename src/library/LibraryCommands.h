@@ -1,15 +1,22 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <memory>
 
 class LibraryTree;
 class MessageService;
 class PlaylistStore;
+class RandomSource;
+class ShellService;
+class TrackAdder;
 class TrackList;
 
-// What the tree's commands need from the windows and the player. Every hook
-// may be left unset; its step is then skipped.
+// What the library's commands need from the windows and the player. Every
+// hook may be left unset; its step is then skipped (a dialog left unset
+// counts as cancelled).
 struct LibraryCommandHooks {
     // True when the option "オートセーブ時に問い合わせる" is on.
     std::function<bool()> askBeforeAutoSave;
@@ -19,19 +26,65 @@ struct LibraryCommandHooks {
     std::function<QString()> playingFilePath;
     // Scrolls the track list so that row `pos` (1-based) shows.
     std::function<void(int pos)> scrollToRow;
+    // Starts editing the label of node `index`; the typed text comes back
+    // through LabelEditEnd.
+    std::function<void(int index)> editLabel;
+    // The open-file dialog with `filter` ("label|patterns"), starting in
+    // `startFolder`. Returns the chosen file, or empty when cancelled.
+    std::function<QString(const QString &filter, const QString &startFolder)> chooseFile;
+    // Takes the windows out of the always-on-top layer (and unchecks its
+    // menu entry), so that a property window can come up above them.
+    std::function<void()> leaveTopmost;
+    std::function<void()> beep;
+    // Local date and time now. Unset: the system clock.
+    std::function<QDateTime()> now;
 };
 
-// The commands of the library tree that switch the open playlist: the node
-// click and the right click. User-interface thread only.
+// The commands of the library: the tree's clicks, its popup menu, label
+// editing and drops, and the playlist administration menu. They work on the
+// node selected in the tree and on the open playlist (its address).
+//
+// No command overwrites or loses a playlist the user did not choose to
+// remove: new names are free names, renames never replace an entry, names
+// typed by the user stay inside their folder, and deleting sends files to
+// the desktop's trash. The favourites and the dust box are neither deleted
+// nor renamed.
+//
+// User-interface thread only.
 class LibraryCommands
 {
 public:
     static inline const QString SaveQuestion = QStringLiteral("変更を保存しますか？");
+    static inline const QString RenameRefused = QStringLiteral("使用できない文字が含まれているか、同じ名前があります。");
+    static inline const QString CategoryNotEmpty = QStringLiteral("削除するカテゴリにプレイリストが残っています");
+    static inline const QString SpecialListNotDeleted = QStringLiteral("特殊なリストのため削除できません");
+    static inline const QString OpenPlaylistFilter = QStringLiteral("プレイリストファイル (*.m3u)|*.m3u");
+    // "選択しているプレイリスト"<address>"を削除します。" CR LF "よろしいですか？"
+    static QString DeleteQuestion(const QString &address);
+    // The notice when the desktop's trash refused `name`; nothing was deleted.
+    static QString TrashRefused(const QString &name);
+    // Default names: "Category" / "Playlist" + yyyymmdd + hhmm of `when`.
+    static QString CategoryName(const QDateTime &when);
+    static QString PlaylistName(const QDateTime &when);
+    // Whether the user may give a node the name `name`: a safe file name
+    // (IsSafeName) that is not hidden (no leading "."), and at the root not
+    // the name of the favourites or the dust box.
+    static bool IsUsableName(const QString &name, bool atRoot);
+    // True when `path` is an ordinary file that starts like a ZIP archive.
+    static bool IsZipArchive(const QString &path);
 
-    LibraryCommands(LibraryTree &tree, TrackList &list, PlaylistStore &store, MessageService &messages);
+    // `shell` may be null: nothing can then be deleted or shown.
+    LibraryCommands(LibraryTree &tree, TrackList &list, PlaylistStore &store, TrackAdder &adder,
+                    MessageService &messages, ShellService *shell);
+    ~LibraryCommands();
 
     void setHooks(LibraryCommandHooks hooks) { m_hooks = std::move(hooks); }
+    // The hooks in place, for the windows to add theirs.
+    LibraryCommandHooks &hooks() { return m_hooks; }
+    // The shuffle's source; without one (null) the system's entropy.
+    void setRandomSource(RandomSource *random) { m_random = random; }
 
+    // --- clicks -----------------------------------------------------------------------
     // A left click that selected node `index`. A category saves the open
     // list (unless the user answers No to the save question, when it is
     // asked) and opens nothing. Any other node empties the search box and
@@ -50,7 +103,8 @@ public:
 
     // To auto-save: the open list to the file of its address (with a backup,
     // no reselect). The save is skipped when the address would name a file
-    // outside the playlist folder.
+    // outside the playlist folder. A playlist file the save made shows in
+    // the tree at once.
     void AutoSave();
 
     // `PlayingTrackRestore`: finds the playing file's row again (ignoring
@@ -59,14 +113,100 @@ public:
     // file is not in the list.
     void PlayingTrackRestore();
 
+    // --- the tree's popup menu ---------------------------------------------------------
+    // "プレイリストを作成": asks or auto-saves as a node click does, then
+    // writes the tracks on screen to a new playlist "Playlist<yyyymmddhhmm>"
+    // (a free name) at the root (over blank space or a root node that is not
+    // a category), in the selected category, or beside the selected
+    // playlist; the list takes its address, and the new node is selected and
+    // put into label editing. Returns the node, or -1 when nothing was
+    // written.
+    int CreatePlaylist();
+    // "カテゴリを作成": a folder "Category<yyyymmddhhmm>" (a free name) at
+    // the root (over blank space or a root node that is not a category), in
+    // the selected root category, or beside the selected sub-category or
+    // playlist (its node first among its siblings); selected and put into
+    // label editing. Returns the node, or -1 when no folder was made.
+    int CreateCategory();
+    // "削除(&D)": the selected playlist (DeletePlaylist on it), or the
+    // selected category when its folder is empty (otherwise the not-empty
+    // notice and nothing changes): the folder goes to the trash, the node
+    // goes (a sub-category's parent is selected) and the tree is rebuilt.
+    // The favourites and the dust box: nothing.
+    void DeleteSelected();
+    // "名前の変更(&M)": label editing on the selected node.
+    void RenameSelected();
+    // "再構築(&U)".
+    void Rebuild();
+    // "プロパティ(&R)": the desktop's properties of the selected node's
+    // folder or playlist file (of the open playlist's file when no node is
+    // selected), after leaving the always-on-top layer.
+    void ShowProperties();
+
+    // --- label editing ------------------------------------------------------------------
+    // Editing begins on node `index`: its text is kept as LabelEditBefore.
+    void LabelEditBegin(int index);
+    QString LabelEditBefore() const { return m_labelEditBefore; }
+    // Editing ended with `text`: renames the node's playlist file (and its
+    // backup) or its folder, keeps the open playlist's address in step and
+    // shows the new text. Refused with RenameRefused (the node keeps its
+    // text) when the name is not usable, is taken (nothing is replaced), the
+    // node is the favourites or the dust box, or the rename fails. Returns
+    // true when the node has the new name (or kept the same one).
+    bool LabelEditEnd(int index, const QString &text);
+
+    // --- the administration menu ------------------------------------------------------
+    // "プレイリストを開く": a playlist file chosen in the dialog replaces the
+    // list (unsaved); the address becomes its name, a free one unless the
+    // file is a playlist of the library itself. Cancelling the dialog, or a
+    // file that cannot be read, changes nothing.
+    void OpenPlaylistFile();
+    // "プレイリストを保存": the open list under its address, or into the
+    // selected category under its own name (a free name there when another
+    // playlist has it); the tree is rebuilt, the saved node selected, and a
+    // beep says it was written. Nothing happens without an address.
+    void SaveOpenPlaylist();
+    // "プレイリストの削除": DeletePlaylist on the open playlist.
+    void DeleteOpenPlaylist();
+    // "プレイリストをシャッフル": every row changes place with a random
+    // other row, rows keep their icons and colours; the selection is
+    // cleared and the playing row found again. Nothing is saved.
+    void Shuffle();
+
+    // Deletes the playlist with `address`: the special lists are refused
+    // with a notice; otherwise, after the question, its file and backup go
+    // to the desktop's trash (a refusal changes nothing and says so), its
+    // node leaves the tree and, when it was the open playlist, the list is
+    // emptied unsaved and the playlist of the node selected next is opened.
+    void DeletePlaylist(const QString &address);
+
+    // --- drops --------------------------------------------------------------------------
+    // Files dropped on the tree, in order: each ZIP archive replaces the list
+    // (unsaved) by its members under the archive's name (a free name) and is
+    // saved as SaveOpenPlaylist saves. Anything else is skipped.
+    void DropFiles(const QStringList &paths);
+
 private:
     // Asks the save question when the option is on; false when the answer is No.
     bool saveWanted();
+    QDateTime now() const;
+    // Opens the playlist of node `index` into the emptied list: loads it,
+    // takes its address, recolours, renumbers and marks the playing track.
+    void openNode(int index);
+    bool toTrash(const QString &path);
+    // DeletePlaylist on the playlist with `address` whose node, if any, has `key`.
+    void deletePlaylist(const QString &address, const QString &key);
+    void refuseRename();
 
     LibraryTree &m_tree;
     TrackList &m_list;
     PlaylistStore &m_store;
+    TrackAdder &m_adder;
     MessageService &m_messages;
+    ShellService *m_shell;
+    RandomSource *m_random = nullptr;
+    std::unique_ptr<RandomSource> m_ownRandom;
     LibraryCommandHooks m_hooks;
+    QString m_labelEditBefore;
     bool m_treeBlankClick = false;
 };

@@ -1,8 +1,11 @@
 #include "library/LibraryTree.h"
 
 #include "core/EventPump.h"
+#include "playlist/PathNames.h"
 
 #include <QDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -179,4 +182,140 @@ SelectedTreeNode LibraryTree::selectedNode() const
     node.fullPath = fullPath(m_selected);
     node.isCategory = isCategory(m_selected);
     return node;
+}
+
+int LibraryTree::parentOf(int index) const
+{
+    return index >= 0 && index < count() ? m_nodes[size_t(index)].parent : -1;
+}
+
+std::vector<int> LibraryTree::childrenOf(int parent) const
+{
+    std::vector<int> children;
+    for (int i = 0; i < count(); ++i) {
+        if (m_nodes[size_t(i)].parent == parent)
+            children.push_back(i);
+    }
+    return children;
+}
+
+int LibraryTree::positionOf(int index) const
+{
+    if (index < 0 || index >= count())
+        return -1;
+    const std::vector<int> siblings = childrenOf(m_nodes[size_t(index)].parent);
+    return int(std::find(siblings.begin(), siblings.end(), index) - siblings.begin());
+}
+
+int LibraryTree::subtreeEnd(int index) const
+{
+    if (index < 0)
+        return count();
+    // Nodes are kept in display order, so a subtree is one run of nodes.
+    int end = index + 1;
+    while (end < count()) {
+        int p = m_nodes[size_t(end)].parent;
+        while (p > index)
+            p = m_nodes[size_t(p)].parent;
+        if (p != index)
+            break;
+        ++end;
+    }
+    return end;
+}
+
+int LibraryTree::insertNode(int parent, int position, TreeNode node)
+{
+    if (parent >= count())
+        parent = -1;
+    const std::vector<int> siblings = childrenOf(parent);
+    const int at = position >= 0 && size_t(position) < siblings.size() ? siblings[size_t(position)] : subtreeEnd(parent);
+    for (TreeNode &n : m_nodes) {
+        if (n.parent >= at)
+            ++n.parent;
+    }
+    node.parent = parent;
+    m_nodes.insert(m_nodes.begin() + at, std::move(node));
+    if (m_selected >= at)
+        ++m_selected;
+    Q_EMIT edited();
+    return at;
+}
+
+void LibraryTree::removeNode(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    const int end = subtreeEnd(index);
+    const int removed = end - index;
+    int selected = m_selected;
+    const bool selectionGoes = selected >= index && selected < end;
+    if (selectionGoes) {
+        const int parent = m_nodes[size_t(index)].parent;
+        const std::vector<int> siblings = childrenOf(parent);
+        const auto it = std::find(siblings.begin(), siblings.end(), index);
+        if (it + 1 != siblings.end())
+            selected = *(it + 1);
+        else if (it != siblings.begin())
+            selected = *(it - 1);
+        else
+            selected = parent;
+    }
+    m_nodes.erase(m_nodes.begin() + index, m_nodes.begin() + end);
+    for (TreeNode &n : m_nodes) {
+        if (n.parent >= end)
+            n.parent -= removed;
+    }
+    m_selected = selected >= end ? selected - removed : selected;
+    Q_EMIT edited();
+    if (selectionGoes)
+        Q_EMIT selectionChanged(m_selected);
+}
+
+void LibraryTree::renameNode(int index, const QString &text)
+{
+    if (index < 0 || index >= count())
+        return;
+    TreeNode &node = m_nodes[size_t(index)];
+    const QString oldKey = node.key;
+    const QString fileName = oldKey.mid(oldKey.lastIndexOf(u'/') + 1);
+    // What follows the text in the entry's name: ".m3u" for a playlist, nothing for a folder.
+    const QString suffix = fileName.mid(node.text.size());
+    const QString parentKey = node.parent >= 0 ? m_nodes[size_t(node.parent)].key + u'/' : QString();
+    node.text = text;
+    node.key = parentKey + text + suffix;
+    const QString oldPrefix = oldKey + u'/';
+    const QString newPrefix = node.key + u'/';
+    for (TreeNode &n : m_nodes) {
+        if (n.key.startsWith(oldPrefix))
+            n.key = newPrefix + n.key.mid(oldPrefix.size());
+    }
+    Q_EMIT nodeRenamed(index);
+}
+
+int LibraryTree::showPlaylist(const QString &address)
+{
+    const QString key = address + QStringLiteral(".m3u");
+    const int existing = indexOfKey(key);
+    if (existing >= 0 || address.isEmpty())
+        return existing;
+    const QStringList parts = address.split(u'/');
+    // The tree shows playlists at the root, in categories and in their sub-categories.
+    if (parts.size() > 3)
+        return -1;
+    const QString name = parts.last();
+    TreeNode node{key, name, PlaylistImage, PlaylistOpenImage, -1};
+    if (parts.size() == 1) {
+        if (key == FavouritesKey || key == DustBoxKey)
+            return -1;
+        const int dustBox = indexOfKey(DustBoxKey);
+        return insertNode(-1, dustBox >= 0 && parentOf(dustBox) < 0 ? positionOf(dustBox) : -1, std::move(node));
+    }
+    const int parent = indexOfKey(FolderOf(address));
+    if (parent >= 0 && isCategory(parent))
+        return insertNode(parent, -1, std::move(node));
+    // A category the tree does not show yet (a folder made outside the
+    // program): the rebuild shows it with the new playlist.
+    TreeCreate();
+    return indexOfKey(key);
 }

@@ -62,6 +62,8 @@ public:
     int count() const { return int(m_nodes.size()); }
     // The node's index, or -1.
     int indexOfKey(const QString &key) const;
+    // The parent of node `index`, or -1 (a root node, an invalid index).
+    int parentOf(int index) const;
     // The texts from the root down to node `index`, joined by "/"; for a
     // playlist this is its address (empty for an invalid index).
     QString fullPath(int index) const;
@@ -79,6 +81,30 @@ public:
     SelectedTreeNode selectedNode() const;
     bool selectedIsCategory() const { return isCategory(m_selected); }
 
+    // --- changes made by the commands, without a rebuild --------------------------
+    // Adds `node` as a child of `parent` (-1: the root) at position `position`
+    // among its children (-1, or past the end: as the last). The node's
+    // `parent` field is set here. Returns the new node's index; indexes of
+    // the nodes after it move up by one. Emits edited().
+    int insertNode(int parent, int position, TreeNode node);
+    // Removes node `index` with everything below it. When the selected node
+    // goes, the selection moves as a tree control moves it: to the next
+    // sibling, else the previous one, else the parent (none at all when the
+    // tree is left empty). Emits edited().
+    void removeNode(int index);
+    // Gives node `index` the text `text`; the keys of the node and of every
+    // node below it follow the new name (a playlist keeps the end of its file
+    // name after the text, normally ".m3u"). Emits nodeRenamed().
+    void renameNode(int index, const QString &text);
+    // The node of the playlist with address `address` (key address + ".m3u")
+    // after a save: added when the tree lacks it and shows that level (before
+    // the dust box at the root, as the last child of its category). A
+    // category the tree lacks as well is shown by a rebuild. Returns the
+    // node's index, or -1 when the tree does not show such a playlist.
+    int showPlaylist(const QString &address);
+    // The position of node `index` among its parent's children, or -1.
+    int positionOf(int index) const;
+
     // The playlist test of the tree: the last three characters of the file
     // name, lower-cased, are "m3u"; and its node text.
     static bool isPlaylistName(const QString &fileName);
@@ -89,9 +115,18 @@ Q_SIGNALS:
     void rebuilt();
     // The selected node changed without a rebuild.
     void selectionChanged(int index);
+    // Nodes were added or removed by a command (not a rebuild from disk):
+    // what was expanded may stay expanded.
+    void edited();
+    // Node `index` got a new text.
+    void nodeRenamed(int index);
 
 private:
     struct Builder;
+    // Index in m_nodes after the last node below `index` (the whole subtree).
+    int subtreeEnd(int index) const;
+    // The children of `parent` (-1: the root) in order.
+    std::vector<int> childrenOf(int parent) const;
 
     QString m_folder;
     std::vector<TreeNode> m_nodes;

@@ -1,10 +1,13 @@
 #include "core/MessageService.h"
+#include "core/RandomSource.h"
 #include "library/LibraryCommands.h"
 #include "library/LibraryTree.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistStore.h"
+#include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
 #include "QtPrinters.h"
+#include "RecordingShell.h"
 #include "ScriptedMessageBox.h"
 #include "TestFiles.h"
 
@@ -178,6 +181,22 @@ TEST(TreeReselection, TheSelectedKeySurvivesARebuildOrIsDropped)
 
 // --- node click and right click ----------------------------------------------------
 
+// A desktop whose trash is a folder of the test, so that what went there can be looked at.
+struct TrashShell : RecordingShell {
+    QString trashFolder;
+    bool refuse = false;
+    int moved = 0;
+
+    bool remove(const QString &path, bool toTrash) override
+    {
+        RecordingShell::remove(path, toTrash);
+        if (!toTrash || refuse || trashFolder.isEmpty())
+            return false;
+        QDir().mkpath(trashFolder);
+        return QDir().rename(path, trashFolder + QStringLiteral("/%1-").arg(++moved) + QFileInfo(path).fileName());
+    }
+};
+
 struct NodeClickTest : ::testing::Test {
     QTemporaryDir dir;
     QString folder;
@@ -187,6 +206,8 @@ struct NodeClickTest : ::testing::Test {
     std::unique_ptr<LibraryTree> tree;
     ScriptedMessageBox box;
     MessageService messages{box, box, QStringLiteral("Velmora")};
+    std::unique_ptr<TrackAdder> adder;
+    TrashShell shell;
     std::unique_ptr<LibraryCommands> commands;
     bool ask = false;
     int searchCleared = 0;
@@ -201,12 +222,14 @@ struct NodeClickTest : ::testing::Test {
             touchFile(music + name);
         writePlaylist("AutoPlaylist.m3u", {"a.mp3", "b.mp3"});
         writePlaylist("Rock/Best.m3u", {"c.mp3", "a.mp3"});
+        shell.trashFolder = dir.path() + "/trash";
         store = std::make_unique<PlaylistStore>(list, folder);
         tree = std::make_unique<LibraryTree>(folder);
         PlaylistTreeHooks hooks;
         hooks.selectedNodeIsCategory = [this] { return tree->selectedIsCategory(); };
         store->setTreeHooks(hooks);
-        commands = std::make_unique<LibraryCommands>(*tree, list, *store, messages);
+        adder = std::make_unique<TrackAdder>(list, *store);
+        commands = std::make_unique<LibraryCommands>(*tree, list, *store, *adder, messages, &shell);
         LibraryCommandHooks h;
         h.askBeforeAutoSave = [this] { return ask; };
         h.clearSearch = [this] { ++searchCleared; };

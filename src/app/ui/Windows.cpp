@@ -35,7 +35,7 @@ void Windows::build(Application &app)
     m_main = new MainWindow(app.settings(), app.player());
     m_playlist = new PlaylistWindow(PlaylistWindowModels{app.trackList(), app.library(), app.playlists(), app.adder(),
                                                          app.settings(), app.player(), app.messages(), app.search(),
-                                                         app.itemCommands()});
+                                                         app.itemCommands(), app.libraryCommands()});
     m_settingsModel = std::make_unique<SettingsDialogModel>(app.settings(), app.messages(), app.paths().colorFolder(),
                                                             app.paths().styleFolder(), [this] { saveSettings(); });
     m_settings = new SettingsDialog(*m_settingsModel);

@@ -27,18 +27,6 @@
 
 #include <cmath>
 
-namespace {
-
-QAction *addDisabled(QMenu *menu, const QString &text)
-{
-    QAction *a = menu->addAction(text);
-    // Its command arrives with a later part of the program.
-    a->setEnabled(false);
-    return a;
-}
-
-} // namespace
-
 PlaylistWindow::PlaylistWindow(const PlaylistWindowModels &models, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_list(models.list)
@@ -48,7 +36,7 @@ PlaylistWindow::PlaylistWindow(const PlaylistWindowModels &models, QWidget *pare
     , m_player(models.player)
     , m_search(models.search)
     , m_items(models.items)
-    , m_commands(models.library, models.list, models.playlists, models.messages)
+    , m_commands(models.libraryCommands)
     , m_layout(PlaylistLayout::design(models.settings.isOn(SettingId::Flat)))
 {
     setObjectName(QStringLiteral("list"));
@@ -142,12 +130,13 @@ void PlaylistWindow::buildMenus()
 
     QMenu *admin = m_menus[AdminMenu];
     admin->setObjectName(QStringLiteral("menuPlaylistAdminForm"));
-    addDisabled(admin, QStringLiteral("プレイリストの新規作成(クリア)"));
-    addDisabled(admin, QStringLiteral("プレイリストを開く"));
-    addDisabled(admin, QStringLiteral("プレイリストを保存"));
-    addDisabled(admin, QStringLiteral("プレイリストの削除"));
+    LibraryCommands &library = m_commands;
+    admin->addAction(QStringLiteral("プレイリストの新規作成(クリア)"), this, [&items] { items.ClearPlaylist(); });
+    admin->addAction(QStringLiteral("プレイリストを開く"), this, [&library] { library.OpenPlaylistFile(); });
+    admin->addAction(QStringLiteral("プレイリストを保存"), this, [&library] { library.SaveOpenPlaylist(); });
+    admin->addAction(QStringLiteral("プレイリストの削除"), this, [&library] { library.DeleteOpenPlaylist(); });
     admin->addSeparator();
-    addDisabled(admin, QStringLiteral("プレイリストをシャッフル"));
+    admin->addAction(QStringLiteral("プレイリストをシャッフル"), this, [&library] { library.Shuffle(); });
 
     QMenu *add = m_menus[AddMenu];
     add->setObjectName(QStringLiteral("menuAddForm"));
@@ -232,14 +221,14 @@ void PlaylistWindow::buildMenus()
 
     QMenu *tree = m_menus[TreeMenu];
     tree->setObjectName(QStringLiteral("menuForm3"));
-    addDisabled(tree, QStringLiteral("プレイリストを作成"));
-    addDisabled(tree, QStringLiteral("カテゴリを作成"));
+    tree->addAction(QStringLiteral("プレイリストを作成"), this, [&library] { library.CreatePlaylist(); });
+    tree->addAction(QStringLiteral("カテゴリを作成"), this, [&library] { library.CreateCategory(); });
     tree->addSeparator();
-    addDisabled(tree, QStringLiteral("削除(&D)"));
-    addDisabled(tree, QStringLiteral("名前の変更(&M)"));
+    tree->addAction(QStringLiteral("削除(&D)"), this, [&library] { library.DeleteSelected(); });
+    tree->addAction(QStringLiteral("名前の変更(&M)"), this, [&library] { library.RenameSelected(); });
     tree->addSeparator();
-    tree->addAction(QStringLiteral("再構築(&U)"), this, [this] { m_library.TreeCreate(); });
-    addDisabled(tree, QStringLiteral("プロパティ(&R)"));
+    tree->addAction(QStringLiteral("再構築(&U)"), this, [&library] { library.Rebuild(); });
+    tree->addAction(QStringLiteral("プロパティ(&R)"), this, [&library] { library.ShowProperties(); });
 
     // The button whose menu closes gets its normal picture back.
     for (QMenu *m : m_menus) {
@@ -294,12 +283,18 @@ void PlaylistWindow::wireLogic()
     connect(&player, &Player::volumeChanged, this, &PlaylistWindow::showVolume);
     connect(&player, &Player::mutedChanged, this, &PlaylistWindow::showSpeaker);
 
-    LibraryCommandHooks hooks;
+    LibraryCommandHooks &hooks = m_commands.hooks();
     hooks.askBeforeAutoSave = [this] { return m_settings.isOn(SettingId::AutoSaveQuestion); };
     hooks.clearSearch = [this] { m_search.clear(); };
     hooks.playingFilePath = [&player] { return player.PlayingFilePath(); };
     hooks.scrollToRow = [this](int pos) { scrollToRow(pos); };
-    m_commands.setHooks(std::move(hooks));
+    hooks.editLabel = [this](int index) { m_treeView->editNode(index); };
+    hooks.beep = [] { QApplication::beep(); };
+    connect(m_treeView, &LibraryTreeView::labelEditStarted, this, [this](int index) { m_commands.LabelEditBegin(index); });
+    connect(m_treeView, &LibraryTreeView::labelEdited, this,
+            [this](int index, const QString &text) { m_commands.LabelEditEnd(index, text); });
+    connect(m_treeView, &LibraryTreeView::filesDropped, this,
+            [this](const QStringList &paths) { m_commands.DropFiles(paths); });
 
     connect(&list, &TrackList::statusTextChanged, this, [this](const QString &text) {
         m_statusBox->setText(text);
@@ -349,6 +344,7 @@ void PlaylistWindow::wireLogic()
         delete dialog;
         return chosen;
     };
+    hooks.chooseFile = add.chooseFile;
     add.chooseFolder = [this](const QString &title, const QString &startFolder) {
         QFileDialog *dialog = makeFolderDialog(this, title, startFolder);
         const QString chosen = dialog->exec() == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();

@@ -43,6 +43,7 @@ struct PlaylistWindowModels {
     MessageService &messages;
     PlaylistSearch &search;
     ItemCommands &items;
+    LibraryCommands &libraryCommands;
 };
 
 // The playlist window (form `list`): frameless and skinned, with the library
@@ -191,7 +192,7 @@ private:
     Player &m_player;
     PlaylistSearch &m_search;
     ItemCommands &m_items;
-    LibraryCommands m_commands;
+    LibraryCommands &m_commands;
     Style m_style;
     PlaylistLayout m_layout;
 
