@@ -7,6 +7,7 @@
 #include "core/SafeName.h"
 #include "core/ShellService.h"
 #include "library/LibraryTree.h"
+#include "playlist/ItemCommands.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
@@ -402,8 +403,13 @@ void LibraryCommands::deletePlaylist(const QString &address, const QString &key)
     const int gone = m_tree.indexOfKey(key);
     if (gone >= 0)
         m_tree.removeNode(gone);
-    if (wasOpen)
-        openNode(m_tree.selectedIndex());
+    if (!wasOpen)
+        return;
+    openNode(m_tree.selectedIndex());
+    // No playlist came in its place (a category is selected now): the empty
+    // list is a new one, with a name a later save can use.
+    if (m_list.PlaylistAddress().isEmpty())
+        m_list.setPlaylistAddress(ItemCommands::ClearedAddress(now()));
 }
 
 // --- the rest of the tree menu -------------------------------------------------------------

@@ -177,7 +177,9 @@ public:
     // with a notice; otherwise, after the question, its file and backup go
     // to the desktop's trash (a refusal changes nothing and says so), its
     // node leaves the tree and, when it was the open playlist, the list is
-    // emptied unsaved and the playlist of the node selected next is opened.
+    // emptied unsaved and the playlist of the node selected next is opened
+    // (when that node is a category, the empty list is a new one named as
+    // ItemCommands::ClearedAddress names it).
     void DeletePlaylist(const QString &address);
 
     // --- drops --------------------------------------------------------------------------
