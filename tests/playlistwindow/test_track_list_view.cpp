@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSet>
 #include <QUrl>
 
 namespace {
@@ -399,6 +400,61 @@ TEST_F(TreeViewTest, SingleClickModeExpandsTheClickedNodeAndClosesTheOneBefore)
     rock->setExpanded(false);
     click(rock);
     EXPECT_FALSE(rock->isExpanded());
+}
+
+TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
+{
+    for (PlaylistWindow::Menu m : {PlaylistWindow::TreeMenu, PlaylistWindow::AdminMenu}) {
+        for (QAction *a : window().menu(m)->actions())
+            EXPECT_TRUE(a->isSeparator() || a->isEnabled()) << a->text().toStdString();
+    }
+    LibraryTreeView *view = window().treeView();
+    tree().selectKey("Rock/Best.m3u");
+    window().menu(PlaylistWindow::TreeMenu)->actions().at(4)->trigger(); // 名前の変更(&M)
+    auto *editor = view->findChild<QLineEdit *>();
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->text(), "Best");
+    editor->setText("Top");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    // The editor commits, then the edit is reported, each on its own turn.
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Rock/Top.m3u"));
+    EXPECT_EQ(view->currentItem()->text(0), "Top");
+
+    // A refused name: the message, and the label as it was.
+    touchFile(playlistFolder() + "Rock/Taken.m3u");
+    view->editNode(tree().indexOfKey("Rock/Top.m3u"));
+    editor = view->findChild<QLineEdit *>();
+    ASSERT_TRUE(editor);
+    editor->setText("Taken");
+    QApplication::sendEvent(editor, &enter);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(box.asked.value(0), "使用できない文字が含まれているか、同じ名前があります。");
+    EXPECT_EQ(view->currentItem()->text(0), "Top");
+    EXPECT_EQ(readBytes(playlistFolder() + "Rock/Taken.m3u"), "x");
+}
+
+TEST_F(TreeViewTest, ASelectedRootNodeKeepsTheTreeColoursAndASelectedChildTakesTheSelectionColours)
+{
+    LibraryTreeView *view = window().treeView();
+    view->setColors(Qt::white, Qt::black, Qt::yellow, Qt::blue);
+    auto labelColours = [&](const QString &key) {
+        tree().selectKey(key);
+        QTreeWidgetItem *item = view->itemOfNode(tree().indexOfKey(key));
+        for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
+            p->setExpanded(true);
+        const QRect r = view->visualItemRect(item);
+        const QImage shot = view->viewport()->grab().toImage();
+        QSet<QRgb> colours;
+        for (int x = r.left() + 20; x < r.left() + 40; ++x)
+            colours.insert(shot.pixel(x, r.top() + 1) & 0xFFFFFF);
+        return colours;
+    };
+    EXPECT_EQ(labelColours("AutoPlaylist.m3u"), QSet<QRgb>{0x000000});
+    EXPECT_EQ(labelColours("Rock/Best.m3u"), QSet<QRgb>{0x0000FF});
 }
 
 } // namespace
