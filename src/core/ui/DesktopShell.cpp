@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -81,8 +82,17 @@ bool DesktopShell::remove(const QString &path, bool toTrash)
         return false;
     // A file the user sent to the trash must be there to be got back: when
     // the trash refuses it (no trash on that file system), it stays.
-    if (toTrash)
+    if (toTrash) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+        // Qt looks for the home trash without making its parent folders, and
+        // when it finds no trash at all it puts "files" and "info" into the
+        // working folder. A missing home trash is made first (as the desktop
+        // would make it), so the file always lands in a real trash.
+        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                      QStringLiteral("/Trash"));
+#endif
         return QFile::moveToTrash(path);
+    }
     if (info.isDir() && !info.isSymLink())
         return QDir(path).removeRecursively();
     return QFile::remove(path);
