@@ -3,6 +3,7 @@
 #include "core/NativePath.h"
 #include "library/LibraryTree.h"
 
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -255,10 +256,18 @@ void LibraryTreeView::mouseMoveEvent(QMouseEvent *event)
     QTreeWidget::mouseMoveEvent(event);
 }
 
-void LibraryTreeView::leaveEvent(QEvent *event)
+bool LibraryTreeView::viewportEvent(QEvent *event)
 {
-    setHotNode(-1);
-    QTreeWidget::leaveEvent(event);
+    if (event->type() == QEvent::Leave)
+        setHotNode(-1);
+    return QTreeWidget::viewportEvent(event);
+}
+
+int LibraryTreeView::hotNode() const
+{
+    if (!m_singleClickExpand || m_hotNode < 0)
+        return -1;
+    return viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos())) ? m_hotNode : -1;
 }
 
 void LibraryTreeView::mousePressEvent(QMouseEvent *event)

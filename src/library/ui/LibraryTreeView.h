@@ -41,8 +41,9 @@ public:
     // click and nothing is tracked.
     void setSingleClickExpand(bool on);
     bool singleClickExpand() const { return m_singleClickExpand; }
-    // The hot-tracked node, or -1.
-    int hotNode() const { return m_singleClickExpand ? m_hotNode : -1; }
+    // The hot-tracked node, or -1 (also while the pointer is elsewhere,
+    // as after a menu or a dialog took it away).
+    int hotNode() const;
 
     // Opens the label editor on node `index` (its parents expanded).
     void editNode(int index);
@@ -63,7 +64,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
