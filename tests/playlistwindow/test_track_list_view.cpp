@@ -437,6 +437,25 @@ TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
     EXPECT_EQ(readBytes(playlistFolder() + "Rock/Taken.m3u"), "x");
 }
 
+TEST_F(TreeViewTest, ALabelEditFollowsItsNodeWhenTheTreeChangesBeforeItIsReported)
+{
+    LibraryTreeView *view = window().treeView();
+    view->editNode(tree().indexOfKey("Rock/Best.m3u"));
+    auto *editor = view->findChild<QLineEdit *>();
+    ASSERT_TRUE(editor);
+    editor->setText("Top");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    QApplication::processEvents(); // committed; the edit is not reported yet
+    touchFile(playlistFolder() + "Alpha/A.m3u");
+    touchFile(playlistFolder() + "Rock/Aaa.m3u");
+    tree().TreeCreate(); // every node has another index now
+    QApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Rock/Top.m3u"));
+    EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Rock/Aaa.m3u"));
+    EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Alpha/A.m3u"));
+}
+
 TEST_F(TreeViewTest, ASelectedRootNodeKeepsTheTreeColoursAndASelectedChildTakesTheSelectionColours)
 {
     LibraryTreeView *view = window().treeView();

@@ -69,14 +69,20 @@ public:
         if (!line)
             return;
         // Reported once the editor has closed: the answer may show a
-        // message box, which must not run inside the editor's commit.
-        const int node = index.data(Qt::UserRole).toInt();
+        // message box, which must not run inside the editor's commit. The
+        // click that closed the editor may have changed the tree meanwhile,
+        // so the node is found again by its key (and the edit dropped when
+        // it is gone).
+        const QString key = index.data(KeyRole).toString();
         const QString text = line->text();
         QPointer<LibraryTreeView> view = m_view;
         QMetaObject::invokeMethod(
             m_view,
-            [view, node, text] {
-                if (view)
+            [view, key, text] {
+                if (!view)
+                    return;
+                const int node = view->m_tree.indexOfKey(key);
+                if (node >= 0)
                     Q_EMIT view->labelEdited(node, text);
             },
             Qt::QueuedConnection);
