@@ -66,7 +66,7 @@ QString UsageText()
         "dropping that file on the player adds it:\n"
         "  song.mp3      one row (a file that cannot be played is marked when tried)\n"
         "  folder        its audio files, not those of sub-folders, replace the\n"
-        "                list, which is named after the folder\n"
+        "                list, which is named after the folder, as a new playlist\n"
         "  list.m3u      one row for the playlist file, then its tracks\n"
         "  archive.zip   one row per member (.txt members and folders left out),\n"
         "                extracted when it plays; the list is named after the\n"
