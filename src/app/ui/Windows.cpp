@@ -38,12 +38,6 @@ void Windows::build(Application &app)
                                                          app.itemCommands(), app.libraryCommands()});
     m_settingsModel = std::make_unique<SettingsDialogModel>(app.settings(), app.messages(), app.paths().colorFolder(),
                                                             app.paths().styleFolder(), [this] { saveSettings(); });
-    m_settings = new SettingsDialog(*m_settingsModel);
-    m_settings->setVersionSource([this] {
-        const QFileInfo program(QCoreApplication::applicationFilePath());
-        return VersionInfo::make(QStringLiteral(VELMORA_VERSION), program.lastModified().date(),
-                                 m_app->audioComponentVersions(), m_app->archiverVersion());
-    });
     m_mainCorners = new RoundedCorners(m_main);
     m_playlistCorners = new RoundedCorners(m_playlist);
 
@@ -68,29 +62,10 @@ void Windows::build(Application &app)
     });
     QObject::connect(m_main, &MainWindow::settingsRequested, m_main, [this] { showSettingsDialog(); });
     QObject::connect(m_playlist, &PlaylistWindow::settingsRequested, m_playlist, [this] { showSettingsDialog(); });
-    // The style editor's pictures show on the windows until a style is loaded again.
-    QObject::connect(m_settings, &SettingsDialog::stylePreviewed, m_settings, [this](const StyleBackgrounds &b) {
-        m_style.mainBack = b.mainBack;
-        m_style.panelBack = b.panelBack;
-        m_style.listBack = b.listBack;
-        m_style.viewBack = b.viewBack;
-        m_main->setStyle(m_style);
-        m_playlist->setStyle(m_style);
-        m_settings->setStyle(m_style);
-    });
-    QObject::connect(m_settings, &SettingsDialog::styleReloadRequested, m_settings, [this] { LoadStyle(); });
-    QObject::connect(m_settings, &SettingsDialog::linkActivated, m_settings, [this](const QString &url) {
-        if (ShellService *shell = m_app->shell())
-            shell->openUrl(url);
-    });
 
     // Translucency and fades: each window fades towards its own opacity.
-    const auto opacityOf = [this](TopWindow w) {
-        return [this, w] { return SettingsDialogModel::windowOpacity(m_app->settings(), w); };
-    };
     m_mainFader = new WindowFader(m_main, opacityOf(TopWindow::Main));
     m_playlistFader = new WindowFader(m_playlist, opacityOf(TopWindow::Playlist));
-    m_settingsFader = new WindowFader(m_settings, opacityOf(TopWindow::SettingsDialog));
     QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [this](SettingId id) {
         switch (id) {
         case SettingId::StyleName:
@@ -113,7 +88,6 @@ void Windows::build(Application &app)
     // Dragging: the work area and docking.
     QObject::connect(m_main, &MainWindow::placed, m_main, [this](QWidget *w) { placed(w); });
     QObject::connect(m_playlist, &PlaylistWindow::placed, m_playlist, [this](QWidget *w) { placed(w); });
-    QObject::connect(m_settings, &SettingsDialog::placed, m_settings, [this](QWidget *w) { placed(w); });
 
     // The task tray.
     m_tray = new TrayIcon;
@@ -144,6 +118,48 @@ bool Windows::fadesOn() const
     return m_app->settings().isOn(SettingId::Fade);
 }
 
+std::function<int()> Windows::opacityOf(TopWindow window) const
+{
+    return [this, window] { return SettingsDialogModel::windowOpacity(m_app->settings(), window); };
+}
+
+SettingsDialog &Windows::settings()
+{
+    if (m_settings)
+        return *m_settings;
+    // Made when first needed: its many controls cost start-up time and
+    // memory, and the settings store holds every live value meanwhile.
+    m_settings = new SettingsDialog(*m_settingsModel);
+    m_settings->setVersionSource([this] {
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        return VersionInfo::make(QStringLiteral(VELMORA_VERSION), program.lastModified().date(),
+                                 m_app->audioComponentVersions(), m_app->archiverVersion());
+    });
+    // The style editor's pictures show on the windows until a style is loaded again.
+    QObject::connect(m_settings, &SettingsDialog::stylePreviewed, m_settings, [this](const StyleBackgrounds &b) {
+        m_style.mainBack = b.mainBack;
+        m_style.panelBack = b.panelBack;
+        m_style.listBack = b.listBack;
+        m_style.viewBack = b.viewBack;
+        m_main->setStyle(m_style);
+        m_playlist->setStyle(m_style);
+        m_settings->setStyle(m_style);
+    });
+    QObject::connect(m_settings, &SettingsDialog::styleReloadRequested, m_settings, [this] { LoadStyle(); });
+    QObject::connect(m_settings, &SettingsDialog::linkActivated, m_settings, [this](const QString &url) {
+        if (ShellService *shell = m_app->shell())
+            shell->openUrl(url);
+    });
+    QObject::connect(m_settings, &SettingsDialog::placed, m_settings, [this](QWidget *w) { placed(w); });
+    m_settingsFader = new WindowFader(m_settings, opacityOf(TopWindow::SettingsDialog));
+    m_settingsFader->setInterval(m_app->settings().value(SettingId::FadeSpeed));
+    m_settings->setStyle(m_style);
+    m_settings->applySettings();
+    WindowFader::setTranslucency(m_settings, SettingsDialogModel::windowOpacity(m_app->settings(), TopWindow::SettingsDialog));
+    m_settings->setWindowFlag(Qt::WindowStaysOnTopHint, m_app->settings().isOn(SettingId::Foremost));
+    return *m_settings;
+}
+
 void Windows::saveSettings()
 {
     storeWindowState();
@@ -153,6 +169,7 @@ void Windows::saveSettings()
 void Windows::showSettingsDialog(bool fromTray)
 {
     const bool fade = fadesOn() && (fromTray || !m_app->settings().isOn(SettingId::SetNotTrans));
+    settings();
     if (!m_settings->isVisible()) {
         m_settingsModel->opened();
         m_settings->prepareToShow();
@@ -171,10 +188,12 @@ void Windows::applyOpacity()
     const SettingsStore &s = m_app->settings();
     WindowFader::setTranslucency(m_main, SettingsDialogModel::windowOpacity(s, TopWindow::Main));
     WindowFader::setTranslucency(m_playlist, SettingsDialogModel::windowOpacity(s, TopWindow::Playlist));
-    WindowFader::setTranslucency(m_settings, SettingsDialogModel::windowOpacity(s, TopWindow::SettingsDialog));
+    if (m_settings)
+        WindowFader::setTranslucency(m_settings, SettingsDialogModel::windowOpacity(s, TopWindow::SettingsDialog));
     const int interval = m_app->settings().value(SettingId::FadeSpeed);
     for (WindowFader *f : {m_mainFader, m_playlistFader, m_settingsFader})
-        f->setInterval(interval);
+        if (f)
+            f->setInterval(interval);
 }
 
 void Windows::applyCorners()
@@ -251,15 +270,16 @@ void Windows::toggleTray()
         m_main->hide();
         m_playlistBeforeTray = m_playlist->isVisible();
         m_playlist->hide();
-        m_settingsBeforeTray = m_settings->isVisible();
-        m_settings->hide();
+        m_settingsBeforeTray = m_settings && m_settings->isVisible();
+        if (m_settings)
+            m_settings->hide();
     } else {
         m_tray->TrayDelete();
         m_inTray = false;
         m_main->show();
         if (m_playlistBeforeTray)
             m_playlist->show();
-        if (m_settingsBeforeTray)
+        if (m_settingsBeforeTray && m_settings)
             m_settings->show();
         m_playlistBeforeTray = m_settingsBeforeTray = false;
     }
@@ -271,7 +291,8 @@ void Windows::LoadStyle()
                                m_app->paths().bundledStyleFolder());
     m_main->setStyle(m_style);
     m_playlist->setStyle(m_style);
-    m_settings->setStyle(m_style);
+    if (m_settings)
+        m_settings->setStyle(m_style);
 }
 
 void Windows::raiseAll()
@@ -306,7 +327,8 @@ void Windows::applySettings()
     LoadStyle();
     m_main->applySettings();
     m_playlist->applySettings();
-    m_settings->applySettings();
+    if (m_settings)
+        m_settings->applySettings();
     applyOpacity();
     applyCorners();
 }
@@ -315,7 +337,8 @@ void Windows::storeWindowState()
 {
     m_main->storeState();
     m_playlist->storeState();
-    m_settings->storeState();
+    if (m_settings)
+        m_settings->storeState();
 }
 
 void Windows::showMainWindow()
@@ -333,7 +356,8 @@ void Windows::showTrackInfoText(const QString &text)
 
 void Windows::hideAll()
 {
-    m_settings->hide();
+    if (m_settings)
+        m_settings->hide();
     m_playlist->hide();
     m_main->hide();
 }
@@ -353,7 +377,7 @@ void Windows::endWindows(std::function<void()> gone)
     });
     if (m_playlist->isVisible())
         m_playlistFader->fadeOut();
-    if (m_settings->isVisible())
+    if (m_settings && m_settings->isVisible())
         m_settingsFader->fadeOut();
     m_mainFader->fadeOut();
 }

@@ -4,6 +4,8 @@
 #include "playback/PlaybackDisplay.h"
 #include "style/Style.h"
 
+#include <QtGlobal>
+#include <functional>
 #include <memory>
 
 class Application;
@@ -13,6 +15,7 @@ class RoundedCorners;
 class SettingsDialog;
 class SettingsDialogModel;
 class TrayIcon;
+enum class TopWindow : quint8;
 class QWidget;
 class WindowFader;
 
@@ -30,7 +33,8 @@ public:
 
     MainWindow &main() { return *m_main; }
     PlaylistWindow &playlist() { return *m_playlist; }
-    SettingsDialog &settings() { return *m_settings; }
+    // The settings dialog, made on first use.
+    SettingsDialog &settings();
     const Style &style() const { return m_style; }
 
     // The settings entries of the menus: saves every setting, then shows the
@@ -86,6 +90,7 @@ public:
 
 private:
     bool fadesOn() const;
+    std::function<int()> opacityOf(TopWindow window) const;
     // Every setting saved, the windows' places included.
     void saveSettings();
     void placed(QWidget *window);
