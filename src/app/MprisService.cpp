@@ -1,5 +1,6 @@
 #include "app/MprisService.h"
 
+#include "core/NativePath.h"
 #include "playback/RemoteControl.h"
 
 #include <QCoreApplication>
@@ -146,7 +147,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &trackId, qlonglong p
 void MprisPlayerAdaptor::OpenUri(const QString &uri)
 {
     // Other schemes are not supported: nothing happens.
-    const QUrl url(uri);
-    if (url.isLocalFile() && m_service->hooks().open)
-        m_service->hooks().open({url.toLocalFile()});
+    const QStringList paths = NativePath::localPathsOfUrls({QUrl(uri)});
+    if (!paths.isEmpty() && m_service->hooks().open)
+        m_service->hooks().open(paths);
 }

@@ -64,6 +64,16 @@ QString NativePath::localPathOfUrl(const QUrl &url)
 #endif
 }
 
+QStringList NativePath::localPathsOfUrls(const QList<QUrl> &urls)
+{
+    QStringList paths;
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile())
+            paths << localPathOfUrl(url);
+    }
+    return paths;
+}
+
 QString NativePath::fileUrlOf(QStringView path)
 {
     return QStringLiteral("file://") + QString::fromLatin1(encode(path).toPercentEncoding("/"));

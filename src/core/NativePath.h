@@ -57,6 +57,9 @@ QStringList visibleFilesIn(const QString &folder);
 // QUrl::toLocalFile() reads them as UTF-8); empty when the URL names no
 // local file.
 QString localPathOfUrl(const QUrl &url);
+// The local files of `urls` (a drop, a remote's open request), in order;
+// URLs that name no local file are left out.
+QStringList localPathsOfUrls(const QList<QUrl> &urls);
 // A "file://" URL for the absolute `path` with every byte outside letters, digits and
 // "-._~/" percent-encoded: plain ASCII text that localPathOfUrl() reads back
 // to the same path.

@@ -318,11 +318,7 @@ void LibraryTreeView::dragMoveEvent(QDragMoveEvent *event)
 
 void LibraryTreeView::dropEvent(QDropEvent *event)
 {
-    QStringList paths;
-    for (const QUrl &url : event->mimeData()->urls()) {
-        if (url.isLocalFile())
-            paths << NativePath::localPathOfUrl(url);
-    }
+    const QStringList paths = NativePath::localPathsOfUrls(event->mimeData()->urls());
     event->acceptProposedAction();
     if (!paths.isEmpty())
         Q_EMIT filesDropped(paths);

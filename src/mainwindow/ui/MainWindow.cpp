@@ -454,10 +454,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    QStringList paths;
-    for (const QUrl &url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths << NativePath::localPathOfUrl(url);
+    const QStringList paths = NativePath::localPathsOfUrls(event->mimeData()->urls());
     if (paths.isEmpty())
         return;
     event->acceptProposedAction();

@@ -278,11 +278,7 @@ void TrackListView::dragMoveEvent(QDragMoveEvent *event)
 
 void TrackListView::dropEvent(QDropEvent *event)
 {
-    QStringList paths;
-    for (const QUrl &url : event->mimeData()->urls()) {
-        if (url.isLocalFile())
-            paths << NativePath::localPathOfUrl(url);
-    }
+    const QStringList paths = NativePath::localPathsOfUrls(event->mimeData()->urls());
     event->acceptProposedAction();
     if (!paths.isEmpty())
         Q_EMIT filesDropped(paths);
