@@ -10,6 +10,7 @@
 #include "playlist/TrackList.h"
 #include "CoreTestApp.h"
 #include "FakeAudioLibrary.h"
+#include "NullPlaybackDisplay.h"
 #include "PlayerProcess.h"
 #include "QtPrinters.h"
 
@@ -25,14 +26,7 @@
 
 namespace {
 
-struct NullDisplay : PlaybackDisplay {
-    void ShowTrackInfo(const QString &, const QString &) override {}
-    void showIdle() override {}
-    void setScrollTimerEnabled(bool) override {}
-    void setSeekMaximum(int) override {}
-    void scrollToRow(int) override {}
-    void trackAdvanced() override {}
-};
+using NullDisplay = NullPlaybackDisplay;
 
 const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString RootInterface = QStringLiteral("org.mpris.MediaPlayer2");

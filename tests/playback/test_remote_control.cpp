@@ -6,6 +6,7 @@
 #include "playback/RemoteControl.h"
 #include "playlist/TrackList.h"
 #include "FakeAudioLibrary.h"
+#include "NullPlaybackDisplay.h"
 #include "QtPrinters.h"
 
 #include <QSignalSpy>
@@ -15,14 +16,7 @@
 
 namespace {
 
-struct NullDisplay : PlaybackDisplay {
-    void ShowTrackInfo(const QString &, const QString &) override {}
-    void showIdle() override {}
-    void setScrollTimerEnabled(bool) override {}
-    void setSeekMaximum(int) override {}
-    void scrollToRow(int) override {}
-    void trackAdvanced() override {}
-};
+using NullDisplay = NullPlaybackDisplay;
 
 TEST(RemoteControlModes, EachModeReadsAsItsSwitches)
 {
