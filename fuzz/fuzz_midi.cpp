@@ -1,6 +1,6 @@
 // The MIDI file reader on arbitrary bytes: must not crash, hang or read
 // beyond its bytes, and its times must run forwards.
-#include "playback/decoders/MidiFile.h"
+#include "playback/decoders/ffmpeg/MidiFile.h"
 
 #include <QByteArray>
 

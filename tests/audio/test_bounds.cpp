@@ -1,7 +1,8 @@
 // Files that claim far more than they hold: decoding and tag reading stay
 // within a bounded amount of memory and time, and ordinary tags still read.
+#include "playback/decoders/Mpg123Decoder.h"
 #include "playback/decoders/TagReader.h"
-#include "playback/decoders/OpenDecoder.h"
+#include "playback/engine/DecoderModule.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -136,12 +137,14 @@ qint64 peakKiB()
 
 struct Measured {
     bool finished = false;
+    bool opened = false;
     qint64 growthMiB = -1;
     qint64 ms = -1;
     QString fields;
 };
 
-// Runs `operation` ("decode" or "tags") on `path` in a fresh copy of this
+// Runs `operation` ("decode": as the player opens files, "mpeg": with the
+// MPEG audio decoder alone, or "tags") on `path` in a fresh copy of this
 // program (see Isolated.Operation), so the peak memory is the operation's
 // own; a run longer than `timeoutMs` is stopped and counts as unfinished.
 Measured measure(const QString &operation, const QString &path, int timeoutMs = 60000)
@@ -164,6 +167,7 @@ Measured measure(const QString &operation, const QString &path, int timeoutMs = 
             m.finished = true;
             m.growthMiB = parts.value(1).toLongLong() / 1024;
             m.ms = parts.value(2).toLongLong();
+            m.opened = parts.value(3) == u"1";
         } else if (line.startsWith(QStringLiteral("FIELDS "))) {
             m.fields = line.mid(7);
         }
@@ -182,9 +186,13 @@ TEST(Isolated, Operation)
     QElapsedTimer clock;
     clock.start();
     QStringList fields;
-    if (operation == u"decode") {
+    bool opened = false;
+    if (operation == u"decode" || operation == u"mpeg") {
         int error = 0;
-        if (std::unique_ptr<AudioDecoder> d = openAudioDecoder(path, 44100, error)) {
+        std::unique_ptr<AudioDecoder> d = operation == u"decode" ? DecoderModule::open(path, 44100, error)
+                                                                 : Mpg123Decoder::open(path, 44100, error);
+        opened = d != nullptr;
+        if (d) {
             std::vector<float> buffer(2 * 4096);
             for (int i = 0; i < 200 && d->read(buffer.data(), 4096) > 0; ++i) {
             }
@@ -192,7 +200,7 @@ TEST(Isolated, Operation)
     } else {
         fields = fieldNames(path);
     }
-    std::printf("MEASURED %lld %lld\nFIELDS %s\n", peakKiB() - before, qint64(clock.elapsed()),
+    std::printf("MEASURED %lld %lld %d\nFIELDS %s\n", peakKiB() - before, qint64(clock.elapsed()), int(opened),
                 fields.join(u',').toUtf8().constData());
 }
 
@@ -206,6 +214,8 @@ TEST(Bounds, FilesClaimingTooMuchStayWithinMemoryAndTime)
     const QString id3Bomb = dir.filePath(QStringLiteral("id3-bomb.mp3"));
     const QString chunkBomb = dir.filePath(QStringLiteral("chunk-bomb.wav"));
     const QString zeros = dir.filePath(QStringLiteral("zeros.mp3"));
+    const QString framesThenZeros = dir.filePath(QStringLiteral("frames-then-zeros.mp3"));
+    const QString hugeTag = dir.filePath(QStringLiteral("huge-tag.mp3"));
     ASSERT_TRUE(writeFile(oneHertz, wav(1, 352 * 1024)));
     const QByteArray bombTag = tag(4, frame(4, "TIT2", QByteArray("\0Small title", 12)) + compressedBomb());
     ASSERT_TRUE(writeFile(id3Bomb, bombTag + silentMp3(100)));
@@ -216,6 +226,14 @@ TEST(Bounds, FilesClaimingTooMuchStayWithinMemoryAndTime)
         // archive member of zeros would come out.
         QFile f(zeros);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(qint64(4) << 30));
+        QFile g(framesThenZeros);
+        ASSERT_TRUE(g.open(QIODevice::WriteOnly) && g.write(silentMp3(100)) > 0 && g.resize(qint64(4) << 30));
+        // An ID3v2 tag of the largest size the header can give (256 MiB),
+        // holding nothing, before the frames.
+        constexpr quint32 TagBody = (1u << 28) - 1;
+        QFile h(hugeTag);
+        ASSERT_TRUE(h.open(QIODevice::WriteOnly) && h.write(QByteArray("ID3\4\0\0", 6) + bigEndian32(TagBody, true)) == 10
+                    && h.seek(10 + qint64(TagBody)) && h.write(silentMp3(100)) > 0);
     }
 
     const struct {
@@ -224,14 +242,19 @@ TEST(Bounds, FilesClaimingTooMuchStayWithinMemoryAndTime)
         const char *operation;
         qint64 maxMs;
         const char *fields; // the fields still read, for "tags"
+        bool opened;        // for "mpeg": the MPEG decoder takes the file
     } cases[] = {
-        {"WAV claiming 1 Hz", oneHertz, "decode", 10000, ""},
-        {"MP3 whose ID3 frame inflates to 200 MB", id3Bomb, "decode", 10000, ""},
-        {"MP3 whose ID3 frame inflates to 200 MB", id3Bomb, "tags", 2000, "TIT2=Small title"},
-        {"WAV with that frame in an ID3 chunk", chunkBomb, "decode", 10000, ""},
-        {"WAV with that frame in an ID3 chunk", chunkBomb, "tags", 2000, "TIT2=Small title"},
-        {"4 GiB of zeros named .mp3", zeros, "decode", 10000, ""},
-        {"4 GiB of zeros named .mp3", zeros, "tags", 2000, ""},
+        {"WAV claiming 1 Hz", oneHertz, "decode", 10000, "", false},
+        {"MP3 whose ID3 frame inflates to 200 MB", id3Bomb, "decode", 10000, "", false},
+        {"MP3 whose ID3 frame inflates to 200 MB", id3Bomb, "mpeg", 10000, "", true},
+        {"MP3 whose ID3 frame inflates to 200 MB", id3Bomb, "tags", 2000, "TIT2=Small title", false},
+        {"WAV with that frame in an ID3 chunk", chunkBomb, "decode", 10000, "", false},
+        {"WAV with that frame in an ID3 chunk", chunkBomb, "tags", 2000, "TIT2=Small title", false},
+        {"4 GiB of zeros named .mp3", zeros, "decode", 10000, "", false},
+        {"4 GiB of zeros named .mp3", zeros, "mpeg", 2000, "", false},
+        {"4 GiB of zeros named .mp3", zeros, "tags", 2000, "", false},
+        {"MP3 frames, then 4 GiB of zeros", framesThenZeros, "mpeg", 10000, "", true},
+        {"MP3 after an empty 256 MiB ID3 tag", hugeTag, "mpeg", 10000, "", true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.label) + ", " + c.operation);
@@ -248,6 +271,9 @@ TEST(Bounds, FilesClaimingTooMuchStayWithinMemoryAndTime)
 #endif
         if (QByteArray(c.operation) == "tags") {
             EXPECT_EQ(m.fields.toStdString(), c.fields);
+        }
+        if (QByteArray(c.operation) == "mpeg") {
+            EXPECT_EQ(m.opened, c.opened);
         }
     }
 }

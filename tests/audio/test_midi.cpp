@@ -2,8 +2,8 @@
 // tracks) and their synthesis through the engine.
 #include "EngineTestSupport.h"
 
-#include "playback/decoders/MidiDecoder.h"
-#include "playback/decoders/MidiFile.h"
+#include "playback/decoders/ffmpeg/MidiDecoder.h"
+#include "playback/decoders/ffmpeg/MidiFile.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -66,6 +66,8 @@ TEST(Install, TheInstalledProgramRunsOnItsOwn)
     ASSERT_EQ(version.run({QStringLiteral("--version")}, 20000, program), 0);
     const QString versions = QString::fromUtf8(version.process.readAllStandardOutput());
     EXPECT_TRUE(versions.contains(QStringLiteral("decoders from ") + prefix + u'/')) << versions.toStdString();
+    EXPECT_TRUE(versions.contains(QStringLiteral("FluidSynth (loaded when a file needs them) from ") + prefix + u'/'))
+        << versions.toStdString();
 
     // Started once as a user would: the program folder is the user's data
     // folder, seeded with the installed styles; nothing is written beside

@@ -45,7 +45,8 @@ const QMap<QString, QStringList> &allowed()
 }
 
 // Headers of outside libraries that only one part may include: the audio
-// library's own (SDL, FFmpeg, FluidSynth, TagLib) and the archiver's.
+// library's own (SDL, mpg123, soxr, FFmpeg, FluidSynth, TagLib) and the
+// archiver's.
 struct LibraryRule {
     QRegularExpression header;
     QStringList parts;
@@ -56,6 +57,8 @@ const QList<LibraryRule> &libraryRules()
         {QRegularExpression(QStringLiteral("^(SDL2?/|SDL[._])")), {"playback/engine"}},
         {QRegularExpression(QStringLiteral("^(libav|libsw|libpostproc)")), {"playback/decoders"}},
         {QRegularExpression(QStringLiteral("^fluidsynth")), {"playback/decoders"}},
+        {QRegularExpression(QStringLiteral("^(mpg123|fmt123|out123|syn123)\\.h$")), {"playback/decoders"}},
+        {QRegularExpression(QStringLiteral("^soxr")), {"playback/decoders"}},
         {QRegularExpression(QStringLiteral("^taglib/")), {"playback/decoders"}},
         {QRegularExpression(QStringLiteral("^archive(_entry)?\\.h$")), {"archive"}},
     };
@@ -201,7 +204,8 @@ TEST(Layering, TheCheckCatchesEachKindOfWrongArrow)
     write(QStringLiteral("app/Application.h"), "#include \"core/Base.h\"\n");
     write(QStringLiteral("playlist/List.h"), "#include \"playlistwindow/ui/Window.h\"\n#include <QWidget>\n");
     write(QStringLiteral("playlistwindow/ui/Window.h"), "#include \"playlist/List.h\"\n#include <QMenu>\n");
-    write(QStringLiteral("playback/Player.h"), "#include <SDL2/SDL.h>\n#include <libavformat/avformat.h>\n");
+    write(QStringLiteral("playback/Player.h"),
+          "#include <SDL2/SDL.h>\n#include <libavformat/avformat.h>\n#include <mpg123.h>\n#include <soxr.h>\n");
     const QStringList found = violations(root);
     const QStringList expected = {
         "core/Base.h:1 includes app/Application.h: core may not use app",
@@ -210,6 +214,8 @@ TEST(Layering, TheCheckCatchesEachKindOfWrongArrow)
         "playlist/List.h:2 includes QWidget: logic may not use widgets",
         "playback/Player.h:1 includes SDL2/SDL.h: only playback/engine may use this library",
         "playback/Player.h:2 includes libavformat/avformat.h: only playback/decoders may use this library",
+        "playback/Player.h:3 includes mpg123.h: only playback/decoders may use this library",
+        "playback/Player.h:4 includes soxr.h: only playback/decoders may use this library",
     };
     for (const QString &e : expected)
         EXPECT_TRUE(found.contains(e)) << "not caught: " << e.toStdString();

@@ -1,36 +1,29 @@
-// The entry point of the decoder module: the table of its operations.
-#include "playback/decoders/OpenDecoder.h"
+// The entry point of the decoder module: MPEG audio through mpg123 and the
+// tag reader. Every other file goes on to the FFmpeg module.
+#include "playback/decoders/Mpg123Decoder.h"
 #include "playback/decoders/TagReader.h"
 #include "playback/engine/DecoderModule.h"
 
-#include <fluidsynth.h>
+#include <mpg123.h>
+#include <soxr.h>
 #include <taglib/taglib.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/avutil.h>
-}
+#ifndef VELMORA_MPG123_VERSION
+#define VELMORA_MPG123_VERSION "API " QT_STRINGIFY(MPG123_API_VERSION)
+#endif
 
 namespace {
 
-QString libraryVersion(unsigned v)
-{
-    return QStringLiteral("%1.%2.%3").arg(v >> 16).arg((v >> 8) & 0xFF).arg(v & 0xFF);
-}
-
 AudioDecoder *openDecoder(const QString &path, int rate, int &error)
 {
-    return openAudioDecoder(path, rate, error).release();
+    return Mpg123Decoder::open(path, rate, error).release();
 }
 
 QStringList versions()
 {
     return {
-        QStringLiteral("FFmpeg %1 (libavformat %2, libavcodec %3)")
-            .arg(QString::fromUtf8(av_version_info()), libraryVersion(avformat_version()),
-                 libraryVersion(avcodec_version())),
-        QStringLiteral("FluidSynth %1").arg(QString::fromUtf8(fluid_version_str())),
+        QStringLiteral("mpg123 " VELMORA_MPG123_VERSION),
+        QStringLiteral("soxr %1").arg(QString::fromUtf8(soxr_version()).remove(QStringLiteral("libsoxr-"))),
         QStringLiteral("TagLib %1.%2.%3").arg(TAGLIB_MAJOR_VERSION).arg(TAGLIB_MINOR_VERSION).arg(TAGLIB_PATCH_VERSION),
     };
 }

@@ -17,34 +17,17 @@ struct Loaded {
     QString error;
 };
 
-Loaded load()
+// The first of `candidates` that holds a module with `entryName`.
+Loaded load(const QStringList &candidates, const char *entryName, const QString &fileName)
 {
     Loaded result;
-    // The module the environment names (VELMORA_DECODERS), else the one
-    // beside the program (a built or portable player), else the installed
-    // one (<prefix>/lib/velmora from <prefix>/bin), else where the build put
-    // it (tests and benchmarks run from other folders).
-    QStringList candidates;
-    const QString fromEnv = qEnvironmentVariable("VELMORA_DECODERS");
-    if (!fromEnv.isEmpty()) {
-        candidates << fromEnv;
-    } else {
-        if (QCoreApplication::instance()) {
-            const QString exeFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-            candidates << exeFolder + DecoderModule::fileName();
-#ifdef VELMORA_MODULES_FROM_BIN
-            candidates << exeFolder + QStringLiteral(VELMORA_MODULES_FROM_BIN "/") + DecoderModule::fileName();
-#endif
-        }
-        candidates << QString::fromUtf8(VELMORA_DECODERS_BUILD_PATH);
-    }
     QStringList errors;
     for (const QString &path : candidates) {
         if (path.isEmpty() || !QFileInfo(path).isFile())
             continue;
         QLibrary library(path);
         using Entry = const DecoderModuleApi *(*)();
-        const auto entry = reinterpret_cast<Entry>(library.resolve("velmora_decoder_module"));
+        const auto entry = reinterpret_cast<Entry>(library.resolve(entryName));
         if (!entry) {
             errors << library.errorString();
             continue;
@@ -58,18 +41,56 @@ Loaded load()
         result.path = QFileInfo(path).absoluteFilePath();
         return result;
     }
-    result.error = errors.isEmpty() ? QStringLiteral("%1 not found").arg(DecoderModule::fileName()) : errors.join(QLatin1Char('\n'));
+    result.error = errors.isEmpty() ? QStringLiteral("%1 not found").arg(fileName) : errors.join(QLatin1Char('\n'));
     return result;
 }
 
-const Loaded &loaded()
+const Loaded &firstModule()
 {
     static std::once_flag once;
     static Loaded state;
     std::call_once(once, [] {
-        state = load();
+        // The module the environment names (VELMORA_DECODERS), else the one
+        // beside the program (a built or portable player), else the
+        // installed one (<prefix>/lib/velmora from <prefix>/bin), else where
+        // the build put it (tests and benchmarks run from other folders).
+        QStringList candidates;
+        const QString fromEnv = qEnvironmentVariable("VELMORA_DECODERS");
+        if (!fromEnv.isEmpty()) {
+            candidates << fromEnv;
+        } else {
+            if (QCoreApplication::instance()) {
+                const QString exeFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+                candidates << exeFolder + DecoderModule::fileName();
+#ifdef VELMORA_MODULES_FROM_BIN
+                candidates << exeFolder + QStringLiteral(VELMORA_MODULES_FROM_BIN "/") + DecoderModule::fileName();
+#endif
+            }
+            candidates << QString::fromUtf8(VELMORA_DECODERS_BUILD_PATH);
+        }
+        state = load(candidates, "velmora_decoder_module", DecoderModule::fileName());
         if (!state.api)
             qWarning("velmora: no decoders: %s", qPrintable(state.error));
+    });
+    return state;
+}
+
+const Loaded &ffmpegModule()
+{
+    static std::once_flag once;
+    static Loaded state;
+    std::call_once(once, [] {
+        // Always beside the first module: built, installed and named by
+        // VELMORA_DECODERS alike, the two are one pair.
+        const Loaded &first = firstModule();
+        if (!first.api) {
+            state.error = QStringLiteral("needs ") + DecoderModule::fileName();
+            return;
+        }
+        const QString path = QFileInfo(first.path).absolutePath() + QLatin1Char('/') + DecoderModule::ffmpegFileName();
+        state = load({path}, "velmora_ffmpeg_module", DecoderModule::ffmpegFileName());
+        if (!state.api)
+            qWarning("velmora: no FFmpeg decoders: %s", qPrintable(state.error));
     });
     return state;
 }
@@ -85,36 +106,69 @@ QString DecoderModule::fileName()
 #endif
 }
 
+QString DecoderModule::ffmpegFileName()
+{
+#if defined(Q_OS_WIN)
+    return QStringLiteral("velmora_ffmpeg.dll");
+#else
+    return QStringLiteral("libvelmora_ffmpeg.so");
+#endif
+}
+
 const DecoderModuleApi *DecoderModule::api()
 {
-    return loaded().api;
+    return firstModule().api;
 }
 
 QString DecoderModule::loadError()
 {
-    return loaded().error;
+    return firstModule().error;
+}
+
+const DecoderModuleApi *DecoderModule::ffmpegApi()
+{
+    return ffmpegModule().api;
+}
+
+QString DecoderModule::ffmpegLoadError()
+{
+    return ffmpegModule().error;
 }
 
 std::unique_ptr<AudioDecoder> DecoderModule::open(const QString &path, int rate, int &error)
 {
-    const DecoderModuleApi *m = api();
-    if (!m) {
-        error = AudioLibrary::ErrFileFormat;
+    error = AudioLibrary::ErrFileFormat;
+    const DecoderModuleApi *first = api();
+    if (!first)
         return nullptr;
-    }
-    return std::unique_ptr<AudioDecoder>(m->openDecoder(path, rate, error));
+    std::unique_ptr<AudioDecoder> decoder(first->openDecoder(path, rate, error));
+    if (decoder || error != AudioLibrary::ErrFileFormat)
+        return decoder;
+    const DecoderModuleApi *second = ffmpegApi();
+    if (!second)
+        return nullptr; // error stays ErrFileFormat
+    return std::unique_ptr<AudioDecoder>(second->openDecoder(path, rate, error));
 }
 
 QList<AudioLibrary::TagField> DecoderModule::readTags(const QString &path)
 {
     const DecoderModuleApi *m = api();
-    return m ? m->readTags(path) : QList<AudioLibrary::TagField>();
+    return m && m->readTags ? m->readTags(path) : QList<AudioLibrary::TagField>();
 }
 
 QStringList DecoderModule::versions()
 {
-    const DecoderModuleApi *m = api();
-    if (!m)
+    const DecoderModuleApi *first = api();
+    if (!first)
         return {QStringLiteral("decoders not loaded: ") + loadError()};
-    return m->versions() << QStringLiteral("decoders from ") + loaded().path;
+    QStringList lines = first->versions();
+    const DecoderModuleApi *second = ffmpegApi();
+    if (second)
+        lines << second->versions();
+    lines << QStringLiteral("decoders from ") + firstModule().path;
+    if (second)
+        lines << QStringLiteral("FFmpeg and FluidSynth (loaded when a file needs them) from ") + ffmpegModule().path;
+    else
+        lines << QStringLiteral("FFmpeg and FluidSynth not loaded: ") + ffmpegLoadError();
+    return lines;
 }

@@ -8,39 +8,54 @@
 #include <QStringList>
 #include <memory>
 
-// The decoders (FFmpeg, FluidSynth) and the tag reader (TagLib) live in a
-// module of their own, "libvelmora_decoders", loaded on the first file the
-// player opens. Those libraries pull in about a hundred shared libraries of
-// their own; a player that starts with a long playlist and plays nothing yet
-// never pays for them.
+// The decoders live in two modules of their own, so that the player pays
+// only for the libraries the files it plays need:
+// - "libvelmora_decoders": MPEG audio (mpg123, resampled with soxr) and the
+//   tag reader (TagLib), loaded on the first file the player opens;
+// - "libvelmora_ffmpeg": every other format (FFmpeg) and MIDI (FluidSynth),
+//   from the same folder, loaded on the first file the first one refuses.
+// FFmpeg and FluidSynth pull in about a hundred shared libraries of their
+// own (some 27 MiB resident); a player that only plays MP3 never maps them.
 
-// The table the module hands out. Objects cross the boundary as C++ objects:
-// the module is built with the program and never unloaded.
+// The table each module hands out. Objects cross the boundary as C++
+// objects: the modules are built with the program and never unloaded.
 struct DecoderModuleApi {
     static constexpr int CurrentAbi = 1;
     int abi = CurrentAbi;
-    // openAudioDecoder(): a decoder the caller owns, or null with `error` set.
+    // A decoder the caller owns, or null with `error` set to one of
+    // AudioLibrary's codes. ErrFileFormat from the first module means "not
+    // mine": the file goes on to the second.
     AudioDecoder *(*openDecoder)(const QString &path, int rate, int &error) = nullptr;
-    // The tag fields of a file, in the order the player takes them.
+    // The tag fields of a file, in the order the player takes them (the
+    // first module only).
     QList<AudioLibrary::TagField> (*readTags)(const QString &path) = nullptr;
-    // Versions of FFmpeg, FluidSynth and TagLib, one text each.
+    // The versions of the module's libraries, one text each.
     QStringList (*versions)() = nullptr;
 };
 
-// The module, loaded once. Thread-safe; the first call loads it.
+// The modules, each loaded once. Thread-safe; the first call that needs a
+// module loads it.
 class DecoderModule
 {
 public:
-    // The module's table, or null when it cannot be loaded (the reason is
-    // in loadError()).
+    // The first module's table, or null when it cannot be loaded (the
+    // reason is in loadError()).
     static const DecoderModuleApi *api();
     static QString loadError();
+    // The FFmpeg module's table (loading it), or null when it cannot be
+    // loaded (the reason is in ffmpegLoadError()).
+    static const DecoderModuleApi *ffmpegApi();
+    static QString ffmpegLoadError();
 
-    // Opens `path` through the module; ErrFileFormat when the module is missing.
+    // Opens `path` through the first module, and through the FFmpeg module
+    // when the first refuses the file; ErrFileFormat when neither can.
     static std::unique_ptr<AudioDecoder> open(const QString &path, int rate, int &error);
     static QList<AudioLibrary::TagField> readTags(const QString &path);
+    // The versions of both modules' libraries and where the modules are;
+    // loads the FFmpeg module if it is not loaded yet.
     static QStringList versions();
 
-    // The file name of the module on this platform.
+    // The file names of the modules on this platform.
     static QString fileName();
+    static QString ffmpegFileName();
 };

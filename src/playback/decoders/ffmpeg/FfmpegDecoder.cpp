@@ -1,4 +1,4 @@
-#include "playback/decoders/FfmpegDecoder.h"
+#include "playback/decoders/ffmpeg/FfmpegDecoder.h"
 
 #include "core/NativePath.h"
 #include "playback/AudioLibrary.h"

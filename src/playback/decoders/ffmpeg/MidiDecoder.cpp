@@ -1,4 +1,4 @@
-#include "playback/decoders/MidiDecoder.h"
+#include "playback/decoders/ffmpeg/MidiDecoder.h"
 
 #include "playback/AudioLibrary.h"
 

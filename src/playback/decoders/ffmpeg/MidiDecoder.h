@@ -1,7 +1,7 @@
 #pragma once
 
 #include "playback/engine/AudioDecoder.h"
-#include "playback/decoders/MidiFile.h"
+#include "playback/decoders/ffmpeg/MidiFile.h"
 
 #include <QByteArray>
 #include <QString>

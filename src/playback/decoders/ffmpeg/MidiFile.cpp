@@ -1,4 +1,4 @@
-#include "playback/decoders/MidiFile.h"
+#include "playback/decoders/ffmpeg/MidiFile.h"
 
 #include <algorithm>
 #include <cstring>

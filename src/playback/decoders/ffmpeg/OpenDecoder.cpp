@@ -1,9 +1,9 @@
-#include "playback/decoders/OpenDecoder.h"
+#include "playback/decoders/ffmpeg/OpenDecoder.h"
 
 #include "playback/AudioLibrary.h"
-#include "playback/decoders/FfmpegDecoder.h"
-#include "playback/decoders/MidiDecoder.h"
-#include "playback/decoders/MidiFile.h"
+#include "playback/decoders/ffmpeg/FfmpegDecoder.h"
+#include "playback/decoders/ffmpeg/MidiDecoder.h"
+#include "playback/decoders/ffmpeg/MidiFile.h"
 
 #include "core/NativePath.h"
 
