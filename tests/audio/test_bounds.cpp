@@ -1,7 +1,7 @@
 // Files that claim far more than they hold: decoding and tag reading stay
 // within a bounded amount of memory and time, and ordinary tags still read.
 #include "playback/decoders/Mpg123Decoder.h"
-#include "playback/decoders/TagReader.h"
+#include "playback/decoders/tags/TagReader.h"
 #include "playback/engine/DecoderModule.h"
 
 #include <QElapsedTimer>

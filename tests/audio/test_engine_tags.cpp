@@ -3,7 +3,7 @@
 #include "EngineTestSupport.h"
 
 #include "core/NativePath.h"
-#include "playback/decoders/TagReader.h"
+#include "playback/decoders/tags/TagReader.h"
 
 #include <QFile>
 #include <cstdio>

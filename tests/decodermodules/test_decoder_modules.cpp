@@ -1,5 +1,6 @@
-// An MP3 plays with the first decoder module alone; FFmpeg and FluidSynth
-// are mapped when a file first needs them.
+// An MP3 plays with the first decoder module alone: its tags are read with
+// TagLib, which is let go again, and FFmpeg and FluidSynth are mapped when a
+// file first needs them.
 #include "playback/engine/EngineAudioLibrary.h"
 
 #include <QThread>
@@ -37,6 +38,11 @@ TEST(DecoderModules, AnMp3PlaysWithoutFfmpeg)
     const auto mp3 = audio.streamOpen(demo + QStringLiteral("夜明けのワルツ.mp3"), 0x130, 0, 0);
     ASSERT_NE(mp3, 0u) << "error " << audio.error();
     EXPECT_GT(audio.streamLengthMs(mp3), 0);
+    QStringList tags;
+    AudioLibrary::TagField field;
+    for (int i = 0; audio.streamTagField(mp3, i, field); ++i)
+        tags << QString::fromUtf8(field.name + '=' + field.value);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TIT2=夜明けのワルツ"))) << tags.join(u',').toStdString();
     const int channel = audio.streamPlay(-1, mp3);
     ASSERT_GE(channel, 0);
     for (int i = 0; i < 100 && audio.streamTime(mp3) < 200; ++i)
@@ -44,7 +50,8 @@ TEST(DecoderModules, AnMp3PlaysWithoutFfmpeg)
     EXPECT_GE(audio.streamTime(mp3), 200) << "the MP3 plays";
     EXPECT_TRUE(mapped("libvelmora_decoders"));
     EXPECT_TRUE(mapped("libmpg123"));
-    for (const char *heavy : {"libvelmora_ffmpeg", "libavcodec", "libavformat", "libfluidsynth"})
+    // Nor the resampler: the file is at the output's rate.
+    for (const char *heavy : {"libvelmora_ffmpeg", "libavcodec", "libavformat", "libfluidsynth", "libtag.", "libsoxr"})
         EXPECT_FALSE(mapped(heavy)) << heavy;
 
     // A WAV goes on to the FFmpeg module, which the same look finds.

@@ -1,12 +1,10 @@
-// The entry point of the decoder module: MPEG audio through mpg123 and the
-// tag reader. Every other file goes on to the FFmpeg module.
+// The entry point of the decoder module: MPEG audio through mpg123. Every
+// other file goes on to the FFmpeg module; tags come from the tag module.
 #include "playback/decoders/Mpg123Decoder.h"
-#include "playback/decoders/TagReader.h"
+#include "playback/decoders/SoxrLibrary.h"
 #include "playback/engine/DecoderModule.h"
 
 #include <mpg123.h>
-#include <soxr.h>
-#include <taglib/taglib.h>
 
 #ifndef VELMORA_MPG123_VERSION
 #define VELMORA_MPG123_VERSION "API " QT_STRINGIFY(MPG123_API_VERSION)
@@ -21,17 +19,18 @@ AudioDecoder *openDecoder(const QString &path, int rate, int &error)
 
 QStringList versions()
 {
+    const SoxrLibrary *soxr = SoxrLibrary::get();
     return {
         QStringLiteral("mpg123 " VELMORA_MPG123_VERSION),
-        QStringLiteral("soxr %1").arg(QString::fromUtf8(soxr_version()).remove(QStringLiteral("libsoxr-"))),
-        QStringLiteral("TagLib %1.%2.%3").arg(TAGLIB_MAJOR_VERSION).arg(TAGLIB_MINOR_VERSION).arg(TAGLIB_PATCH_VERSION),
+        soxr ? QStringLiteral("soxr %1 (loaded when a file needs resampling)")
+                   .arg(QString::fromUtf8(soxr->version()).remove(QStringLiteral("libsoxr-")))
+             : QStringLiteral("soxr not found"),
     };
 }
 
 const DecoderModuleApi table = [] {
     DecoderModuleApi t;
     t.openDecoder = openDecoder;
-    t.readTags = readTagFields;
     t.versions = versions;
     return t;
 }();

@@ -3,6 +3,7 @@
 #include "core/NativePath.h"
 #include "playback/AudioLibrary.h"
 #include "playback/decoders/Id3v2Bounds.h"
+#include "playback/decoders/SoxrLibrary.h"
 
 #include <QIODevice>
 #include <algorithm>
@@ -11,7 +12,6 @@
 #include <mutex>
 #include <numeric>
 #include <optional>
-#include <soxr.h>
 
 namespace {
 
@@ -125,7 +125,8 @@ Mpg123Decoder::~Mpg123Decoder()
 {
     if (m_handle)
         mpg123_delete(m_handle); // closes the input; the file is ours
-    soxr_delete(m_soxr);
+    if (m_soxr)
+        m_resampler->destroy(m_soxr);
 }
 
 bool Mpg123Decoder::looksLikeMpegAudio(QIODevice &file)
@@ -222,10 +223,8 @@ std::unique_ptr<Mpg123Decoder> Mpg123Decoder::open(const QString &path, int rate
     if (encoderDelay < 0 && file.size() <= MaxScanBytes)
         mpg123_scan(h);
     d->m_channels = channels;
-    if (!d->setUpResampler(inputRate)) {
-        error = AudioLibrary::ErrMemory;
-        return nullptr;
-    }
+    if (!d->setUpResampler(inputRate))
+        return nullptr; // without the resampler FFmpeg plays it
     const off_t samples = mpg123_length(h);
     d->m_length = samples > 0 ? (std::int64_t(samples) * rate + inputRate / 2) / inputRate : 0;
     d->m_decoded.resize(kDecodeFrames * 2);
@@ -236,15 +235,19 @@ std::unique_ptr<Mpg123Decoder> Mpg123Decoder::open(const QString &path, int rate
 
 bool Mpg123Decoder::setUpResampler(long inputRate)
 {
-    soxr_delete(m_soxr);
+    if (m_soxr)
+        m_resampler->destroy(m_soxr);
     m_soxr = nullptr;
     m_inputRate = inputRate;
     if (inputRate == m_rate)
         return true;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    m_resampler = SoxrLibrary::get();
+    if (!m_resampler)
+        return false;
+    const soxr_io_spec_t io = m_resampler->ioSpec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = m_resampler->qualitySpec(SOXR_HQ, 0);
     soxr_error_t failure = nullptr;
-    m_soxr = soxr_create(double(inputRate), double(m_rate), 2, &failure, &io, &quality, nullptr);
+    m_soxr = m_resampler->create(double(inputRate), double(m_rate), 2, &failure, &io, &quality, nullptr);
     return m_soxr && !failure;
 }
 
@@ -272,7 +275,7 @@ bool Mpg123Decoder::flushResampler()
     const std::size_t room = m_stereo.size() / 2;
     for (;;) {
         std::size_t done = 0;
-        if (soxr_process(m_soxr, nullptr, 0, nullptr, m_stereo.data(), room, &done) || done == 0)
+        if (m_resampler->process(m_soxr, nullptr, 0, nullptr, m_stereo.data(), room, &done) || done == 0)
             break;
         appendOutput(m_stereo.data(), done);
     }
@@ -338,7 +341,7 @@ bool Mpg123Decoder::decodeMore()
             std::size_t consumed = 0;
             while (consumed < frames) {
                 std::size_t used = 0, made = 0;
-                if (soxr_process(m_soxr, m_decoded.data() + consumed * 2, frames - consumed, &used, m_stereo.data(),
+                if (m_resampler->process(m_soxr, m_decoded.data() + consumed * 2, frames - consumed, &used, m_stereo.data(),
                                  room, &made))
                     break;
                 appendOutput(m_stereo.data(), made);
@@ -389,7 +392,7 @@ bool Mpg123Decoder::seek(std::int64_t frame)
         const std::int64_t steps = std::max<std::int64_t>(0, target - kResamplerPreroll) / inputStep;
         inputFrame = steps * inputStep;
         skip = frame - steps * outputStep;
-        soxr_clear(m_soxr);
+        m_resampler->clear(m_soxr);
     }
     const bool landed = mpg123_seek(m_handle, off_t(inputFrame), SEEK_SET) >= 0;
     m_pendingPos = m_pendingFrames = 0;

@@ -11,11 +11,12 @@
 class QIODevice;
 struct mpg123_handle_struct;
 struct soxr;
+struct SoxrLibrary;
 
 // Decodes MPEG audio (Layer III and Layer II: MP3 and MP2 files) with
 // libmpg123, without FFmpeg. The decoder gives float samples at the file's
-// own rate; libsoxr converts them when the output rate differs, and mono is
-// played at full level on both sides.
+// own rate; libsoxr (loaded then) converts them when the output rate
+// differs, and mono is played at full level on both sides.
 //
 // The length is exact: from the LAME tag's frame count with the encoder's
 // delay and padding taken off (gapless), or, for files without one, from a
@@ -64,6 +65,7 @@ private:
     int m_channels = 2;
     std::unique_ptr<Input> m_input;
     mpg123_handle_struct *m_handle = nullptr;
+    const SoxrLibrary *m_resampler = nullptr;
     soxr *m_soxr = nullptr;              // null while the rates match
     std::vector<float> m_decoded;        // one read from mpg123, at the file's rate and channels
     std::vector<float> m_stereo;         // the same as stereo

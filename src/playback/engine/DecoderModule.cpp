@@ -17,7 +17,26 @@ struct Loaded {
     QString error;
 };
 
-// The first of `candidates` that holds a module with `entryName`.
+// The table of the module `library` names, loading it; null with `error`
+// set when it has none for this player.
+const DecoderModuleApi *entryOf(QLibrary &library, const char *entryName, QString &error)
+{
+    using Entry = const DecoderModuleApi *(*)();
+    const auto entry = reinterpret_cast<Entry>(library.resolve(entryName));
+    if (!entry) {
+        error = library.errorString();
+        return nullptr;
+    }
+    const DecoderModuleApi *api = entry();
+    if (!api || api->abi != DecoderModuleApi::CurrentAbi) {
+        error = library.fileName() + QStringLiteral(": built for another version of the player");
+        return nullptr;
+    }
+    return api;
+}
+
+// The first of `candidates` that holds a module with `entryName`, loaded for
+// the rest of the run.
 Loaded load(const QStringList &candidates, const char *entryName, const QString &fileName)
 {
     Loaded result;
@@ -26,15 +45,10 @@ Loaded load(const QStringList &candidates, const char *entryName, const QString 
         if (path.isEmpty() || !QFileInfo(path).isFile())
             continue;
         QLibrary library(path);
-        using Entry = const DecoderModuleApi *(*)();
-        const auto entry = reinterpret_cast<Entry>(library.resolve(entryName));
-        if (!entry) {
-            errors << library.errorString();
-            continue;
-        }
-        const DecoderModuleApi *api = entry();
-        if (!api || api->abi != DecoderModuleApi::CurrentAbi) {
-            errors << path + QStringLiteral(": built for another version of the player");
+        QString error;
+        const DecoderModuleApi *api = entryOf(library, entryName, error);
+        if (!api) {
+            errors << error;
             continue;
         }
         result.api = api; // the library stays loaded: QLibrary unloads only on unload()
@@ -75,6 +89,11 @@ const Loaded &firstModule()
     return state;
 }
 
+QString besideFirst(const QString &fileName)
+{
+    return QFileInfo(firstModule().path).absolutePath() + QLatin1Char('/') + fileName;
+}
+
 const Loaded &ffmpegModule()
 {
     static std::once_flag once;
@@ -87,12 +106,44 @@ const Loaded &ffmpegModule()
             state.error = QStringLiteral("needs ") + DecoderModule::fileName();
             return;
         }
-        const QString path = QFileInfo(first.path).absolutePath() + QLatin1Char('/') + DecoderModule::ffmpegFileName();
-        state = load({path}, "velmora_ffmpeg_module", DecoderModule::ffmpegFileName());
+        state = load({besideFirst(DecoderModule::ffmpegFileName())}, "velmora_ffmpeg_module",
+                     DecoderModule::ffmpegFileName());
         if (!state.api)
             qWarning("velmora: no FFmpeg decoders: %s", qPrintable(state.error));
     });
     return state;
+}
+
+// Runs `use` on the tag module's table, loading the module for that and
+// unloading it after; false (with `error`) when it cannot be loaded.
+template<typename Use>
+bool withTagModule(Use use, QString &error)
+{
+    if (!firstModule().api) {
+        error = QStringLiteral("needs ") + DecoderModule::fileName();
+        return false;
+    }
+    QLibrary library(besideFirst(DecoderModule::tagsFileName()));
+    const DecoderModuleApi *api = entryOf(library, "velmora_tags_module", error);
+    const bool usable = api && api->readTags && api->versions;
+    if (usable)
+        use(*api);
+    else if (api)
+        error = library.fileName() + QStringLiteral(": not a tag module");
+    library.unload();
+    return usable;
+}
+
+// A copy of `text` in memory of its own: texts a module made may point into
+// the module's constant data, which goes when the module is unloaded.
+QByteArray detached(const QByteArray &text)
+{
+    return QByteArray(text.constData(), text.size());
+}
+
+QString detached(const QString &text)
+{
+    return QString(text.constData(), text.size());
 }
 
 } // namespace
@@ -112,6 +163,15 @@ QString DecoderModule::ffmpegFileName()
     return QStringLiteral("velmora_ffmpeg.dll");
 #else
     return QStringLiteral("libvelmora_ffmpeg.so");
+#endif
+}
+
+QString DecoderModule::tagsFileName()
+{
+#if defined(Q_OS_WIN)
+    return QStringLiteral("velmora_tags.dll");
+#else
+    return QStringLiteral("libvelmora_tags.so");
 #endif
 }
 
@@ -152,8 +212,18 @@ std::unique_ptr<AudioDecoder> DecoderModule::open(const QString &path, int rate,
 
 QList<AudioLibrary::TagField> DecoderModule::readTags(const QString &path)
 {
-    const DecoderModuleApi *m = api();
-    return m && m->readTags ? m->readTags(path) : QList<AudioLibrary::TagField>();
+    QList<AudioLibrary::TagField> fields;
+    QString error;
+    const bool read = withTagModule(
+        [&](const DecoderModuleApi &tags) {
+            for (const AudioLibrary::TagField &f : tags.readTags(path))
+                fields.append({f.kind, detached(f.name), detached(f.value)});
+        },
+        error);
+    static std::once_flag warned;
+    if (!read)
+        std::call_once(warned, [&] { qWarning("velmora: no tags: %s", qPrintable(error)); });
+    return fields;
 }
 
 QStringList DecoderModule::versions()
@@ -162,6 +232,14 @@ QStringList DecoderModule::versions()
     if (!first)
         return {QStringLiteral("decoders not loaded: ") + loadError()};
     QStringList lines = first->versions();
+    QString tagError;
+    if (!withTagModule(
+            [&](const DecoderModuleApi &tags) {
+                for (const QString &line : tags.versions())
+                    lines << detached(line);
+            },
+            tagError))
+        lines << QStringLiteral("TagLib not loaded: ") + tagError;
     const DecoderModuleApi *second = ffmpegApi();
     if (second)
         lines << second->versions();

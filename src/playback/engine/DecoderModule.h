@@ -8,12 +8,16 @@
 #include <QStringList>
 #include <memory>
 
-// The decoders live in two modules of their own, so that the player pays
-// only for the libraries the files it plays need:
-// - "libvelmora_decoders": MPEG audio (mpg123, resampled with soxr) and the
-//   tag reader (TagLib), loaded on the first file the player opens;
+// The decoders live in modules of their own, so that the player maps only
+// the libraries the files it plays need:
+// - "libvelmora_decoders": MPEG audio (mpg123, resampled with soxr), loaded
+//   on the first file the player opens;
 // - "libvelmora_ffmpeg": every other format (FFmpeg) and MIDI (FluidSynth),
-//   from the same folder, loaded on the first file the first one refuses.
+//   loaded on the first file the first one refuses;
+// - "libvelmora_tags": the tag reader (TagLib), loaded for each file whose
+//   tags are read and let go again (the library alone, relocated, is most of
+//   a MiB; loading it takes well under a millisecond).
+// The second and third are always taken from the folder of the first.
 // FFmpeg and FluidSynth pull in about a hundred shared libraries of their
 // own (some 27 MiB resident); a player that only plays MP3 never maps them.
 
@@ -26,8 +30,8 @@ struct DecoderModuleApi {
     // AudioLibrary's codes. ErrFileFormat from the first module means "not
     // mine": the file goes on to the second.
     AudioDecoder *(*openDecoder)(const QString &path, int rate, int &error) = nullptr;
-    // The tag fields of a file, in the order the player takes them (the
-    // first module only).
+    // The tag fields of a file, in the order the player takes them (the tag
+    // module only). What it returns must not point into the module.
     QList<AudioLibrary::TagField> (*readTags)(const QString &path) = nullptr;
     // The versions of the module's libraries, one text each.
     QStringList (*versions)() = nullptr;
@@ -50,12 +54,14 @@ public:
     // Opens `path` through the first module, and through the FFmpeg module
     // when the first refuses the file; ErrFileFormat when neither can.
     static std::unique_ptr<AudioDecoder> open(const QString &path, int rate, int &error);
+    // Reads the tags through the tag module, loaded for this read only.
     static QList<AudioLibrary::TagField> readTags(const QString &path);
-    // The versions of both modules' libraries and where the modules are;
+    // The versions of every module's libraries and where the modules are;
     // loads the FFmpeg module if it is not loaded yet.
     static QStringList versions();
 
     // The file names of the modules on this platform.
     static QString fileName();
     static QString ffmpegFileName();
+    static QString tagsFileName();
 };

@@ -120,9 +120,7 @@ QStringList EngineAudioLibrary::componentVersions() const
     QString output = QStringLiteral("SDL %1.%2.%3").arg(sdl.major).arg(sdl.minor).arg(sdl.patch);
     if (d->mixer.isOpen())
         output += QStringLiteral(" (%1)").arg(d->mixer.driverName());
-    QStringList versions = DecoderModule::versions();
-    versions.insert(qMin(1, int(versions.size())), output);
-    return versions;
+    return QStringList{output} << DecoderModule::versions();
 }
 
 AudioLibrary::StreamHandle EngineAudioLibrary::streamOpen(const QString &path, unsigned, int, int)

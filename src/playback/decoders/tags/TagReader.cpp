@@ -1,4 +1,4 @@
-#include "playback/decoders/TagReader.h"
+#include "playback/decoders/tags/TagReader.h"
 
 #include "core/NativePath.h"
 #include "playback/decoders/Id3v2Bounds.h"
