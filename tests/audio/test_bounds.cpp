@@ -112,6 +112,12 @@ QByteArray compressedBomb()
     return rawFrame(4, "TXXX", bigEndian32(inflated, true) + compressed, 0x09);
 }
 
+// `tag` (made with the footer flag) followed by its footer.
+QByteArray withFooter(const QByteArray &tag)
+{
+    return tag + "3DI" + tag.mid(3, 7);
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -255,6 +261,7 @@ TEST(Bounds, FilesClaimingTooMuchStayWithinMemoryAndTime)
         {"4 GiB of zeros named .mp3", zeros, "tags", 2000, "", false},
         {"MP3 frames, then 4 GiB of zeros", framesThenZeros, "mpeg", 10000, "", true},
         {"MP3 after an empty 256 MiB ID3 tag", hugeTag, "mpeg", 10000, "", true},
+        {"MP3 after an empty 256 MiB ID3 tag", hugeTag, "tags", 2000, "", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.label) + ", " + c.operation);
@@ -308,6 +315,7 @@ TEST(Bounds, OrdinaryId3FramesStillRead)
          "TIT2=xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx,TPE1=Artist"},
         {"compressed stream running past its frame", tag(4, runOn + frame(4, "TPE1", artist)), "TPE1=Artist"},
         {"version 2 frames", tag(2, QByteArray("TT2") + QByteArray("\0\0\x06", 3) + hello), "TIT2=Hello"},
+        {"version 4 tag with a footer", withFooter(tag(4, frame(4, "TIT2", hello), 0x10)), "TIT2=Hello"},
     };
     for (const auto &c : cases) {
         const QString path = dir.filePath(QStringLiteral("tagged.mp3"));

@@ -160,7 +160,10 @@ private:
         const bool compressed = m_major == 3 ? (format & 0x80) : (format & 0x08);
         const bool encrypted = m_major == 3 ? (format & 0x40) : (format & 0x04);
         const bool lengthGiven = compressed || (m_major == 4 && (format & 0x01));
-        if (encrypted)
+        // Undoing unsynchronisation at most halves the data, and inflating
+        // never shrinks it by more than a little: a frame this large holds
+        // more than MaxFrameBytes either way, and is not copied to find out.
+        if (encrypted || size > 2 * MaxFrameBytes + 65536)
             return -1;
         QByteArray data = body.mid(qsizetype(pos + header), qsizetype(size));
         if (m_major == 4 && (m_tagUnsync || (format & 0x02)))
@@ -195,6 +198,12 @@ qint64 tagSize(const QByteArray &bytes)
     return HeaderBytes + synchsafe(bytes, 6) + (footer ? HeaderBytes : 0);
 }
 
+qint64 bodyEnd(const QByteArray &bytes)
+{
+    const qint64 size = tagSize(bytes);
+    return size > 0 ? HeaderBytes + synchsafe(bytes, 6) : 0;
+}
+
 QByteArray boundedTag(const QByteArray &tag)
 {
     if (tagSize(tag) == 0)
@@ -202,7 +211,9 @@ QByteArray boundedTag(const QByteArray &tag)
     const int major = int(byteAt(tag, 3));
     int flags = int(byteAt(tag, 5));
     const qint64 declared = synchsafe(tag, 6);
-    QByteArray body = tag.mid(HeaderBytes, qsizetype(declared));
+    // A view, not a copy: the tag may be tens of MiB.
+    QByteArray body = QByteArray::fromRawData(tag.constData() + HeaderBytes,
+                                              qsizetype(std::min<qint64>(declared, tag.size() - HeaderBytes)));
     const qint64 room = body.size() - (major == 4 && (flags & 0x10) ? HeaderBytes : 0);
 
     QByteArray kept;
@@ -221,11 +232,8 @@ QByteArray boundedTag(const QByteArray &tag)
     if (major <= 3)
         flags &= ~0x80;
 
-    QByteArray out = tag;
+    QByteArray out = tag.left(HeaderBytes) + kept;
     out[5] = char(flags);
-    const qint64 bodyEnd = std::min<qint64>(HeaderBytes + declared, tag.size());
-    std::memset(out.data() + HeaderBytes, 0, size_t(bodyEnd - HeaderBytes));
-    std::memcpy(out.data() + HeaderBytes, kept.constData(), size_t(kept.size()));
     return out;
 }
 

@@ -24,14 +24,19 @@ inline constexpr qint64 MaxTagBytes = qint64(4) << 20;
 // The size of the tag (header, body and footer) whose header starts
 // `bytes`; 0 when they do not start with an ID3v2 header of versions 2 to 4.
 qint64 tagSize(const QByteArray &bytes);
+// The same without the footer: where the body of that tag ends.
+qint64 bodyEnd(const QByteArray &bytes);
 
 // `tag` (header and body, as long as tagSize() says or cut by the end of the
 // file) with only the text and comment frames the tag reader uses: none
 // that is encrypted, whose compressed data does not end inside the frame, or
 // that exceeds MaxFrameBytes once inflated, and no more than MaxTagBytes in
-// all. The result is exactly as long as `tag`, padded with zeros, with
-// tag-wide unsynchronisation undone and the extended header dropped, so the
-// file around it reads as before. Null when `tag` has no valid header.
+// all, with tag-wide unsynchronisation undone and the extended header
+// dropped. The result is the header and those frames only: read in the
+// tag's place with zeros after it to the end of the body (bodyEnd(); a
+// footer stays as it is), the file around it reads as before. It holds a few
+// MiB at most, however large the tag.
+// Null when `tag` has no valid header.
 QByteArray boundedTag(const QByteArray &tag);
 
 // The bodies [begin, end) of the ID3v2 tags FFmpeg would parse in `file`:

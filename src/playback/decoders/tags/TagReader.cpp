@@ -67,19 +67,50 @@ public:
         if (++m_reads > MaxReads)
             return {};
         const long at = m_file.tell();
+        for (const auto &[start, tag] : m_tags) {
+            if (at >= start && at + long(length) <= start + tag.size)
+                return readWithin(tag, start, at, long(length));
+        }
         TagLib::ByteVector block = m_file.readBlock(length);
         if (block.startsWith("ID3") && !m_tags.count(at))
             boundTagAt(at, block);
         for (const auto &[start, tag] : m_tags) {
             const long from = std::max<long>(start, at);
-            const long to = std::min<long>(start + long(tag.size()), at + long(block.size()));
-            if (from < to)
-                std::memcpy(block.data() + (from - at), tag.constData() + (from - start), size_t(to - from));
+            const long to = std::min<long>(start + tag.size, at + long(block.size()));
+            if (from >= to)
+                continue;
+            // The kept frames, then zeros to the end of the tag.
+            const long kept = std::clamp<long>(start + long(tag.bytes.size()), from, to);
+            if (kept > from)
+                std::memcpy(block.data() + (from - at), tag.bytes.constData() + (from - start), size_t(kept - from));
+            std::memset(block.data() + (kept - at), 0, size_t(to - kept));
         }
         return block;
     }
 
 private:
+    struct BoundedTag {
+        QByteArray bytes; // read in the tag's place
+        long size = 0;    // of the tag without its footer, as far as the file goes:
+                          // zeros after `bytes` (beyond MaxTagRead too)
+    };
+
+    // A read inside a bounded tag, answered from it alone and ending a
+    // little after its kept frames: TagLib reads a tag's body in one block
+    // as long as its header claims (up to 256 MiB), and parses frames only
+    // up to the first zero byte.
+    TagLib::ByteVector readWithin(const BoundedTag &tag, long start, long at, long length)
+    {
+        constexpr long ZerosAfter = 1024;
+        const long keptEnd = start + long(tag.bytes.size());
+        const long end = std::min(at + length, keptEnd + ZerosAfter);
+        TagLib::ByteVector block(static_cast<unsigned>(std::max(end - at, 0L)), '\0');
+        if (keptEnd > at)
+            std::memcpy(block.data(), tag.bytes.constData() + (at - start), size_t(std::min(keptEnd, end) - at));
+        m_file.seek(at + long(block.size()));
+        return block;
+    }
+
     void boundTagAt(long at, const TagLib::ByteVector &start)
     {
         const QByteArray header(start.data(), int(std::min<unsigned>(start.size(), unsigned(id3v2::HeaderBytes))));
@@ -90,11 +121,13 @@ private:
         m_file.seek(at);
         const TagLib::ByteVector raw = m_file.readBlock(static_cast<unsigned long>(size));
         m_file.seek(resume);
-        m_tags[at] = id3v2::boundedTag(QByteArray(raw.data(), int(raw.size())));
+        const QByteArray bounded = id3v2::boundedTag(QByteArray::fromRawData(raw.data(), qsizetype(raw.size())));
+        if (!bounded.isNull())
+            m_tags[at] = {bounded, long(std::min<qint64>(m_file.length() - at, id3v2::bodyEnd(header)))};
     }
 
     TagLib::FileStream m_file;
-    std::map<long, QByteArray> m_tags; // where a tag starts -> what is read there
+    std::map<long, BoundedTag> m_tags; // where a tag starts -> what is read there
     int m_reads = 0;
 };
 
