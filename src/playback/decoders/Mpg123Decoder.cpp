@@ -22,8 +22,8 @@ constexpr std::size_t kDecodeFrames = 2048;
 constexpr long kResyncLimit = 4L << 20;
 // Frames decoded and dropped before a seek target. Layer III frames take
 // data from up to 511 bytes (MPEG-2: 255) of the frames before them; at the
-// lowest bit rates that reaches ten frames back, and mpg123's default of
-// fewer decodes the first frames after a seek from half their data.
+// lowest bit rates that reaches ten frames back, and with mpg123's default
+// (four) the first frames after a seek in a VBR file come out garbled.
 constexpr long kSeekPreframes = 12;
 // Reads in a row that give nothing before the stream counts as ended.
 constexpr int kMaxEmptyReads = 64;
@@ -229,6 +229,9 @@ std::unique_ptr<Mpg123Decoder> Mpg123Decoder::open(const QString &path, int rate
     d->m_length = samples > 0 ? (std::int64_t(samples) * rate + inputRate / 2) / inputRate : 0;
     d->m_decoded.resize(kDecodeFrames * 2);
     d->m_stereo.resize(kDecodeFrames * 2);
+    // Room for what one read gives at the output rate: the decoder thread
+    // then allocates nothing (and gets no memory pool of its own).
+    d->m_pending.resize((kDecodeFrames * std::size_t((rate + inputRate - 1) / inputRate) + kDecodeFrames) * 2);
     error = AudioLibrary::ErrNone;
     return d;
 }
