@@ -1,6 +1,9 @@
 // CPU time to open, decode and mix one minute of a 128 kbit/s MP3 through the
 // engine, beside FFmpeg's own command decoding the same file to nothing
-// (`ffmpeg -i f.mp3 -f null -`), in the same run.
+// (`ffmpeg -i f.mp3 -f null -`), in the same run; and the two decoders alone
+// on that minute: mpg123 (the player's MP3 decoder) and FFmpeg.
+#include "playback/decoders/Mpg123Decoder.h"
+#include "playback/decoders/ffmpeg/FfmpegDecoder.h"
 #include "playback/engine/EngineAudioLibrary.h"
 
 #include <QByteArray>
@@ -115,6 +118,44 @@ void BM_DecodeAndMixOneMinuteMp3(benchmark::State &state)
 }
 
 BENCHMARK(BM_DecodeAndMixOneMinuteMp3)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Open and decode the whole minute to stereo float at 44.1 kHz (`resampled`:
+// at 48 kHz), with one decoder alone, in this thread.
+template<typename Decoder>
+void BM_DecodeOneMinuteMp3Alone(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    if (!f.ok) {
+        state.SkipWithError("ffmpeg could not make the MP3");
+        return;
+    }
+    const int rate = state.range(0);
+    std::vector<float> buffer(4096 * 2);
+    double cpu = 0;
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        const double before = cpuSeconds(RUSAGE_THREAD);
+        int error = 0;
+        std::unique_ptr<AudioDecoder> d = Decoder::open(f.mp3, rate, error);
+        if (!d) {
+            state.SkipWithError("the decoder did not open the MP3");
+            return;
+        }
+        for (int n; (n = d->read(buffer.data(), 4096)) > 0;)
+            frames += n;
+        benchmark::DoNotOptimize(buffer.data());
+        const double used = cpuSeconds(RUSAGE_THREAD) - before;
+        cpu += used;
+        state.SetIterationTime(used);
+    }
+    state.counters["cpu_s"] = cpu / double(state.iterations());
+    state.counters["audio_s"] = double(frames) / rate / double(state.iterations());
+}
+
+BENCHMARK_TEMPLATE(BM_DecodeOneMinuteMp3Alone, Mpg123Decoder)->Arg(44100)->Arg(48000)->UseManualTime()
+    ->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_DecodeOneMinuteMp3Alone, FfmpegDecoder)->Arg(44100)->Arg(48000)->UseManualTime()
+    ->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // Process CPU while the MP3 plays in real time on SDL's silent driver (the
 // whole engine: device callback, decoder thread), then while it is paused;
