@@ -100,7 +100,7 @@ const Loaded &ffmpegModule()
     static Loaded state;
     std::call_once(once, [] {
         // Always beside the first module: built, installed and named by
-        // VELMORA_DECODERS alike, the two are one pair.
+        // VELMORA_DECODERS alike, the modules are one set.
         const Loaded &first = firstModule();
         if (!first.api) {
             state.error = QStringLiteral("needs ") + DecoderModule::fileName();

@@ -24,7 +24,7 @@
 // The table each module hands out. Objects cross the boundary as C++
 // objects: the modules are built with the program and never unloaded.
 struct DecoderModuleApi {
-    static constexpr int CurrentAbi = 1;
+    static constexpr int CurrentAbi = 2;
     int abi = CurrentAbi;
     // A decoder the caller owns, or null with `error` set to one of
     // AudioLibrary's codes. ErrFileFormat from the first module means "not
