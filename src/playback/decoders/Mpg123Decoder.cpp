@@ -2,6 +2,7 @@
 
 #include "core/NativePath.h"
 #include "playback/AudioLibrary.h"
+#include "playback/decoders/DecoderInput.h"
 #include "playback/decoders/Id3v2Bounds.h"
 #include "playback/decoders/SoxrLibrary.h"
 
@@ -171,16 +172,9 @@ std::unique_ptr<Mpg123Decoder> Mpg123Decoder::open(const QString &path, int rate
     d->m_rate = rate;
     d->m_input = std::make_unique<Input>();
     QFile &file = d->m_input->file;
-    switch (NativePath::openRegularFile(file, path)) {
-    case NativePath::OpenResult::Opened:
-        break;
-    case NativePath::OpenResult::Missing:
-        error = AudioLibrary::ErrFileNotFound;
+    error = openDecoderInput(file, path);
+    if (error != AudioLibrary::ErrNone)
         return nullptr;
-    case NativePath::OpenResult::Failed:
-        error = AudioLibrary::ErrFileBad;
-        return nullptr;
-    }
     error = AudioLibrary::ErrFileFormat;
     if (!looksLikeMpegAudio(file))
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/NativePath.h"
 #include "playback/AudioLibrary.h"
+#include "playback/decoders/DecoderInput.h"
 #include "playback/decoders/Id3v2Bounds.h"
 
 #include <QFile>
@@ -115,14 +116,8 @@ void FfmpegDecoder::closeInput()
 int FfmpegDecoder::openInput(const QString &path, const Ranges &blanked)
 {
     m_input = std::make_unique<Input>();
-    switch (NativePath::openRegularFile(m_input->file, path)) {
-    case NativePath::OpenResult::Opened:
-        break;
-    case NativePath::OpenResult::Missing:
-        return AudioLibrary::ErrFileNotFound;
-    case NativePath::OpenResult::Failed:
-        return AudioLibrary::ErrFileBad;
-    }
+    if (const int error = openDecoderInput(m_input->file, path); error != AudioLibrary::ErrNone)
+        return error;
     m_input->blanked = blanked;
     constexpr int kBufferSize = 64 * 1024;
     auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));

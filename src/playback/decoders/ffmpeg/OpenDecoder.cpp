@@ -1,6 +1,7 @@
 #include "playback/decoders/ffmpeg/OpenDecoder.h"
 
 #include "playback/AudioLibrary.h"
+#include "playback/decoders/DecoderInput.h"
 #include "playback/decoders/ffmpeg/FfmpegDecoder.h"
 #include "playback/decoders/ffmpeg/MidiDecoder.h"
 #include "playback/decoders/ffmpeg/MidiFile.h"
@@ -17,16 +18,9 @@ constexpr qint64 kMaxMidiBytes = 32 * 1024 * 1024;
 std::unique_ptr<AudioDecoder> openAudioDecoder(const QString &path, int rate, int &error)
 {
     QFile file;
-    switch (NativePath::openRegularFile(file, path)) {
-    case NativePath::OpenResult::Opened:
-        break;
-    case NativePath::OpenResult::Missing:
-        error = AudioLibrary::ErrFileNotFound;
+    error = openDecoderInput(file, path);
+    if (error != AudioLibrary::ErrNone)
         return nullptr;
-    case NativePath::OpenResult::Failed:
-        error = AudioLibrary::ErrFileBad;
-        return nullptr;
-    }
     // MIDI is recognised by content, whatever the file is called.
     if (MidiFile::looksLikeMidi(file.peek(12))) {
         if (file.size() > kMaxMidiBytes) {
