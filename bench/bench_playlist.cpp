@@ -4,6 +4,7 @@
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
+#include "BigPlaylist.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,33 +21,7 @@
 
 namespace {
 
-// A folder of `files` tracks and an "#M3UX" playlist naming each of them.
-struct Fixture {
-    QTemporaryDir root;
-    QString musicFolder;
-    QString playlistFolder;
-    QString playlistFile;
-
-    explicit Fixture(int files)
-    {
-        musicFolder = root.path() + "/music/";
-        playlistFolder = root.path() + "/Playlist/";
-        QDir().mkpath(musicFolder);
-        QDir().mkpath(playlistFolder);
-        QByteArray text = "#M3UX\r\n";
-        for (int i = 0; i < files; ++i) {
-            const QString path = musicFolder + QStringLiteral("Artist %1 - Some Song Title %2.mp3").arg(i % 97).arg(i);
-            QFile f(path);
-            f.open(QIODevice::WriteOnly);
-            text += path.toUtf8() + "\r\n#Some Song Title " + QByteArray::number(i) + ";Artist " +
-                    QByteArray::number(i % 97) + ";4:05;128kbps\r\n";
-        }
-        playlistFile = playlistFolder + "Big.m3u";
-        QFile out(playlistFile);
-        out.open(QIODevice::WriteOnly);
-        out.write(text);
-    }
-};
+using Fixture = BigPlaylist;
 
 Fixture &fixture(int files)
 {

@@ -6,6 +6,7 @@
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackList.h"
 #include "playlist/ui/TrackListView.h"
+#include "BigPlaylist.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,30 +23,8 @@ namespace {
 constexpr int Rows = 32767;
 
 // A folder of `Rows` tracks and the "#M3UX" playlist "Big" naming each of them.
-struct Fixture {
-    QTemporaryDir root;
-    QString playlistFolder;
-    QString playlistFile;
-
-    Fixture()
-    {
-        const QString music = root.path() + "/music/";
-        playlistFolder = root.path() + "/Playlist/";
-        QDir().mkpath(music);
-        QDir().mkpath(playlistFolder);
-        QByteArray text = "#M3UX\r\n";
-        for (int i = 0; i < Rows; ++i) {
-            const QString path = music + QStringLiteral("Artist %1 - Some Song Title %2.mp3").arg(i % 97).arg(i);
-            QFile f(path);
-            f.open(QIODevice::WriteOnly);
-            text += path.toUtf8() + "\r\n#Some Song Title " + QByteArray::number(i) + ";Artist " +
-                    QByteArray::number(i % 97) + ";4:05;128kbps\r\n";
-        }
-        playlistFile = playlistFolder + "Big.m3u";
-        QFile out(playlistFile);
-        out.open(QIODevice::WriteOnly);
-        out.write(text);
-    }
+struct Fixture : BigPlaylist {
+    Fixture() : BigPlaylist(Rows) {}
 };
 
 Fixture &fixture()
