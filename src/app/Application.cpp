@@ -164,14 +164,14 @@ QString Application::archiverVersion() const
 
 void Application::takeRowColors()
 {
-    m_list.setPlaylistForeColor(quint32(m_settings.colorRef(0)) & 0xFFFFFF);
-    m_list.setActiveItemColor(quint32(m_settings.colorRef(2)) & 0xFFFFFF);
+    m_list.setPlaylistForeColor(quint32(m_settings.colorRef(PlaylistForeSlot)) & 0xFFFFFF);
+    m_list.setActiveItemColor(quint32(m_settings.colorRef(ActiveItemSlot)) & 0xFFFFFF);
 }
 
 bool Application::StartUp(const QStringList &commandLinePaths)
 {
-    // 1. The audio library first: without it the player is of no use, and
-    //    nothing has been touched yet.
+    // The audio library first: without it the player is of no use, and
+    // nothing has been touched yet.
     if (!m_audio.init(OutputRate, OutputChannels, 0)) {
         const int code = m_audio.error();
         m_messages->ShowMessage(false, QStringLiteral("FMOD初期化エラーです\r\n") + FmodErrorText(code),
@@ -182,16 +182,16 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     // The output volume as found, put back at the end.
     m_startOutputVolume = m_audio.outputVolume();
 
-    // 2. The idle display.
+    // The idle display.
     m_player.StopPlayback();
 
-    // 4. The private folder for archive members.
+    // The private folder for archive members.
     m_tempFolderPath = TempFolder::make(m_paths.systemTempFolder());
 
-    // 5. From here on a failing step is skipped and start-up goes on.
+    // From here on a failing step is skipped and start-up goes on.
     m_paths.prepare(); // skipped on failure
 
-    // 6. The settings, with the options, style, colours, play mode and scroll state.
+    // The settings, with the options, style, colours, play mode and scroll state.
     if (m_screens)
         m_settings.setScreenAreas(m_screens->availableAreas());
     m_settings.LoadSettings(m_paths.iniFilePath(), m_paths.colorIniFilePath());
@@ -203,22 +203,22 @@ bool Application::StartUp(const QStringList &commandLinePaths)
         m_messages->SetForemost(true);
     m_windows.applySettings();
 
-    // 7. The volumes.
+    // The volumes.
     const SoundSettings sound = m_settings.LoadSoundSettings(m_paths.iniFilePath());
     m_player.setVolumePercent(m_settings.value(SettingId::PlayerVolume));
     m_audio.setOutputVolume(sound.storedWaveOutWord);
     m_audio.setOutputVolume(sound.sliderWaveOutWord);
 
-    // 8. The library tree.
+    // The library tree.
     m_library.TreeCreate();
 
-    // 11. Column widths and the sort state.
+    // Column widths and the sort state.
     m_settings.LoadColumnSettings(m_paths.iniFilePath());
     m_list.setSortKey(m_settings.value(SettingId::SortKey));
     m_list.setSortOrder(m_settings.value(SettingId::SortOrder));
     m_list.setSorted(m_settings.isOn(SettingId::Sort));
 
-    // 12.-14. The list of the last run.
+    // The list of the last run.
     m_list.ApplyRowColors();
     // After an unclean end the journal holds the list as it was.
     const QString recovered = m_readOnly ? QString() : m_journal.recover(m_paths.autoPlaylistPath());
@@ -237,19 +237,19 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     if (!m_readOnly)
         m_journal.start();
 
-    // 15. The windows.
+    // The windows.
     m_windows.showMainWindow();
 
-    // 16. The command line.
+    // The command line.
     OpenCommandLine(commandLinePaths);
     if (m_ending)
         return true;
 
-    // 18. The last track again.
+    // The last track again.
     if (m_settings.isOn(SettingId::ResumePlay))
         LoadResume();
 
-    // 20. The rows' text colour.
+    // The rows' text colour.
     m_list.ApplyRowColors();
 
     // A list that opens with nothing selected has its first row selected, so
@@ -297,12 +297,12 @@ void Application::ShutDown()
     EventPump::setStopRequested(true);
 
     if (m_started && !m_readOnly) {
-        // 1. The open list becomes the automatic playlist (once it was loaded);
-        //    its journal goes once the list is safe in the file.
+        // The open list becomes the automatic playlist (once it was loaded);
+        // its journal goes once the list is safe in the file.
         if (m_listInPlace)
             m_journal.close(m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false));
 
-        // 2. The settings, then the volumes; the output volume found at start-up goes back.
+        // The settings, then the volumes; the output volume found at start-up goes back.
         m_windows.storeWindowState();
         m_settings.SaveSettings(m_paths.iniFilePath(), m_paths.colorIniFilePath());
         m_settings.SaveSoundSettings(m_paths.iniFilePath());
@@ -310,25 +310,25 @@ void Application::ShutDown()
     if (m_started)
         m_audio.setOutputVolume(m_startOutputVolume);
 
-    // 4. The progress words while the temporary folder goes.
+    // The progress words while the temporary folder goes.
     m_windows.showTrackInfoText(QStringLiteral("Now Ending... Temporary Folder Deleting"));
 
     if (m_started) {
-        // 5. Where to start next time.
+        // Where to start next time.
         if (m_settings.isOn(SettingId::ResumePlay) && !m_readOnly)
             SaveResume();
 
-        // 8. The audio library is closed after everything that could still
-        //    touch a stream has been saved.
+        // The audio library is closed after everything that could still
+        // touch a stream has been saved.
         m_audio.close();
 
-        // 9. The extracted archive members.
+        // The extracted archive members.
         // (Not by a read-only player: the folder is the owner's as well.)
         if (m_settings.isOn(SettingId::TempFolderClear) && !m_tempFolderPath.isEmpty() && !m_readOnly)
             QDir(m_tempFolderPath).removeRecursively(); // skipped on failure
     }
 
-    // 6., 10. The tray icon goes, the windows fade out (when fades are on),
-    //    and the program ends.
+    // The tray icon goes, the windows fade out (when fades are on),
+    // and the program ends.
     m_windows.endWindows([this] { Q_EMIT ended(0); });
 }

@@ -58,11 +58,6 @@ QString freeEntryName(const QString &folder, const QString &name)
     return candidate;
 }
 
-QString lastPart(const QString &address)
-{
-    return address.mid(address.lastIndexOf(u'/') + 1);
-}
-
 } // namespace
 
 LibraryCommands::LibraryCommands(LibraryTree &tree, TrackList &list, PlaylistStore &store, TrackAdder &adder,
@@ -211,7 +206,7 @@ int LibraryCommands::CreatePlaylist()
     if (!m_store.SavePlaylist(address, M3uExtension, false, false))
         return -1;
     const int node = m_tree.insertNode(
-        parent, -1, TreeNode{address + M3uExtension, lastPart(address), LibraryTree::PlaylistImage,
+        parent, -1, TreeNode{address + M3uExtension, FileNameOf(address), LibraryTree::PlaylistImage,
                              LibraryTree::PlaylistOpenImage, parent});
     m_list.setPlaylistAddress(address);
     m_tree.select(node);
@@ -291,7 +286,7 @@ bool LibraryCommands::LabelEditEnd(int index, const QString &text)
     const QString newPath = parentPath + text;
     if (playlist) {
         // The file the node was made from: the text, then the rest of its name (".m3u").
-        const QString fileName = node.key.mid(node.key.lastIndexOf(u'/') + 1);
+        const QString fileName = FileNameOf(node.key);
         const QString suffix = fileName.mid(node.text.size());
         if (!renameWithoutReplacing(folder + fileName, folder + text + suffix)) {
             refuseRename();
@@ -388,7 +383,7 @@ void LibraryCommands::deletePlaylist(const QString &address, const QString &key)
                              ? m_tree.playlistFolder() + key
                              : m_store.playlistFilePath(address, M3uExtension);
     if (!file.isEmpty() && existsOrLink(file) && !toTrash(file)) {
-        m_messages.ShowMessage(false, TrashRefused(lastPart(address)), MessageService::Exclamation);
+        m_messages.ShowMessage(false, TrashRefused(FileNameOf(address)), MessageService::Exclamation);
         return;
     }
     const QString backup = m_store.playlistFilePath(address, BakExtension);
@@ -482,7 +477,7 @@ void LibraryCommands::SaveOpenPlaylist()
     const int selected = m_tree.selectedIndex();
     QString name = address;
     if (m_tree.isCategory(selected)) {
-        name = m_tree.fullPath(selected) + u'/' + lastPart(address);
+        name = m_tree.fullPath(selected) + u'/' + FileNameOf(address);
         // Saved into another category: a playlist there with that name is
         // not the open one, and is not written over.
         if (name != address)

@@ -278,7 +278,7 @@ void LibraryTree::renameNode(int index, const QString &text)
         return;
     TreeNode &node = m_nodes[size_t(index)];
     const QString oldKey = node.key;
-    const QString fileName = oldKey.mid(oldKey.lastIndexOf(u'/') + 1);
+    const QString fileName = FileNameOf(oldKey);
     // What follows the text in the entry's name: ".m3u" for a playlist, nothing for a folder.
     const QString suffix = fileName.mid(node.text.size());
     const QString parentKey = node.parent >= 0 ? m_nodes[size_t(node.parent)].key + u'/' : QString();

@@ -9,13 +9,6 @@
 
 #include <cmath>
 
-namespace {
-
-// Thrown inside an attempt to leave it for the error path.
-struct PlayFailure {};
-
-} // namespace
-
 Player::Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, QObject *parent)
     : QObject(parent)
     , m_audio(audio)
@@ -57,98 +50,98 @@ bool Player::programEnding()
 Player::Attempt Player::tryPlaySelected()
 {
     int selected = selectedRow();
-    try {
-        // An archive member plays from its extracted copy; the row shows the
-        // extracted path only until the stream is open.
-        if (IsArchiveMemberPath(m_list.path(selected))) {
-            const QString entry = m_list.path(selected);
-            const quint64 request = m_playRequest;
-            const bool wasExtracting = m_extracting;
-            m_extracting = true;
-            const QString extracted = m_zipItemExtract
-                ? m_zipItemExtract(entry, [this, request] { return m_playRequest != request || programEnding(); })
-                : QString();
-            m_extracting = wasExtracting;
-            // Events ran meanwhile: the request may be gone and rows may have
-            // moved, so the row is found again by its text.
-            if (m_playRequest != request || programEnding())
+    // An archive member plays from its extracted copy; the row shows the
+    // extracted path only until the stream is open.
+    if (IsArchiveMemberPath(m_list.path(selected))) {
+        const QString entry = m_list.path(selected);
+        const quint64 request = m_playRequest;
+        const bool wasExtracting = m_extracting;
+        m_extracting = true;
+        const QString extracted = m_zipItemExtract
+            ? m_zipItemExtract(entry, [this, request] { return m_playRequest != request || programEnding(); })
+            : QString();
+        m_extracting = wasExtracting;
+        // Events ran meanwhile: the request may be gone and rows may have
+        // moved, so the row is found again by its text.
+        if (m_playRequest != request || programEnding())
+            return Attempt::Abandoned;
+        if (!m_list.isValidPos(selected) || m_list.path(selected) != entry) {
+            selected = 0;
+            for (int pos = 1; pos <= m_list.count() && selected == 0; ++pos)
+                if (m_list.path(pos) == entry)
+                    selected = pos;
+            if (selected == 0)
                 return Attempt::Abandoned;
-            if (!m_list.isValidPos(selected) || m_list.path(selected) != entry) {
-                selected = 0;
-                for (int pos = 1; pos <= m_list.count() && selected == 0; ++pos)
-                    if (m_list.path(pos) == entry)
-                        selected = pos;
-                if (selected == 0)
-                    return Attempt::Abandoned;
-            }
-            m_zipItemText = entry;
-            m_archiveFlag = true;
-            m_archiveRow = selected;
-            if (extracted.isEmpty()) {
-                m_previousTrackNo = m_list.PlayoldNo();
-                m_list.setPlayingNo(selected);
-                throw PlayFailure{};
-            }
-            m_list.setPath(selected, extracted);
         }
-
-        const QString itemText = m_list.path(selected);
-        if (!m_streamFileName.isEmpty() && m_streamFileName == itemText) {
-            // The file is open already: start it again from the beginning.
-            m_audio.streamSetTime(m_stream, 0);
-            if (isPaused())
-                TogglePause();
-            restoreArchiveText();
-            return Attempt::Played;
+        m_zipItemText = entry;
+        m_archiveFlag = true;
+        m_archiveRow = selected;
+        if (extracted.isEmpty()) {
+            m_previousTrackNo = m_list.PlayoldNo();
+            m_list.setPlayingNo(selected);
+            return Attempt::Failed;
         }
-
-        if (m_stream) {
-            m_audio.streamStop(m_stream);
-            m_audio.streamClose(m_stream);
-        }
-        m_streamFileName = itemText;
-        m_stream = m_audio.streamOpen(itemText, StreamMode, 0, 0);
-        m_channel = -1;
-
-        m_previousTrackNo = m_list.PlayoldNo();
-        m_list.setPlayingNo(selected);
-        const int playing = selected;
-
-        const TagInfo tags = ReadTags(m_audio, m_stream); // throws on an unknown tag kind
-
-        const QString title = (!tags.Title.isEmpty() && tags.hasTags()) ? tags.Title : BaseNameOf(m_streamFileName);
-        const QString artist = (!tags.Artist.isEmpty() && tags.hasTags()) ? tags.Artist : QStringLiteral("Unknown");
-        const int lengthMs = m_audio.streamLengthMs(m_stream);
-        const int seconds = lengthMs / 1000;
-        // Under one second (or not opened at all: length 0) is unplayable.
-        if (seconds == 0)
-            throw PlayFailure{};
-        const int bytes = m_audio.streamLength(m_stream);
-        const int kbps = int(qint64(bytes / seconds) * 8 / 1000);
-        m_list.setInfo(playing, title, artist, lengthText(lengthMs), QString::number(kbps) + QStringLiteral("bps"));
-
-        const int old = m_list.PlayoldNo();
-        m_list.ListItemForeColorChange(false, old);
-        if (old != 0)
-            m_list.setIcon(old, 1);
-        m_list.ListItemForeColorChange(true, playing);
-        m_list.setIcon(playing, 2);
-        m_list.UpdateStatus();
-
-        m_display.ShowTrackInfo(m_list.cellText(playing, 2), m_list.cellText(playing, 3));
-        setTicking(true);
-        if (m_scrollMode == 1)
-            m_display.setScrollTimerEnabled(true);
-        m_display.setSeekMaximum(bytes);
-        m_list.setPlayoldNo(playing);
-        restoreArchiveText();
-        m_playingFilePath = m_list.path(playing);
-        StartStream();
-        return Attempt::Played;
-    } catch (const PlayFailure &) {
-    } catch (const TagKindError &) {
+        m_list.setPath(selected, extracted);
     }
-    return Attempt::Failed;
+
+    const QString itemText = m_list.path(selected);
+    if (!m_streamFileName.isEmpty() && m_streamFileName == itemText) {
+        // The file is open already: start it again from the beginning.
+        m_audio.streamSetTime(m_stream, 0);
+        if (isPaused())
+            TogglePause();
+        restoreArchiveText();
+        return Attempt::Played;
+    }
+
+    if (m_stream) {
+        m_audio.streamStop(m_stream);
+        m_audio.streamClose(m_stream);
+    }
+    m_streamFileName = itemText;
+    m_stream = m_audio.streamOpen(itemText, StreamMode, 0, 0);
+    m_channel = -1;
+
+    m_previousTrackNo = m_list.PlayoldNo();
+    m_list.setPlayingNo(selected);
+    const int playing = selected;
+
+    TagInfo tags;
+    try {
+        tags = ReadTags(m_audio, m_stream);
+    } catch (const TagKindError &) {
+        return Attempt::Failed; // a tag kind the reader does not know
+    }
+
+    const QString title = (!tags.Title.isEmpty() && tags.hasTags()) ? tags.Title : BaseNameOf(m_streamFileName);
+    const QString artist = (!tags.Artist.isEmpty() && tags.hasTags()) ? tags.Artist : QStringLiteral("Unknown");
+    const int lengthMs = m_audio.streamLengthMs(m_stream);
+    const int seconds = lengthMs / 1000;
+    // Under one second (or not opened at all: length 0) is unplayable.
+    if (seconds == 0)
+        return Attempt::Failed;
+    const int bytes = m_audio.streamLength(m_stream);
+    const int kbps = int(qint64(bytes / seconds) * 8 / 1000);
+    m_list.setInfo(playing, title, artist, lengthText(lengthMs), QString::number(kbps) + QStringLiteral("bps"));
+
+    const int old = m_list.PlayoldNo();
+    m_list.ListItemForeColorChange(false, old);
+    if (old != 0)
+        m_list.setIcon(old, TrackRow::IdleIcon);
+    m_list.ListItemForeColorChange(true, playing);
+    m_list.setIcon(playing, TrackRow::PlayingIcon);
+    m_list.UpdateStatus();
+
+    m_display.ShowTrackInfo(m_list.cellText(playing, TrackRow::TitleCell), m_list.cellText(playing, TrackRow::ArtistCell));
+    setTicking(true);
+    if (m_scrollMode == 1)
+        m_display.setScrollTimerEnabled(true);
+    m_display.setSeekMaximum(bytes);
+    m_list.setPlayoldNo(playing);
+    restoreArchiveText();
+    m_playingFilePath = m_list.path(playing);
+    StartStream();
+    return Attempt::Played;
 }
 
 void Player::failCurrent()
@@ -167,7 +160,7 @@ void Player::failCurrent()
     restoreArchiveText();
     m_list.ListItemForeColorChange(false, playing);
     if (playing != 0)
-        m_list.setIcon(playing, 9);
+        m_list.setIcon(playing, TrackRow::FailedIcon);
 }
 
 void Player::PlaySelectedTrack()
@@ -371,7 +364,7 @@ void Player::StopPlayback()
     const int old = m_list.PlayoldNo();
     m_list.ListItemForeColorChange(false, old);
     if (old != 0)
-        m_list.setIcon(old, 1);
+        m_list.setIcon(old, TrackRow::IdleIcon);
     m_list.setPlayingNo(0);
     m_list.UpdateStatus();
     m_display.showIdle();

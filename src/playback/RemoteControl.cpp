@@ -228,7 +228,7 @@ QVariantMap RemoteControl::metadata() const
         return m;
     m.insert(QStringLiteral("mpris:trackid"), trackId());
     m.insert(QStringLiteral("mpris:length"), lengthUs());
-    const QString title = m_tagTitle.isEmpty() ? m_list.cellText(m_trackRow, 2) : m_tagTitle;
+    const QString title = m_tagTitle.isEmpty() ? m_list.cellText(m_trackRow, TrackRow::TitleCell) : m_tagTitle;
     if (!title.isEmpty())
         m.insert(QStringLiteral("xesam:title"), title);
     if (!m_tagArtist.isEmpty())

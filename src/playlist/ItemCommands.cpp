@@ -20,15 +20,6 @@ const QString ItemCommands::TagEditorMissing =
     QStringLiteral("タグエディタが見つかりません。指定場所を確認してください。");
 const QString ItemCommands::DustBoxFolderName = QStringLiteral("ごみ箱");
 
-namespace {
-
-QString fileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
-
-} // namespace
-
 ItemCommands::ItemCommands(TrackList &list, PlaylistStore &store, TrackAdder &adder, PlaylistSearch &search,
                            MessageService &messages, ShellService *shell)
     : m_list(list), m_store(store), m_adder(adder), m_search(search), m_messages(messages), m_shell(shell)
@@ -195,7 +186,7 @@ void ItemCommands::MoveToDustBox()
             continue;
         }
         release(t.path);
-        const QString target = UniqueFilePath(folder, fileNameOf(t.path));
+        const QString target = UniqueFilePath(folder, FileNameOf(t.path));
         if (m_shell && QFileInfo(folder).isDir() && m_shell->move(t.path, target)) {
             moved.insert(t.path);
             t.record.path = target;
@@ -322,11 +313,11 @@ void ItemCommands::CopyToFolder()
             continue;
         }
         m_list.setStatusText(QStringLiteral("Now Copying..."));
-        const QString name = fileNameOf(path);
+        const QString name = FileNameOf(path);
         const QString destination = UniqueFilePath(target, name);
         if (!m_shell || !m_shell->copy(path, destination))
             ++outcome.failed;
-        else if (fileNameOf(destination) != name)
+        else if (FileNameOf(destination) != name)
             ++outcome.renamed;
         EventPump::yield();
     }

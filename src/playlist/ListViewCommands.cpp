@@ -29,7 +29,7 @@ void DragItemSwap(TrackList &list, int i, int k)
         return;
     list.swapRows(i, k);
     for (int pos : {i, k})
-        list.setIcon(pos, list.rowColor(pos) == list.activeItemColor() ? 2 : 1);
+        list.setIcon(pos, list.rowColor(pos) == list.activeItemColor() ? TrackRow::PlayingIcon : TrackRow::IdleIcon);
     list.setSelected(i, false);
     list.setSelected(k, true);
 }

@@ -35,6 +35,12 @@ QString BaseNameOf(QStringView path)
     return (dot >= 0 ? name.left(dot) : name).toString();
 }
 
+QString FileNameOf(QStringView path)
+{
+    bool hasSep = false;
+    return lastComponent(path, &hasSep).toString();
+}
+
 QString ParentFolderNameOf(QStringView path)
 {
     const qsizetype last = path.lastIndexOf(Sep);

@@ -21,6 +21,9 @@ QString BaseNameOf(QStringView path);
 // two "/"); empty when the path has fewer than two "/".
 QString ParentFolderNameOf(QStringView path);
 
+// Text after the last "/"; the whole path when there is no "/".
+QString FileNameOf(QStringView path);
+
 // Text before the last "/"; empty when there is no "/".
 QString FolderOf(QStringView path);
 

@@ -151,7 +151,7 @@ void SettingsDialogModel::pickColor(int slot, int ref)
 {
     if (ref == -1 || slot < 0 || slot >= ColorSlotCount)
         return;
-    m_store.setColorRef(slot, ref & 0xFFFFFF);
+    m_store.setColorRef(ColorSlot(slot), ref & 0xFFFFFF);
 }
 
 void SettingsDialogModel::opened()

@@ -113,7 +113,31 @@ enum class SettingId : int {
 };
 
 inline constexpr int SettingCount = int(SettingId::Scroll) + 1;
-inline constexpr int ColorSlotCount = 20;
+// The colour slots, in the order of the colour file's table and of the
+// settings dialog's swatches.
+enum ColorSlot : int {
+    PlaylistForeSlot,   // the rows' text
+    DisplayBackSlot,    // the main window's display
+    ActiveItemSlot,     // the playing row's text
+    ProgressSlot,       // the seek bar
+    LevelTopSlot,       // the level meter, top to bottom
+    LevelMiddleSlot,
+    LevelBottomSlot,
+    ProgressBackSlot,   // behind the seek bar
+    TimeForeSlot,
+    MiniFaceBackSlot,
+    PlayModeForeSlot,
+    DisplayForeSlot,
+    ListBackSlot,       // the playlist window's face
+    SelectForeSlot,
+    SelectBackSlot,
+    PlaylistBackSlot,   // behind the rows
+    TreeForeSlot,
+    TreeBackSlot,
+    BoxBackSlot,        // the address, search and status boxes
+    BoxForeSlot,
+    ColorSlotCount
+};
 inline constexpr int ColumnCount = 8;
 
 // How a key is written.
@@ -160,7 +184,7 @@ const SettingKey &settingKey(SettingId id);
 // True for the keys of the colour file.
 bool isColorSetting(SettingId id);
 
-// The key holding colour slot `slot` (0..19).
+// The key holding colour slot `slot`.
 SettingId colorSlotSetting(int slot);
 
 // The key holding the width of track list column `column` (0..7).

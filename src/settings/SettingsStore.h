@@ -81,10 +81,10 @@ public:
     void setText(SettingId id, const QString &text);
 
     // Colour slot `slot` (0..19) as 0x00BBGGRR.
-    int colorRef(int slot) const { return value(colorSlotSetting(slot)); }
-    void setColorRef(int slot, int ref) { setValue(colorSlotSetting(slot), ref); }
+    int colorRef(ColorSlot slot) const { return value(colorSlotSetting(slot)); }
+    void setColorRef(ColorSlot slot, int ref) { setValue(colorSlotSetting(slot), ref); }
     // Colour slot `slot` as a QColor (the low 24 bits of the value).
-    QColor color(int slot) const { return colorFromRef(colorRef(slot)); }
+    QColor color(ColorSlot slot) const { return colorFromRef(colorRef(slot)); }
     static QColor colorFromRef(int ref);
     static int refFromColor(const QColor &color);
 

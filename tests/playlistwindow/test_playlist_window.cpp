@@ -398,15 +398,15 @@ TEST_F(PlaylistWindowTest, AddressBoxIsTheAddressBothWays)
 TEST_F(PlaylistWindowTest, ColourSlotsReachTheirControls)
 {
     SettingsStore &s = app->settings();
-    s.setColorRef(3, 0x0000FF);  // red bar
-    s.setColorRef(7, 0x00FF00);  // green background
-    s.setColorRef(15, 0x203040);
-    s.setColorRef(17, 0x112233);
-    s.setColorRef(16, 0x445566);
-    s.setColorRef(14, 0x778899);
-    s.setColorRef(13, 0x0A0B0C);
-    s.setColorRef(18, 0x010203);
-    s.setColorRef(19, 0xF0E0D0);
+    s.setColorRef(ProgressSlot, 0x0000FF);  // red bar
+    s.setColorRef(ProgressBackSlot, 0x00FF00);  // green background
+    s.setColorRef(PlaylistBackSlot, 0x203040);
+    s.setColorRef(TreeBackSlot, 0x112233);
+    s.setColorRef(TreeForeSlot, 0x445566);
+    s.setColorRef(SelectBackSlot, 0x778899);
+    s.setColorRef(SelectForeSlot, 0x0A0B0C);
+    s.setColorRef(BoxBackSlot, 0x010203);
+    s.setColorRef(BoxForeSlot, 0xF0E0D0);
     EXPECT_EQ(window().seekBar()->barColor(), QColor(255, 0, 0));
     EXPECT_EQ(window().seekBar()->backgroundColor(), QColor(0, 255, 0));
     EXPECT_EQ(window().listView()->palette().color(QPalette::Base), QColor(0x40, 0x30, 0x20));

@@ -13,22 +13,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-namespace {
-
-// Colour slots the main window shows.
-enum Slot {
-    DisplayBack = 1,
-    LevelTop = 4,
-    LevelMiddle = 5,
-    LevelBottom = 6,
-    TimeFore = 8,
-    MiniFaceBack = 9,
-    PlayModeFore = 10,
-    DisplayFore = 11,
-};
-
-} // namespace
-
 MainWindow::MainWindow(SettingsStore &settings, Player &player, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_settings(settings)
@@ -172,7 +156,7 @@ void MainWindow::resizeEvent(QResizeEvent *)
     relayout();
 }
 
-QColor MainWindow::slotColor(int slot) const
+QColor MainWindow::slotColor(ColorSlot slot) const
 {
     return m_settings.color(slot);
 }
@@ -185,7 +169,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
     const QRect d = m_layout.display;
 
     if (!d.contains(dirty.boundingRect())) {
-        p.fillRect(rect(), slotColor(MiniFaceBack));
+        p.fillRect(rect(), slotColor(MiniFaceBackSlot));
         if (!m_style.mainBack.isNull()) {
             if (s.isOn(SettingId::MainStretch))
                 p.drawImage(m_layout.back, m_style.mainBack);
@@ -209,7 +193,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
     p.setClipRect(d);
     p.translate(d.topLeft());
     const QRegion inDisplay = dirty.translated(-d.topLeft());
-    p.fillRect(inDisplay.boundingRect() & QRect(QPoint(0, 0), d.size()), slotColor(DisplayBack));
+    p.fillRect(inDisplay.boundingRect() & QRect(QPoint(0, 0), d.size()), slotColor(DisplayBackSlot));
     if (!m_style.panelBack.isNull())
         p.drawImage(QPoint(0, 0), m_style.panelBack);
 
@@ -217,18 +201,18 @@ void MainWindow::paintEvent(QPaintEvent *event)
     if (inDisplay.intersects(m_layout.strip)) {
         p.save();
         p.setClipRect(m_layout.strip, Qt::IntersectClip);
-        p.setPen(slotColor(DisplayFore));
+        p.setPen(slotColor(DisplayForeSlot));
         staticText(m_infoStatic, m_display.trackInfo());
         p.drawStaticText(m_display.trackInfoLeft(), textTop(m_infoStatic, d.height()), m_infoStatic);
         p.restore();
     }
     if (inDisplay.intersects(m_layout.time)) {
-        p.setPen(slotColor(TimeFore));
+        p.setPen(slotColor(TimeForeSlot));
         staticText(m_timeStatic, m_display.timeText());
         p.drawStaticText(m_layout.time.left(), textTop(m_timeStatic, d.height()), m_timeStatic);
     }
     if (inDisplay.intersects(m_layout.playMode)) {
-        p.setPen(slotColor(PlayModeFore));
+        p.setPen(slotColor(PlayModeForeSlot));
         staticText(m_modeStatic, Player::playModeName(m_player.PlayMode()));
         const int w = int(m_modeStatic.size().width());
         p.drawStaticText(m_layout.playMode.left() + (m_layout.playMode.width() - w) / 2,
@@ -236,7 +220,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
     }
 
     // The level meter: three columns of up to three squares, from the bottom.
-    const QColor levels[3] = {slotColor(LevelBottom), slotColor(LevelMiddle), slotColor(LevelTop)};
+    const QColor levels[3] = {slotColor(LevelBottomSlot), slotColor(LevelMiddleSlot), slotColor(LevelTopSlot)};
     const auto shown = m_display.meterShown();
     for (int c = 0; c < 3; ++c)
         for (int e = 0; e < shown[std::size_t(c)]; ++e)

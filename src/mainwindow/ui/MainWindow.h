@@ -90,7 +90,7 @@ private:
     void showPosition(const PlaybackPosition &position);
     void meterTick();
     int buttonAt(const QPoint &pos) const;
-    QColor slotColor(int slot) const;
+    QColor slotColor(ColorSlot slot) const;
     void applyFonts();
     void showWidthChangeWindow();
 

@@ -377,19 +377,19 @@ QColor PlaylistWindow::slotColor(int slot) const
 
 void PlaylistWindow::applyColors()
 {
-    m_seek->setColors(slotColor(3), slotColor(7));
-    m_listView->setBackgroundColor(slotColor(15));
-    m_treeView->setColors(slotColor(16), slotColor(17), slotColor(13), slotColor(14));
+    m_seek->setColors(slotColor(ProgressSlot), slotColor(ProgressBackSlot));
+    m_listView->setBackgroundColor(slotColor(PlaylistBackSlot));
+    m_treeView->setColors(slotColor(TreeForeSlot), slotColor(TreeBackSlot), slotColor(SelectForeSlot), slotColor(SelectBackSlot));
     for (QLineEdit *box : {m_addressBox, m_searchBox}) {
         QPalette pal = box->palette();
-        pal.setColor(QPalette::Base, slotColor(18));
-        pal.setColor(QPalette::Text, slotColor(19));
+        pal.setColor(QPalette::Base, slotColor(BoxBackSlot));
+        pal.setColor(QPalette::Text, slotColor(BoxForeSlot));
         box->setPalette(pal);
     }
     // The status text stands on the background picture without a box of
     // its own; it takes the boxes' text colour so that it reads on any style.
     QPalette status = m_statusBox->palette();
-    status.setColor(QPalette::WindowText, slotColor(19));
+    status.setColor(QPalette::WindowText, slotColor(BoxForeSlot));
     m_statusBox->setPalette(status);
     update();
 }
@@ -438,7 +438,7 @@ void PlaylistWindow::applySetting(SettingId id)
         break;
     case SettingId::PGBStyle:
         m_seek->setSegmented(s.value(SettingId::PGBStyle) != 0);
-        m_seek->setColors(slotColor(3), slotColor(7));
+        m_seek->setColors(slotColor(ProgressSlot), slotColor(ProgressBackSlot));
         break;
     case SettingId::Flat:
         applyFlat();
@@ -541,7 +541,7 @@ void PlaylistWindow::resizeEvent(QResizeEvent *event)
 void PlaylistWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.fillRect(rect(), slotColor(12));
+    p.fillRect(rect(), slotColor(ListBackSlot));
     if (m_style.listBack.isNull())
         return;
     if (m_settings.isOn(SettingId::ListStretch))

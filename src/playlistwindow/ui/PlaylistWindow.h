@@ -183,7 +183,7 @@ private:
     void showVolume(int percent);
     void showSpeaker();
     int buttonOf(QObject *watched) const;
-    QColor slotColor(int slot) const;
+    QColor slotColor(ColorSlot slot) const;
 
     TrackList &m_list;
     LibraryTree &m_library;

@@ -460,7 +460,7 @@ QWidget *SettingsDialog::buildColorTab()
         int i = 0;
         for (const ColorBox &box : table) {
             auto *swatch = new ColorSwatch(box.slot, [this](int slot) {
-                const QColor chosen = QColorDialog::getColor(m_store.color(slot), this, QStringLiteral("色の設定"));
+                const QColor chosen = QColorDialog::getColor(m_store.color(ColorSlot(slot)), this, QStringLiteral("色の設定"));
                 if (chosen.isValid())
                     m_model.pickColor(slot, SettingsStore::refFromColor(chosen));
             });
@@ -580,7 +580,7 @@ void SettingsDialog::showSetting(SettingId id)
     if (isColorSetting(id)) {
         for (int slot = 0; slot < ColorSlotCount; ++slot)
             if (colorSlotSetting(slot) == id && m_swatches[std::size_t(slot)])
-                m_swatches[std::size_t(slot)]->setColor(m_store.color(slot));
+                m_swatches[std::size_t(slot)]->setColor(m_store.color(ColorSlot(slot)));
         return;
     }
     switch (id) {
@@ -624,10 +624,10 @@ void SettingsDialog::showAll()
 
 void SettingsDialog::restyle()
 {
-    const QColor text = m_store.color(19);
-    const QColor box = m_store.color(18);
-    const QColor accent = m_store.color(14);
-    const QColor accentText = m_store.color(13);
+    const QColor text = m_store.color(BoxForeSlot);
+    const QColor box = m_store.color(BoxBackSlot);
+    const QColor accent = m_store.color(SelectBackSlot);
+    const QColor accentText = m_store.color(SelectForeSlot);
     const QColor line = mix(box, text, 0.45);
     const QColor muted = mix(box, text, 0.5);
     QString sheet = QStringLiteral(R"(
@@ -670,14 +670,14 @@ QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none;
 
 EditorSkin SettingsDialog::skin() const
 {
-    QColor pane = m_store.color(18);
+    QColor pane = m_store.color(BoxBackSlot);
     pane.setAlpha(215); // as the tab pages'
     return {.sheet = m_body->styleSheet(),
             .background = m_background,
-            .color = m_store.color(12),
-            .line = mix(m_store.color(18), m_store.color(19), 0.45),
+            .color = m_store.color(ListBackSlot),
+            .line = mix(m_store.color(BoxBackSlot), m_store.color(BoxForeSlot), 0.45),
             .pane = pane,
-            .text = m_store.color(19)};
+            .text = m_store.color(BoxForeSlot)};
 }
 
 // --- commands ---------------------------------------------------------------------------
@@ -876,15 +876,15 @@ bool SettingsDialog::eventFilter(QObject *watched, QEvent *event)
 void SettingsDialog::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.fillRect(rect(), m_store.color(12));
+    p.fillRect(rect(), m_store.color(ListBackSlot));
     if (!m_background.isNull())
         p.drawImage(rect(), m_background);
-    p.setPen(mix(m_store.color(18), m_store.color(19), 0.45));
+    p.setPen(mix(m_store.color(BoxBackSlot), m_store.color(BoxForeSlot), 0.45));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     QFont title = font();
     title.setBold(true);
     p.setFont(title);
-    p.setPen(m_store.color(19));
+    p.setPen(m_store.color(BoxForeSlot));
     p.drawText(QRect(10, 0, width() - 20, 22), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("設定"));
 }
 
