@@ -85,18 +85,18 @@ TEST_F(ColorProfilesTest, SelectingLoadsAListedProfileOnly)
 {
     writeBytes(folder + "Night.ini", "[Color]\r\nTreeBackColor=255\r\n");
     writeBytes(folder + "notes.txt", "[Color]\r\nTreeBackColor=7\r\n");
-    store.setColorRef(13, 1);
+    store.setColorRef(SelectForeSlot, 1);
 
     EXPECT_TRUE(profiles.select("Night"));
-    EXPECT_EQ(store.colorRef(17), 255);
-    EXPECT_EQ(store.colorRef(13), 0x0080FF) << "what the profile lacks takes its default";
+    EXPECT_EQ(store.colorRef(TreeBackSlot), 255);
+    EXPECT_EQ(store.colorRef(SelectForeSlot), 0x0080FF) << "what the profile lacks takes its default";
 
     EXPECT_TRUE(profiles.select("notes")); // reads "notes.ini", which does not exist
-    EXPECT_EQ(store.colorRef(17), 0);
-    store.setColorRef(17, 9);
+    EXPECT_EQ(store.colorRef(TreeBackSlot), 0);
+    store.setColorRef(TreeBackSlot, 9);
     EXPECT_FALSE(profiles.select("Missing"));
     EXPECT_FALSE(profiles.select("../Color/Night"));
-    EXPECT_EQ(store.colorRef(17), 9);
+    EXPECT_EQ(store.colorRef(TreeBackSlot), 9);
 }
 
 TEST_F(ColorProfilesTest, SavingNamesAsksBeforeOverwritingAndRefusesUnsafeNames)
@@ -122,7 +122,7 @@ TEST_F(ColorProfilesTest, SavingNamesAsksBeforeOverwritingAndRefusesUnsafeNames)
         box.asked.clear();
         box.styles.clear();
         box.answer = c.answer;
-        store.setColorRef(17, ++colour);
+        store.setColorRef(TreeBackSlot, ++colour);
         const std::optional<QString> saved = profiles.save(QString::fromUtf8(c.typed));
         ASSERT_EQ(saved.has_value(), c.savedAs != nullptr);
         if (saved) {

@@ -148,8 +148,8 @@ TEST_F(DialogModelTest, FontsTagEditorColoursAndStyleNames)
 
     model.pickColor(13, 0x123456);
     model.pickColor(14, -1); // the chooser was cancelled
-    EXPECT_EQ(store.colorRef(13), 0x123456);
-    EXPECT_EQ(store.colorRef(14), 0x804000);
+    EXPECT_EQ(store.colorRef(SelectForeSlot), 0x123456);
+    EXPECT_EQ(store.colorRef(SelectBackSlot), 0x804000);
 
     struct NameCase {
         const char *name;

@@ -73,7 +73,7 @@ TEST_F(SettingsStoreTest, FirstStartWithoutFilesGivesEveryDefault)
     EXPECT_EQ(store.text(Id::MainFontName), QStringLiteral("ＭＳ Ｐゴシック"));
     EXPECT_EQ(store.text(Id::ListFontName), QStringLiteral("ＭＳ Ｐゴシック"));
     EXPECT_EQ(store.text(Id::TagEditorPath), QString());
-    EXPECT_EQ(store.color(13), QColor(0xFF, 0x80, 0x00));
+    EXPECT_EQ(store.color(SelectForeSlot), QColor(0xFF, 0x80, 0x00));
 }
 
 TEST_F(SettingsStoreTest, DefaultSaveGivesExactlyTheGoldenFiles)
@@ -265,9 +265,9 @@ TEST_F(SettingsStoreTest, SavingConvertsLiveValues)
         {"window moved in pixels", [](SettingsStore &s) { s.setPixels(Id::MainTop, 100); }, "Main", "Top", "1500"},
         {"unmoved window keeps its twips", [](SettingsStore &s) { s.setPixels(Id::MainTop, 67); }, "Main", "Top",
          "1000"},
-        {"colour as signed decimal", [](SettingsStore &s) { s.setColorRef(16, int(0x80000005)); }, "Color",
+        {"colour as signed decimal", [](SettingsStore &s) { s.setColorRef(TreeForeSlot, int(0x80000005)); }, "Color",
          "TreeForeColor", "-2147483643"},
-        {"colour from a QColor", [](SettingsStore &s) { s.setColorRef(2, SettingsStore::refFromColor(QColor(1, 2, 3))); },
+        {"colour from a QColor", [](SettingsStore &s) { s.setColorRef(ActiveItemSlot, SettingsStore::refFromColor(QColor(1, 2, 3))); },
          "Color", "ActiveItemColor", "197121"},
     };
     for (const Case &c : cases) {
@@ -305,7 +305,7 @@ TEST_F(SettingsStoreTest, OneSaveGivesTheBytesOfTheSingleWrites)
     store.setValue(Id::Foremost, 1);
     store.setText(Id::TagEditorPath, QStringLiteral("/usr/bin/tag editor"));
     store.setValue(Id::PlaylistAdsorption, SettingsStore::NoChoice);
-    store.setColorRef(5, 0x123456);
+    store.setColorRef(LevelMiddleSlot, 0x123456);
 
     const QString single = dir.filePath(QStringLiteral("single.ini"));
     const QString singleColor = dir.filePath(QStringLiteral("singleColor.ini"));

@@ -2,6 +2,7 @@
 
 #include "mainwindow/MainDisplay.h"
 #include "mainwindow/MainLayout.h"
+#include "settings/SettingsKeys.h"
 #include "style/Style.h"
 #include "window/ui/WindowDrag.h"
 

@@ -370,7 +370,7 @@ void PlaylistWindow::setStyle(const Style &style)
     update();
 }
 
-QColor PlaylistWindow::slotColor(int slot) const
+QColor PlaylistWindow::slotColor(ColorSlot slot) const
 {
     return m_settings.color(slot);
 }
