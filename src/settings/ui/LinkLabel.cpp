@@ -39,7 +39,6 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 void LinkLabel::paintLink(bool hover)
 {
     // Colours readable on the dark boxes: a light blue, and red under the pointer.
-    setStyleSheet(m_url.isEmpty()
-                      ? QString()
-                      : QStringLiteral("color: %1;").arg(hover ? QStringLiteral("#ff4040") : QStringLiteral("#5aa9ff")));
+    const QString color = hover ? QStringLiteral("#ff4040") : QStringLiteral("#5aa9ff");
+    setStyleSheet(m_url.isEmpty() ? QString() : QStringLiteral("color: %1;").arg(color));
 }
