@@ -362,7 +362,7 @@ TEST_F(SettingsDialogTest, EveryControlOfEveryTabWritesItsKeyOnOkAndCancelPutsIt
         return [=](const Page &p) { p.key(p.only<QAbstractSlider>(group), key); };
     };
     const auto press = [](const char *caption, const char *group) {
-        return [=](const Page &p) { p.captioned<QPushButton>(caption, group)->click(); };
+        return [=](const Page &p) { p.click(p.captioned<QPushButton>(caption, group)); };
     };
     const auto typeIn = [](QLineEdit *edit, const QString &text) {
         ASSERT_TRUE(edit);
