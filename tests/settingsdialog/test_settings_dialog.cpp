@@ -3,7 +3,9 @@
 #include "archive/LibArchiveArchiver.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
+#include "settings/ColorProfiles.h"
 #include "settings/SettingsDialogModel.h"
+#include "settings/ui/SettingsChooser.h"
 #include "settings/ui/SettingsDialog.h"
 #include "style/ui/StyleEditor.h"
 #include "FakeAudioLibrary.h"
@@ -16,10 +18,14 @@
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -223,6 +229,263 @@ TEST_F(SettingsDialogTest, TheEditorsPicturesStayUntilCancelLoadsTheStyleAgain)
     EXPECT_TRUE(windows.style().panelBack.isNull()) << "kept after the editor closes";
     dialog().reject();
     EXPECT_EQ(windows.style().panelBack, before);
+}
+
+// Answers the dialog's font, program and colour questions as a user would
+// in the system's dialogs.
+struct AnsweringChooser : SettingsChooser {
+    QFont chosenFont;
+    QString chosenProgram;
+    QColor chosenColor;
+    std::optional<QFont> font(const QFont &, QWidget *) override { return chosenFont; }
+    QString program(QWidget *) override { return chosenProgram; }
+    QColor color(const QColor &, QWidget *) override { return chosenColor; }
+};
+
+// The widgets of a tab page as a user finds them: by the captions shown.
+struct Page {
+    QWidget *page;
+
+    QWidget *in(const char *groupTitle) const
+    {
+        if (!groupTitle)
+            return page;
+        for (QGroupBox *g : page->findChildren<QGroupBox *>())
+            if (g->title() == QString::fromUtf8(groupTitle))
+                return g;
+        ADD_FAILURE() << "no group " << groupTitle;
+        return page;
+    }
+    template <typename T>
+    T *captioned(const char *caption, const char *groupTitle = nullptr) const
+    {
+        QList<T *> found;
+        for (T *w : in(groupTitle)->findChildren<T *>())
+            if (w->text() == QString::fromUtf8(caption))
+                found << w;
+        EXPECT_EQ(found.size(), 1) << caption;
+        return found.value(0);
+    }
+    template <typename T>
+    T *only(const char *groupTitle) const
+    {
+        const QList<T *> found = in(groupTitle)->findChildren<T *>();
+        EXPECT_EQ(found.size(), 1) << groupTitle;
+        return found.value(0);
+    }
+    // The colour box left of the caption `caption` in group `groupTitle`.
+    QWidget *colorBoxOf(const char *caption, const char *groupTitle) const
+    {
+        QLabel *label = captioned<QLabel>(caption, groupTitle);
+        auto *grid = qobject_cast<QGridLayout *>(in(groupTitle)->layout());
+        if (!label || !grid)
+            return nullptr;
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(grid->indexOf(label), &row, &column, &rows, &columns);
+        QLayoutItem *box = grid->itemAtPosition(row, column - 1);
+        return box ? box->widget() : nullptr;
+    }
+
+    void click(QAbstractButton *button) const
+    {
+        ASSERT_TRUE(button);
+        // On the indicator: a check box takes clicks on its box and caption only.
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    void key(QWidget *w, Qt::Key key) const
+    {
+        ASSERT_TRUE(w);
+        QTest::keyClick(w, key);
+    }
+};
+
+// One thing a user does on a tab, and the values it leaves in the store.
+struct UserCase {
+    std::string name;
+    const char *tab;
+    std::function<void(const Page &)> act;
+    QList<std::pair<SettingId, QVariant>> expected; // an int, or a QString for text keys
+    bool cancelKeeps = false;                       // Cancel leaves it as moved
+};
+
+} // namespace
+
+void PrintTo(const QVariant &value, std::ostream *os)
+{
+    *os << value.toString().toStdString();
+}
+
+namespace {
+
+QVariant storedValue(const SettingsStore &store, SettingId id)
+{
+    if (settingKey(id).kind == SettingKind::Text)
+        return store.text(id);
+    return store.value(id);
+}
+
+void setStoredValue(SettingsStore &store, SettingId id, const QVariant &value)
+{
+    if (settingKey(id).kind == SettingKind::Text)
+        store.setText(id, value.toString());
+    else
+        store.setValue(id, value.toInt());
+}
+
+TEST_F(SettingsDialogTest, EveryControlOfEveryTabWritesItsKeyOnOkAndCancelPutsItBack)
+{
+    using Id = SettingId;
+    const QString otherStyle = home.path() + "/Style/Other/";
+    QDir().mkpath(otherStyle);
+    writeBytes(otherStyle + "info.txt", "Other\r\n");
+    {
+        SettingsStore profile;
+        profile.setColorRef(PlaylistForeSlot, 0x0000FF);
+        QDir().mkpath(app->paths().colorFolder());
+        ASSERT_TRUE(profile.SaveColorFile(app->paths().colorFolder() + "Sunset.ini"));
+    }
+    AnsweringChooser chooser;
+    chooser.chosenFont = QFont(QStringLiteral("Velmora Test Serif"), 14);
+    chooser.chosenFont.setBold(true);
+    chooser.chosenProgram = QStringLiteral("/opt/tags/tagger");
+    chooser.chosenColor = QColor(0x12, 0x34, 0x56);
+    const int chosenRef = 0x563412;
+    dialog().setChooser(chooser);
+
+    const auto check = [](const char *caption, const char *group = nullptr) {
+        return [=](const Page &p) { p.click(p.captioned<QCheckBox>(caption, group)); };
+    };
+    const auto option = [](const char *group, const char *caption) {
+        return [=](const Page &p) { p.click(p.captioned<QRadioButton>(caption, group)); };
+    };
+    const auto slide = [](const char *group, Qt::Key key) {
+        return [=](const Page &p) { p.key(p.only<QAbstractSlider>(group), key); };
+    };
+    const auto press = [](const char *caption, const char *group) {
+        return [=](const Page &p) { p.click(p.captioned<QPushButton>(caption, group)); };
+    };
+    const auto typeIn = [](QLineEdit *edit, const QString &text) {
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    const char *fade = "フェードイン/アウト ※Only Windows XP/2000";
+    const char *translucent = "トランスルーセント  ※Only Windows XP/2000";
+
+    std::vector<UserCase> cases = {
+        {"Option: no translucent settings", "Option", check("設定は半透明にしない"), {{Id::SetNotTrans, 1}}},
+        {"Option: work area", "Option", check("移動範囲をワークエリアに限定する"), {{Id::MoveWorkArea, 1}}},
+        {"Option: temporary folder", "Option", check("終了時にテンポラリフォルダをクリアする"), {{Id::TempFolderClear, 1}}},
+        {"Option: auto-save question", "Option", check("オートセーブ時に問い合わせる"), {{Id::AutoSaveQuestion, 1}}},
+        {"Option: resume", "Option", check("レジューム再生"), {{Id::ResumePlay, 1}}},
+        {"Option: grid", "Option", check("グリッド表示"), {{Id::GridDisplay, 1}}},
+        {"Customize: tag editor typed", "Customize",
+         [&](const Page &p) { typeIn(p.only<QLineEdit>("タグエディタの場所(SuperTagEditorなど)"), "/usr/bin/tags"); },
+         {{Id::TagEditorPath, QStringLiteral("/usr/bin/tags")}}},
+        {"Customize: tag editor browsed", "Customize", press("...", "タグエディタの場所(SuperTagEditorなど)"),
+         {{Id::TagEditorPath, QStringLiteral("/opt/tags/tagger")}}},
+        {"Customize: docking above", "Customize", option("ミニフェイスにプレイリストを吸着", "上に"),
+         {{Id::PlaylistAdsorption, 2}}},
+        {"Customize: docking below", "Customize", option("ミニフェイスにプレイリストを吸着", "下に"),
+         {{Id::PlaylistAdsorption, 1}}},
+        {"Customize: double click", "Customize", option("クリック方法", "ダブルクリック"), {{Id::TreeClick, 1}}},
+        {"Customize: smooth seek bar", "Customize", option("プログレスシークバースタイル", "Smooth"), {{Id::PGBStyle, 0}}},
+        {"Customize: corners", "Customize", slide("角の丸み", Qt::Key_End), {{Id::CornerRoundValue, 99}}},
+        {"Customize: fade on", "Customize", check("ON", fade), {{Id::Fade, 1}}},
+        {"Customize: fade speed", "Customize", slide(fade, Qt::Key_End), {{Id::FadeSpeed, 100}}},
+        {"Customize: translucency on, then its level", "Customize",
+         [&](const Page &p) {
+             p.click(p.captioned<QCheckBox>("ON", translucent));
+             p.key(p.only<QAbstractSlider>(translucent), Qt::Key_Home);
+         },
+         {{Id::Translucent, 1}, {Id::Transparency, 5}}},
+        {"Customize: scroll speed", "Customize", slide("スクロールスピード", Qt::Key_End), {{Id::ScrollSpeed, 500}}},
+        {"Customize: mini visual speed", "Customize", slide("MiniVisualスピード", Qt::Key_End),
+         {{Id::MiniVisualSpeed, 200}}},
+        {"Customize: mini face font", "Customize", press("ミニフェイス", "フォント"),
+         {{Id::MainFontName, QStringLiteral("Velmora Test Serif")}, {Id::MainFontSize, 14}, {Id::MainFontBold, 1}}},
+        {"Customize: playlist font", "Customize", press("プレイリスト", "フォント"),
+         {{Id::ListFontName, QStringLiteral("Velmora Test Serif")}, {Id::ListFontSize, 14}, {Id::ListFontBold, 1}}},
+        {"Sound: master volume", "Sound", slide("ボリューム", Qt::Key_Home), {{Id::WaveOutVolume, 0}}, true},
+        {"Style: typed name", "Style",
+         [&](const Page &p) {
+             QComboBox *combo = p.page->findChild<QComboBox *>();
+             typeIn(combo->lineEdit(), "Other");
+             QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+         },
+         {{Id::StyleName, QStringLiteral("Other")}}},
+        {"Style: flat", "Style", check("フラット表示"), {{Id::Flat, 1}}},
+        {"Style: mini face background fitted", "Style", check("ミニフェイスの背景をウインドウサイズにフィット"),
+         {{Id::MainStretch, 0}}},
+        {"Style: playlist background fitted", "Style", check("プレイリストの背景をウインドウサイズにフィット"),
+         {{Id::ListStretch, 0}}},
+        {"Color: profile typed", "Color",
+         [&](const Page &p) {
+             QComboBox *combo = p.page->findChild<QComboBox *>();
+             typeIn(combo->lineEdit(), "Sunset");
+             QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+         },
+         {{colorSlotSetting(0), 0x0000FF}}},
+    };
+    for (const auto &[title, boxes] : {std::pair{"ミニフェイス", miniFaceColorBoxes()},
+                                       std::pair{"プレイリスト", playlistColorBoxes()}}) {
+        const char *groupTitle = title;
+        for (const ColorBox &b : boxes) {
+            cases.push_back({std::string("Color: ") + groupTitle + " " + b.caption, "Color",
+                             [=](const Page &p) {
+                                 QWidget *box = p.colorBoxOf(b.caption, groupTitle);
+                                 ASSERT_TRUE(box);
+                                 QTest::mouseClick(box, Qt::LeftButton);
+                             },
+                             {{colorSlotSetting(b.slot), chosenRef}}});
+        }
+    }
+
+    const auto open = [&](const char *tab) -> Page {
+        windows.showSettingsDialog();
+        dialog().activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog().isActiveWindow(); }, 10000));
+        QTabBar *bar = dialog().tabs()->tabBar();
+        for (int i = 0; i < bar->count(); ++i)
+            if (bar->tabText(i) == QString::fromUtf8(tab))
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+        EXPECT_EQ(dialog().tabs()->tabText(dialog().tabs()->currentIndex()), QString::fromUtf8(tab));
+        return Page{dialog().tabs()->currentWidget()};
+    };
+    const auto close = [&](const char *button) {
+        QTest::mouseClick(child<QPushButton>(&dialog(), button), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog().isVisible(); }, 10000));
+    };
+    for (const UserCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        QList<QVariant> before;
+        bool changes = true;
+        for (const auto &[id, value] : c.expected) {
+            before << storedValue(store(), id);
+            if (before.last() == value) {
+                ADD_FAILURE() << settingKey(id).key << " is " << value.toString().toStdString() << " already";
+                changes = false;
+            }
+        }
+        if (!changes)
+            continue;
+
+        c.act(open(c.tab));
+        close("cmdCancel");
+        for (qsizetype i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(storedValue(store(), c.expected[i].first), c.cancelKeeps ? c.expected[i].second : before[i])
+                << "after Cancel: " << settingKey(c.expected[i].first).key;
+
+        c.act(open(c.tab));
+        close("cmdOK");
+        for (const auto &[id, value] : c.expected)
+            EXPECT_EQ(storedValue(store(), id), value) << "after OK: " << settingKey(id).key;
+
+        for (qsizetype i = 0; i < c.expected.size(); ++i)
+            setStoredValue(store(), c.expected[i].first, before[i]);
+    }
+    dialog().setChooser(SettingsChooser::system());
 }
 
 // Not a check: with VELMORA_SCREENSHOT_DIR set, draws each tab of the dialog

@@ -8,31 +8,26 @@
 
 #include <QDialog>
 #include <QImage>
-#include <QPointer>
 
-#include <array>
 #include <functional>
 
-class QAbstractButton;
-class QAbstractSlider;
-class QButtonGroup;
-class QCheckBox;
 class QComboBox;
-class QGridLayout;
-class QLabel;
-class QLineEdit;
 class QTabWidget;
-class QVBoxLayout;
+class ColorTab;
+class CustomizeTab;
+class SettingsChooser;
 class SettingsDialogModel;
 class SettingsStore;
-class LinkLabel;
-class ColorSwatch;
+class StyleTab;
+class VersionTab;
 
 // The settings dialog (form `Setting`): frameless and skinned with the
-// current style's playlist background and the colour slots, six tabs of
-// controls bound to the settings store through SettingsDialogModel. Every
-// control writes its key at once; the store's changes (a Cancel, a
-// profile) show in the controls. Created once and hidden while closed.
+// current style's playlist background and the colour slots, six tabs
+// (OptionTab .. VersionTab) over the settings store through
+// SettingsDialogModel. Every control writes its key at once; the store's
+// changes (a Cancel, a profile) show in the controls. OK saves every
+// setting, Cancel puts back what the dialog changed. Created once and
+// hidden while closed.
 class SettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -44,7 +39,10 @@ public:
     void setStyle(const Style &style);
     // Where the Version tab's lines come from; asked once, when the tab is
     // first shown (the audio library's decoders load only then).
-    void setVersionSource(std::function<VersionInfo()> source) { m_versionSource = std::move(source); }
+    void setVersionSource(std::function<VersionInfo()> source);
+    // Where fonts, the tag editor's program and colours are asked for (the
+    // system's dialogs until set).
+    void setChooser(SettingsChooser &chooser);
 
     // Position from and into the settings store ([Setting] Top / Left).
     void applySettings();
@@ -58,10 +56,9 @@ public:
     // The control that edits `id` (a check box, option button group's first
     // button, slider or scroll bar), for tests and screenshots.
     QWidget *controlOf(SettingId id) const;
-    QComboBox *styleCombo() const { return m_styleCombo; }
-    QComboBox *colorCombo() const { return m_colorCombo; }
+    QComboBox *styleCombo() const;
     // The style editor while it is open, else null.
-    StyleEditor *styleEditor() const { return m_styleEditor; }
+    StyleEditor *styleEditor() const;
 
 Q_SIGNALS:
     // The user moved the dialog by a drag.
@@ -80,59 +77,20 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QWidget *buildOptionTab();
-    QWidget *buildCustomizeTab();
-    QWidget *buildSoundTab();
-    QWidget *buildStyleTab();
-    QWidget *buildColorTab();
-    QWidget *buildVersionTab();
-    void fillVersionTab();
-
-    QCheckBox *check(SettingId id, const char *caption);
-    QWidget *options(SettingId id, std::initializer_list<const char *> captions);
-    QWidget *slider(SettingId id, const char *low, const char *high, QWidget *before = nullptr);
-    void bind(SettingId id, QObject *control);
-
-    void showSetting(SettingId id);
-    void showAll();
     void restyle();
-    void chooseFont(bool main);
-    void chooseTagEditor();
-    void refreshStyleList();
-    void refreshColorList();
-    void commitStyleText();
-    void openStyleEditor();
     EditorSkin skin() const;
 
     SettingsDialogModel &m_model;
     SettingsStore &m_store;
     WindowDrag m_drag{this};
     QImage m_background;
-    Style m_style; // the style the windows show, with the editor's pictures
-    QPointer<StyleEditor> m_styleEditor;
-    bool m_previewed = false; // the editor showed pictures since the dialog opened
-    std::function<VersionInfo()> m_versionSource;
-    bool m_versionShown = false;
-    bool m_committingStyle = false;
 
     QWidget *m_body = nullptr;
     QTabWidget *m_tabs = nullptr;
-    std::array<QObject *, SettingCount> m_controls{};
-    std::array<QWidget *, SettingCount> m_shown{};
-    QLabel *m_cornerLabel = nullptr;
-    QLineEdit *m_tagEditor = nullptr;
-    QLineEdit *m_mainSample = nullptr;
-    QLineEdit *m_listSample = nullptr;
-    QComboBox *m_styleCombo = nullptr;
-    std::array<QLabel *, 6> m_styleInfo{};
-    QComboBox *m_colorCombo = nullptr;
-    std::array<ColorSwatch *, ColorSlotCount> m_swatches{};
-    QVBoxLayout *m_versionAudio = nullptr;
-    QVBoxLayout *m_versionArchiver = nullptr;
-    QLabel *m_versionTitle = nullptr;
-    QLabel *m_versionDate = nullptr;
-    QLabel *m_versionMaker = nullptr;
+    CustomizeTab *m_customizeTab = nullptr;
+    StyleTab *m_styleTab = nullptr;
+    ColorTab *m_colorTab = nullptr;
+    VersionTab *m_versionTab = nullptr;
 };
