@@ -318,22 +318,26 @@ struct TreeViewTest : PlaylistWindowTest {
     LibraryTree &tree() { return app->library(); }
     QPoint nodePoint(const QString &key)
     {
-        QTreeWidgetItem *item = window().treeView()->itemOfNode(tree().indexOfKey(key));
-        for (QTreeWidgetItem *p = item ? item->parent() : nullptr; p; p = p->parent())
-            p->setExpanded(true);
-        return window().treeView()->visualItemRect(item).center();
+        LibraryTreeView *view = window().treeView();
+        const QModelIndex node = view->indexOfNode(tree().indexOfKey(key));
+        for (QModelIndex p = node.parent(); p.isValid(); p = p.parent())
+            view->expand(p);
+        return view->visualRect(node).center();
     }
+    // The label of the view's current node.
+    QString currentLabel() { return window().treeView()->currentIndex().data().toString(); }
 };
 
 TEST_F(TreeViewTest, StartUpShowsTheLibraryWithTheAutomaticPlaylistSelected)
 {
     EXPECT_EQ(tree().selectedKey(), "AutoPlaylist.m3u");
     LibraryTreeView *view = window().treeView();
-    EXPECT_EQ(view->currentItem()->text(0), "AutoPlaylist");
-    EXPECT_EQ(view->topLevelItemCount(), 4); // favourites, Rock, AutoPlaylist, dust box
-    EXPECT_EQ(view->topLevelItem(0)->text(0), "お気に入り");
-    EXPECT_EQ(view->topLevelItem(3)->text(0), "ごみ箱");
-    EXPECT_FALSE(view->topLevelItem(0)->icon(0).isNull());
+    EXPECT_EQ(currentLabel(), "AutoPlaylist");
+    const QAbstractItemModel *model = view->model();
+    EXPECT_EQ(model->rowCount(), 4); // favourites, Rock, AutoPlaylist, dust box
+    EXPECT_EQ(model->index(0, 0).data().toString(), "お気に入り");
+    EXPECT_EQ(model->index(3, 0).data().toString(), "ごみ箱");
+    EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_EQ(window().addressBox()->text(), "AutoPlaylist");
 }
 
@@ -359,7 +363,7 @@ TEST_F(TreeViewTest, RightClickSelectsWithoutOpeningAndShowsTheTreeMenu)
     const QPoint p = nodePoint("Rock/Best.m3u");
     send(window().treeView()->viewport(), QEvent::MouseButtonPress, p, Qt::RightButton);
     EXPECT_EQ(tree().selectedKey(), "Rock/Best.m3u");
-    EXPECT_EQ(window().treeView()->currentItem()->text(0), "Best");
+    EXPECT_EQ(currentLabel(), "Best");
     EXPECT_EQ(list().PlaylistAddress(), "AutoPlaylist");
     EXPECT_FALSE(list().isSelected(1));
     EXPECT_EQ(window().lastPopup(), window().menu(PlaylistWindow::TreeMenu));
@@ -370,8 +374,8 @@ TEST_F(TreeViewTest, RebuildFromTheTreeMenuKeepsTheSelectionAndShowsNewEntries)
     tree().selectKey("Rock/Best.m3u");
     touchFile(playlistFolder() + "Jazz/Blue.m3u");
     window().menu(PlaylistWindow::TreeMenu)->actions().at(6)->trigger(); // 再構築(&U)
-    EXPECT_EQ(window().treeView()->currentItem()->text(0), "Best");
-    EXPECT_TRUE(window().treeView()->itemOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
+    EXPECT_EQ(currentLabel(), "Best");
+    EXPECT_TRUE(window().treeView()->indexOfNode(tree().indexOfKey("Jazz/Blue.m3u")).isValid());
 }
 
 TEST_F(TreeViewTest, SingleClickModeExpandsTheClickedNodeAndClosesTheOneBefore)
@@ -380,26 +384,26 @@ TEST_F(TreeViewTest, SingleClickModeExpandsTheClickedNodeAndClosesTheOneBefore)
     tree().TreeCreate();
     LibraryTreeView *view = window().treeView();
     ASSERT_TRUE(view->singleClickExpand()); // the default option
-    QTreeWidgetItem *rock = view->itemOfNode(tree().indexOfKey("Rock"));
-    QTreeWidgetItem *jazz = view->itemOfNode(tree().indexOfKey("Jazz"));
-    auto click = [&](QTreeWidgetItem *item) {
-        const QPoint p = view->visualItemRect(item).center();
+    const QPersistentModelIndex rock = view->indexOfNode(tree().indexOfKey("Rock"));
+    const QPersistentModelIndex jazz = view->indexOfNode(tree().indexOfKey("Jazz"));
+    auto click = [&](const QModelIndex &node) {
+        const QPoint p = view->visualRect(node).center();
         send(view->viewport(), QEvent::MouseButtonPress, p);
         send(view->viewport(), QEvent::MouseButtonRelease, p);
     };
     click(rock);
-    EXPECT_TRUE(rock->isExpanded());
+    EXPECT_TRUE(view->isExpanded(rock));
     click(jazz);
-    EXPECT_TRUE(jazz->isExpanded());
-    EXPECT_FALSE(rock->isExpanded());
-    click(view->itemOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
-    EXPECT_TRUE(jazz->isExpanded()) << "the node before holds the new one";
+    EXPECT_TRUE(view->isExpanded(jazz));
+    EXPECT_FALSE(view->isExpanded(rock));
+    click(view->indexOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
+    EXPECT_TRUE(view->isExpanded(jazz)) << "the node before holds the new one";
 
     app->settings().setValue(SettingId::TreeClick, 1);
     EXPECT_FALSE(view->singleClickExpand());
-    rock->setExpanded(false);
+    view->collapse(rock);
     click(rock);
-    EXPECT_FALSE(rock->isExpanded());
+    EXPECT_FALSE(view->isExpanded(rock));
 }
 
 TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
@@ -421,7 +425,7 @@ TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Rock/Top.m3u"));
-    EXPECT_EQ(view->currentItem()->text(0), "Top");
+    EXPECT_EQ(currentLabel(), "Top");
 
     // A refused name: the message, and the label as it was.
     touchFile(playlistFolder() + "Rock/Taken.m3u");
@@ -433,7 +437,7 @@ TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_EQ(box.asked.value(0), "使用できない文字が含まれているか、同じ名前があります。");
-    EXPECT_EQ(view->currentItem()->text(0), "Top");
+    EXPECT_EQ(currentLabel(), "Top");
     EXPECT_EQ(readBytes(playlistFolder() + "Rock/Taken.m3u"), "x");
 }
 
@@ -462,10 +466,7 @@ TEST_F(TreeViewTest, ASelectedRootNodeKeepsTheTreeColoursAndASelectedChildTakesT
     view->setColors(Qt::white, Qt::black, Qt::yellow, Qt::blue);
     auto labelColours = [&](const QString &key) {
         tree().selectKey(key);
-        QTreeWidgetItem *item = view->itemOfNode(tree().indexOfKey(key));
-        for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
-            p->setExpanded(true);
-        const QRect r = view->visualItemRect(item);
+        const QRect r = view->visualRect(view->indexOfNode(tree().indexOfKey(key)));
         const QImage shot = view->viewport()->grab().toImage();
         QSet<QRgb> colours;
         for (int x = r.left() + 20; x < r.left() + 40; ++x)
