@@ -5,6 +5,7 @@
 #include "playlist/ui/TrackListView.h"
 #include "playlist/ListViewCommands.h"
 
+#include <QCursor>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -476,5 +477,100 @@ TEST_F(TreeViewTest, ASelectedRootNodeKeepsTheTreeColoursAndASelectedChildTakesT
     EXPECT_EQ(labelColours("AutoPlaylist.m3u"), QSet<QRgb>{0x000000});
     EXPECT_EQ(labelColours("Rock/Best.m3u"), QSet<QRgb>{0x0000FF});
 }
+
+enum class AfterPointing { Nothing, PointerLeft, PointerTakenAway, NodeAddedAbove, Rebuilt };
+
+struct HotCase {
+    const char *name;
+    bool singleClick;
+    const char *pointedAt;
+    AfterPointing then;
+    const char *underlined; // "" = none
+};
+
+class TreeHotTracking : public TreeViewTest, public ::testing::WithParamInterface<HotCase>
+{
+};
+
+TEST_P(TreeHotTracking, TheNodeUnderThePointerIsUnderlinedInSingleClickMode)
+{
+    const HotCase &c = GetParam();
+    app->settings().setValue(SettingId::TreeClick, c.singleClick ? 0 : 1);
+    LibraryTreeView *view = window().treeView();
+    const QPoint p = nodePoint(QString::fromUtf8(c.pointedAt));
+    QCursor::setPos(view->viewport()->mapToGlobal(p));
+    send(view->viewport(), QEvent::MouseMove, p);
+    switch (c.then) {
+    case AfterPointing::Nothing:
+        break;
+    case AfterPointing::PointerLeft: {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(view->viewport(), &leave);
+        break;
+    }
+    case AfterPointing::PointerTakenAway: // a menu came up elsewhere; the tree saw no leave
+        QCursor::setPos(view->viewport()->mapToGlobal(QPoint(-50, -50)));
+        break;
+    case AfterPointing::NodeAddedAbove:
+        tree().insertNode(-1, 0, TreeNode{"Aaa.m3u", "Aaa", LibraryTree::PlaylistImage, LibraryTree::PlaylistOpenImage, -1});
+        break;
+    case AfterPointing::Rebuilt:
+        tree().TreeCreate();
+        break;
+    }
+    const int hot = view->hotNode();
+    EXPECT_EQ(hot >= 0 ? tree().nodes()[size_t(hot)].key : QString(), QString::fromUtf8(c.underlined));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TreeHotTracking,
+    ::testing::Values(HotCase{"SingleClickMode", true, "Rock/Best.m3u", AfterPointing::Nothing, "Rock/Best.m3u"},
+                      HotCase{"DoubleClickModeTracksNothing", false, "Rock/Best.m3u", AfterPointing::Nothing, ""},
+                      HotCase{"LeavingTheTree", true, "Rock", AfterPointing::PointerLeft, ""},
+                      HotCase{"AMenuTookThePointerAway", true, "Rock", AfterPointing::PointerTakenAway, ""},
+                      HotCase{"ANodeAddedAboveLeavesItOnItsNode", true, "AutoPlaylist.m3u",
+                              AfterPointing::NodeAddedAbove, "AutoPlaylist.m3u"},
+                      HotCase{"ARebuildEndsIt", true, "AutoPlaylist.m3u", AfterPointing::Rebuilt, ""}),
+    [](const ::testing::TestParamInfo<HotCase> &info) { return std::string(info.param.name); });
+
+struct TreeDropCase {
+    const char *name;
+    bool asUrl;          // the archive as a file URL, else its path as plain text
+    bool accepted;       // the drag is taken
+    const char *address; // the open playlist afterwards
+};
+
+class TreeDrop : public TreeViewTest, public ::testing::WithParamInterface<TreeDropCase>
+{
+};
+
+TEST_P(TreeDrop, ADroppedArchiveBecomesAPlaylistOfTheLibrary)
+{
+    const TreeDropCase &c = GetParam();
+    const QString archive = home.path() + "/drops/Live.zip";
+    touchFile(archive, QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')); // an archive with no members
+    QMimeData data;
+    if (c.asUrl)
+        data.setUrls({QUrl::fromLocalFile(archive)});
+    else
+        data.setText(archive);
+    LibraryTreeView *view = window().treeView();
+    const QPoint p = nodePoint("Rock/Best.m3u");
+    QDragEnterEvent enter(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enter);
+    EXPECT_EQ(enter.isAccepted(), c.accepted);
+    if (c.accepted) {
+        QDropEvent drop(QPointF(p), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &drop);
+    }
+    EXPECT_EQ(list().PlaylistAddress(), QString::fromUtf8(c.address));
+    // Dropped on a node that is not the selected one: the archive goes where the selected node says.
+    EXPECT_EQ(tree().indexOfKey("Live.m3u") >= 0, c.accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TreeDrop,
+                         ::testing::Values(TreeDropCase{"AFileUrl", true, true, "Live"},
+                                           TreeDropCase{"PlainTextIsRefused", false, false, "AutoPlaylist"}),
+                         [](const ::testing::TestParamInfo<TreeDropCase> &info) { return std::string(info.param.name); });
 
 } // namespace
