@@ -115,6 +115,7 @@ void LibraryTree::TreeCreate()
     m_ids.resize(m_nodes.size());
     for (quintptr &id : m_ids)
         id = ++m_lastId;
+    m_indexOfIdStale = true;
     m_selected = remembered.isEmpty() ? -1 : indexOfKey(remembered);
     Q_EMIT rebuilt();
 }
@@ -242,10 +243,14 @@ quintptr LibraryTree::idOf(int index) const
 
 int LibraryTree::indexOfId(quintptr id) const
 {
-    if (id == 0)
-        return -1;
-    const auto it = std::find(m_ids.begin(), m_ids.end(), id);
-    return it == m_ids.end() ? -1 : int(it - m_ids.begin());
+    if (m_indexOfIdStale) {
+        m_indexOfId.clear();
+        m_indexOfId.reserve(qsizetype(m_ids.size()));
+        for (size_t i = 0; i < m_ids.size(); ++i)
+            m_indexOfId.insert(m_ids[i], int(i));
+        m_indexOfIdStale = false;
+    }
+    return m_indexOfId.value(id, -1);
 }
 
 int LibraryTree::subtreeEnd(int index) const
@@ -280,6 +285,7 @@ int LibraryTree::insertNode(int parent, int position, TreeNode node)
     node.parent = parent;
     m_nodes.insert(m_nodes.begin() + at, std::move(node));
     m_ids.insert(m_ids.begin() + at, ++m_lastId);
+    m_indexOfIdStale = true;
     if (m_selected >= at)
         ++m_selected;
     Q_EMIT nodeInserted(at);
@@ -308,6 +314,7 @@ void LibraryTree::removeNode(int index)
     Q_EMIT nodeAboutToBeRemoved(index);
     m_nodes.erase(m_nodes.begin() + index, m_nodes.begin() + end);
     m_ids.erase(m_ids.begin() + index, m_ids.begin() + end);
+    m_indexOfIdStale = true;
     for (TreeNode &n : m_nodes) {
         if (n.parent >= end)
             n.parent -= removed;

@@ -2,6 +2,7 @@
 
 #include "playlist/TrackAdder.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <vector>
@@ -155,5 +156,9 @@ private:
     // idOf() of each node, in step with m_nodes.
     std::vector<quintptr> m_ids;
     quintptr m_lastId = 0;
+    // indexOfId()'s answers, made again on the first question after a change
+    // (views ask for every row they draw).
+    mutable QHash<quintptr, int> m_indexOfId;
+    mutable bool m_indexOfIdStale = true;
     int m_selected = -1;
 };
