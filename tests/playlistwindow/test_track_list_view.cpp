@@ -461,6 +461,25 @@ TEST_F(TreeViewTest, ALabelEditFollowsItsNodeWhenTheTreeChangesBeforeItIsReporte
     EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Alpha/A.m3u"));
 }
 
+TEST_F(TreeViewTest, AnOpenLabelEditorOutlivesANodeShownElsewhere)
+{
+    LibraryTreeView *view = window().treeView();
+    view->editNode(tree().indexOfKey("Rock/Best.m3u"));
+    auto *editor = view->findChild<QLineEdit *>();
+    ASSERT_TRUE(editor);
+    editor->setText("Top");
+    touchFile(playlistFolder() + "Saved.m3u");
+    ASSERT_GE(tree().showPlaylist("Saved"), 0); // as a save elsewhere shows its new playlist
+    ASSERT_TRUE(view->findChild<QLineEdit *>()) << "the editor went with the new node";
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    // The editor commits, then the edit is handed over, each on its own turn.
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Rock/Top.m3u"));
+    EXPECT_EQ(view->indexOfNode(tree().indexOfKey("Rock/Top.m3u")).data().toString(), "Top");
+}
+
 TEST_F(TreeViewTest, ASelectedRootNodeKeepsTheTreeColoursAndASelectedChildTakesTheSelectionColours)
 {
     LibraryTreeView *view = window().treeView();
