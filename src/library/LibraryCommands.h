@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library/LibraryTreeActions.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -51,7 +53,7 @@ struct LibraryCommandHooks {
 // nor renamed.
 //
 // User-interface thread only.
-class LibraryCommands
+class LibraryCommands : public LibraryTreeActions
 {
 public:
     static inline const QString SaveQuestion = QStringLiteral("変更を保存しますか？");
@@ -76,7 +78,7 @@ public:
     // `shell` may be null: nothing can then be deleted or shown.
     LibraryCommands(LibraryTree &tree, TrackList &list, PlaylistStore &store, TrackAdder &adder,
                     MessageService &messages, ShellService *shell);
-    ~LibraryCommands();
+    ~LibraryCommands() override;
 
     void setHooks(LibraryCommandHooks hooks) { m_hooks = std::move(hooks); }
     // The hooks in place, for the windows to add theirs.
@@ -153,7 +155,7 @@ public:
     // text) when the name is not usable, is taken (nothing is replaced), the
     // node is the favourites or the dust box, or the rename fails. Returns
     // true when the node has the new name (or kept the same one).
-    bool LabelEditEnd(int index, const QString &text);
+    bool LabelEditEnd(int index, const QString &text) override;
 
     // --- the administration menu ------------------------------------------------------
     // "プレイリストを開く": a playlist file chosen in the dialog replaces the
@@ -186,7 +188,7 @@ public:
     // Files dropped on the tree, in order: each ZIP archive replaces the list
     // (unsaved) by its members under the archive's name (a free name) and is
     // saved as SaveOpenPlaylist saves. Anything else is skipped.
-    void DropFiles(const QStringList &paths);
+    void DropFiles(const QStringList &paths) override;
 
 private:
     // Asks the save question when the option is on; false when the answer is No.

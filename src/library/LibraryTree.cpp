@@ -110,7 +110,12 @@ void LibraryTree::TreeCreate()
     }
     b.add(DustBoxKey, DustBoxText, DustBoxImage, DustBoxImage, -1);
 
+    Q_EMIT aboutToRebuild();
     m_nodes = std::move(b.nodes);
+    m_ids.resize(m_nodes.size());
+    for (quintptr &id : m_ids)
+        id = ++m_lastId;
+    m_indexOfIdStale = true;
     m_selected = remembered.isEmpty() ? -1 : indexOfKey(remembered);
     Q_EMIT rebuilt();
 }
@@ -207,6 +212,47 @@ int LibraryTree::positionOf(int index) const
     return int(std::find(siblings.begin(), siblings.end(), index) - siblings.begin());
 }
 
+int LibraryTree::childCount(int parent) const
+{
+    if (parent < -1 || parent >= count())
+        return 0;
+    int n = 0;
+    // The children of a node follow it, before the first node outside its subtree.
+    for (int i = parent + 1; i < count() && m_nodes[size_t(i)].parent >= parent; ++i) {
+        if (m_nodes[size_t(i)].parent == parent)
+            ++n;
+    }
+    return n;
+}
+
+int LibraryTree::childAt(int parent, int position) const
+{
+    if (parent < -1 || parent >= count() || position < 0)
+        return -1;
+    for (int i = parent + 1; i < count() && m_nodes[size_t(i)].parent >= parent; ++i) {
+        if (m_nodes[size_t(i)].parent == parent && position-- == 0)
+            return i;
+    }
+    return -1;
+}
+
+quintptr LibraryTree::idOf(int index) const
+{
+    return index >= 0 && index < count() ? m_ids[size_t(index)] : 0;
+}
+
+int LibraryTree::indexOfId(quintptr id) const
+{
+    if (m_indexOfIdStale) {
+        m_indexOfId.clear();
+        m_indexOfId.reserve(qsizetype(m_ids.size()));
+        for (size_t i = 0; i < m_ids.size(); ++i)
+            m_indexOfId.insert(m_ids[i], int(i));
+        m_indexOfIdStale = false;
+    }
+    return m_indexOfId.value(id, -1);
+}
+
 int LibraryTree::subtreeEnd(int index) const
 {
     if (index < 0)
@@ -226,19 +272,23 @@ int LibraryTree::subtreeEnd(int index) const
 
 int LibraryTree::insertNode(int parent, int position, TreeNode node)
 {
-    if (parent >= count())
+    if (parent < -1 || parent >= count())
         parent = -1;
     const std::vector<int> siblings = childrenOf(parent);
-    const int at = position >= 0 && size_t(position) < siblings.size() ? siblings[size_t(position)] : subtreeEnd(parent);
+    const bool before = position >= 0 && size_t(position) < siblings.size();
+    const int at = before ? siblings[size_t(position)] : subtreeEnd(parent);
+    Q_EMIT nodeAboutToBeInserted(parent, before ? position : int(siblings.size()));
     for (TreeNode &n : m_nodes) {
         if (n.parent >= at)
             ++n.parent;
     }
     node.parent = parent;
     m_nodes.insert(m_nodes.begin() + at, std::move(node));
+    m_ids.insert(m_ids.begin() + at, ++m_lastId);
+    m_indexOfIdStale = true;
     if (m_selected >= at)
         ++m_selected;
-    Q_EMIT edited();
+    Q_EMIT nodeInserted(at);
     return at;
 }
 
@@ -261,13 +311,16 @@ void LibraryTree::removeNode(int index)
         else
             selected = parent;
     }
+    Q_EMIT nodeAboutToBeRemoved(index);
     m_nodes.erase(m_nodes.begin() + index, m_nodes.begin() + end);
+    m_ids.erase(m_ids.begin() + index, m_ids.begin() + end);
+    m_indexOfIdStale = true;
     for (TreeNode &n : m_nodes) {
         if (n.parent >= end)
             n.parent -= removed;
     }
     m_selected = selected >= end ? selected - removed : selected;
-    Q_EMIT edited();
+    Q_EMIT nodeRemoved();
     if (selectionGoes)
         Q_EMIT selectionChanged(m_selected);
 }

@@ -2,6 +2,7 @@
 
 #include "playlist/TrackAdder.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <vector>
@@ -85,12 +86,14 @@ public:
     // Adds `node` as a child of `parent` (-1: the root) at position `position`
     // among its children (-1, or past the end: as the last). The node's
     // `parent` field is set here. Returns the new node's index; indexes of
-    // the nodes after it move up by one. Emits edited().
+    // the nodes after it move up by one. Emits nodeAboutToBeInserted() and
+    // nodeInserted() around the change.
     int insertNode(int parent, int position, TreeNode node);
     // Removes node `index` with everything below it. When the selected node
     // goes, the selection moves as a tree control moves it: to the next
     // sibling, else the previous one, else the parent (none at all when the
-    // tree is left empty). Emits edited().
+    // tree is left empty). Emits nodeAboutToBeRemoved() and nodeRemoved()
+    // around the change, then selectionChanged() when the selection moved.
     void removeNode(int index);
     // Gives node `index` the text `text`; the keys of the node and of every
     // node below it follow the new name (a playlist keeps the end of its file
@@ -104,6 +107,18 @@ public:
     int showPlaylist(const QString &address);
     // The position of node `index` among its parent's children, or -1.
     int positionOf(int index) const;
+    // The number of children of `parent` (-1: the root); 0 for an invalid index.
+    int childCount(int parent) const;
+    // The child at `position` among the children of `parent` (-1: the root), or -1.
+    int childAt(int parent, int position) const;
+
+    // A number that names node `index` for as long as the node exists: it
+    // stays the same when other nodes come and go or the node is renamed,
+    // and is never given to another node (a rebuild gives new numbers to
+    // every node). 0 for an invalid index.
+    quintptr idOf(int index) const;
+    // The node named `id`, or -1 when it is gone.
+    int indexOfId(quintptr id) const;
 
     // The playlist test of the tree: the last three characters of the file
     // name, lower-cased, are "m3u"; and its node text.
@@ -111,13 +126,21 @@ public:
     static QString playlistText(const QString &fileName);
 
 Q_SIGNALS:
+    // TreeCreate is about to replace every node; the old ones are still there.
+    void aboutToRebuild();
     // The nodes were replaced (the selection may have changed with them).
     void rebuilt();
     // The selected node changed without a rebuild.
     void selectionChanged(int index);
-    // Nodes were added or removed by a command (not a rebuild from disk):
-    // what was expanded may stay expanded.
-    void edited();
+    // A node is about to become child `position` of `parent` (-1: the root);
+    // the tree is still as it was.
+    void nodeAboutToBeInserted(int parent, int position);
+    // The node announced by nodeAboutToBeInserted() is node `index` now.
+    void nodeInserted(int index);
+    // Node `index` and everything below it are about to go; they are still there.
+    void nodeAboutToBeRemoved(int index);
+    // The nodes announced by nodeAboutToBeRemoved() are gone.
+    void nodeRemoved();
     // Node `index` got a new text.
     void nodeRenamed(int index);
 
@@ -130,5 +153,12 @@ private:
 
     QString m_folder;
     std::vector<TreeNode> m_nodes;
+    // idOf() of each node, in step with m_nodes.
+    std::vector<quintptr> m_ids;
+    quintptr m_lastId = 0;
+    // indexOfId()'s answers, made again on the first question after a change
+    // (views ask for every row they draw).
+    mutable QHash<quintptr, int> m_indexOfId;
+    mutable bool m_indexOfIdStale = true;
     int m_selected = -1;
 };

@@ -3,12 +3,14 @@
 #include "core/RandomSource.h"
 #include "library/LibraryCommands.h"
 #include "library/LibraryTree.h"
+#include "library/LibraryTreeModel.h"
 #include "library/TreeColors.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
+#include "CoreTestApp.h"
 #include "QtPrinters.h"
 #include "RecordingShell.h"
 #include "ScriptedMessageBox.h"
@@ -25,13 +27,10 @@
 
 namespace {
 
+// The program's one application object, shared with the other files of this test.
 QCoreApplication &qtApp()
 {
-    static int argc = 1;
-    static char name[] = "test_library";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
+    return coreTestApp();
 }
 
 // Every node as "key|text|image/selected image|parent key", sorted, so that
@@ -629,6 +628,53 @@ INSTANTIATE_TEST_SUITE_P(
         RenameCase{"TheDustBoxNameInsideACategoryIsFine", "Rock/Live", "ごみ箱", true, {"Rock/ごみ箱/Tokyo.m3u"},
                    {}}),
     [](const ::testing::TestParamInfo<RenameCase> &info) { return std::string(info.param.name); });
+
+struct ModelRenameCase {
+    const char *name;
+    const char *key;
+    const char *text;
+    bool renamed;
+    const char *label;      // what the node's row shows afterwards
+    const char *childKey;   // a node below it, by its key afterwards ("" = none)
+    const char *present;    // relative to the playlist folder, afterwards
+};
+
+class ModelRename : public CommandTest, public ::testing::WithParamInterface<ModelRenameCase>
+{
+};
+
+// The tree view edits labels through its model: the text typed reaches the
+// label-edit end of the commands, and the row shows what the tree says then.
+TEST_P(ModelRename, SetDataRenamesThroughTheLabelEditEnd)
+{
+    const ModelRenameCase &c = GetParam();
+    touchFile(folder + "Taken.m3u", "taken");
+    tree->TreeCreate();
+    LibraryTreeModel model(*tree, *commands);
+    const QPersistentModelIndex row = model.indexOfKey(QString::fromUtf8(c.key));
+    ASSERT_TRUE(row.isValid());
+
+    EXPECT_EQ(model.setData(row, QString::fromUtf8(c.text)), c.renamed);
+    EXPECT_EQ(row.data().toString(), QString::fromUtf8(c.label));
+    EXPECT_EQ(box.asked, c.renamed ? QStringList() : QStringList{LibraryCommands::RenameRefused});
+    EXPECT_TRUE(QFileInfo::exists(folder + QString::fromUtf8(c.present)));
+    if (*c.childKey) {
+        const QModelIndex child = model.indexOfKey(QString::fromUtf8(c.childKey));
+        ASSERT_TRUE(child.isValid());
+        EXPECT_EQ(child.parent(), QModelIndex(row));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ModelRename,
+    ::testing::Values(
+        ModelRenameCase{"APlaylistOfACategory", "Rock/Best.m3u", "Top", true, "Top", "", "Rock/Top.m3u"},
+        ModelRenameCase{"ACategoryTakesItsPlaylistsAlong", "Rock", "Metal", true, "Metal", "Metal/Best.m3u",
+                        "Metal/Live/Tokyo.m3u"},
+        ModelRenameCase{"ATakenNameKeepsTheLabel", "AutoPlaylist.m3u", "Taken", false, "AutoPlaylist", "",
+                        "AutoPlaylist.m3u"},
+        ModelRenameCase{"TheDustBoxKeepsItsName", "ごみ箱.m3u", "Dust", false, "ごみ箱", "", "Taken.m3u"}),
+    [](const ::testing::TestParamInfo<ModelRenameCase> &info) { return std::string(info.param.name); });
 
 TEST_F(CommandTest, ARenamedCategoryTakesTheOpenPlaylistsNextSave)
 {

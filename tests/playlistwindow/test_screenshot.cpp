@@ -60,8 +60,8 @@ TEST_F(ScreenshotTest, PlaylistWindowWithALibrary)
     app->library().TreeCreate();
     app->library().selectKey(QStringLiteral("Rock/Best of 90s.m3u"));
     list().setPlaylistAddress(QStringLiteral("Rock/Best of 90s"));
-    for (int i = 0; i < window().treeView()->topLevelItemCount(); ++i)
-        window().treeView()->topLevelItem(i)->setExpanded(true);
+    for (int i = 0; i < window().treeView()->model()->rowCount(); ++i)
+        window().treeView()->expand(window().treeView()->model()->index(i, 0));
 
     play(6);
     list().setInfo(6, QStringLiteral("Slow Motion Summer"), QStringLiteral("Cassette Club"), QStringLiteral("04:48"),

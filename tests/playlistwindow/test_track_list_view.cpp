@@ -5,6 +5,7 @@
 #include "playlist/ui/TrackListView.h"
 #include "playlist/ListViewCommands.h"
 
+#include <QCursor>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -318,22 +319,26 @@ struct TreeViewTest : PlaylistWindowTest {
     LibraryTree &tree() { return app->library(); }
     QPoint nodePoint(const QString &key)
     {
-        QTreeWidgetItem *item = window().treeView()->itemOfNode(tree().indexOfKey(key));
-        for (QTreeWidgetItem *p = item ? item->parent() : nullptr; p; p = p->parent())
-            p->setExpanded(true);
-        return window().treeView()->visualItemRect(item).center();
+        LibraryTreeView *view = window().treeView();
+        const QModelIndex node = view->indexOfNode(tree().indexOfKey(key));
+        for (QModelIndex p = node.parent(); p.isValid(); p = p.parent())
+            view->expand(p);
+        return view->visualRect(node).center();
     }
+    // The label of the view's current node.
+    QString currentLabel() { return window().treeView()->currentIndex().data().toString(); }
 };
 
 TEST_F(TreeViewTest, StartUpShowsTheLibraryWithTheAutomaticPlaylistSelected)
 {
     EXPECT_EQ(tree().selectedKey(), "AutoPlaylist.m3u");
     LibraryTreeView *view = window().treeView();
-    EXPECT_EQ(view->currentItem()->text(0), "AutoPlaylist");
-    EXPECT_EQ(view->topLevelItemCount(), 4); // favourites, Rock, AutoPlaylist, dust box
-    EXPECT_EQ(view->topLevelItem(0)->text(0), "お気に入り");
-    EXPECT_EQ(view->topLevelItem(3)->text(0), "ごみ箱");
-    EXPECT_FALSE(view->topLevelItem(0)->icon(0).isNull());
+    EXPECT_EQ(currentLabel(), "AutoPlaylist");
+    const QAbstractItemModel *model = view->model();
+    EXPECT_EQ(model->rowCount(), 4); // favourites, Rock, AutoPlaylist, dust box
+    EXPECT_EQ(model->index(0, 0).data().toString(), "お気に入り");
+    EXPECT_EQ(model->index(3, 0).data().toString(), "ごみ箱");
+    EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_EQ(window().addressBox()->text(), "AutoPlaylist");
 }
 
@@ -359,7 +364,7 @@ TEST_F(TreeViewTest, RightClickSelectsWithoutOpeningAndShowsTheTreeMenu)
     const QPoint p = nodePoint("Rock/Best.m3u");
     send(window().treeView()->viewport(), QEvent::MouseButtonPress, p, Qt::RightButton);
     EXPECT_EQ(tree().selectedKey(), "Rock/Best.m3u");
-    EXPECT_EQ(window().treeView()->currentItem()->text(0), "Best");
+    EXPECT_EQ(currentLabel(), "Best");
     EXPECT_EQ(list().PlaylistAddress(), "AutoPlaylist");
     EXPECT_FALSE(list().isSelected(1));
     EXPECT_EQ(window().lastPopup(), window().menu(PlaylistWindow::TreeMenu));
@@ -370,8 +375,8 @@ TEST_F(TreeViewTest, RebuildFromTheTreeMenuKeepsTheSelectionAndShowsNewEntries)
     tree().selectKey("Rock/Best.m3u");
     touchFile(playlistFolder() + "Jazz/Blue.m3u");
     window().menu(PlaylistWindow::TreeMenu)->actions().at(6)->trigger(); // 再構築(&U)
-    EXPECT_EQ(window().treeView()->currentItem()->text(0), "Best");
-    EXPECT_TRUE(window().treeView()->itemOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
+    EXPECT_EQ(currentLabel(), "Best");
+    EXPECT_TRUE(window().treeView()->indexOfNode(tree().indexOfKey("Jazz/Blue.m3u")).isValid());
 }
 
 TEST_F(TreeViewTest, SingleClickModeExpandsTheClickedNodeAndClosesTheOneBefore)
@@ -380,26 +385,26 @@ TEST_F(TreeViewTest, SingleClickModeExpandsTheClickedNodeAndClosesTheOneBefore)
     tree().TreeCreate();
     LibraryTreeView *view = window().treeView();
     ASSERT_TRUE(view->singleClickExpand()); // the default option
-    QTreeWidgetItem *rock = view->itemOfNode(tree().indexOfKey("Rock"));
-    QTreeWidgetItem *jazz = view->itemOfNode(tree().indexOfKey("Jazz"));
-    auto click = [&](QTreeWidgetItem *item) {
-        const QPoint p = view->visualItemRect(item).center();
+    const QPersistentModelIndex rock = view->indexOfNode(tree().indexOfKey("Rock"));
+    const QPersistentModelIndex jazz = view->indexOfNode(tree().indexOfKey("Jazz"));
+    auto click = [&](const QModelIndex &node) {
+        const QPoint p = view->visualRect(node).center();
         send(view->viewport(), QEvent::MouseButtonPress, p);
         send(view->viewport(), QEvent::MouseButtonRelease, p);
     };
     click(rock);
-    EXPECT_TRUE(rock->isExpanded());
+    EXPECT_TRUE(view->isExpanded(rock));
     click(jazz);
-    EXPECT_TRUE(jazz->isExpanded());
-    EXPECT_FALSE(rock->isExpanded());
-    click(view->itemOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
-    EXPECT_TRUE(jazz->isExpanded()) << "the node before holds the new one";
+    EXPECT_TRUE(view->isExpanded(jazz));
+    EXPECT_FALSE(view->isExpanded(rock));
+    click(view->indexOfNode(tree().indexOfKey("Jazz/Blue.m3u")));
+    EXPECT_TRUE(view->isExpanded(jazz)) << "the node before holds the new one";
 
     app->settings().setValue(SettingId::TreeClick, 1);
     EXPECT_FALSE(view->singleClickExpand());
-    rock->setExpanded(false);
+    view->collapse(rock);
     click(rock);
-    EXPECT_FALSE(rock->isExpanded());
+    EXPECT_FALSE(view->isExpanded(rock));
 }
 
 TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
@@ -421,7 +426,7 @@ TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Rock/Top.m3u"));
-    EXPECT_EQ(view->currentItem()->text(0), "Top");
+    EXPECT_EQ(currentLabel(), "Top");
 
     // A refused name: the message, and the label as it was.
     touchFile(playlistFolder() + "Rock/Taken.m3u");
@@ -433,7 +438,7 @@ TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_EQ(box.asked.value(0), "使用できない文字が含まれているか、同じ名前があります。");
-    EXPECT_EQ(view->currentItem()->text(0), "Top");
+    EXPECT_EQ(currentLabel(), "Top");
     EXPECT_EQ(readBytes(playlistFolder() + "Rock/Taken.m3u"), "x");
 }
 
@@ -456,16 +461,32 @@ TEST_F(TreeViewTest, ALabelEditFollowsItsNodeWhenTheTreeChangesBeforeItIsReporte
     EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Alpha/A.m3u"));
 }
 
+TEST_F(TreeViewTest, AnOpenLabelEditorOutlivesANodeShownElsewhere)
+{
+    LibraryTreeView *view = window().treeView();
+    view->editNode(tree().indexOfKey("Rock/Best.m3u"));
+    auto *editor = view->findChild<QLineEdit *>();
+    ASSERT_TRUE(editor);
+    editor->setText("Top");
+    touchFile(playlistFolder() + "Saved.m3u");
+    ASSERT_GE(tree().showPlaylist("Saved"), 0); // as a save elsewhere shows its new playlist
+    ASSERT_TRUE(view->findChild<QLineEdit *>()) << "the editor went with the new node";
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    // The editor commits, then the edit is handed over, each on its own turn.
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(playlistFolder() + "Rock/Top.m3u"));
+    EXPECT_EQ(view->indexOfNode(tree().indexOfKey("Rock/Top.m3u")).data().toString(), "Top");
+}
+
 TEST_F(TreeViewTest, ASelectedRootNodeKeepsTheTreeColoursAndASelectedChildTakesTheSelectionColours)
 {
     LibraryTreeView *view = window().treeView();
     view->setColors(Qt::white, Qt::black, Qt::yellow, Qt::blue);
     auto labelColours = [&](const QString &key) {
         tree().selectKey(key);
-        QTreeWidgetItem *item = view->itemOfNode(tree().indexOfKey(key));
-        for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
-            p->setExpanded(true);
-        const QRect r = view->visualItemRect(item);
+        const QRect r = view->visualRect(view->indexOfNode(tree().indexOfKey(key)));
         const QImage shot = view->viewport()->grab().toImage();
         QSet<QRgb> colours;
         for (int x = r.left() + 20; x < r.left() + 40; ++x)
@@ -475,5 +496,100 @@ TEST_F(TreeViewTest, ASelectedRootNodeKeepsTheTreeColoursAndASelectedChildTakesT
     EXPECT_EQ(labelColours("AutoPlaylist.m3u"), QSet<QRgb>{0x000000});
     EXPECT_EQ(labelColours("Rock/Best.m3u"), QSet<QRgb>{0x0000FF});
 }
+
+enum class AfterPointing { Nothing, PointerLeft, PointerTakenAway, NodeAddedAbove, Rebuilt };
+
+struct HotCase {
+    const char *name;
+    bool singleClick;
+    const char *pointedAt;
+    AfterPointing then;
+    const char *underlined; // "" = none
+};
+
+class TreeHotTracking : public TreeViewTest, public ::testing::WithParamInterface<HotCase>
+{
+};
+
+TEST_P(TreeHotTracking, TheNodeUnderThePointerIsUnderlinedInSingleClickMode)
+{
+    const HotCase &c = GetParam();
+    app->settings().setValue(SettingId::TreeClick, c.singleClick ? 0 : 1);
+    LibraryTreeView *view = window().treeView();
+    const QPoint p = nodePoint(QString::fromUtf8(c.pointedAt));
+    QCursor::setPos(view->viewport()->mapToGlobal(p));
+    send(view->viewport(), QEvent::MouseMove, p);
+    switch (c.then) {
+    case AfterPointing::Nothing:
+        break;
+    case AfterPointing::PointerLeft: {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(view->viewport(), &leave);
+        break;
+    }
+    case AfterPointing::PointerTakenAway: // a menu came up elsewhere; the tree saw no leave
+        QCursor::setPos(view->viewport()->mapToGlobal(QPoint(-50, -50)));
+        break;
+    case AfterPointing::NodeAddedAbove:
+        tree().insertNode(-1, 0, TreeNode{"Aaa.m3u", "Aaa", LibraryTree::PlaylistImage, LibraryTree::PlaylistOpenImage, -1});
+        break;
+    case AfterPointing::Rebuilt:
+        tree().TreeCreate();
+        break;
+    }
+    const int hot = view->hotNode();
+    EXPECT_EQ(hot >= 0 ? tree().nodes()[size_t(hot)].key : QString(), QString::fromUtf8(c.underlined));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TreeHotTracking,
+    ::testing::Values(HotCase{"SingleClickMode", true, "Rock/Best.m3u", AfterPointing::Nothing, "Rock/Best.m3u"},
+                      HotCase{"DoubleClickModeTracksNothing", false, "Rock/Best.m3u", AfterPointing::Nothing, ""},
+                      HotCase{"LeavingTheTree", true, "Rock", AfterPointing::PointerLeft, ""},
+                      HotCase{"AMenuTookThePointerAway", true, "Rock", AfterPointing::PointerTakenAway, ""},
+                      HotCase{"ANodeAddedAboveLeavesItOnItsNode", true, "AutoPlaylist.m3u",
+                              AfterPointing::NodeAddedAbove, "AutoPlaylist.m3u"},
+                      HotCase{"ARebuildEndsIt", true, "AutoPlaylist.m3u", AfterPointing::Rebuilt, ""}),
+    [](const ::testing::TestParamInfo<HotCase> &info) { return std::string(info.param.name); });
+
+struct TreeDropCase {
+    const char *name;
+    bool asUrl;          // the archive as a file URL, else its path as plain text
+    bool accepted;       // the drag is taken
+    const char *address; // the open playlist afterwards
+};
+
+class TreeDrop : public TreeViewTest, public ::testing::WithParamInterface<TreeDropCase>
+{
+};
+
+TEST_P(TreeDrop, ADroppedArchiveBecomesAPlaylistOfTheLibrary)
+{
+    const TreeDropCase &c = GetParam();
+    const QString archive = home.path() + "/drops/Live.zip";
+    touchFile(archive, QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')); // an archive with no members
+    QMimeData data;
+    if (c.asUrl)
+        data.setUrls({QUrl::fromLocalFile(archive)});
+    else
+        data.setText(archive);
+    LibraryTreeView *view = window().treeView();
+    const QPoint p = nodePoint("Rock/Best.m3u");
+    QDragEnterEvent enter(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enter);
+    EXPECT_EQ(enter.isAccepted(), c.accepted);
+    if (c.accepted) {
+        QDropEvent drop(QPointF(p), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &drop);
+    }
+    EXPECT_EQ(list().PlaylistAddress(), QString::fromUtf8(c.address));
+    // Dropped on a node that is not the selected one: the archive goes where the selected node says.
+    EXPECT_EQ(tree().indexOfKey("Live.m3u") >= 0, c.accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TreeDrop,
+                         ::testing::Values(TreeDropCase{"AFileUrl", true, true, "Live"},
+                                           TreeDropCase{"PlainTextIsRefused", false, false, "AutoPlaylist"}),
+                         [](const ::testing::TestParamInfo<TreeDropCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "library/ui/LibraryTreeView.h"
 
-#include "core/NativePath.h"
 #include "library/LibraryTree.h"
+#include "library/LibraryTreeModel.h"
 
 #include <QCursor>
 #include <QDragEnterEvent>
@@ -11,17 +11,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QSet>
 #include <QStyledItemDelegate>
 
-namespace {
-
-constexpr int KeyRole = Qt::UserRole + 1;
-
-} // namespace
-
-// Draws each node in the tree's colours and reports label edits instead of
-// writing them: the tree decides what the label then says.
+// Draws each node in the brushes its model gives it, and hands label edits
+// to the model once the editor has closed.
 class LibraryTreeView::Delegate : public QStyledItemDelegate
 {
 public:
@@ -29,29 +22,27 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const bool selected = option.state & QStyle::State_Selected;
-        const int node = index.data(Qt::UserRole).toInt();
-        const TreeColors::Item colors = m_view->colors().itemColors(!index.parent().isValid(), selected);
         const QRect r = option.rect;
-
         painter->save();
         const QSize iconSize = m_view->iconSize();
         const QRect iconRect(r.left() + 1, r.top() + (r.height() - iconSize.height()) / 2, iconSize.width(),
                              iconSize.height());
-        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
-        icon.paint(painter, iconRect, Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
+        // The model gives the node's icon for its state (the selected
+        // picture for the selected node).
+        index.data(Qt::DecorationRole).value<QIcon>().paint(painter, iconRect, Qt::AlignCenter, QIcon::Normal);
 
         QFont font = option.font;
-        font.setUnderline(node == m_view->hotNode());
+        font.setUnderline(m_view->hotNode() >= 0 &&
+                          m_view->hotNode() == index.data(LibraryTreeModel::NodeRole).toInt());
         const QFontMetrics metrics(font);
         const int textLeft = iconRect.right() + 3;
         const QString text = metrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
                                                 qMax(0, r.right() - textLeft - 4));
         // Only the label's own box takes the background, as in a tree control.
         const QRect textRect = QRect(textLeft, r.top(), metrics.horizontalAdvance(text) + 4, r.height()).intersected(r);
-        painter->fillRect(textRect, colors.back);
+        painter->fillRect(textRect, index.data(Qt::BackgroundRole).value<QBrush>());
         painter->setFont(font);
-        painter->setPen(colors.text);
+        painter->setPen(index.data(Qt::ForegroundRole).value<QBrush>().color());
         painter->drawText(textRect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
         painter->restore();
     }
@@ -59,7 +50,7 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-        Q_EMIT m_view->labelEditStarted(index.data(Qt::UserRole).toInt());
+        Q_EMIT m_view->labelEditStarted(index.data(LibraryTreeModel::NodeRole).toInt());
         return editor;
     }
 
@@ -68,22 +59,22 @@ public:
         const auto *line = qobject_cast<QLineEdit *>(editor);
         if (!line)
             return;
-        // Reported once the editor has closed: the answer may show a
+        // Handed over once the editor has closed: the answer may show a
         // message box, which must not run inside the editor's commit. The
-        // click that closed the editor may have changed the tree meanwhile,
+        // click that closed the editor may have rebuilt the tree meanwhile,
         // so the node is found again by its key (and the edit dropped when
         // it is gone).
-        const QString key = index.data(KeyRole).toString();
+        const QString key = index.data(LibraryTreeModel::KeyRole).toString();
         const QString text = line->text();
-        QPointer<LibraryTreeView> view = m_view;
+        QPointer<LibraryTreeModel> model = m_view->treeModel();
         QMetaObject::invokeMethod(
-            m_view,
-            [view, key, text] {
-                if (!view)
+            model,
+            [model, key, text] {
+                if (!model)
                     return;
-                const int node = view->m_tree.indexOfKey(key);
-                if (node >= 0)
-                    Q_EMIT view->labelEdited(node, text);
+                const QModelIndex node = model->indexOfKey(key);
+                if (node.isValid())
+                    model->setData(node, text, Qt::EditRole);
             },
             Qt::QueuedConnection);
     }
@@ -92,11 +83,12 @@ private:
     LibraryTreeView *m_view;
 };
 
-LibraryTreeView::LibraryTreeView(LibraryTree &tree, QWidget *parent) : QTreeWidget(parent), m_tree(tree)
+LibraryTreeView::LibraryTreeView(LibraryTree &tree, LibraryTreeActions &actions, QWidget *parent)
+    : QTreeView(parent), m_tree(tree), m_model(new LibraryTreeModel(tree, actions, this))
 {
     setObjectName(QStringLiteral("treTreeView"));
+    setModel(m_model);
     setHeaderHidden(true);
-    setColumnCount(1);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Labels are edited through the menu and F2; a click only selects.
     setEditTriggers(QAbstractItemView::EditKeyPressed);
@@ -109,54 +101,26 @@ LibraryTreeView::LibraryTreeView(LibraryTree &tree, QWidget *parent) : QTreeWidg
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
 
-    connect(&m_tree, &LibraryTree::rebuilt, this, [this] { rebuild(false); });
-    connect(&m_tree, &LibraryTree::edited, this, [this] { rebuild(true); });
-    connect(&m_tree, &LibraryTree::nodeRenamed, this, [this](int index) {
-        if (QTreeWidgetItem *item = itemOfNode(index)) {
-            m_syncing = true;
-            item->setText(0, m_tree.nodes()[size_t(index)].text);
-            m_syncing = false;
-        }
-        // The keys below the node changed with it.
-        const auto &nodes = m_tree.nodes();
-        for (size_t i = 0; i < m_items.size() && i < nodes.size(); ++i)
-            m_items[i]->setData(0, KeyRole, nodes[i].key);
-    });
     connect(&m_tree, &LibraryTree::selectionChanged, this, &LibraryTreeView::showSelection);
-    // Keyboard moves select a node without opening it.
-    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
-        if (m_syncing || !current)
-            return;
-        m_tree.select(current->data(0, Qt::UserRole).toInt());
-    });
-    rebuild(false);
+    // A rebuild shows nothing expanded but the way to the selected node.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &LibraryTreeView::showSelection);
+    showSelection();
 }
 
-QIcon LibraryTreeView::iconFor(int image, int selectedImage) const
+const TreeColors &LibraryTreeView::colors() const
 {
-    QIcon icon;
-    auto picture = [this](int i) { return i >= 1 && i <= int(m_icons.size()) ? m_icons[size_t(i - 1)] : QImage(); };
-    const QImage normal = picture(image);
-    const QImage selected = picture(selectedImage);
-    if (!normal.isNull())
-        icon.addPixmap(QPixmap::fromImage(normal), QIcon::Normal);
-    if (!selected.isNull())
-        icon.addPixmap(QPixmap::fromImage(selected), QIcon::Selected);
-    return icon;
+    return m_model->colors();
 }
 
 void LibraryTreeView::setIcons(const std::array<QImage, 10> &icons)
 {
-    m_icons = icons;
-    const auto &nodes = m_tree.nodes();
-    for (size_t i = 0; i < m_items.size() && i < nodes.size(); ++i)
-        m_items[i]->setIcon(0, iconFor(nodes[i].image, nodes[i].selectedImage));
+    m_model->setIcons(icons);
 }
 
 void LibraryTreeView::setColors(const QColor &text, const QColor &back, const QColor &selectedText,
                                 const QColor &selectedBack)
 {
-    m_colors = TreeColors{text, back, selectedText, selectedBack};
+    m_model->setColors(TreeColors{text, back, selectedText, selectedBack});
     QPalette pal = palette();
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         pal.setColor(g, QPalette::Base, back);
@@ -171,63 +135,32 @@ void LibraryTreeView::setColors(const QColor &text, const QColor &back, const QC
     viewport()->update();
 }
 
-void LibraryTreeView::rebuild(bool keepExpanded)
-{
-    QSet<QString> expanded;
-    if (keepExpanded) {
-        for (QTreeWidgetItem *item : m_items) {
-            if (item->isExpanded())
-                expanded.insert(item->data(0, KeyRole).toString());
-        }
-    }
-    m_syncing = true;
-    m_hotNode = -1;
-    clear();
-    m_items.clear();
-    const auto &nodes = m_tree.nodes();
-    m_items.reserve(nodes.size());
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        const TreeNode &n = nodes[i];
-        QTreeWidgetItem *parent = n.parent >= 0 && size_t(n.parent) < m_items.size() ? m_items[size_t(n.parent)] : nullptr;
-        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-        item->setText(0, n.text);
-        item->setData(0, Qt::UserRole, int(i));
-        item->setData(0, KeyRole, n.key);
-        item->setIcon(0, iconFor(n.image, n.selectedImage));
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-        m_items.push_back(item);
-    }
-    for (QTreeWidgetItem *item : m_items) {
-        if (expanded.contains(item->data(0, KeyRole).toString()))
-            item->setExpanded(true);
-    }
-    m_syncing = false;
-    showSelection();
-}
-
 void LibraryTreeView::showSelection()
 {
-    m_syncing = true;
-    QTreeWidgetItem *item = itemOfNode(m_tree.selectedIndex());
-    if (item) {
-        setCurrentItem(item);
-        scrollToItem(item);
+    const QModelIndex selected = m_model->indexOfNode(m_tree.selectedIndex());
+    if (selected.isValid()) {
+        selectionModel()->setCurrentIndex(selected, QItemSelectionModel::ClearAndSelect);
+        scrollTo(selected);
     } else {
-        clearSelection();
-        setCurrentItem(nullptr);
+        selectionModel()->clear();
     }
-    m_syncing = false;
 }
 
-QTreeWidgetItem *LibraryTreeView::itemOfNode(int index) const
+void LibraryTreeView::selectCurrent()
 {
-    return index >= 0 && size_t(index) < m_items.size() ? m_items[size_t(index)] : nullptr;
+    const int node = m_model->nodeOf(currentIndex());
+    if (node >= 0)
+        m_tree.select(node);
+}
+
+QModelIndex LibraryTreeView::indexOfNode(int index) const
+{
+    return m_model->indexOfNode(index);
 }
 
 int LibraryTreeView::nodeAt(const QPoint &viewportPos) const
 {
-    const QTreeWidgetItem *item = itemAt(viewportPos);
-    return item ? item->data(0, Qt::UserRole).toInt() : -1;
+    return m_model->nodeOf(indexAt(viewportPos));
 }
 
 void LibraryTreeView::setSingleClickExpand(bool on)
@@ -239,41 +172,48 @@ void LibraryTreeView::setSingleClickExpand(bool on)
 
 void LibraryTreeView::editNode(int index)
 {
-    QTreeWidgetItem *item = itemOfNode(index);
-    if (!item)
+    const QModelIndex node = m_model->indexOfNode(index);
+    if (!node.isValid())
         return;
-    for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
-        p->setExpanded(true);
-    scrollToItem(item);
-    editItem(item, 0);
+    for (QModelIndex p = node.parent(); p.isValid(); p = p.parent())
+        expand(p);
+    scrollTo(node);
+    edit(node);
 }
 
-void LibraryTreeView::setHotNode(int node)
+void LibraryTreeView::setHot(const QModelIndex &index)
 {
-    if (node == m_hotNode)
+    if (index == m_hot)
         return;
-    m_hotNode = node;
+    m_hot = index;
     viewport()->update();
 }
 
 void LibraryTreeView::mouseMoveEvent(QMouseEvent *event)
 {
-    setHotNode(nodeAt(event->position().toPoint()));
-    QTreeWidget::mouseMoveEvent(event);
+    setHot(indexAt(event->position().toPoint()));
+    QTreeView::mouseMoveEvent(event);
 }
 
 bool LibraryTreeView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::Leave)
-        setHotNode(-1);
-    return QTreeWidget::viewportEvent(event);
+        setHot(QModelIndex());
+    return QTreeView::viewportEvent(event);
 }
 
 int LibraryTreeView::hotNode() const
 {
-    if (!m_singleClickExpand || m_hotNode < 0)
+    if (!m_singleClickExpand || !m_hot.isValid())
         return -1;
-    return viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos())) ? m_hotNode : -1;
+    return viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos())) ? m_model->nodeOf(m_hot) : -1;
+}
+
+void LibraryTreeView::keyPressEvent(QKeyEvent *event)
+{
+    // Keyboard moves select a node without opening it.
+    QTreeView::keyPressEvent(event);
+    selectCurrent();
 }
 
 void LibraryTreeView::mousePressEvent(QMouseEvent *event)
@@ -283,43 +223,40 @@ void LibraryTreeView::mousePressEvent(QMouseEvent *event)
         Q_EMIT rightPressed(nodeAt(pos), event->globalPosition().toPoint());
         return;
     }
-    QTreeWidgetItem *before = currentItem();
-    QTreeWidget::mousePressEvent(event);
-    QTreeWidgetItem *after = itemAt(pos);
-    if (m_singleClickExpand && event->button() == Qt::LeftButton && after && after == currentItem() &&
-        after != before) {
+    const QPersistentModelIndex before = currentIndex();
+    QTreeView::mousePressEvent(event);
+    selectCurrent();
+    const QModelIndex after = indexAt(pos);
+    if (m_singleClickExpand && event->button() == Qt::LeftButton && after.isValid() && after == currentIndex() &&
+        before != after) {
         bool holdsNew = false;
-        for (QTreeWidgetItem *p = after->parent(); p; p = p->parent())
+        for (QModelIndex p = after.parent(); p.isValid(); p = p.parent())
             holdsNew = holdsNew || p == before;
-        if (before && !holdsNew)
-            before->setExpanded(false);
-        after->setExpanded(true);
+        if (before.isValid() && !holdsNew)
+            collapse(before);
+        expand(after);
     }
     if (event->button() != Qt::LeftButton)
         return;
-    const int node = nodeAt(pos);
     // A press on the expand arrow only expands; a press on the node's row opens it.
-    const QTreeWidgetItem *item = itemOfNode(node);
-    if (item && visualItemRect(item).contains(pos) && pos.x() >= visualItemRect(item).left())
-        Q_EMIT nodeClicked(node);
+    if (after.isValid() && visualRect(after).contains(pos))
+        Q_EMIT nodeClicked(m_model->nodeOf(after));
 }
 
 void LibraryTreeView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->mimeData()->hasUrls())
+    if (m_model->canDropMimeData(event->mimeData(), event->dropAction(), -1, -1, indexAt(event->position().toPoint())))
         event->acceptProposedAction();
 }
 
 void LibraryTreeView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (event->mimeData()->hasUrls())
+    if (m_model->canDropMimeData(event->mimeData(), event->dropAction(), -1, -1, indexAt(event->position().toPoint())))
         event->acceptProposedAction();
 }
 
 void LibraryTreeView::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = NativePath::localPathsOfUrls(event->mimeData()->urls());
     event->acceptProposedAction();
-    if (!paths.isEmpty())
-        Q_EMIT filesDropped(paths);
+    m_model->dropMimeData(event->mimeData(), event->dropAction(), -1, -1, indexAt(event->position().toPoint()));
 }

@@ -3,35 +3,43 @@
 #include "library/TreeColors.h"
 
 #include <QImage>
-#include <QTreeWidget>
+#include <QPersistentModelIndex>
+#include <QTreeView>
 
 #include <array>
 
 class LibraryTree;
+class LibraryTreeActions;
+class LibraryTreeModel;
 
-// The library tree `treTreeView`: shows the nodes of LibraryTree with the
-// style's icons and keeps its current item equal to the tree's selected
-// node. Left clicks on a node, right presses, label edits and dropped files
-// are reported; what they do is LibraryCommands'.
+// The library tree `treTreeView`: shows a LibraryTreeModel over the tree
+// with the style's icons, and keeps its current index on the tree's
+// selected node. The view holds no node of its own: label edits and drops
+// go to the model (and so to LibraryTreeActions), keyboard moves and
+// clicks select in the tree. Left clicks on a node and right presses are
+// reported; what they do is LibraryCommands'.
 //
-// Drawing: every node in the tree colours, a selected node below the root
-// in the selection colours (a selected root node keeps the tree colours and
-// shows its selected icon); in single-click mode the node under the pointer
-// is underlined (hot tracking).
-class LibraryTreeView : public QTreeWidget
+// Drawing: every node in the brushes the model gives it (a selected node
+// below the root in the selection colours, a selected root node in the
+// tree colours with its selected icon); in single-click mode the node
+// under the pointer is underlined (hot tracking).
+class LibraryTreeView : public QTreeView
 {
     Q_OBJECT
 public:
-    explicit LibraryTreeView(LibraryTree &tree, QWidget *parent = nullptr);
+    // Makes the model over `tree`, owned by the view.
+    LibraryTreeView(LibraryTree &tree, LibraryTreeActions &actions, QWidget *parent = nullptr);
+
+    LibraryTreeModel *treeModel() const { return m_model; }
 
     // The style's icons (index 0 is icon 1).
     void setIcons(const std::array<QImage, 10> &icons);
     // Tree text and background, selected text and background.
     void setColors(const QColor &text, const QColor &back, const QColor &selectedText, const QColor &selectedBack);
-    const TreeColors &colors() const { return m_colors; }
+    const TreeColors &colors() const;
 
-    // The item of node `index`, or nullptr.
-    QTreeWidgetItem *itemOfNode(int index) const;
+    // The index of node `index`, or an invalid index.
+    QModelIndex indexOfNode(int index) const;
     // The node under `viewportPos`, or -1.
     int nodeAt(const QPoint &viewportPos) const;
 
@@ -55,15 +63,11 @@ Q_SIGNALS:
     void rightPressed(int index, const QPoint &globalPos);
     // Label editing began on node `index`.
     void labelEditStarted(int index);
-    // Label editing of node `index` ended with `text` (not when cancelled).
-    // The label shows what the tree says afterwards.
-    void labelEdited(int index, const QString &text);
-    // Local files were dropped on the tree.
-    void filesDropped(const QStringList &paths);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -71,17 +75,15 @@ protected:
 
 private:
     class Delegate;
-    // Builds the items again; with `keepExpanded` the nodes that were open stay open.
-    void rebuild(bool keepExpanded);
+    // Moves the current index to the tree's selected node.
     void showSelection();
-    void setHotNode(int node);
-    QIcon iconFor(int image, int selectedImage) const;
+    // Selects the current index's node in the tree (after the user moved it).
+    void selectCurrent();
+    void setHot(const QModelIndex &index);
 
     LibraryTree &m_tree;
-    std::array<QImage, 10> m_icons;
-    std::vector<QTreeWidgetItem *> m_items;
-    TreeColors m_colors;
-    int m_hotNode = -1;
-    bool m_syncing = false;
+    LibraryTreeModel *m_model;
+    // Follows its node while others come and go; invalid once the node is gone.
+    QPersistentModelIndex m_hot;
     bool m_singleClickExpand = false;
 };

@@ -67,7 +67,7 @@ PlaylistWindow::~PlaylistWindow()
 void PlaylistWindow::buildControls()
 {
     TrackList &list = m_list;
-    m_treeView = new LibraryTreeView(m_library, this);
+    m_treeView = new LibraryTreeView(m_library, m_commands, this);
     m_listView = new TrackListView(list, this);
 
     m_splitterGrip = new QWidget(this);
@@ -291,10 +291,6 @@ void PlaylistWindow::wireLogic()
     hooks.editLabel = [this](int index) { m_treeView->editNode(index); };
     hooks.beep = [] { QApplication::beep(); };
     connect(m_treeView, &LibraryTreeView::labelEditStarted, this, [this](int index) { m_commands.LabelEditBegin(index); });
-    connect(m_treeView, &LibraryTreeView::labelEdited, this,
-            [this](int index, const QString &text) { m_commands.LabelEditEnd(index, text); });
-    connect(m_treeView, &LibraryTreeView::filesDropped, this,
-            [this](const QStringList &paths) { m_commands.DropFiles(paths); });
 
     connect(&list, &TrackList::statusTextChanged, this, [this](const QString &text) {
         m_statusBox->setText(text);
