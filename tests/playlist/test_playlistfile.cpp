@@ -1,5 +1,6 @@
 // Playlist files: the "#M3UX" pair layout, plain M3U, atomic saves, backups, appends.
 #include "FileSizeLimit.h"
+#include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -178,8 +179,9 @@ TEST_F(PlaylistFiles, BackupBeforeRewrite)
         TrackList list;
         list.setPlaylistAddress(QStringLiteral("List"));
         addRows(list, {music + "/a.mp3"});
-        PlaylistStore store(list, playlists);
-        store.setTreeHooks({[&] { return c.categorySelected; }, {}});
+        FixedTree tree;
+        tree.node = {c.categorySelected, QStringLiteral("Rock"), QStringLiteral("Rock"), c.categorySelected};
+        PlaylistStore store(list, playlists, tree);
         EXPECT_TRUE(store.SavePlaylist(c.saveAs, QStringLiteral(".m3u"), false, c.backup)) << c.name;
         EXPECT_EQ(readBytes(playlists + "/List.bak"), c.expectedBak) << c.name;
         EXPECT_TRUE(readBytes(playlists + "/" + c.saveAs + ".m3u").startsWith("#M3UX\r\n")) << c.name;
