@@ -188,6 +188,33 @@ TEST_F(PlaylistFiles, BackupBeforeRewrite)
     }
 }
 
+TEST_F(PlaylistFiles, ASaveWithReselectTakesTheAddressTheTreeShows)
+{
+    struct Case {
+        const char *name;
+        bool reselect;
+        QString found; // the node's path in the tree; empty: the tree has none
+        QString expectedAddress;
+        QStringList expectedAsked;
+    };
+    const Case cases[] = {
+        {"the tree shows it in a category", true, "Rock/List", "Rock/List", {"List.m3u"}},
+        {"the tree has no such node: the saved name", true, {}, "List", {"List.m3u"}},
+        {"no reselect: the address stays and the tree is not asked", false, "Rock/List", "Old", {}},
+    };
+    for (const Case &c : cases) {
+        TrackList list;
+        list.setPlaylistAddress(QStringLiteral("Old"));
+        addRows(list, {music + "/a.mp3"});
+        FixedTree tree;
+        tree.found = c.found;
+        PlaylistStore store(list, playlists, tree);
+        EXPECT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), c.reselect, false)) << c.name;
+        EXPECT_EQ(list.PlaylistAddress(), c.expectedAddress) << c.name;
+        EXPECT_EQ(tree.reselected, c.expectedAsked) << c.name;
+    }
+}
+
 TEST_F(PlaylistFiles, NamesStayInsideThePlaylistFolder)
 {
     TrackList list;

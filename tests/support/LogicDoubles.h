@@ -118,18 +118,19 @@ public:
     void remember(const QString &key, const QString &folder) override { folders[key] = folder; }
 };
 
-// A library tree with `node` selected, in which no saved playlist is found
-// again; records the keys asked for.
+// A library tree with `node` selected, in which a saved playlist is found
+// again at `found` (empty: not found); records the keys asked for.
 class FixedTree : public PlaylistTree
 {
 public:
     SelectedTreeNode node;
+    QString found;
     QStringList reselected;
     SelectedTreeNode selectedNode() const override { return node; }
     QString reselect(const QString &key) override
     {
         reselected << key;
-        return QString();
+        return found;
     }
 };
 
