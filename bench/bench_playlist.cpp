@@ -5,6 +5,7 @@
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
 #include "BigPlaylist.h"
+#include "../tests/support/LogicDoubles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -108,9 +109,13 @@ void BM_BareSave(benchmark::State &state)
 void BM_ListToListView(benchmark::State &state)
 {
     Fixture &f = fixture(5000);
+    MapFolders folders;
+    ScriptedArchives archives;
+    FixedTree tree;
+    ScriptedDialogs dialogs;
     TrackList list;
     PlaylistStore store(list, f.playlistFolder);
-    TrackAdder adder(list, store);
+    TrackAdder adder(list, store, folders, archives, tree, dialogs);
     adder.setFolderpath(f.musicFolder);
     for (auto _ : state) {
         list.ClearList();
@@ -143,19 +148,17 @@ void BM_AddArchiveMembers(benchmark::State &state)
 {
     Fixture &f = fixture(5000);
     const QString archive = f.musicFolder + "Artist 0 - Some Song Title 0.mp3"; // any existing file
-    QStringList members;
+    MapFolders folders;
+    ScriptedArchives archives;
+    archives.members.clear();
     for (int i = 0; i < 10000; ++i)
-        members << ArchiveMemberPath(archive, QStringLiteral("disc%1/%2 Some Song Title.mp3").arg(i / 100).arg(i));
+        archives.members << QStringLiteral("disc%1/%2 Some Song Title.mp3").arg(i / 100).arg(i);
+    FixedTree tree;
+    ScriptedDialogs dialogs;
+    dialogs.answer = archive;
     TrackList list;
     PlaylistStore store(list, f.playlistFolder);
-    TrackAdder adder(list, store);
-    AddHooks hooks;
-    hooks.chooseFile = [&](const QString &, const QString &) { return archive; };
-    hooks.listArchive = [&](const QString &) {
-        for (const QString &m : members)
-            adder.AddTrack(m, true);
-    };
-    adder.setHooks(hooks);
+    TrackAdder adder(list, store, folders, archives, tree, dialogs);
     for (auto _ : state) {
         adder.openArchiveCommand();
         benchmark::DoNotOptimize(list.count());

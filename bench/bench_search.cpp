@@ -7,6 +7,7 @@
 #include "playlist/TrackList.h"
 #include "playlist/ui/TrackListView.h"
 #include "BigPlaylist.h"
+#include "../tests/support/LogicDoubles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,9 +36,11 @@ Fixture &fixture()
 
 // The open list "Big" shown in a list view, as the program has it.
 struct OpenList {
+    FakePlayingTrack playing;
+    RecordingScroller scroller;
     TrackList list;
     PlaylistStore store{list, fixture().playlistFolder};
-    PlaylistSearch search{list, store};
+    PlaylistSearch search{list, store, playing, scroller};
     TrackListView view{list};
 
     OpenList()

@@ -4,7 +4,10 @@
 
 #include <functional>
 
+class Beeper;
+class FileDialogs;
 class PlaybackDisplay;
+class TreeLabelEditor;
 
 // The program's top-level windows as the start-up and shut-down sequences see
 // them. Implemented by the user interface; tests pass a recorder.
@@ -13,6 +16,13 @@ class AppWindows : public TopmostWindows
 public:
     // What the windows show of playback.
     virtual PlaybackDisplay &playbackDisplay() = 0;
+
+    // The services the commands reach the user through, over the windows
+    // (usable before the windows are built: dialogs then have no parent,
+    // and a label edit does nothing).
+    virtual FileDialogs &fileDialogs() = 0;
+    virtual Beeper &beeper() = 0;
+    virtual TreeLabelEditor &labelEditor() = 0;
 
     // The settings were loaded: windows take their positions, sizes, fonts,
     // colours and style from the settings store.

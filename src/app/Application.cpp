@@ -13,19 +13,6 @@
 
 #include <QDir>
 
-namespace {
-
-SettingId folderSetting(const QString &key)
-{
-    if (key == TrackAdder::FolderKey)
-        return SettingId::SelectFolder;
-    if (key == TrackAdder::ZipFileFolderKey)
-        return SettingId::SelectZipFilePath;
-    return SettingId::SelectAudioFilePath;
-}
-
-} // namespace
-
 Application::Application(AppPaths paths, const PlatformServices &platform, AppWindows &windows, QObject *parent)
     : QObject(parent)
     , m_paths(std::move(paths))
@@ -35,84 +22,49 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     , m_archiver(platform.archiver)
     , m_shell(platform.shell)
     , m_screens(platform.screens)
-    , m_playlists(m_list, m_paths.playlistFolder())
-    , m_adder(m_list, m_playlists)
-    , m_player(platform.audio, m_list, windows.playbackDisplay())
+    , m_clock(platform.clock ? *platform.clock : m_systemClock)
+    , m_archiveTracks(platform.archiver)
+    , m_settingsRoles(m_settings, m_paths, m_readOnly)
     , m_library(m_paths.playlistFolder())
-    , m_search(m_list, m_playlists)
-    , m_items(m_list, m_playlists, m_adder, m_search, *m_messages, platform.shell)
+    , m_playlists(m_list, m_paths.playlistFolder(), m_library)
+    , m_adder(m_list, m_playlists, m_settingsRoles, m_archiveTracks, m_library, windows.fileDialogs())
+    , m_player(platform.audio, m_list, windows.playbackDisplay())
+    , m_search(m_list, m_playlists, m_player, windows.playbackDisplay())
+    , m_items(m_list, m_playlists, m_adder, m_search, *m_messages, platform.shell,
+              ItemCommandServices{.playing = m_player,
+                                  .settings = m_settingsRoles,
+                                  .topmost = m_settingsRoles,
+                                  .scroller = windows.playbackDisplay(),
+                                  .dialogs = windows.fileDialogs(),
+                                  .beeper = windows.beeper(),
+                                  .clock = m_clock})
     , m_journal(m_list, m_paths.listJournalPath())
-    , m_libraryCommands(m_library, m_list, m_playlists, m_adder, *m_messages, platform.shell)
+    , m_libraryCommands(m_library, m_list, m_playlists, m_adder, *m_messages, platform.shell,
+                        LibraryCommandServices{.search = m_search,
+                                               .playing = m_player,
+                                               .settings = m_settingsRoles,
+                                               .scroller = windows.playbackDisplay(),
+                                               .labels = windows.labelEditor(),
+                                               .dialogs = windows.fileDialogs(),
+                                               .topmost = m_settingsRoles,
+                                               .beeper = windows.beeper(),
+                                               .clock = m_clock})
 {
     m_player.setShell(m_shell);
     m_player.setRandomSource(platform.random);
+    m_libraryCommands.setRandomSource(platform.random);
     EventPump::setStopRequested(false);
     m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
-
-    AddHooks hooks;
-    hooks.readOption = [this](const QString &key) { return m_settings.text(folderSetting(key)); };
-    hooks.writeOption = [this](const QString &key, const QString &value) {
-        if (!m_readOnly)
-            m_settings.rememberFolder(folderSetting(key), value, m_paths.iniFilePath());
-    };
-    hooks.selectedNode = [this] { return m_library.selectedNode(); };
-    hooks.listArchive = makeArchiveLister(m_archiver, [this](const QString &path, bool isMember) {
-        m_adder.AddTrack(path, isMember);
-    });
-    hooks.openArchive = makeArchiveOpener(m_archiver);
-    m_adder.setHooks(std::move(hooks));
-    PlaylistTreeHooks treeHooks;
-    treeHooks.selectedNodeIsCategory = [this] { return m_library.selectedIsCategory(); };
-    treeHooks.reselect = [this](const QString &key) {
-        m_library.TreeCreate();
-        if (m_library.selectKey(key))
-            m_list.setPlaylistAddress(m_library.fullPath(m_library.selectedIndex()));
-        else
-            m_list.setPlaylistAddress(key.chopped(qMin<qsizetype>(key.size(), 4)));
-    };
-    m_playlists.setTreeHooks(std::move(treeHooks));
     m_player.setZipItemExtract(makeMemberExtractor(m_archiver, [this] { return m_tempFolderPath; }));
     wireSettings();
-    wireItemCommands(platform.random);
+    wireSearch();
 }
 
-void Application::wireItemCommands(RandomSource *random)
+void Application::wireSearch()
 {
-    SearchHooks search;
-    search.playingFilePath = [this] { return m_player.PlayingFilePath(); };
-    search.scrollToRow = [this](int pos) { m_windows.playbackDisplay().scrollToRow(pos); };
-    m_search.setHooks(std::move(search));
     // Every save writes the whole list: a filter puts the full rows back first.
     m_playlists.setBeforeSave([this] { m_search.clear(); });
     m_journal.setHold([this] { return m_search.isFiltering(); });
-
-    ItemCommandHooks items;
-    items.playingFilePath = [this] { return m_player.PlayingFilePath(); };
-    items.releaseFile = [this](const QString &path) {
-        // The file goes away: the player stops playing it and lets it go.
-        if (m_player.stream() == 0 || path != m_player.PlayingFilePath())
-            return;
-        if (m_player.isPlaying())
-            m_player.StopPlayback();
-        m_player.closeStream();
-    };
-    items.listEmptied = [this] { m_player.closeStream(); };
-    items.tagEditorPath = [this] { return m_settings.text(SettingId::TagEditorPath); };
-    items.leaveTopmost = [this] {
-        if (m_settings.isOn(SettingId::Foremost))
-            m_settings.setValue(SettingId::Foremost, 0);
-    };
-    items.scrollToRow = [this](int pos) { m_windows.playbackDisplay().scrollToRow(pos); };
-    m_items.setHooks(std::move(items));
-
-    // The library's commands find the playing track and leave the
-    // always-on-top layer as the item commands do.
-    const ItemCommandHooks &itemHooks = m_items.hooks();
-    LibraryCommandHooks &library = m_libraryCommands.hooks();
-    library.playingFilePath = itemHooks.playingFilePath;
-    library.leaveTopmost = itemHooks.leaveTopmost;
-    library.scrollToRow = itemHooks.scrollToRow;
-    m_libraryCommands.setRandomSource(random);
 }
 
 Application::~Application() = default;

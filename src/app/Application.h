@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/ArchiveGlue.h"
+#include "app/SettingsRoles.h"
 #include "core/AppPaths.h"
+#include "core/Clock.h"
 #include "library/LibraryCommands.h"
 #include "library/LibraryTree.h"
 #include "playback/Player.h"
@@ -38,6 +41,8 @@ struct PlatformServices {
     const ScreenAreas *screens = nullptr;
     // The Random play mode's source; without it the system's entropy.
     RandomSource *random = nullptr;
+    // The clock that stamps default names; without it the system clock.
+    const Clock *clock = nullptr;
 };
 
 // The composition root of the program's logic: owns the models and
@@ -66,7 +71,6 @@ public:
     // nothing into it by itself (the list, the settings, the resume point,
     // the remembered folders, the journal). Set before StartUp.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-    bool isReadOnly() const { return m_readOnly; }
 
     // Runs the start-up steps. Returns false when the audio library could
     // not start: the user has been told, nothing else was touched, and the
@@ -87,6 +91,7 @@ public:
     bool isEnding() const { return m_ending; }
 
     const AppPaths &paths() const { return m_paths; }
+    const Clock &clock() const { return m_clock; }
     MessageService &messages() { return *m_messages; }
     SettingsStore &settings() { return m_settings; }
     TrackList &trackList() { return m_list; }
@@ -111,7 +116,7 @@ Q_SIGNALS:
 
 private:
     void wireSettings();
-    void wireItemCommands(RandomSource *random);
+    void wireSearch();
     // The track list takes its text colours from colour slots 0 and 2.
     void takeRowColors();
     void LoadResume();
@@ -125,11 +130,16 @@ private:
     ShellService *m_shell = nullptr;
     const ScreenAreas *m_screens = nullptr;
     SettingsStore m_settings;
+    SystemClock m_systemClock;
+    const Clock &m_clock;
+    ArchiveTracks m_archiveTracks;
+    SettingsRoles m_settingsRoles;
+    // Each object below is built after the ones it is handed.
+    LibraryTree m_library;
     TrackList m_list;
     PlaylistStore m_playlists;
     TrackAdder m_adder;
     Player m_player;
-    LibraryTree m_library;
     PlaylistSearch m_search;
     ItemCommands m_items;
     ListJournal m_journal;

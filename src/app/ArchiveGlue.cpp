@@ -2,25 +2,22 @@
 
 #include "archive/ZipOperations.h"
 
-std::function<void(const QString &)> makeArchiveLister(Archiver &archiver,
-                                                       std::function<void(const QString &, bool)> addTrack)
+void ArchiveTracks::listMembers(const QString &archivePath,
+                                const std::function<void(const QString &path, bool isArchiveMember)> &add)
 {
-    return [&archiver, addTrack = std::move(addTrack)](const QString &archivePath) {
-        ZipListUp(archiver, archivePath, addTrack);
-    };
+    ZipListUp(m_archiver, archivePath, add);
 }
 
-decltype(AddHooks::openArchive) makeArchiveOpener(Archiver &archiver)
+void ArchiveTracks::openAsPlaylist(const QString &archivePath, const SelectedTreeNode &node,
+                                   const QString &currentAddress,
+                                   const std::function<void(const QString &address)> &setAddress,
+                                   const std::function<void(const QString &entry)> &add)
 {
-    return [&archiver](const QString &archivePath, const SelectedTreeNode &node, const QString &currentAddress,
-                       const std::function<void(const QString &)> &setAddress,
-                       const std::function<void(const QString &)> &add) {
-        const std::optional<ZipTreeNode> zipNode =
-            node.valid ? std::optional(ZipTreeNode{node.isCategory, node.text, node.fullPath}) : std::nullopt;
-        ZipFileOpen(
-            archiver, archivePath, [&add](const QString &entry, bool) { add(entry); }, zipNode, currentAddress,
-            setAddress);
-    };
+    const std::optional<ZipTreeNode> zipNode =
+        node.valid ? std::optional(ZipTreeNode{node.isCategory, node.text, node.fullPath}) : std::nullopt;
+    ZipFileOpen(
+        m_archiver, archivePath, [&add](const QString &entry, bool) { add(entry); }, zipNode, currentAddress,
+        setAddress);
 }
 
 std::function<QString(const QString &, const std::function<bool()> &)>

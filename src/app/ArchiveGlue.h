@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlist/TrackAdder.h"
+#include "playlist/TrackArchives.h"
 
 #include <QString>
 #include <functional>
@@ -9,13 +9,22 @@ class Archiver;
 
 // The archive operations in the shapes the track adder and the player take.
 
-// Lists the members of an archive through `addTrack(path, isArchiveMember)`.
-std::function<void(const QString &archivePath)>
-makeArchiveLister(Archiver &archiver, std::function<void(const QString &, bool)> addTrack);
+// The archives as the track adder reads them: ZipListUp and ZipFileOpen on
+// the program's archiver.
+class ArchiveTracks final : public TrackArchives
+{
+public:
+    explicit ArchiveTracks(Archiver &archiver) : m_archiver(archiver) {}
 
-// Opens an archive as a playlist (ZipFileOpen), in the shape of
-// AddHooks::openArchive.
-decltype(AddHooks::openArchive) makeArchiveOpener(Archiver &archiver);
+    void listMembers(const QString &archivePath,
+                     const std::function<void(const QString &path, bool isArchiveMember)> &add) override;
+    void openAsPlaylist(const QString &archivePath, const SelectedTreeNode &node, const QString &currentAddress,
+                        const std::function<void(const QString &address)> &setAddress,
+                        const std::function<void(const QString &entry)> &add) override;
+
+private:
+    Archiver &m_archiver;
+};
 
 // Extracts the member an archive entry names into the folder `tempFolder()`
 // gives, letting events run meanwhile and giving up once `stop()` turns

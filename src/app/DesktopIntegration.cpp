@@ -10,11 +10,17 @@ DesktopIntegration::DesktopIntegration(Application &app, std::function<void()> r
     , m_raise(std::move(raise))
     , m_remote(app.player(), app.trackList(), app.audio())
 #ifdef VELMORA_HAVE_DBUS
-    , m_mpris(m_remote, MprisHooks{m_raise, [&app] { app.ShutDown(); },
-                                   [this](const QStringList &paths) { openHandedOver(paths); }})
+    , m_mpris(m_remote, *this)
 #endif
 {
 }
+
+#ifdef VELMORA_HAVE_DBUS
+void DesktopIntegration::quit()
+{
+    m_app.ShutDown();
+}
+#endif
 
 QString DesktopIntegration::publish()
 {

@@ -16,6 +16,9 @@ class Application;
 // The player's place on the desktop: its remote control on the session bus
 // and the paths that later starts of the program hand over.
 class DesktopIntegration : public QObject
+#ifdef VELMORA_HAVE_DBUS
+    , private MprisHost
+#endif
 {
     Q_OBJECT
 public:
@@ -36,6 +39,13 @@ public:
     RemoteControl &remote() { return m_remote; }
 
 private:
+#ifdef VELMORA_HAVE_DBUS
+    // MprisHost
+    void raise() override { m_raise(); }
+    void quit() override;
+    void open(const QStringList &paths) override { openHandedOver(paths); }
+#endif
+
     Application &m_app;
     std::function<void()> m_raise;
     RemoteControl m_remote;

@@ -9,10 +9,10 @@
 #include <QTimer>
 #include <QUrl>
 
-MprisService::MprisService(RemoteControl &control, MprisHooks hooks, QObject *parent)
+MprisService::MprisService(RemoteControl &control, MprisHost &host, QObject *parent)
     : QObject(parent)
     , m_control(control)
-    , m_hooks(std::move(hooks))
+    , m_host(host)
     , m_bus(QString())
 {
     new MprisRootAdaptor(this);
@@ -76,15 +76,13 @@ MprisRootAdaptor::MprisRootAdaptor(MprisService *service)
 
 void MprisRootAdaptor::Raise()
 {
-    if (m_service->hooks().raise)
-        m_service->hooks().raise();
+    m_service->host().raise();
 }
 
 void MprisRootAdaptor::Quit()
 {
     // After the reply has gone: the shut-down ends the event loop.
-    if (m_service->hooks().quit)
-        QTimer::singleShot(0, m_service, m_service->hooks().quit);
+    QTimer::singleShot(0, m_service, [service = m_service] { service->host().quit(); });
 }
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service)
@@ -148,6 +146,6 @@ void MprisPlayerAdaptor::OpenUri(const QString &uri)
 {
     // Other schemes are not supported: nothing happens.
     const QStringList paths = NativePath::localPathsOfUrls({QUrl(uri)});
-    if (!paths.isEmpty() && m_service->hooks().open)
-        m_service->hooks().open(paths);
+    if (!paths.isEmpty())
+        m_service->host().open(paths);
 }

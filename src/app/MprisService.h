@@ -6,15 +6,23 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
-#include <functional>
 
 class RemoteControl;
 
-// What the remote control asks of the program beyond playback.
-struct MprisHooks {
-    std::function<void()> raise;                   // bring the windows to the front
-    std::function<void()> quit;                    // the normal shut-down
-    std::function<void(const QStringList &)> open; // add local files as a drop does
+// What the remote control asks of the program beyond playback. The
+// desktop integration implements it. User-interface thread only.
+class MprisHost
+{
+public:
+    virtual ~MprisHost() = default;
+
+    // Brings the windows to the front.
+    virtual void raise() = 0;
+    // The normal shut-down (everything saved); runs once the call that
+    // asked for it has been answered.
+    virtual void quit() = 0;
+    // Adds the local files `paths` as a drop of them does; never empty.
+    virtual void open(const QStringList &paths) = 0;
 };
 
 // The session's media-player interface (MPRIS 2) over D-Bus: a thin
@@ -29,7 +37,7 @@ public:
     static inline const QString ObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
     static inline const QString BusName = QStringLiteral("org.mpris.MediaPlayer2.velmora");
 
-    MprisService(RemoteControl &control, MprisHooks hooks, QObject *parent = nullptr);
+    MprisService(RemoteControl &control, MprisHost &host, QObject *parent = nullptr);
     ~MprisService() override;
 
     // Puts the object on `bus` and takes a name. Returns the name, or an
@@ -38,7 +46,7 @@ public:
     QString registerOn(QDBusConnection bus);
 
     RemoteControl &control() { return m_control; }
-    const MprisHooks &hooks() const { return m_hooks; }
+    MprisHost &host() { return m_host; }
 
     // The file types the player opens, as MIME types.
     static QStringList supportedMimeTypes();
@@ -47,7 +55,7 @@ private:
     void announce(const QVariantMap &changed);
 
     RemoteControl &m_control;
-    MprisHooks m_hooks;
+    MprisHost &m_host;
     QString m_busName;
     QDBusConnection m_bus;
 };

@@ -1,14 +1,23 @@
 #include "library/LibraryCommands.h"
 
+#include "core/AlwaysOnTop.h"
+#include "core/Beeper.h"
+#include "core/Clock.h"
 #include "core/EventPump.h"
+#include "core/FileDialogs.h"
 #include "core/MessageService.h"
 #include "core/NativePath.h"
 #include "core/RandomSource.h"
 #include "core/SafeName.h"
 #include "core/ShellService.h"
 #include "library/LibraryTree.h"
+#include "library/TreeLabelEditor.h"
+#include "playlist/CommandSettings.h"
 #include "playlist/ItemCommands.h"
+#include "playlist/ListScroller.h"
 #include "playlist/PathNames.h"
+#include "playlist/PlayingTrack.h"
+#include "playlist/ListFilter.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
@@ -61,8 +70,14 @@ QString freeEntryName(const QString &folder, const QString &name)
 } // namespace
 
 LibraryCommands::LibraryCommands(LibraryTree &tree, TrackList &list, PlaylistStore &store, TrackAdder &adder,
-                                 MessageService &messages, ShellService *shell)
-    : m_tree(tree), m_list(list), m_store(store), m_adder(adder), m_messages(messages), m_shell(shell)
+                                 MessageService &messages, ShellService *shell, const LibraryCommandServices &services)
+    : m_tree(tree)
+    , m_list(list)
+    , m_store(store)
+    , m_adder(adder)
+    , m_messages(messages)
+    , m_shell(shell)
+    , m_services(services)
 {
 }
 
@@ -109,12 +124,12 @@ bool LibraryCommands::IsZipArchive(const QString &path)
 
 QDateTime LibraryCommands::now() const
 {
-    return m_hooks.now ? m_hooks.now() : QDateTime::currentDateTime();
+    return m_services.clock.localNow();
 }
 
 bool LibraryCommands::saveWanted()
 {
-    if (!m_hooks.askBeforeAutoSave || !m_hooks.askBeforeAutoSave())
+    if (!m_services.settings.askBeforeAutoSave())
         return true;
     return m_messages.ShowMessage(true, SaveQuestion, MessageService::YesNo) != MessageService::No;
 }
@@ -141,8 +156,7 @@ void LibraryCommands::NodeClick(int index)
     // The node's key is read before anything runs events or changes the tree.
     const QString key = m_tree.nodes()[size_t(index)].key;
     if (saveWanted()) {
-        if (m_hooks.clearSearch)
-            m_hooks.clearSearch();
+        m_services.search.clear();
         AutoSave();
     }
     m_store.CloseList(false);
@@ -181,9 +195,9 @@ void LibraryCommands::TreeRightClick(int index)
 
 void LibraryCommands::PlayingTrackRestore()
 {
-    const int pos = m_list.PlayingTrackRestore(m_hooks.playingFilePath ? m_hooks.playingFilePath() : QString());
-    if (pos != 0 && m_hooks.scrollToRow)
-        m_hooks.scrollToRow(pos);
+    const int pos = m_list.PlayingTrackRestore(m_services.playing.PlayingFilePath());
+    if (pos != 0)
+        m_services.scroller.scrollToRow(pos);
 }
 
 // --- creating -------------------------------------------------------------------------
@@ -210,8 +224,7 @@ int LibraryCommands::CreatePlaylist()
                              LibraryTree::PlaylistOpenImage, parent});
     m_list.setPlaylistAddress(address);
     m_tree.select(node);
-    if (m_hooks.editLabel)
-        m_hooks.editLabel(node);
+    m_services.labels.editLabel(node);
     return node;
 }
 
@@ -240,8 +253,7 @@ int LibraryCommands::CreateCategory()
     const int node = m_tree.insertNode(
         parent, position, TreeNode{key, free, LibraryTree::CategoryImage, LibraryTree::CategoryOpenImage, parent});
     m_tree.select(node);
-    if (m_hooks.editLabel)
-        m_hooks.editLabel(node);
+    m_services.labels.editLabel(node);
     return node;
 }
 
@@ -250,8 +262,8 @@ int LibraryCommands::CreateCategory()
 void LibraryCommands::RenameSelected()
 {
     const int selected = m_tree.selectedIndex();
-    if (selected >= 0 && m_hooks.editLabel)
-        m_hooks.editLabel(selected);
+    if (selected >= 0)
+        m_services.labels.editLabel(selected);
 }
 
 void LibraryCommands::LabelEditBegin(int index)
@@ -422,8 +434,7 @@ void LibraryCommands::ShowProperties()
                                : m_store.playlistFilePath(m_list.PlaylistAddress(), M3uExtension);
     if (target.isEmpty() || !m_shell)
         return;
-    if (m_hooks.leaveTopmost)
-        m_hooks.leaveTopmost();
+    m_services.topmost.leaveTopmost();
     m_shell->showProperties(target); // nothing to do when it cannot be shown
 }
 
@@ -431,7 +442,7 @@ void LibraryCommands::ShowProperties()
 
 void LibraryCommands::OpenPlaylistFile()
 {
-    const QString chosen = m_hooks.chooseFile ? m_hooks.chooseFile(OpenPlaylistFilter, QString()) : QString();
+    const QString chosen = m_services.dialogs.chooseFile(OpenPlaylistFilter, QString());
     if (chosen.isEmpty())
         return;
     {
@@ -483,8 +494,8 @@ void LibraryCommands::SaveOpenPlaylist()
         if (name != address)
             name = m_store.unusedPlaylistAddress(name);
     }
-    if (m_store.SavePlaylist(name, M3uExtension, true, true) && m_hooks.beep)
-        m_hooks.beep();
+    if (m_store.SavePlaylist(name, M3uExtension, true, true))
+        m_services.beeper.beep();
 }
 
 void LibraryCommands::Shuffle()

@@ -5,41 +5,46 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
+class AlwaysOnTop;
+class Beeper;
+class Clock;
+class CommandSettings;
+class FileDialogs;
 class LibraryTree;
+class ListFilter;
+class ListScroller;
 class MessageService;
+class PlayingTrack;
 class PlaylistStore;
 class RandomSource;
 class ShellService;
 class TrackAdder;
 class TrackList;
+class TreeLabelEditor;
 
-// What the library's commands need from the windows and the player. Every
-// hook may be left unset; its step is then skipped (a dialog left unset
-// counts as cancelled).
-struct LibraryCommandHooks {
-    // True when the option "オートセーブ時に問い合わせる" is on.
-    std::function<bool()> askBeforeAutoSave;
-    // Empties the search box (which reloads the full list when a search was active).
-    std::function<void()> clearSearch;
-    // The path of the file that plays now (empty when none).
-    std::function<QString()> playingFilePath;
-    // Scrolls the track list so that row `pos` (1-based) shows.
-    std::function<void(int pos)> scrollToRow;
-    // Starts editing the label of node `index`; the typed text comes back
-    // through LabelEditEnd.
-    std::function<void(int index)> editLabel;
-    // The open-file dialog with `filter` ("label|patterns"), starting in
-    // `startFolder`. Returns the chosen file, or empty when cancelled.
-    std::function<QString(const QString &filter, const QString &startFolder)> chooseFile;
-    // Takes the windows out of the always-on-top layer (and unchecks its
-    // menu entry), so that a property window can come up above them.
-    std::function<void()> leaveTopmost;
-    std::function<void()> beep;
-    // Local date and time now. Unset: the system clock.
-    std::function<QDateTime()> now;
+// What the library's commands need beyond the tree and the open list, each
+// one required.
+struct LibraryCommandServices {
+    // The search, emptied before another playlist opens.
+    ListFilter &search;
+    // Found again in a newly opened list.
+    const PlayingTrack &playing;
+    // Whether to ask before the open list is saved.
+    const CommandSettings &settings;
+    // Shows the playing row.
+    ListScroller &scroller;
+    // Names a new node.
+    TreeLabelEditor &labels;
+    // The playlist file to open.
+    FileDialogs &dialogs;
+    // Left before a property window comes up.
+    AlwaysOnTop &topmost;
+    // Says that a playlist was saved.
+    Beeper &beeper;
+    // Stamps new playlist and category names.
+    const Clock &clock;
 };
 
 // The commands of the library: the tree's clicks, its popup menu, label
@@ -77,12 +82,8 @@ public:
 
     // `shell` may be null: nothing can then be deleted or shown.
     LibraryCommands(LibraryTree &tree, TrackList &list, PlaylistStore &store, TrackAdder &adder,
-                    MessageService &messages, ShellService *shell);
+                    MessageService &messages, ShellService *shell, const LibraryCommandServices &services);
     ~LibraryCommands() override;
-
-    void setHooks(LibraryCommandHooks hooks) { m_hooks = std::move(hooks); }
-    // The hooks in place, for the windows to add theirs.
-    LibraryCommandHooks &hooks() { return m_hooks; }
     // The shuffle's source; without one (null) the system's entropy.
     void setRandomSource(RandomSource *random) { m_random = random; }
 
@@ -210,7 +211,7 @@ private:
     ShellService *m_shell;
     RandomSource *m_random = nullptr;
     std::unique_ptr<RandomSource> m_ownRandom;
-    LibraryCommandHooks m_hooks;
+    LibraryCommandServices m_services;
     QString m_labelEditBefore;
     bool m_treeBlankClick = false;
 };

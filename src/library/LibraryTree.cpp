@@ -189,6 +189,12 @@ SelectedTreeNode LibraryTree::selectedNode() const
     return node;
 }
 
+QString LibraryTree::reselect(const QString &key)
+{
+    TreeCreate();
+    return selectKey(key) ? fullPath(m_selected) : QString();
+}
+
 int LibraryTree::parentOf(int index) const
 {
     return index >= 0 && index < count() ? m_nodes[size_t(index)].parent : -1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlist/TrackAdder.h"
+#include "playlist/PlaylistTree.h"
 
 #include <QHash>
 #include <QObject>
@@ -27,7 +27,7 @@ struct TreeNode {
 // found again by its key. Node kinds are told apart by the normal image.
 //
 // User-interface thread only.
-class LibraryTree : public QObject
+class LibraryTree : public QObject, public PlaylistTree
 {
     Q_OBJECT
 public:
@@ -79,7 +79,10 @@ public:
     bool select(int index);
     void clearSelection();
     // The selected node as the folder naming rule of the add commands sees it.
-    SelectedTreeNode selectedNode() const;
+    SelectedTreeNode selectedNode() const override;
+    // TreeCreate, then selects the node keyed `key`; returns its full path,
+    // or empty (selection unchanged) when there is none.
+    QString reselect(const QString &key) override;
     bool selectedIsCategory() const { return isCategory(m_selected); }
 
     // --- changes made by the commands, without a rebuild --------------------------

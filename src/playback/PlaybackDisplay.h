@@ -1,12 +1,15 @@
 #pragma once
 
+#include "playlist/ListScroller.h"
+
 #include <QString>
 
 // What the windows show of playback beyond what the player's signals report.
 // The window wiring implements it (the main window, with the playlist
-// window's seek bar and list view behind it); tests pass a recorder.
+// window's seek bar and list view behind it); tests pass a recorder. Its
+// scrolling (ListScroller) keeps the track that starts in view.
 // User-interface thread only.
-class PlaybackDisplay
+class PlaybackDisplay : public ListScroller
 {
 public:
     virtual ~PlaybackDisplay() = default;
@@ -23,9 +26,6 @@ public:
 
     // The seek bar's maximum: the stream's length in bytes.
     virtual void setSeekMaximum(int bytes) = 0;
-
-    // Scrolls the track list so that row `pos` (1-based) is visible.
-    virtual void scrollToRow(int pos) = 0;
 
     // A track advance finished (the tray tip follows the track information).
     virtual void trackAdvanced() = 0;

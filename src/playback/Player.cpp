@@ -390,6 +390,15 @@ void Player::closeStream()
     Q_EMIT stateChanged();
 }
 
+void Player::releaseFile(const QString &path)
+{
+    if (m_stream == 0 || path != m_playingFilePath)
+        return;
+    if (isPlaying())
+        StopPlayback();
+    closeStream();
+}
+
 Player::Next Player::chooseNext()
 {
     const int count = m_list.count();
@@ -484,9 +493,8 @@ void Player::PreviousTrack()
 
 void Player::DeleteAndSkip()
 {
-    RowDeleteHooks hooks;
-    hooks.listEmptied = [this] { closeStream(); };
-    m_list.ListItemDelete(0, hooks);
+    RowsOnlyDeletion rows(*this);
+    m_list.ListItemDelete(0, rows);
     AdvanceTrack();
 }
 

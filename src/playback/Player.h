@@ -2,6 +2,7 @@
 
 #include "core/RandomSource.h"
 #include "playback/AudioLibrary.h"
+#include "playlist/PlayingTrack.h"
 
 #include <QObject>
 #include <QSet>
@@ -37,7 +38,7 @@ class TrackList;
 // every row of the list has failed in it.
 //
 // User-interface thread only.
-class Player : public QObject
+class Player : public QObject, public PlayingTrack
 {
     Q_OBJECT
 public:
@@ -102,7 +103,7 @@ public:
     int channel() const { return m_channel; }
     QString Stream_FileName() const { return m_streamFileName; }
     int PreviousTrackNo() const { return m_previousTrackNo; }
-    QString PlayingFilePath() const { return m_playingFilePath; }
+    QString PlayingFilePath() const override { return m_playingFilePath; }
     QString ZipItemText() const { return m_zipItemText; }
     bool isPaused() const;
     // True while a stream plays or is paused on its channel.
@@ -150,7 +151,10 @@ public:
     PlaybackPosition position() const;
 
     // Closes the open stream (the list was emptied). Playback state goes idle.
-    void closeStream();
+    void closeStream() override;
+    // The file at `path` goes away: when it is the open stream's file,
+    // playback stops and the stream is closed.
+    void releaseFile(const QString &path) override;
 
 Q_SIGNALS:
     void playModeChanged(int mode);

@@ -1,8 +1,14 @@
 #include "playlist/ItemCommands.h"
 
+#include "core/AlwaysOnTop.h"
+#include "core/Beeper.h"
+#include "core/Clock.h"
 #include "core/EventPump.h"
+#include "core/FileDialogs.h"
 #include "core/MessageService.h"
 #include "core/ShellService.h"
+#include "playlist/CommandSettings.h"
+#include "playlist/ListScroller.h"
 #include "playlist/ListViewCommands.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -21,8 +27,14 @@ const QString ItemCommands::TagEditorMissing =
 const QString ItemCommands::DustBoxFolderName = QStringLiteral("ごみ箱");
 
 ItemCommands::ItemCommands(TrackList &list, PlaylistStore &store, TrackAdder &adder, PlaylistSearch &search,
-                           MessageService &messages, ShellService *shell)
-    : m_list(list), m_store(store), m_adder(adder), m_search(search), m_messages(messages), m_shell(shell)
+                           MessageService &messages, ShellService *shell, const ItemCommandServices &services)
+    : m_list(list)
+    , m_store(store)
+    , m_adder(adder)
+    , m_search(search)
+    , m_messages(messages)
+    , m_shell(shell)
+    , m_services(services)
 {
 }
 
@@ -86,8 +98,7 @@ QString ItemCommands::fileOf(int pos) const
 
 void ItemCommands::release(const QString &path)
 {
-    if (m_hooks.releaseFile)
-        m_hooks.releaseFile(path);
+    m_services.playing.releaseFile(path);
 }
 
 void ItemCommands::report(const Outcome &outcome, const QString &failedText)
@@ -106,8 +117,8 @@ void ItemCommands::report(const Outcome &outcome, const QString &failedText)
 void ItemCommands::afterRemoval(const Outcome &outcome, const QString &failedText)
 {
     m_list.RenumberList();
-    if (m_list.count() == 0 && m_hooks.listEmptied)
-        m_hooks.listEmptied();
+    if (m_list.count() == 0)
+        m_services.playing.closeStream();
     m_list.UpdateStatus();
     m_list.PlayingNoUpdate();
     report(outcome, failedText);
@@ -115,42 +126,53 @@ void ItemCommands::afterRemoval(const Outcome &outcome, const QString &failedTex
 
 void ItemCommands::ListDelete()
 {
-    RowDeleteHooks hooks;
-    hooks.listEmptied = m_hooks.listEmptied;
-    m_list.ListItemDelete(0, hooks);
+    RowsOnlyDeletion rows(m_services.playing);
+    m_list.ListItemDelete(0, rows);
     m_list.PlayingNoUpdate();
 }
 
 void ItemCommands::FileDelete()
 {
-    Outcome outcome;
-    QStringList gone;
-    RowDeleteHooks hooks;
-    hooks.askYesNo = [this](const QString &question) {
-        return m_messages.ShowMessage(true, question, MessageService::YesNo | MessageService::Question) ==
-               MessageService::Yes;
-    };
-    hooks.recycle = [&](const QString &path) {
-        if (IsArchiveMemberPath(path)) {
-            ++outcome.archiveMembers;
-            return false;
+    // Asks through the message box, sends files to the desktop's trash and
+    // counts what could not go.
+    class ToTrash final : public RowDeletion
+    {
+    public:
+        explicit ToTrash(ItemCommands &commands) : m_commands(commands) {}
+        bool askYesNo(const QString &question) override
+        {
+            return m_commands.m_messages.ShowMessage(true, question,
+                                                     MessageService::YesNo | MessageService::Question) ==
+                   MessageService::Yes;
         }
-        release(path);
-        if (!m_shell || !m_shell->remove(path, true)) {
-            ++outcome.failed;
-            return false;
+        bool recycle(const QString &path) override
+        {
+            if (IsArchiveMemberPath(path)) {
+                ++outcome.archiveMembers;
+                return false;
+            }
+            m_commands.release(path);
+            if (!m_commands.m_shell || !m_commands.m_shell->remove(path, true)) {
+                ++outcome.failed;
+                return false;
+            }
+            gone << path;
+            return true;
         }
-        gone << path;
-        return true;
-    };
-    hooks.listEmptied = m_hooks.listEmptied;
-    if (!m_list.ListItemDelete(1, hooks))
+        void listEmptied() override { m_commands.m_services.playing.closeStream(); }
+
+        Outcome outcome;
+        QStringList gone;
+
+    private:
+        ItemCommands &m_commands;
+    } deletion(*this);
+    if (!m_list.ListItemDelete(1, deletion))
         return; // answered No
     m_list.PlayingNoUpdate();
-    m_search.forgetFiles(gone);
-    report(outcome, QStringLiteral("削除失敗%1件"));
-    if (m_hooks.beep)
-        m_hooks.beep();
+    m_search.forgetFiles(deletion.gone);
+    report(deletion.outcome, QStringLiteral("削除失敗%1件"));
+    m_services.beeper.beep();
 }
 
 void ItemCommands::MoveToDustBox()
@@ -250,21 +272,21 @@ void ItemCommands::RemoveErrorTracks()
 void ItemCommands::ClearPlaylist()
 {
     m_store.CloseList(false);
-    m_list.setPlaylistAddress(ClearedAddress(m_hooks.now ? m_hooks.now() : QDateTime::currentDateTime()));
+    m_list.setPlaylistAddress(ClearedAddress(m_services.clock.localNow()));
     m_list.UpdateStatus();
 }
 
 void ItemCommands::Rebuild()
 {
     m_adder.RebuildList();
-    const int pos = m_list.PlayingTrackRestore(m_hooks.playingFilePath ? m_hooks.playingFilePath() : QString());
-    if (pos != 0 && m_hooks.scrollToRow)
-        m_hooks.scrollToRow(pos);
+    const int pos = m_list.PlayingTrackRestore(m_services.playing.PlayingFilePath());
+    if (pos != 0)
+        m_services.scroller.scrollToRow(pos);
 }
 
 void ItemCommands::OpenInTagEditor()
 {
-    const QString editor = m_hooks.tagEditorPath ? m_hooks.tagEditorPath() : QString();
+    const QString editor = m_services.settings.tagEditorPath();
     Outcome outcome;
     for (const QString &path : selectedPaths()) {
         if (IsArchiveMemberPath(path)) {
@@ -287,8 +309,7 @@ void ItemCommands::ShowProperties(int focused)
     const int pos = targetRow(focused);
     if (pos == 0 || !m_shell)
         return;
-    if (m_hooks.leaveTopmost)
-        m_hooks.leaveTopmost();
+    m_services.topmost.leaveTopmost();
     m_shell->showProperties(fileOf(pos));
 }
 
@@ -301,9 +322,7 @@ void ItemCommands::OpenContainingFolder(int focused)
 
 void ItemCommands::CopyToFolder()
 {
-    const AddHooks &dialogs = m_adder.hooks();
-    const QString target =
-        dialogs.chooseFolder ? dialogs.chooseFolder(TrackAdder::FolderDialogTitle, m_adder.strSelectFolder()) : QString();
+    const QString target = m_services.dialogs.chooseFolder(TrackAdder::FolderDialogTitle, m_adder.strSelectFolder());
     if (target.isEmpty())
         return;
     Outcome outcome;
@@ -324,8 +343,7 @@ void ItemCommands::CopyToFolder()
     m_list.RenumberList();
     m_list.UpdateStatus();
     report(outcome, QStringLiteral("コピー失敗%1件"));
-    if (m_hooks.beep)
-        m_hooks.beep();
+    m_services.beeper.beep();
 }
 
 void ItemCommands::CopyPath(int focused)

@@ -3,35 +3,37 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
+class AlwaysOnTop;
+class Beeper;
+class Clock;
+class CommandSettings;
+class FileDialogs;
+class ListScroller;
 class MessageService;
+class PlayingTrack;
 class PlaylistSearch;
 class PlaylistStore;
 class ShellService;
 class TrackAdder;
 class TrackList;
 
-// What the item commands need from the player, the settings and the window.
-// Unset hooks are skipped.
-struct ItemCommandHooks {
-    // The path of the file that plays now (empty when none).
-    std::function<QString()> playingFilePath;
-    // Lets go of `path` when the player has it open: playback stops and the
-    // stream is closed, before the file is moved or deleted.
-    std::function<void(const QString &path)> releaseFile;
-    // Closes the open stream; runs when a removal left the list empty.
-    std::function<void()> listEmptied;
-    // The "TagEditorPath" setting.
-    std::function<QString()> tagEditorPath;
-    // Takes the windows out of the always-on-top layer (and unchecks its
-    // menu entry), so that a property window can come up above them.
-    std::function<void()> leaveTopmost;
-    // Scrolls the track list so that row `pos` (1-based) shows.
-    std::function<void(int pos)> scrollToRow;
-    std::function<void()> beep;
-    // Local date and time now. Unset: the system clock.
-    std::function<QDateTime()> now;
+// What the item commands need beyond the open list, each one required.
+struct ItemCommandServices {
+    // Releases files before they move and closes the stream when the list empties.
+    PlayingTrack &playing;
+    // The tag editor's path.
+    const CommandSettings &settings;
+    // Left before a property window comes up.
+    AlwaysOnTop &topmost;
+    // Shows the playing row again after a rebuild.
+    ListScroller &scroller;
+    // The target folder of a copy.
+    FileDialogs &dialogs;
+    // Says that files were deleted or copied.
+    Beeper &beeper;
+    // Names a cleared list.
+    const Clock &clock;
 };
 
 // The commands on the selected rows of the track list: the track popup
@@ -56,12 +58,9 @@ public:
     // both directly in the playlist folder.
     static const QString DustBoxFolderName;
 
+    // `shell` may be null: no file can then be moved, deleted or shown.
     ItemCommands(TrackList &list, PlaylistStore &store, TrackAdder &adder, PlaylistSearch &search,
-                 MessageService &messages, ShellService *shell);
-
-    void setHooks(ItemCommandHooks hooks) { m_hooks = std::move(hooks); }
-    // The hooks in place, for windows that add theirs.
-    ItemCommandHooks &hooks() { return m_hooks; }
+                 MessageService &messages, ShellService *shell, const ItemCommandServices &services);
 
     // The row a command on the focused row acts on; 0 for none.
     int targetRow(int focused) const;
@@ -130,5 +129,5 @@ private:
     PlaylistSearch &m_search;
     MessageService &m_messages;
     ShellService *m_shell;
-    ItemCommandHooks m_hooks;
+    ItemCommandServices m_services;
 };

@@ -1,5 +1,7 @@
 #include "playlist/PlaylistSearch.h"
 
+#include "playlist/ListScroller.h"
+#include "playlist/PlayingTrack.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackList.h"
 #include "playlist/WildcardPattern.h"
@@ -68,8 +70,9 @@ QStringList PlaylistSearch::modeNames()
     return {QStringLiteral("すべて"), QStringLiteral("パス"), QStringLiteral("タイトル"), QStringLiteral("アーティスト")};
 }
 
-PlaylistSearch::PlaylistSearch(TrackList &list, PlaylistStore &store, QObject *parent)
-    : QObject(parent), m_list(list), m_store(store)
+PlaylistSearch::PlaylistSearch(TrackList &list, PlaylistStore &store, const PlayingTrack &playing,
+                               ListScroller &scroller, QObject *parent)
+    : QObject(parent), m_list(list), m_store(store), m_playing(playing), m_scroller(scroller)
 {
     connect(&m_list, &TrackList::cleared, this, &PlaylistSearch::listCleared);
 }
@@ -271,9 +274,9 @@ void PlaylistSearch::end()
         }
         m_list.appendRows(std::move(rows));
     }
-    const int pos = m_list.PlayingTrackRestore(m_hooks.playingFilePath ? m_hooks.playingFilePath() : QString());
-    if (pos != 0 && m_hooks.scrollToRow)
-        m_hooks.scrollToRow(pos);
+    const int pos = m_list.PlayingTrackRestore(m_playing.PlayingFilePath());
+    if (pos != 0)
+        m_scroller.scrollToRow(pos);
     m_list.RenumberList();
     m_list.ApplyPlaylistForeColor();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playlist/ListFilter.h"
 #include "playlist/PathNames.h"
 #include "playlist/TrackRow.h"
 
@@ -7,20 +8,13 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <vector>
 
+class ListScroller;
+class PlayingTrack;
 class PlaylistStore;
 class TrackList;
 class WildcardPattern;
-
-// What the search needs from the player and the window. Unset hooks are skipped.
-struct SearchHooks {
-    // The path of the file that plays now (empty when none).
-    std::function<QString()> playingFilePath;
-    // Scrolls the track list so that row `pos` (1-based) shows.
-    std::function<void(int pos)> scrollToRow;
-};
 
 // The search box: filters the open playlist as the user types.
 //
@@ -44,7 +38,7 @@ struct SearchHooks {
 //
 // User-interface thread only. Events run while the file is read; a newer
 // keystroke arriving then takes over, and the older one stops.
-class PlaylistSearch : public QObject
+class PlaylistSearch : public QObject, public ListFilter
 {
     Q_OBJECT
 public:
@@ -52,10 +46,11 @@ public:
     enum Mode { AllFields = 0, PathOnly = 1, TitleOnly = 2, ArtistOnly = 3 };
     static QStringList modeNames();
 
-    PlaylistSearch(TrackList &list, PlaylistStore &store, QObject *parent = nullptr);
+    // `playing` and `scroller` mark and show the playing row again when a
+    // filter ends.
+    PlaylistSearch(TrackList &list, PlaylistStore &store, const PlayingTrack &playing, ListScroller &scroller,
+                   QObject *parent = nullptr);
     ~PlaylistSearch() override;
-
-    void setHooks(SearchHooks hooks) { m_hooks = std::move(hooks); }
 
     QString text() const { return m_text; }
     int mode() const { return m_mode; }
@@ -69,7 +64,7 @@ public:
     // the mode already in force, or one outside 0..3, changes nothing.
     void setMode(int mode);
     // Empties the text: a filtered list gets all its rows back.
-    void clear();
+    void clear() override;
 
     // Files that item commands moved away or deleted while a filter is on:
     // they do not come back when the filter ends.
@@ -95,7 +90,8 @@ private:
 
     TrackList &m_list;
     PlaylistStore &m_store;
-    SearchHooks m_hooks;
+    const PlayingTrack &m_playing;
+    ListScroller &m_scroller;
     QString m_text;
     int m_mode = AllFields;
 

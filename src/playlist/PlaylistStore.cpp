@@ -249,8 +249,30 @@ ReadOutcome readPlainM3u(LineReader &lines, RowBatch &sink, const QString &baseF
 
 } // namespace
 
-PlaylistStore::PlaylistStore(TrackList &list, QString playlistFolder)
-    : m_list(list), m_folder(std::move(playlistFolder))
+namespace {
+
+// The tree of a store no library shows: nothing selected, no node found.
+class NoTree final : public PlaylistTree
+{
+public:
+    SelectedTreeNode selectedNode() const override { return {}; }
+    QString reselect(const QString &) override { return QString(); }
+};
+
+PlaylistTree &noTree()
+{
+    static NoTree tree;
+    return tree;
+}
+
+} // namespace
+
+PlaylistStore::PlaylistStore(TrackList &list, QString playlistFolder) : PlaylistStore(list, std::move(playlistFolder), noTree())
+{
+}
+
+PlaylistStore::PlaylistStore(TrackList &list, QString playlistFolder, PlaylistTree &tree)
+    : m_list(list), m_folder(std::move(playlistFolder)), m_tree(tree)
 {
     if (!m_folder.isEmpty() && !m_folder.endsWith(u'/'))
         m_folder += u'/';
@@ -310,7 +332,7 @@ bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, 
     const QString address = m_list.PlaylistAddress();
     const QString addressFile = playlistFilePath(address, QStringLiteral(".m3u"));
     bool backedUp = false;
-    if (backup && !(m_hooks.selectedNodeIsCategory && m_hooks.selectedNodeIsCategory()))
+    if (backup && !m_tree.selectedNode().isCategory)
         backedUp = copyFile(addressFile, playlistFilePath(address, QStringLiteral(".bak"))); // skipped on failure
 
     bool written = false;
@@ -330,10 +352,8 @@ bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, 
     }
 
     if (reselect) {
-        if (m_hooks.reselect)
-            m_hooks.reselect(name + extension);
-        else
-            m_list.setPlaylistAddress(name);
+        const QString shown = m_tree.reselect(name + extension);
+        m_list.setPlaylistAddress(shown.isEmpty() ? name : shown);
     }
     return written;
 }

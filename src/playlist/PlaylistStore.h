@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playlist/PathNames.h"
+#include "playlist/PlaylistTree.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -9,26 +10,20 @@
 
 class TrackList;
 
-// What saving needs from the library tree.
-struct PlaylistTreeHooks {
-    // True when the node selected in the tree is a category; a backup is
-    // then not taken. Unset: no category is selected.
-    std::function<bool()> selectedNodeIsCategory;
-    // Rebuilds the tree, selects the node keyed `key` (address + ".m3u") and
-    // sets the address to the selected node's full path. Unset: the address
-    // becomes the saved name.
-    std::function<void(const QString &key)> reselect;
-};
-
 // Moves the open list between the track list and the playlist files under
 // the playlist folder. UI thread only.
 class PlaylistStore
 {
 public:
     // `playlistFolder` is the folder of all playlists (ending in "/" or not).
+    // `tree` is the library tree that shows them: a save takes no backup
+    // while a category is selected there, and a save with reselect takes
+    // the address of the node the tree selects.
+    PlaylistStore(TrackList &list, QString playlistFolder, PlaylistTree &tree);
+    // A store no library tree shows (reading a file, tools): nothing is
+    // selected, and a save with reselect makes the saved name the address.
     PlaylistStore(TrackList &list, QString playlistFolder);
 
-    void setTreeHooks(PlaylistTreeHooks hooks) { m_hooks = std::move(hooks); }
     // Runs first in every save: a filtered list puts its full rows back
     // here, so that a save never writes only the rows a search kept.
     void setBeforeSave(std::function<void()> beforeSave) { m_beforeSave = std::move(beforeSave); }
@@ -96,7 +91,7 @@ private:
 
     TrackList &m_list;
     QString m_folder;
-    PlaylistTreeHooks m_hooks;
+    PlaylistTree &m_tree;
     // Files whose last load left out records with missing files, and how
     // many; an entry goes when the file is rewritten.
     QHash<QString, int> m_missingAtLoad;

@@ -1,10 +1,13 @@
 #include "playlist/TrackAdder.h"
 
 #include "core/EventPump.h"
+#include "core/FileDialogs.h"
 #include "core/NativePath.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistStore.h"
+#include "playlist/RememberedFolders.h"
 #include "playlist/RowBatch.h"
+#include "playlist/TrackArchives.h"
 #include "playlist/TrackList.h"
 
 #include <QDir>
@@ -16,35 +19,37 @@ const QString TrackAdder::AudioFileFilter = QStringLiteral(
 const QString TrackAdder::ZipFileFilter = QStringLiteral("ZIPファイル (*.zip)|*.zip");
 const QString TrackAdder::FolderDialogTitle = QStringLiteral("フォルダを選択してください。");
 
-TrackAdder::TrackAdder(TrackList &list, PlaylistStore &store) : m_list(list), m_store(store)
+TrackAdder::TrackAdder(TrackList &list, PlaylistStore &store, RememberedFolders &folders, TrackArchives &archives,
+                       const PlaylistTree &tree, FileDialogs &dialogs)
+    : m_list(list)
+    , m_store(store)
+    , m_folders(folders)
+    , m_archives(archives)
+    , m_tree(tree)
+    , m_dialogs(dialogs)
 {
 }
 
 QString TrackAdder::option(const QString &key) const
 {
-    return m_hooks.readOption ? m_hooks.readOption(key) : QString();
+    return m_folders.folder(key);
 }
 
 void TrackAdder::storeOption(const QString &key, const QString &value)
 {
-    if (m_hooks.writeOption)
-        m_hooks.writeOption(key, value);
+    m_folders.remember(key, value);
 }
 
 void TrackAdder::listArchive(const QString &archivePath)
 {
-    if (m_hooks.listArchive)
-        m_hooks.listArchive(archivePath); // skipped when no archive listing is wired
+    m_archives.listMembers(archivePath, [this](const QString &path, bool isMember) { AddTrack(path, isMember); });
 }
 
 void TrackAdder::openArchive(const QString &archivePath)
 {
-    if (!m_hooks.openArchive)
-        return; // skipped when no archive access is wired
     const quint64 generation = m_list.generation();
-    const SelectedTreeNode node = m_hooks.selectedNode ? m_hooks.selectedNode() : SelectedTreeNode();
-    m_hooks.openArchive(
-        archivePath, node, m_list.PlaylistAddress(),
+    m_archives.openAsPlaylist(
+        archivePath, m_tree.selectedNode(), m_list.PlaylistAddress(),
         [this](const QString &address) { m_list.setPlaylistAddress(m_store.unusedPlaylistAddress(address)); },
         [this, generation](const QString &entry) {
             if (m_list.generation() == generation)
@@ -112,7 +117,6 @@ void TrackAdder::AddTrack(const QString &path, bool isArchiveMember)
 
     if (!isArchiveMember && probe.isDir) {
         m_folderpath = path;
-        m_fileListPath = path;
         m_store.CloseList(false);
         ListToListView();
         applyFolderNamingRule();
@@ -196,7 +200,7 @@ void TrackAdder::applyFolderNamingRule()
     if (m_list.count() == 0)
         return;
     const QString folderName = ParentFolderNameOf(m_list.path(1));
-    const SelectedTreeNode node = m_hooks.selectedNode ? m_hooks.selectedNode() : SelectedTreeNode();
+    const SelectedTreeNode node = m_tree.selectedNode();
     const bool nested = node.valid && node.fullPath.contains(u'/');
     QString address;
     if (!nested && !node.isCategory) {
@@ -216,8 +220,7 @@ void TrackAdder::applyFolderNamingRule()
 
 void TrackAdder::addFileCommand()
 {
-    const QString file = m_hooks.chooseFile ? m_hooks.chooseFile(AudioFileFilter, option(AudioFileFolderKey))
-                                            : QString();
+    const QString file = m_dialogs.chooseFile(AudioFileFilter, option(AudioFileFolderKey));
     if (file.isEmpty())
         return;
     AddTrack(file, false);
@@ -227,16 +230,15 @@ void TrackAdder::addFileCommand()
 void TrackAdder::openFolderCommand()
 {
     m_strSelectFolder = option(FolderKey);
-    m_fileListPath = m_strSelectFolder;
-    m_folderpath = m_hooks.chooseFolder ? m_hooks.chooseFolder(FolderDialogTitle, m_strSelectFolder) : QString();
-    if (m_folderpath.isEmpty())
+    const QString chosen = m_dialogs.chooseFolder(FolderDialogTitle, m_strSelectFolder);
+    m_folderpath = chosen;
+    if (chosen.isEmpty())
         return;
-    m_fileListPath = m_folderpath;
     m_store.CloseList(false);
     ListToListView();
     applyFolderNamingRule();
     m_list.RenumberList();
-    storeOption(FolderKey, m_fileListPath);
+    storeOption(FolderKey, chosen);
 }
 
 void TrackAdder::RebuildList()
@@ -260,8 +262,7 @@ void TrackAdder::RebuildList()
 
 void TrackAdder::openArchiveCommand()
 {
-    const QString archive = m_hooks.chooseFile ? m_hooks.chooseFile(ZipFileFilter, option(ZipFileFolderKey))
-                                               : QString();
+    const QString archive = m_dialogs.chooseFile(ZipFileFilter, option(ZipFileFolderKey));
     if (archive.isEmpty())
         return;
     replaceByArchive(archive);

@@ -1,50 +1,15 @@
 #pragma once
 
+#include "playlist/PlaylistTree.h"
+
 #include <QString>
 #include <QStringList>
-#include <functional>
 
+class FileDialogs;
 class PlaylistStore;
+class RememberedFolders;
+class TrackArchives;
 class TrackList;
-
-// The node selected in the library tree, as the folder naming rule sees it.
-struct SelectedTreeNode {
-    bool valid = false;      // false: nothing is selected
-    QString text;            // the node's own text
-    QString fullPath;        // its path in the tree, "/" between levels
-    bool isCategory = false; // a category (folder) node
-};
-
-// What adding tracks needs from the settings, the archive listing, the tree
-// and the dialogs. Every hook may be left unset; its step is then skipped
-// (a dialog hook left unset counts as cancelled).
-struct AddHooks {
-    // The text of key `key` in section "Option"; empty when absent.
-    std::function<QString(const QString &key)> readOption;
-    // Writes `value` to key `key` in section "Option".
-    std::function<void(const QString &key, const QString &value)> writeOption;
-    // Lists the members of the ZIP archive at `archivePath` into the list,
-    // calling TrackAdder::AddTrack(memberPath, true) for each.
-    std::function<void(const QString &archivePath)> listArchive;
-    // Opens the ZIP archive at `archivePath` as a playlist: first hands
-    // `setAddress` the address of the archive's playlist (named after the
-    // archive, placed by the selected tree node `node` and the open list's
-    // `currentAddress`), then calls `add` with each member's entry in archive
-    // order. The address is given even when the archive cannot be opened.
-    std::function<void(const QString &archivePath, const SelectedTreeNode &node, const QString &currentAddress,
-                       const std::function<void(const QString &address)> &setAddress,
-                       const std::function<void(const QString &entry)> &add)>
-        openArchive;
-    // The node selected in the library tree.
-    std::function<SelectedTreeNode()> selectedNode;
-    // The open-file dialog with `filter` ("label|patterns|label|patterns",
-    // patterns separated by ";"), starting in `startFolder`; single
-    // selection. Returns the chosen file, or empty when cancelled.
-    std::function<QString(const QString &filter, const QString &startFolder)> chooseFile;
-    // The folder dialog (SelectFolderDialog) titled `title`, starting at
-    // `startFolder`, file-system folders only. Returns the folder, or empty.
-    std::function<QString(const QString &title, const QString &startFolder)> chooseFolder;
-};
 
 // Adds tracks to the open list: single paths, dropped files, folders and the
 // three add commands. UI thread only; the loops let events run.
@@ -60,11 +25,11 @@ public:
     static const QString ZipFileFilter;
     static const QString FolderDialogTitle;
 
-    TrackAdder(TrackList &list, PlaylistStore &store);
-
-    void setHooks(AddHooks hooks) { m_hooks = std::move(hooks); }
-    // The hooks in place, for windows that add their dialogs to them.
-    AddHooks &hooks() { return m_hooks; }
+    // `folders` keeps the dialogs' start folders, `archives` reads ZIP
+    // archives, `tree` places the playlists that folders and archives name,
+    // `dialogs` asks for the files and folders to add.
+    TrackAdder(TrackList &list, PlaylistStore &store, RememberedFolders &folders, TrackArchives &archives,
+               const PlaylistTree &tree, FileDialogs &dialogs);
 
     // Appends one row for `path` (icon 1, Title from the path, Date and
     // Extension from the file, or from the archive for a member). A playlist
@@ -107,7 +72,6 @@ public:
         int order = 0;
         bool wasSorted = false;
     };
-    SortMemory sortMemory() const { return m_sortMemory; }
 
     // After a folder replaced the list: the address becomes the listed
     // folder's name, placed by the node selected in the tree; when a
@@ -143,8 +107,6 @@ public:
     void setFolderpath(const QString &folder) { m_folderpath = folder; }
     // The folder dialog's start folder.
     QString strSelectFolder() const { return m_strSelectFolder; }
-    // The last listed folder (stored as "SelectFolder").
-    QString fileListPath() const { return m_fileListPath; }
 
 private:
     // Nesting suspension used by the adders themselves: only the outermost
@@ -158,10 +120,12 @@ private:
 
     TrackList &m_list;
     PlaylistStore &m_store;
-    AddHooks m_hooks;
+    RememberedFolders &m_folders;
+    TrackArchives &m_archives;
+    const PlaylistTree &m_tree;
+    FileDialogs &m_dialogs;
     QString m_folderpath;
     QString m_strSelectFolder;
-    QString m_fileListPath;
     SortMemory m_sortMemory;
     int m_pauseDepth = 0;
     int m_batchDepth = 0;

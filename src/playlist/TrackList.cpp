@@ -503,17 +503,17 @@ QString TrackList::deleteQuestion(int n)
            QStringLiteral("\r\n") + QStringLiteral("よろしいですか？");
 }
 
-bool TrackList::ListItemDelete(int mode, const RowDeleteHooks &hooks)
+bool TrackList::ListItemDelete(int mode, RowDeletion &deletion)
 {
     if (mode == 1) {
         const int n = SelectItemCount();
-        if (!hooks.askYesNo || !hooks.askYesNo(deleteQuestion(n)))
+        if (!deletion.askYesNo(deleteQuestion(n)))
             return false;
     }
     setStatusText(QStringLiteral("Now Deleting..."));
     EventPump::flush();
 
-    if (mode == 1 && hooks.recycle) {
+    if (mode == 1) {
         // Each file once, however many rows name it.
         QStringList paths;
         QSet<QString> seen;
@@ -525,7 +525,7 @@ bool TrackList::ListItemDelete(int mode, const RowDeleteHooks &hooks)
         }
         QSet<QString> stayed;
         for (const QString &p : paths) {
-            if (!hooks.recycle(p))
+            if (!deletion.recycle(p))
                 stayed.insert(p);
             EventPump::yield();
         }
@@ -539,8 +539,8 @@ bool TrackList::ListItemDelete(int mode, const RowDeleteHooks &hooks)
     }
 
     RenumberList();
-    if (m_rows.empty() && hooks.listEmptied)
-        hooks.listEmptied();
+    if (m_rows.empty())
+        deletion.listEmptied();
     UpdateStatus();
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playlist/PathNames.h"
+#include "playlist/PlayingTrack.h"
 #include "playlist/TrackRow.h"
 
 #include <QAbstractTableModel>
@@ -8,18 +9,33 @@
 #include <functional>
 #include <vector>
 
-// What ListItemDelete needs from the rest of the program.
-struct RowDeleteHooks {
-    // Asks `question` with Yes/No buttons and the question icon; true = Yes.
-    // Needed for mode 1: without it nothing is deleted.
-    std::function<bool(const QString &question)> askYesNo;
-    // Sends one file to the recycle bin (mode 1); false when it could not.
-    // The rows of a file that did not go stay in the list, selected. Unset:
-    // files stay on disk and every selected row goes.
-    std::function<bool(const QString &path)> recycle;
-    // Closes the open audio stream and clears the playing file name; run
-    // when the deletion left the list empty.
-    std::function<void()> listEmptied;
+// What ListItemDelete needs from the rest of the program. UI thread only.
+class RowDeletion
+{
+public:
+    virtual ~RowDeletion() = default;
+    // Mode 1: asks `question` with Yes/No buttons and the question icon;
+    // true = Yes. No: nothing is deleted.
+    virtual bool askYesNo(const QString &question) = 0;
+    // Mode 1: sends one file to the recycle bin; false when it could not.
+    // The rows of a file that did not go stay in the list, selected.
+    virtual bool recycle(const QString &path) = 0;
+    // The deletion left the list empty: the open audio stream is closed.
+    virtual void listEmptied() = 0;
+};
+
+// Mode 0: rows leave the list, files stay; an emptied list closes the
+// playing track's stream.
+class RowsOnlyDeletion final : public RowDeletion
+{
+public:
+    explicit RowsOnlyDeletion(PlayingTrack &playing) : m_playing(playing) {}
+    bool askYesNo(const QString &) override { return true; }
+    bool recycle(const QString &) override { return false; }
+    void listEmptied() override { m_playing.closeStream(); }
+
+private:
+    PlayingTrack &m_playing;
 };
 
 // The open playlist: the one home of its rows, of PlayingNo, PlayoldNo,
@@ -162,7 +178,7 @@ public:
     // files to the recycle bin; rows whose file stayed are kept. Then
     // RenumberList and UpdateStatus. Returns false when the question was
     // answered No (nothing changed).
-    bool ListItemDelete(int mode, const RowDeleteHooks &hooks);
+    bool ListItemDelete(int mode, RowDeletion &deletion);
     // Removes every row for which `remove` is true, moving PlayingNo with
     // its row as ListItemDelete does. Does not renumber. Returns how many went.
     int removeRowsWhere(const std::function<bool(const TrackRow &)> &remove);

@@ -1,5 +1,6 @@
 #include "settings/ColorProfiles.h"
 
+#include "core/Clock.h"
 #include "core/MessageService.h"
 #include "core/SafeName.h"
 #include "settings/SettingsStore.h"
@@ -50,11 +51,12 @@ std::span<const ColorBox> playlistColorBoxes()
     return Playlist;
 }
 
-ColorProfiles::ColorProfiles(SettingsStore &store, MessageService &messages, QString colorFolder)
+ColorProfiles::ColorProfiles(SettingsStore &store, MessageService &messages, QString colorFolder,
+                             const Clock &clock)
     : m_store(store)
     , m_messages(messages)
     , m_folder(colorFolder.endsWith(u'/') ? colorFolder : colorFolder + u'/')
-    , m_now([] { return QDateTime::currentDateTime(); })
+    , m_clock(clock)
 {
 }
 
@@ -87,7 +89,7 @@ std::optional<QString> ColorProfiles::save(const QString &typed)
 {
     QString name = typed;
     if (name.trimmed().isEmpty())
-        name = QStringLiteral("Color") + m_now().toString(QStringLiteral("yyyyMMddhhmmss"));
+        name = QStringLiteral("Color") + m_clock.localNow().toString(QStringLiteral("yyyyMMddhhmmss"));
     if (!IsSafeName(name)) {
         m_messages.ShowMessage(false, UnsafeNameMessage(name), MessageService::Exclamation);
         return std::nullopt;

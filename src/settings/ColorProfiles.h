@@ -4,10 +4,10 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 #include <span>
 
+class Clock;
 class MessageService;
 class SettingsStore;
 
@@ -30,10 +30,8 @@ std::span<const ColorBox> playlistColorBoxes();
 class ColorProfiles
 {
 public:
-    ColorProfiles(SettingsStore &store, MessageService &messages, QString colorFolder);
-
-    // The clock that names a profile saved without a name (the system's by default).
-    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+    // `clock` names a profile saved without a name.
+    ColorProfiles(SettingsStore &store, MessageService &messages, QString colorFolder, const Clock &clock);
 
     // `ColorComboCreate`: every file of the colour folder (hidden ones
     // excluded), sorted by name, each without its last four characters.
@@ -63,5 +61,5 @@ private:
     SettingsStore &m_store;
     MessageService &m_messages;
     QString m_folder; // ends with "/"
-    std::function<QDateTime()> m_now;
+    const Clock &m_clock;
 };

@@ -45,10 +45,10 @@ constexpr std::array<DialogControl, 20> Controls = {{
 } // namespace
 
 SettingsDialogModel::SettingsDialogModel(SettingsStore &store, MessageService &messages, QString colorFolder,
-                                         QString styleFolder, std::function<void()> saveAll)
+                                         QString styleFolder, const Clock &clock, std::function<void()> saveAll)
     : m_store(store)
     , m_messages(messages)
-    , m_profiles(store, messages, std::move(colorFolder))
+    , m_profiles(store, messages, std::move(colorFolder), clock)
     , m_styleFolder(std::move(styleFolder))
     , m_saveAll(std::move(saveAll))
 {

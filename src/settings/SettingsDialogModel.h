@@ -49,10 +49,11 @@ enum class TopWindow : quint8 { Main, Playlist, SettingsDialog };
 class SettingsDialogModel
 {
 public:
-    // `saveAll` saves every setting (windows' positions included); it is run
-    // when the dialog opens and on OK.
+    // `clock` names colour profiles saved without a name. `saveAll` saves
+    // every setting (windows' positions included); it is run when the
+    // dialog opens and on OK.
     SettingsDialogModel(SettingsStore &store, MessageService &messages, QString colorFolder, QString styleFolder,
-                        std::function<void()> saveAll);
+                        const Clock &clock, std::function<void()> saveAll);
 
     SettingsStore &store() { return m_store; }
     ColorProfiles &colorProfiles() { return m_profiles; }

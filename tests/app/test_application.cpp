@@ -3,6 +3,7 @@
 #include "archive/LibArchiveArchiver.h"
 #include "playback/PlaybackDisplay.h"
 #include "FakeAudioLibrary.h"
+#include "LogicDoubles.h"
 #include "RecordingShell.h"
 #include "TestFiles.h"
 #include "ZipFixtures.h"
@@ -21,10 +22,13 @@ struct RecordingWindows : AppWindows, MessageBoxService, PlaybackDisplay {
     int show(const QString &text, int style, const QString &title) override
     {
         log << QStringLiteral("box[%1|%2|%3]").arg(text).arg(style).arg(title);
-        return 1;
+        return answer;
     }
     void setTopmost(bool on) override { log << QStringLiteral("topmost %1").arg(on); }
     PlaybackDisplay &playbackDisplay() override { return *this; }
+    FileDialogs &fileDialogs() override { return dialogs; }
+    Beeper &beeper() override { return beeps; }
+    TreeLabelEditor &labelEditor() override { return labels; }
     void applySettings() override { log << QStringLiteral("apply settings"); }
     void storeWindowState() override { log << QStringLiteral("store state"); }
     void showMainWindow() override { log << QStringLiteral("show main"); }
@@ -38,8 +42,14 @@ struct RecordingWindows : AppWindows, MessageBoxService, PlaybackDisplay {
     void showIdle() override {}
     void setScrollTimerEnabled(bool) override {}
     void setSeekMaximum(int) override {}
-    void scrollToRow(int) override {}
+    void scrollToRow(int pos) override { scrolledTo = pos; }
     void trackAdvanced() override {}
+
+    int answer = 1; // what the message box answers
+    ScriptedDialogs dialogs;
+    CountingBeeper beeps;
+    RecordingLabels labels;
+    int scrolledTo = 0;
 };
 
 TEST(StartUp, AudioFailureTellsTheUserAndTouchesNothing)
@@ -75,12 +85,14 @@ struct LifeCycle : ::testing::Test {
     RecordingWindows ui;
     LibArchiveArchiver archiver;
     RecordingShell shell;
+    FixedClock clock;
     std::unique_ptr<Application> app;
 
     void start(const QStringList &args = {})
     {
-        app = std::make_unique<Application>(AppPaths(home.path(), QString(), home.path()),
-                                            PlatformServices{audio, ui, archiver, &shell}, ui);
+        app = std::make_unique<Application>(
+            AppPaths(home.path(), QString(), home.path()),
+            PlatformServices{.audio = audio, .box = ui, .archiver = archiver, .shell = &shell, .clock = &clock}, ui);
         ASSERT_TRUE(app->StartUp(args));
     }
     void stop()
@@ -263,7 +275,7 @@ TEST_F(LifeCycle, AnOpenedArchiveNeverOverwritesTheListThatWasOpen)
         app->playlists().LoadPlaylist(home.path() + "/Playlist/Mine.m3u");
         app->trackList().setPlaylistAddress(QStringLiteral("Mine"));
         const QString archive = home.path() + "/in/" + c.archive;
-        app->adder().hooks().chooseFile = [&](const QString &, const QString &) { return archive; };
+        ui.dialogs.answer = archive;
         app->adder().openArchiveCommand();
         EXPECT_EQ(app->trackList().count(), 2);
         EXPECT_EQ(app->trackList().PlaylistAddress(), QString::fromUtf8(c.address));
@@ -348,11 +360,99 @@ TEST_F(LifeCycle, AReadOnlyPlayerWritesNothingIntoTheProgramFolder)
     ASSERT_TRUE(app->StartUp({b}));
     EXPECT_EQ(app->trackList().statusText(), Application::readOnlyNotice());
     app->settings().setValue(SettingId::PlayerVolume, 3);
-    app->adder().hooks().writeOption(TrackAdder::FolderKey, home.path());
+    ui.dialogs.answer = a; // the add command remembers the file's folder
+    app->adder().addFileCommand();
     stop();
     EXPECT_EQ(readBytes(home.path() + "/Playlist/AutoPlaylist.m3u"), list);
     EXPECT_EQ(readBytes(home.path() + "/Velmora.ini"), ini);
     EXPECT_TRUE(QFileInfo::exists(home.path() + "/AutoPlaylist.journal")) << "the owner's journal is the owner's";
+}
+
+// The composition root hands every command the collaborators it needs: each
+// entry runs what a menu entry runs and checks that the collaborator it
+// needs was reached.
+TEST_F(LifeCycle, EveryCommandReachesItsCollaborators)
+{
+    const QString a = track("a.mp3"), b = track("b.mp3");
+    const struct {
+        const char *name;
+        std::function<void(Application &)> command;
+        std::function<bool(Application &, const RecordingWindows &)> reached;
+    } cases[] = {
+        {"adding a file asks the file dialog", [](Application &app) { app.adder().addFileCommand(); },
+         [](Application &, const RecordingWindows &ui) {
+             return ui.dialogs.asked.value(0).startsWith(TrackAdder::AudioFileFilter);
+         }},
+        {"opening a folder asks the folder dialog", [](Application &app) { app.adder().openFolderCommand(); },
+         [](Application &, const RecordingWindows &ui) {
+             return ui.dialogs.asked.value(0).startsWith(TrackAdder::FolderDialogTitle);
+         }},
+        {"opening an archive asks the file dialog", [](Application &app) { app.adder().openArchiveCommand(); },
+         [](Application &, const RecordingWindows &ui) {
+             return ui.dialogs.asked.value(0).startsWith(TrackAdder::ZipFileFilter);
+         }},
+        {"copying to a folder asks the folder dialog", [](Application &app) { app.itemCommands().CopyToFolder(); },
+         [](Application &, const RecordingWindows &ui) {
+             return ui.dialogs.asked.value(0).startsWith(TrackAdder::FolderDialogTitle);
+         }},
+        {"opening a playlist file asks the file dialog",
+         [](Application &app) { app.libraryCommands().OpenPlaylistFile(); },
+         [](Application &, const RecordingWindows &ui) {
+             return ui.dialogs.asked.value(0).startsWith(LibraryCommands::OpenPlaylistFilter);
+         }},
+        {"saving the playlist beeps", [](Application &app) { app.libraryCommands().SaveOpenPlaylist(); },
+         [](Application &, const RecordingWindows &ui) { return ui.beeps.beeps == 1; }},
+        {"deleting files beeps", [](Application &app) { app.itemCommands().FileDelete(); },
+         [](Application &, const RecordingWindows &ui) { return ui.beeps.beeps == 1; }},
+        {"a new playlist's name is edited", [](Application &app) { app.libraryCommands().CreatePlaylist(); },
+         [](Application &, const RecordingWindows &ui) { return ui.labels.edited.size() == 1; }},
+        {"a new category's name is edited", [](Application &app) { app.libraryCommands().CreateCategory(); },
+         [](Application &, const RecordingWindows &ui) { return ui.labels.edited.size() == 1; }},
+        {"the properties leave the always-on-top layer",
+         [](Application &app) {
+             app.settings().setValue(SettingId::Foremost, 1);
+             app.itemCommands().ShowProperties(1);
+         },
+         [](Application &app, const RecordingWindows &) { return !app.settings().isOn(SettingId::Foremost); }},
+        {"a cleared list is named by the clock", [](Application &app) { app.itemCommands().ClearPlaylist(); },
+         [](Application &app, const RecordingWindows &) {
+             return app.trackList().PlaylistAddress() == QStringLiteral("Playlist20240131093005");
+         }},
+        {"a new playlist is named by the clock", [](Application &app) { app.libraryCommands().CreatePlaylist(); },
+         [](Application &app, const RecordingWindows &) {
+             // The playlist an earlier case made has that name: this one gets a free one.
+             return app.trackList().PlaylistAddress().startsWith(QStringLiteral("Playlist202401310930"));
+         }},
+        {"a rebuild finds the playing track and shows it",
+         [this](Application &app) {
+             app.player().PlaySelectedTrack();
+             ui.scrolledTo = 0;
+             app.itemCommands().Rebuild();
+         },
+         [b](Application &app, const RecordingWindows &ui) {
+             const int pos = app.trackList().PlayingNo();
+             return pos != 0 && app.trackList().path(pos) == b && ui.scrolledTo == pos;
+         }},
+        {"deleting the playing file lets the player go",
+         [](Application &app) {
+             app.player().PlaySelectedTrack();
+             app.itemCommands().FileDelete();
+         },
+         [](Application &app, const RecordingWindows &) { return app.player().stream() == 0; }},
+    };
+    for (const auto &c : cases) {
+        ui.dialogs = {};
+        ui.beeps.beeps = 0;
+        ui.labels.edited.clear();
+        ui.scrolledTo = 0;
+        ui.answer = MessageService::Yes;
+        start({a, b});
+        app->trackList().UnselectAll();
+        app->trackList().setSelected(2, true);
+        c.command(*app);
+        EXPECT_TRUE(c.reached(*app, ui)) << c.name;
+        stop();
+    }
 }
 
 } // namespace

@@ -74,15 +74,23 @@ public Q_SLOTS:
     void seeked(qlonglong position) { seeks << position; }
 };
 
+// The program as the remote control reaches it: records each request.
+struct RecordingHost : MprisHost {
+    QStringList calls;
+    void raise() override { calls << "raise"; }
+    void quit() override { calls << "quit"; }
+    void open(const QStringList &paths) override { calls << "open " + paths.join(','); }
+};
+
 struct Mpris : ::testing::Test {
     FakeAudioLibrary audio;
     TrackList list;
     NullDisplay display;
     Player player{audio, list, display};
     RemoteControl remote{player, list, audio};
-    QStringList hooksCalled;
-    MprisService service{remote, MprisHooks{[this] { hooksCalled << "raise"; }, [this] { hooksCalled << "quit"; },
-                                            [this](const QStringList &p) { hooksCalled << "open " + p.join(','); }}};
+    RecordingHost host;
+    QStringList &hooksCalled = host.calls;
+    MprisService service{remote, host};
     std::unique_ptr<PrivateBus> bus;
     QDBusConnection client{QString()};
 
@@ -170,7 +178,8 @@ TEST_F(Mpris, TheProgramItself)
     EXPECT_EQ(hooksCalled, (QStringList{"open /m/new one.mp3", "quit", "raise"}));
 
     // A second player on the same bus takes a name of its own.
-    MprisService other(remote, {});
+    RecordingHost otherHost;
+    MprisService other(remote, otherHost);
     EXPECT_EQ(other.registerOn(bus->connect(QStringLiteral("other"))),
               MprisService::BusName + QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid()));
     QDBusConnection::disconnectFromBus(QStringLiteral("other"));
@@ -255,7 +264,8 @@ TEST(MprisWithoutABus, IsNoError)
     NullDisplay display;
     Player player{audio, list, display};
     RemoteControl remote{player, list, audio};
-    MprisService service(remote, {});
+    RecordingHost host;
+    MprisService service(remote, host);
     EXPECT_TRUE(service.registerOn(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
                                                                  QStringLiteral("nowhere")))
                     .isEmpty());

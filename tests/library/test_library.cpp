@@ -11,6 +11,7 @@
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
 #include "CoreTestApp.h"
+#include "LogicDoubles.h"
 #include "QtPrinters.h"
 #include "RecordingShell.h"
 #include "ScriptedMessageBox.h"
@@ -211,9 +212,13 @@ struct NodeClickTest : ::testing::Test {
     std::unique_ptr<TrackAdder> adder;
     TrashShell shell;
     std::unique_ptr<LibraryCommands> commands;
-    bool ask = false;
-    int searchCleared = 0;
-    QString playing;
+    CommandDoubles doubles;
+    CountingFilter search;
+    MapFolders folders;
+    ScriptedArchives archives;
+    bool &ask = doubles.settings.ask;
+    int &searchCleared = search.cleared;
+    QString &playing = doubles.playing.playing;
 
     void SetUp() override
     {
@@ -225,18 +230,11 @@ struct NodeClickTest : ::testing::Test {
         writePlaylist("AutoPlaylist.m3u", {"a.mp3", "b.mp3"});
         writePlaylist("Rock/Best.m3u", {"c.mp3", "a.mp3"});
         shell.trashFolder = dir.path() + "/trash";
-        store = std::make_unique<PlaylistStore>(list, folder);
         tree = std::make_unique<LibraryTree>(folder);
-        PlaylistTreeHooks hooks;
-        hooks.selectedNodeIsCategory = [this] { return tree->selectedIsCategory(); };
-        store->setTreeHooks(hooks);
-        adder = std::make_unique<TrackAdder>(list, *store);
-        commands = std::make_unique<LibraryCommands>(*tree, list, *store, *adder, messages, &shell);
-        LibraryCommandHooks h;
-        h.askBeforeAutoSave = [this] { return ask; };
-        h.clearSearch = [this] { ++searchCleared; };
-        h.playingFilePath = [this] { return playing; };
-        commands->setHooks(h);
+        store = std::make_unique<PlaylistStore>(list, folder, *tree);
+        adder = std::make_unique<TrackAdder>(list, *store, folders, archives, *tree, doubles.dialogs);
+        commands = std::make_unique<LibraryCommands>(*tree, list, *store, *adder, messages, &shell,
+                                                     doubles.libraryServices(search));
         tree->TreeCreate();
 
         store->LoadPlaylist(folder + "AutoPlaylist.m3u");
@@ -427,9 +425,9 @@ struct ScriptedRandom : RandomSource {
 };
 
 struct CommandTest : NodeClickTest {
-    QList<int> edited;
-    int beeps = 0;
-    QString chosen; // what the open dialog answers
+    QList<int> &edited = doubles.labels.edited;
+    int &beeps = doubles.beeper.beeps;
+    QString &chosen = doubles.dialogs.answer; // what the open dialog answers
     ScriptedRandom random;
 
     void SetUp() override
@@ -438,20 +436,6 @@ struct CommandTest : NodeClickTest {
         writePlaylist("Rock/Live/Tokyo.m3u", {"b.mp3"});
         touchFile(folder + "Rock/Best.bak", "old");
         touchFile(folder + "AutoPlaylist.bak", "old");
-        LibraryCommandHooks &h = commands->hooks();
-        h.editLabel = [this](int index) { edited << index; };
-        h.beep = [this] { ++beeps; };
-        h.now = [] { return QDateTime(QDate(2024, 1, 31), QTime(9, 30, 5)); };
-        h.chooseFile = [this](const QString &, const QString &) { return chosen; };
-        // A save with reselect rebuilds the tree and takes the saved node's path, as in the program.
-        PlaylistTreeHooks treeHooks;
-        treeHooks.selectedNodeIsCategory = [this] { return tree->selectedIsCategory(); };
-        treeHooks.reselect = [this](const QString &key) {
-            tree->TreeCreate();
-            if (tree->selectKey(key))
-                list.setPlaylistAddress(tree->fullPath(tree->selectedIndex()));
-        };
-        store->setTreeHooks(treeHooks);
         commands->setRandomSource(&random);
         tree->TreeCreate();
     }
@@ -941,18 +925,15 @@ TEST_F(CommandTest, ShuffleDrawsAgainOnItsOwnPlaceAndKeepsEveryRowOnce)
 TEST_F(CommandTest, DroppedArchivesBecomePlaylistsAndOtherFilesAreSkipped)
 {
     // The archive opening of the program, with two members listed for any archive.
-    AddHooks hooks;
-    hooks.selectedNode = [this] { return tree->selectedNode(); };
-    hooks.openArchive = [](const QString &archive, const SelectedTreeNode &node, const QString &current,
-                           const std::function<void(const QString &)> &setAddress,
-                           const std::function<void(const QString &)> &add) {
+    archives.onOpen = [](const QString &archive, const SelectedTreeNode &node, const QString &current,
+                         const std::function<void(const QString &)> &setAddress,
+                         const std::function<void(const QString &)> &add) {
         setAddress(zipPlaylistAddress(
             archive, node.valid ? std::optional(ZipTreeNode{node.isCategory, node.text, node.fullPath}) : std::nullopt,
             current));
         add(ArchiveMemberPath(archive, u"1.mp3"));
         add(ArchiveMemberPath(archive, u"2.mp3"));
     };
-    adder->setHooks(hooks);
     const QString drops = dir.path() + "/drops/";
     touchFile(drops + "Live.zip", QByteArray("PK\x03\x04", 4) + "rest");
     touchFile(drops + "Best.zip", QByteArray("PK\x05\x06", 4) + "empty archive");

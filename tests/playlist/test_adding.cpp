@@ -1,4 +1,5 @@
 // Adding tracks: single paths, drops, folders, the add commands and sorting around them.
+#include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistStore.h"
@@ -41,9 +42,13 @@ protected:
     QTemporaryDir m_root;
     QString root;
     std::unique_ptr<RawNamedFile> sjisFile;
+    MapFolders folders;
+    ScriptedArchives archives;
+    FixedTree tree;
+    ScriptedDialogs dialogs;
     TrackList list;
-    PlaylistStore store{list, m_root.path() + "/Playlist"};
-    TrackAdder adder{list, store};
+    PlaylistStore store{list, m_root.path() + "/Playlist", tree};
+    TrackAdder adder{list, store, folders, archives, tree, dialogs};
 };
 
 TEST_F(Adding, FolderFilter)
@@ -125,19 +130,10 @@ TEST_F(Adding, FileNamesThatAreNotUtf8KeepTheirBytes)
 
 TEST_F(Adding, DroppedFiles)
 {
-    QStringList archives;
-    AddHooks hooks;
-    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &, const QString &,
-                            const std::function<void(const QString &)> &setAddress,
-                            const std::function<void(const QString &)> &add) {
-        archives << QString(a).replace(root + u'/', QString());
-        setAddress(BaseNameOf(a));
-        add(ArchiveMemberPath(a, u"m.mp3"));
-    };
-    adder.setHooks(hooks);
+    archives.members = {QStringLiteral("m.mp3")};
     addRows(list, {root + "/music/a.mp3"});
     adder.AddDroppedFiles({root + "/x.zip", root + "/y.Zip", root + "/X.ZIP", root + "/music/b.MP3"});
-    EXPECT_EQ(archives, (QStringList{"x.zip", "X.ZIP"}));
+    EXPECT_EQ(archives.opened.replaceInStrings(root + u'/', QString()), (QStringList{"x.zip", "X.ZIP"}));
     EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("X")) << "the last archive names the list";
     EXPECT_EQ(list.count(), 5);
     EXPECT_EQ(list.path(3), root + "/y.Zip");
@@ -163,9 +159,8 @@ TEST_F(Adding, AnOpenedArchiveNamesANewPlaylist)
     };
     const Case *current = nullptr;
     SelectedTreeNode seen;
-    AddHooks hooks;
-    hooks.selectedNode = [] { return SelectedTreeNode{true, "Mine.m3u", "Mine.m3u", false}; };
-    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &node, const QString &open,
+    tree.node = SelectedTreeNode{true, "Mine.m3u", "Mine.m3u", false};
+    archives.onOpen = [&](const QString &a, const SelectedTreeNode &node, const QString &open,
                             const std::function<void(const QString &)> &setAddress,
                             const std::function<void(const QString &)> &add) {
         seen = node;
@@ -175,7 +170,6 @@ TEST_F(Adding, AnOpenedArchiveNamesANewPlaylist)
         EXPECT_EQ(list.PlaylistAddress(), current->expected);
         add(ArchiveMemberPath(a, u"1.mp3"));
     };
-    adder.setHooks(hooks);
     for (const Case &c : cases) {
         current = &c;
         list.setPlaylistAddress(QStringLiteral("Mine"));
@@ -185,9 +179,9 @@ TEST_F(Adding, AnOpenedArchiveNamesANewPlaylist)
     }
 
     // Another playlist opened while the members come in keeps its rows.
-    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &, const QString &,
-                            const std::function<void(const QString &)> &setAddress,
-                            const std::function<void(const QString &)> &add) {
+    archives.onOpen = [&](const QString &a, const SelectedTreeNode &, const QString &,
+                          const std::function<void(const QString &)> &setAddress,
+                          const std::function<void(const QString &)> &add) {
         setAddress(QStringLiteral("set"));
         add(ArchiveMemberPath(a, u"1.mp3"));
         list.ClearList(); // what a click on the tree does between two members
@@ -195,7 +189,6 @@ TEST_F(Adding, AnOpenedArchiveNamesANewPlaylist)
         list.setPlaylistAddress(QStringLiteral("Clicked"));
         add(ArchiveMemberPath(a, u"2.mp3"));
     };
-    adder.setHooks(hooks);
     adder.openArchive(root + "/set.zip");
     EXPECT_EQ(paths(list), QStringList{root + "/music/a.mp3"});
     EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Clicked"));
@@ -262,9 +255,7 @@ TEST_F(Adding, FolderNamingRule)
     for (const Case &c : cases) {
         for (const QString &f : c.taken)
             touch(root, "Playlist/" + f);
-        AddHooks hooks;
-        hooks.selectedNode = [&] { return c.node; };
-        adder.setHooks(hooks);
+        tree.node = c.node;
         list.setPlaylistAddress(c.address);
         adder.AddTrack(root + "/Vol.1", false);
         EXPECT_EQ(list.PlaylistAddress(), c.expected) << c.name;
@@ -281,28 +272,9 @@ TEST_F(Adding, FolderNamingRule)
 
 TEST_F(Adding, AddCommands)
 {
-    QMap<QString, QString> options{{TrackAdder::FolderKey, "/start"}, {TrackAdder::AudioFileFolderKey, "/files"}};
-    QStringList dialogs;
-    QString answer;
-    AddHooks hooks;
-    hooks.readOption = [&](const QString &k) { return options.value(k); };
-    hooks.writeOption = [&](const QString &k, const QString &v) { options[k] = v; };
-    hooks.chooseFile = [&](const QString &filter, const QString &start) {
-        dialogs << filter.left(3) + u'@' + start;
-        return answer;
-    };
-    hooks.chooseFolder = [&](const QString &title, const QString &start) {
-        dialogs << title + u'@' + start;
-        return answer;
-    };
-    hooks.openArchive = [&](const QString &a, const SelectedTreeNode &, const QString &,
-                            const std::function<void(const QString &)> &setAddress,
-                            const std::function<void(const QString &)> &add) {
-        setAddress(BaseNameOf(a));
-        add(ArchiveMemberPath(a, u"1.mp3"));
-        add(ArchiveMemberPath(a, u"2.mp3"));
-    };
-    adder.setHooks(hooks);
+    QMap<QString, QString> &options = folders.folders;
+    options = {{TrackAdder::FolderKey, "/start"}, {TrackAdder::AudioFileFolderKey, "/files"}};
+    QString &answer = dialogs.answer;
     addRows(list, {root + "/music/a.mp3"});
 
     answer.clear(); // cancelled dialogs change nothing
@@ -332,8 +304,9 @@ TEST_F(Adding, AddCommands)
     EXPECT_EQ(list.statusText(), QStringLiteral("0 / 2"));
     EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("set"));
 
-    EXPECT_EQ(dialogs, (QStringList{"MP3@/files", "フォルダを選択してください。@/start", "ZIP@",
-                                    "MP3@/files", "フォルダを選択してください。@/start", "ZIP@"}));
+    const QStringList asked = {TrackAdder::AudioFileFilter + "@/files", TrackAdder::FolderDialogTitle + "@/start",
+                               TrackAdder::ZipFileFilter + "@"};
+    EXPECT_EQ(dialogs.asked, asked + asked);
 }
 
 } // namespace
@@ -352,13 +325,8 @@ TEST_F(Adding, RebuildTakesTheFirstRowsFolderOrArchive)
     EXPECT_EQ(list.cellText(2, 1), QStringLiteral("2"));
 
     // An archive: its members are listed again.
-    QStringList listed;
-    AddHooks hooks;
-    hooks.listArchive = [&](const QString &archive) {
-        listed << archive;
-        adder.AddTrack(ArchiveMemberPath(archive, u"x/1.mp3"), true);
-    };
-    adder.setHooks(hooks);
+    const QStringList &listed = archives.listed;
+    archives.members = {QStringLiteral("x/1.mp3")};
     list.ClearList();
     adder.AddTrack(ArchiveMemberPath(root + "/set.zip", u"old.mp3"), true);
     adder.RebuildList();

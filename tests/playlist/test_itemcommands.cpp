@@ -1,5 +1,6 @@
 // The commands on selected rows: removing, the dust box, favourites, play
 // next, copies, the tag editor and the shell's views.
+#include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 #include "RecordingShell.h"
 #include "core/MessageService.h"
@@ -68,17 +69,6 @@ protected:
         list.setPlayingNo(3);
         list.ListItemForeColorChange(true, 3);
         list.UpdateStatus();
-        ItemCommandHooks hooks;
-        hooks.releaseFile = [this](const QString &p) { released << p; };
-        hooks.listEmptied = [this] { ++emptied; };
-        hooks.tagEditorPath = [this] { return editor; };
-        hooks.leaveTopmost = [this] { ++leftTopmost; };
-        hooks.beep = [this] { ++beeps; };
-        hooks.now = [] { return QDateTime(QDate(2024, 1, 31), QTime(9, 30, 5)); };
-        items.setHooks(hooks);
-        AddHooks add;
-        add.chooseFolder = [this](const QString &, const QString &) { return chosenFolder; };
-        adder.setHooks(add);
     }
 
     QString file(const char *name) const { return music + u'/' + QString::fromUtf8(name); }
@@ -98,21 +88,25 @@ protected:
     QTemporaryDir root;
     QString music;
     QString playlistFolder;
+    CommandDoubles doubles;
+    MapFolders folders;
+    ScriptedArchives archives;
+    FixedTree tree;
     TrackList list;
-    PlaylistStore store{list, root.path() + "/Playlist"};
-    TrackAdder adder{list, store};
-    PlaylistSearch search{list, store};
+    PlaylistStore store{list, root.path() + "/Playlist", tree};
+    TrackAdder adder{list, store, folders, archives, tree, doubles.dialogs};
+    PlaylistSearch search{list, store, doubles.playing, doubles.scroller};
     AnsweringBox box;
     NoWindows windows;
     MessageService messages{box, windows, QStringLiteral("Velmora")};
     RecordingShell shell;
-    ItemCommands items{list, store, adder, search, messages, &shell};
-    QStringList released;
-    int emptied = 0;
-    int leftTopmost = 0;
-    int beeps = 0;
-    QString editor;
-    QString chosenFolder;
+    ItemCommands items{list, store, adder, search, messages, &shell, doubles.itemServices()};
+    QStringList &released = doubles.playing.released;
+    int &emptied = doubles.playing.closed;
+    int &leftTopmost = doubles.topmost.left;
+    int &beeps = doubles.beeper.beeps;
+    QString &editor = doubles.settings.editor;
+    QString &chosenFolder = doubles.dialogs.answer;
 };
 
 TEST_F(ItemCommandsTest, RemovingKeepsThePlayingMarkOnItsRow)

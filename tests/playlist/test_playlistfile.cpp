@@ -1,5 +1,6 @@
 // Playlist files: the "#M3UX" pair layout, plain M3U, atomic saves, backups, appends.
 #include "FileSizeLimit.h"
+#include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -178,11 +179,39 @@ TEST_F(PlaylistFiles, BackupBeforeRewrite)
         TrackList list;
         list.setPlaylistAddress(QStringLiteral("List"));
         addRows(list, {music + "/a.mp3"});
-        PlaylistStore store(list, playlists);
-        store.setTreeHooks({[&] { return c.categorySelected; }, {}});
+        FixedTree tree;
+        tree.node = {c.categorySelected, QStringLiteral("Rock"), QStringLiteral("Rock"), c.categorySelected};
+        PlaylistStore store(list, playlists, tree);
         EXPECT_TRUE(store.SavePlaylist(c.saveAs, QStringLiteral(".m3u"), false, c.backup)) << c.name;
         EXPECT_EQ(readBytes(playlists + "/List.bak"), c.expectedBak) << c.name;
         EXPECT_TRUE(readBytes(playlists + "/" + c.saveAs + ".m3u").startsWith("#M3UX\r\n")) << c.name;
+    }
+}
+
+TEST_F(PlaylistFiles, ASaveWithReselectTakesTheAddressTheTreeShows)
+{
+    struct Case {
+        const char *name;
+        bool reselect;
+        QString found; // the node's path in the tree; empty: the tree has none
+        QString expectedAddress;
+        QStringList expectedAsked;
+    };
+    const Case cases[] = {
+        {"the tree shows it in a category", true, "Rock/List", "Rock/List", {"List.m3u"}},
+        {"the tree has no such node: the saved name", true, {}, "List", {"List.m3u"}},
+        {"no reselect: the address stays and the tree is not asked", false, "Rock/List", "Old", {}},
+    };
+    for (const Case &c : cases) {
+        TrackList list;
+        list.setPlaylistAddress(QStringLiteral("Old"));
+        addRows(list, {music + "/a.mp3"});
+        FixedTree tree;
+        tree.found = c.found;
+        PlaylistStore store(list, playlists, tree);
+        EXPECT_TRUE(store.SavePlaylist(QStringLiteral("List"), QStringLiteral(".m3u"), c.reselect, false)) << c.name;
+        EXPECT_EQ(list.PlaylistAddress(), c.expectedAddress) << c.name;
+        EXPECT_EQ(tree.reselected, c.expectedAsked) << c.name;
     }
 }
 

@@ -1,4 +1,5 @@
 // The search box: the wildcard pattern, and filtering the open list from its file.
+#include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistSearch.h"
@@ -108,7 +109,6 @@ protected:
         list.setPlaylistAddress(QStringLiteral("Mix"));
         store.LoadPlaylist(playlistFolder + "Mix.m3u");
         list.RenumberList();
-        search.setHooks({[this] { return playing; }, [this](int pos) { scrolledTo = pos; }});
     }
 
     // The row file names, without the music folder.
@@ -123,11 +123,13 @@ protected:
     QTemporaryDir root;
     QString music;
     QString playlistFolder;
+    FakePlayingTrack player;
+    RecordingScroller scroller;
     TrackList list;
     PlaylistStore store{list, root.path() + "/Playlist/"};
-    PlaylistSearch search{list, store};
-    QString playing;
-    int scrolledTo = 0;
+    PlaylistSearch search{list, store, player, scroller};
+    QString &playing = player.playing;
+    int &scrolledTo = scroller.scrolledTo;
 };
 
 TEST_F(Search, KeepsTheMatchingRowsInFileOrderByScope)

@@ -1,4 +1,5 @@
 // The track list: path names, row routines, status texts and the item model.
+#include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 #include "playlist/PathNames.h"
 #include "playlist/TrackList.h"
@@ -12,6 +13,28 @@
 using namespace testutil;
 
 namespace {
+
+// Answers the question with `answer`, and refuses to recycle `stays`.
+struct ScriptedDeletion : RowDeletion {
+    bool answer = true;
+    QString stays;
+    QString question;
+    QStringList recycled;
+    bool emptied = false;
+    bool askYesNo(const QString &q) override
+    {
+        question = q;
+        return answer;
+    }
+    bool recycle(const QString &p) override
+    {
+        if (p == stays)
+            return false;
+        recycled << p;
+        return true;
+    }
+    void listEmptied() override { emptied = true; }
+};
 
 struct PathCase {
     const char *name;
@@ -205,7 +228,9 @@ TEST(TrackList, DeletionMovesPlayingNo)
             kept.removeAt(*it - 1);
         }
         list.setPlayingNo(c.playingNo);
-        list.ListItemDelete(0, {});
+        FakePlayingTrack playing;
+        RowsOnlyDeletion rows(playing);
+        list.ListItemDelete(0, rows);
         EXPECT_EQ(list.PlayingNo(), c.expectedPlayingNo) << c.name;
         EXPECT_EQ(paths(list), kept) << c.name;
         EXPECT_EQ(list.cellText(list.count(), TrackRow::NoCell), QString::number(list.count())) << c.name;
@@ -238,19 +263,13 @@ TEST(TrackList, DeleteWithFilesAsksFirst)
             list.setSelected(1, true);
             list.setSelected(3, true);
         }
-        QString question;
-        QStringList recycled;
-        bool emptied = false;
-        RowDeleteHooks hooks;
-        hooks.askYesNo = [&](const QString &q) { question = q; return c.answer; };
-        hooks.recycle = [&](const QString &p) {
-            if (p == c.stays)
-                return false;
-            recycled << p;
-            return true;
-        };
-        hooks.listEmptied = [&] { emptied = true; };
-        EXPECT_EQ(list.ListItemDelete(1, hooks), c.answer) << c.name;
+        ScriptedDeletion deletion;
+        deletion.answer = c.answer;
+        deletion.stays = c.stays;
+        EXPECT_EQ(list.ListItemDelete(1, deletion), c.answer) << c.name;
+        const QString &question = deletion.question;
+        const QStringList &recycled = deletion.recycled;
+        const bool emptied = deletion.emptied;
         EXPECT_EQ(question, QString::fromUtf8("選択している%1件のアイテムを削除します。\r\nよろしいですか？")
                                 .arg(c.selectAll ? 3 : 2))
             << c.name;
@@ -321,7 +340,9 @@ TEST(TrackList, ItemModelContract)
     list.setSorted(true);
     EXPECT_EQ(tracked.row(), 2); // "/c" went last and its index followed it
     list.setSelected(2, true);
-    list.ListItemDelete(0, {});
+    FakePlayingTrack playing;
+    RowsOnlyDeletion rows(playing);
+    list.ListItemDelete(0, rows);
     list.swapRows(1, 2);
     list.ClearList();
     EXPECT_EQ(list.rowCount(), 0);
@@ -340,7 +361,9 @@ TEST(TrackList, HundredThousandRows)
     EXPECT_EQ(list.cellText(100000, TrackRow::NoCell), QStringLiteral("100000"));
     EXPECT_EQ(list.statusText(), QStringLiteral("99999 / 100000"));
     list.setSelected(40000, true);
-    list.ListItemDelete(0, {});
+    FakePlayingTrack playing;
+    RowsOnlyDeletion deletion(playing);
+    list.ListItemDelete(0, deletion);
     EXPECT_EQ(list.PlayingNo(), 99998);
     EXPECT_EQ(list.path(40000), QStringLiteral("/music/40000.mp3"));
     // The row stays compact: the texts share one string.

@@ -1,3 +1,4 @@
+#include "LogicDoubles.h"
 #include "ScriptedMessageBox.h"
 #include "TestFiles.h"
 #include "core/MessageService.h"
@@ -25,12 +26,10 @@ struct ColorProfilesTest : ::testing::Test {
     ScriptedMessageBox box;
     MessageService messages{box, box, QStringLiteral("Velmora")};
     SettingsStore store;
-    ColorProfiles profiles{store, messages, folder};
+    FixedClock clock;
+    ColorProfiles profiles{store, messages, folder, clock};
 
-    void SetUp() override
-    {
-        profiles.setClock([] { return QDateTime(QDate(2025, 4, 1), QTime(9, 8, 7)); });
-    }
+    void SetUp() override { clock.now = QDateTime(QDate(2025, 4, 1), QTime(9, 8, 7)); }
     QByteArray profile(const QString &name) { return readBytes(folder + name + ".ini"); }
 };
 

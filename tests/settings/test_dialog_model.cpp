@@ -1,3 +1,4 @@
+#include "LogicDoubles.h"
 #include "ScriptedMessageBox.h"
 #include "TestFiles.h"
 #include "core/MessageService.h"
@@ -18,7 +19,8 @@ struct DialogModelTest : ::testing::Test {
     MessageService messages{box, box, QStringLiteral("Velmora")};
     SettingsStore store;
     QStringList log;
-    SettingsDialogModel model{store, messages, dir.filePath("Color"), dir.filePath("Style"), [this] {
+    FixedClock clock;
+    SettingsDialogModel model{store, messages, dir.filePath("Color"), dir.filePath("Style"), clock, [this] {
                                   log << QStringLiteral("save GridDisplay=%1").arg(store.value(Id::GridDisplay));
                               }};
 };

@@ -36,8 +36,11 @@ void Windows::build(Application &app)
     m_playlist = new PlaylistWindow(PlaylistWindowModels{app.trackList(), app.library(), app.playlists(), app.adder(),
                                                          app.settings(), app.player(), app.messages(), app.search(),
                                                          app.itemCommands(), app.libraryCommands()});
+    m_fileDialogs.setParent(m_playlist);
+    m_labels.setView(m_playlist->treeView());
     m_settingsModel = std::make_unique<SettingsDialogModel>(app.settings(), app.messages(), app.paths().colorFolder(),
-                                                            app.paths().styleFolder(), [this] { saveSettings(); });
+                                                            app.paths().styleFolder(), app.clock(),
+                                                            [this] { saveSettings(); });
     m_mainCorners = new RoundedCorners(m_main);
     m_playlistCorners = new RoundedCorners(m_playlist);
 

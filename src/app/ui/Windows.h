@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppWindows.h"
+#include "app/ui/WindowServices.h"
 #include "playback/PlaybackDisplay.h"
 #include "style/Style.h"
 
@@ -52,6 +53,9 @@ public:
     // AppWindows
     void setTopmost(bool topmost) override;
     PlaybackDisplay &playbackDisplay() override { return *this; }
+    FileDialogs &fileDialogs() override { return m_fileDialogs; }
+    Beeper &beeper() override { return m_beeper; }
+    TreeLabelEditor &labelEditor() override { return m_labels; }
     void applySettings() override;
     void storeWindowState() override;
     void showMainWindow() override;
@@ -107,6 +111,9 @@ private:
     WindowFader *m_mainFader = nullptr;
     WindowFader *m_playlistFader = nullptr;
     WindowFader *m_settingsFader = nullptr;
+    DesktopFileDialogs m_fileDialogs;
+    DesktopBeeper m_beeper;
+    TreeViewLabels m_labels;
     Style m_style;
     bool m_inTray = false;            // TaskTrayMode
     bool m_playlistBeforeTray = false; // the windows open when the player went to the tray

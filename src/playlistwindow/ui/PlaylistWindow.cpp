@@ -283,13 +283,6 @@ void PlaylistWindow::wireLogic()
     connect(&player, &Player::volumeChanged, this, &PlaylistWindow::showVolume);
     connect(&player, &Player::mutedChanged, this, &PlaylistWindow::showSpeaker);
 
-    LibraryCommandHooks &hooks = m_commands.hooks();
-    hooks.askBeforeAutoSave = [this] { return m_settings.isOn(SettingId::AutoSaveQuestion); };
-    hooks.clearSearch = [this] { m_search.clear(); };
-    hooks.playingFilePath = [&player] { return player.PlayingFilePath(); };
-    hooks.scrollToRow = [this](int pos) { scrollToRow(pos); };
-    hooks.editLabel = [this](int index) { m_treeView->editNode(index); };
-    hooks.beep = [] { QApplication::beep(); };
     connect(m_treeView, &LibraryTreeView::labelEditStarted, this, [this](int index) { m_commands.LabelEditBegin(index); });
 
     connect(&list, &TrackList::statusTextChanged, this, [this](const QString &text) {
@@ -328,25 +321,6 @@ void PlaylistWindow::wireLogic()
         else
             m_items.ListDelete();
     });
-
-    ItemCommandHooks &itemHooks = m_items.hooks();
-    itemHooks.beep = [] { QApplication::beep(); };
-    itemHooks.scrollToRow = [this](int pos) { scrollToRow(pos); };
-
-    AddHooks &add = m_adder.hooks();
-    add.chooseFile = [this](const QString &filter, const QString &startFolder) {
-        QFileDialog *dialog = makeOpenFileDialog(this, filter, startFolder);
-        const QString chosen = dialog->exec() == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
-        delete dialog;
-        return chosen;
-    };
-    hooks.chooseFile = add.chooseFile;
-    add.chooseFolder = [this](const QString &title, const QString &startFolder) {
-        QFileDialog *dialog = makeFolderDialog(this, title, startFolder);
-        const QString chosen = dialog->exec() == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
-        delete dialog;
-        return chosen;
-    };
 }
 
 // --- style and settings -----------------------------------------------------------
