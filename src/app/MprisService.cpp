@@ -1,13 +1,11 @@
 #include "app/MprisService.h"
 
-#include "core/NativePath.h"
 #include "playback/RemoteControl.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QTimer>
-#include <QUrl>
 
 MprisService::MprisService(RemoteControl &control, MprisHooks hooks, QObject *parent)
     : QObject(parent)
@@ -147,7 +145,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &trackId, qlonglong p
 void MprisPlayerAdaptor::OpenUri(const QString &uri)
 {
     // Other schemes are not supported: nothing happens.
-    const QStringList paths = NativePath::localPathsOfUrls({QUrl(uri)});
+    const QStringList paths = RemoteControl::pathsToOpen(uri);
     if (!paths.isEmpty() && m_service->hooks().open)
         m_service->hooks().open(paths);
 }
