@@ -30,7 +30,8 @@
 // it: the headers read on the way to a member are kept in an index of where
 // each member starts, so a later command on the same unchanged file reads
 // only its member, or goes on from where the reading stopped; stop() is
-// asked as headers are read. No part of an archive is read twice.
+// asked as headers are read. An archive is never read again from its start
+// for each member.
 class LibArchiveArchiver : public Archiver
 {
 public:
