@@ -65,7 +65,7 @@ public:
     // holds at most (about 32 bytes each; members past it are reached by
     // reading on from the last one indexed).
     static constexpr std::size_t MaxIndexes = 4;
-    static constexpr std::size_t MaxIndexedMembers = 4'000'000;
+    static constexpr std::size_t MaxIndexedMembers = 1'000'000;
 
 private:
     struct Session;
