@@ -19,9 +19,9 @@
 
 int main(int argc, char **argv)
 {
-    // Help and version are answered before anything touches a window system,
-    // so they work on a console without a display.
-    const CommandLineRequest early = ParseArguments(ArgumentsOf(argc, argv));
+    // Help, version and mistakes are answered before anything touches a
+    // window system, so they work on a console without a display.
+    const CommandLineRequest early = ParseArguments(WithoutToolkitOptions(ArgumentsOf(argc, argv)));
     if (early.showHelp) {
         std::fputs(qPrintable(UsageText()), stdout);
         return 0;
@@ -34,6 +34,12 @@ int main(int argc, char **argv)
             std::printf("  %s\n", qPrintable(line));
         return 0;
     }
+    if (!early.error.isEmpty()) {
+        std::fprintf(stderr, "velmora: %s\n\n%s", qPrintable(early.error), qPrintable(UsageText()));
+        return 2;
+    }
+    for (const QString &line : early.leftOut)
+        std::fprintf(stderr, "velmora: %s\n", qPrintable(line));
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
@@ -56,7 +62,8 @@ int main(int argc, char **argv)
     if (!ownsFolder && !request.newInstance) {
         if (instance.handOver(request.paths))
             return 0;
-        std::fprintf(stderr, "velmora: the player running on %s does not answer\n", qPrintable(paths.programFolder()));
+        std::fprintf(stderr, "velmora: the player running on %s did not take the paths\n",
+                     qPrintable(paths.programFolder()));
         return 1;
     }
 

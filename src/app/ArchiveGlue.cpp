@@ -2,6 +2,8 @@
 
 #include "archive/ZipOperations.h"
 
+#include <memory>
+
 void ArchiveTracks::listMembers(const QString &archivePath,
                                 const std::function<void(const QString &path, bool isArchiveMember)> &add)
 {
@@ -23,12 +25,19 @@ void ArchiveTracks::openAsPlaylist(const QString &archivePath, const SelectedTre
 std::function<QString(const QString &, const std::function<bool()> &)>
 makeMemberExtractor(Archiver &archiver, std::function<QString()> tempFolder)
 {
-    return [&archiver, tempFolder = std::move(tempFolder)](const QString &itemText, const std::function<bool()> &stop) {
+    // Shared with the copies of the extractor; the last one to go removes
+    // what is still extracted.
+    auto extracted = std::make_shared<ExtractedMembers>();
+    return [&archiver, tempFolder = std::move(tempFolder), extracted](const QString &itemText,
+                                                                       const std::function<bool()> &stop) {
         const QString folder = tempFolder();
         if (folder.isEmpty())
             return QString();
         ExtractOptions options;
         options.stop = stop;
-        return ZipItemExtract(archiver, itemText, folder, options);
+        const QString file = ZipItemExtract(archiver, itemText, folder, options);
+        if (!file.isEmpty())
+            extracted->add(file, folder);
+        return file;
     };
 }

@@ -29,6 +29,8 @@ private:
 // Extracts the member an archive entry names into the folder `tempFolder()`
 // gives, letting events run meanwhile and giving up once `stop()` turns
 // true; returns the extracted file, or empty on failure or when given up
-// (also when there is no usable temporary folder).
+// (also when there is no usable temporary folder). Only the newest two
+// extracted members stay in the folder (ExtractedMembers); the rest go when
+// the extractor is destroyed.
 std::function<QString(const QString &itemText, const std::function<bool()> &stop)>
 makeMemberExtractor(Archiver &archiver, std::function<QString()> tempFolder);

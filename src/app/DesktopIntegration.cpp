@@ -1,6 +1,7 @@
 #include "app/DesktopIntegration.h"
 
 #include "app/Application.h"
+#include "core/InputBounds.h"
 
 #include <QFileInfo>
 
@@ -37,6 +38,9 @@ void DesktopIntegration::openHandedOver(const QStringList &paths)
         return;
     QStringList files;
     for (const QString &path : paths) {
+        // Every sender checks already; what reaches the list is checked once more.
+        if (!InputBounds::pathProblem(path).isEmpty())
+            continue;
         if (QFileInfo(path).isDir())
             files += TrackAdder::ListAudioFiles(path, 1);
         else

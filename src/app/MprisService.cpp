@@ -1,13 +1,11 @@
 #include "app/MprisService.h"
 
-#include "core/NativePath.h"
 #include "playback/RemoteControl.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QTimer>
-#include <QUrl>
 
 MprisService::MprisService(RemoteControl &control, MprisHost &host, QObject *parent)
     : QObject(parent)
@@ -145,7 +143,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &trackId, qlonglong p
 void MprisPlayerAdaptor::OpenUri(const QString &uri)
 {
     // Other schemes are not supported: nothing happens.
-    const QStringList paths = NativePath::localPathsOfUrls({QUrl(uri)});
+    const QStringList paths = RemoteControl::pathsToOpen(uri);
     if (!paths.isEmpty())
         m_service->host().open(paths);
 }

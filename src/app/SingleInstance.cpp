@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 
-#include "core/HandOver.h"
+#include "core/EventPump.h"
+#include "core/InputBounds.h"
+#include "core/NativePath.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -8,14 +10,16 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
-// A frame that does not complete within this time is dropped with its connection.
-constexpr int ReadTimeoutMs = 10000;
+// What Qt may read ahead from one client before the reader takes it.
+constexpr qint64 SocketReadBuffer = qint64(64) << 10;
 
 QString folderKey(const QString &programFolder)
 {
@@ -26,15 +30,53 @@ QString folderKey(const QString &programFolder)
     return QString::fromLatin1(QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
 }
 
+// The folder for lock and socket, or empty with `why` set.
+QString runtimeFolder(const QString &given, QString &why)
+{
+    if (!given.isEmpty())
+        return SingleInstance::privateFolder(given, why);
+    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty())
+        return SingleInstance::privateFolder(xdg, why);
+    // Made private in one step; one made by someone else is refused below.
+    const QString fallback = QDir(QDir::tempPath()).filePath(QStringLiteral("velmora-%1").arg(::geteuid()));
+    ::mkdir(NativePath::encode(fallback).constData(), 0700); // an existing one is checked below
+    return SingleInstance::privateFolder(fallback, why);
+}
+
 } // namespace
 
-SingleInstance::SingleInstance(const QString &programFolder, const QString &runtimeFolder)
+QString SingleInstance::privateFolder(const QString &folder, QString &why)
 {
-    QString folder = runtimeFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
-                                             : runtimeFolder;
+    struct stat st {};
+    if (::lstat(NativePath::encode(folder).constData(), &st) != 0) {
+        why = QStringLiteral("%1 does not exist").arg(folder);
+        return QString();
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        why = QStringLiteral("%1 is not a folder").arg(folder);
+        return QString();
+    }
+    if (st.st_uid != ::geteuid()) {
+        why = QStringLiteral("%1 belongs to another user").arg(folder);
+        return QString();
+    }
+    if ((st.st_mode & 077) != 0) {
+        why = QStringLiteral("%1 is open to other users (mode %2)").arg(folder).arg(st.st_mode & 0777, 3, 8,
+                                                                                    QLatin1Char('0'));
+        return QString();
+    }
+    return folder;
+}
+
+SingleInstance::SingleInstance(const QString &programFolder, const QString &runtime)
+{
+    QString why;
+    const QString folder = runtimeFolder(runtime, why);
     if (folder.isEmpty())
-        folder = QDir::tempPath();
-    m_base = QDir(folder).filePath(QStringLiteral("velmora-") + folderKey(programFolder));
+        m_notice = QStringLiteral("no private runtime folder (%1): started players do not hand over").arg(why);
+    else
+        m_base = QDir(folder).filePath(QStringLiteral("velmora-") + folderKey(programFolder));
 }
 
 SingleInstance::~SingleInstance()
@@ -45,13 +87,18 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim()
 {
+    if (m_base.isEmpty()) {
+        qWarning("velmora: %s", qPrintable(m_notice));
+        return true;
+    }
     m_lock = std::make_unique<QLockFile>(lockPath());
     // Only a live process holds the lock, however old the file.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError)
             return false;
-        qWarning("velmora: cannot lock %s; other players are not noticed", qPrintable(lockPath()));
+        m_notice = QStringLiteral("cannot lock %1; other players are not noticed").arg(lockPath());
+        qWarning("velmora: %s", qPrintable(m_notice));
         return true;
     }
     m_server = new QLocalServer(this);
@@ -65,28 +112,46 @@ bool SingleInstance::claim()
     return true;
 }
 
-bool SingleInstance::handOver(const QStringList &paths, int timeoutMs)
+bool SingleInstance::handOver(const QStringList &paths, int timeoutMs, int answerTimeoutMs)
 {
+    if (m_base.isEmpty())
+        return false;
     QStringList absolute;
-    for (const QString &path : paths)
-        if (!path.isEmpty())
-            absolute << QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    const QByteArray frame = HandOver::encode(absolute);
+    for (const QString &path : paths) {
+        if (path.isEmpty())
+            continue;
+        const QString full = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+        const QString problem = InputBounds::pathProblem(full);
+        if (!problem.isEmpty()) {
+            qWarning("velmora: left out (%s): %s", qPrintable(problem), qPrintable(full.left(200)));
+            continue;
+        }
+        absolute << full;
+    }
+    const QByteArray message = HandOver::encode(absolute);
 
     const QDeadlineTimer deadline(timeoutMs);
+    auto remaining = [&deadline] { return int(qMax<qint64>(1, deadline.remainingTime())); };
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(socketPath());
-        if (!socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
+        if (!socket.waitForConnected(remaining())) {
             QThread::msleep(100); // the player may be starting: its socket comes soon
             continue;
         }
-        socket.write(frame);
+        socket.write(message);
+        while (socket.bytesToWrite() > 0 && !deadline.hasExpired() && socket.waitForBytesWritten(remaining())) {
+        }
+        // The player answers once it has added the paths.
+        const QDeadlineTimer answerDeadline(answerTimeoutMs);
         QByteArray reply;
-        while (!reply.contains('\n') && !deadline.hasExpired()
-               && socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
+        while (!reply.contains('\n') && reply.size() < 16 && !answerDeadline.hasExpired()
+               && socket.waitForReadyRead(int(qMax<qint64>(1, answerDeadline.remainingTime()))))
             reply += socket.readAll();
-        return reply == HandOver::Acknowledgement;
+        if (!reply.isEmpty())
+            return reply == HandOver::Acknowledgement;
+        // Closed without an answer: the player was busy with other clients.
+        QThread::msleep(100);
     }
     return false;
 }
@@ -94,55 +159,114 @@ bool SingleInstance::handOver(const QStringList &paths, int timeoutMs)
 void SingleInstance::setHandler(std::function<void(const QStringList &)> handler)
 {
     m_handler = std::move(handler);
-    drain();
+    if (!m_waiting.isEmpty() && !m_drainQueued) {
+        m_drainQueued = true;
+        QMetaObject::invokeMethod(this, &SingleInstance::drain, Qt::QueuedConnection);
+    }
 }
 
 void SingleInstance::accept()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        m_buffers.insert(socket, QByteArray());
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QObject::destroyed, this, [this, socket] { m_buffers.remove(socket); });
-        // A client that never finishes its frame does not hold the connection.
-        QTimer::singleShot(ReadTimeoutMs, socket, [socket] { socket->abort(); });
+        if (m_clients.size() + m_waiting.size() >= MaxClients) {
+            qWarning("velmora: hand-over refused: %d clients are connected already", MaxClients);
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        socket->setReadBufferSize(SocketReadBuffer);
+        m_clients.insert(socket, HandOver::Reader());
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &QObject::destroyed, this, [this, socket] { m_clients.remove(socket); });
+        // A client that never finishes its message does not hold the connection.
+        QTimer::singleShot(ReadTimeoutMs, socket, [this, socket] {
+            if (m_clients.contains(socket))
+                drop(socket, QStringLiteral("the message did not complete in time"));
+        });
         readFrom(socket);
     }
 }
 
-void SingleInstance::readFrom(QLocalSocket *socket)
+qint64 SingleInstance::heldBytes() const
 {
-    if (!m_buffers.contains(socket))
-        return;
-    QByteArray &buffer = m_buffers[socket];
-    buffer += socket->readAll();
-    const HandOver::Decoded d = HandOver::decode(buffer);
-    if (d.status == HandOver::Decoded::Incomplete)
-        return;
-    m_buffers.remove(socket);
-    if (d.status == HandOver::Decoded::Bad) {
-        socket->abort();
-        return;
-    }
-    socket->write(HandOver::Acknowledgement);
-    socket->disconnectFromServer();
-    deliver(d.paths);
+    qint64 sum = m_waitingBytes;
+    for (const HandOver::Reader &reader : m_clients)
+        sum += reader.heldBytes();
+    return sum;
 }
 
-void SingleInstance::deliver(const QStringList &paths)
+void SingleInstance::drop(QLocalSocket *socket, const QString &why)
 {
-    m_waiting.append(paths);
-    drain();
+    qWarning("velmora: hand-over refused: %s", qPrintable(why));
+    m_clients.remove(socket);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void SingleInstance::readFrom(QLocalSocket *socket)
+{
+    auto it = m_clients.find(socket);
+    if (it == m_clients.end())
+        return;
+    HandOver::Reader &reader = *it;
+    while (reader.state() == HandOver::Reader::State::Reading && socket->bytesAvailable() > 0) {
+        reader.feed(socket->read(SocketReadBuffer));
+        if (heldBytes() > MaxHeldBytes) {
+            drop(socket, QStringLiteral("unfinished messages hold more than %1 bytes").arg(MaxHeldBytes));
+            return;
+        }
+    }
+    switch (reader.state()) {
+    case HandOver::Reader::State::Reading:
+        return;
+    case HandOver::Reader::State::Refused:
+        drop(socket, reader.error());
+        return;
+    case HandOver::Reader::State::Complete:
+        break;
+    }
+    const QStringList paths = reader.paths();
+    const qint64 bytes = reader.heldBytes();
+    m_clients.remove(socket);
+    // A player that is ending would drop the paths: the sender hears so.
+    if (EventPump::stopRequested()) {
+        socket->write(HandOver::Refusal);
+        socket->disconnectFromServer();
+        return;
+    }
+    deliver(socket, paths, bytes);
+}
+
+void SingleInstance::deliver(QLocalSocket *socket, const QStringList &paths, qint64 bytes)
+{
+    m_waiting.append(Request{socket, paths, bytes});
+    m_waitingBytes += bytes;
+    // Adding lets events run (and sockets be deleted): never from inside a
+    // socket's signal, always from the event loop.
+    if (!m_drainQueued) {
+        m_drainQueued = true;
+        QMetaObject::invokeMethod(this, &SingleInstance::drain, Qt::QueuedConnection);
+    }
 }
 
 void SingleInstance::drain()
 {
-    // Adding lets events run, and another request may arrive meanwhile: it
-    // waits for its turn instead of adding into the middle of this one.
+    m_drainQueued = false;
+    // Another request may arrive while one is added: it waits for its turn
+    // instead of adding into the middle of this one.
     if (!m_handler || m_delivering)
         return;
     m_delivering = true;
-    while (!m_waiting.isEmpty())
-        m_handler(m_waiting.takeFirst());
+    while (!m_waiting.isEmpty()) {
+        const Request request = m_waiting.takeFirst();
+        m_handler(request.paths);
+        m_waitingBytes -= request.bytes;
+        // The sender may have given up and gone meanwhile.
+        if (request.sender) {
+            request.sender->write(EventPump::stopRequested() ? HandOver::Refusal : HandOver::Acknowledgement);
+            request.sender->disconnectFromServer();
+        }
+    }
     m_delivering = false;
 }

@@ -44,6 +44,11 @@ public:
         // hundred kilobytes); true stops the command. Events the caller lets
         // run in here may call the archiver again.
         std::function<bool()> stop;
+        // When set, the one member the command is for (its name as listed;
+        // the patterns must select it): only that member is extracted, and
+        // an archiver may go straight to it instead of reading the archive
+        // from the start.
+        QString member;
     };
 
     // The member record filled by findFirst() and findNext().

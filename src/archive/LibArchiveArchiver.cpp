@@ -4,6 +4,7 @@
 #include "core/NativePath.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -120,6 +121,32 @@ public:
         return true;
     }
 
+    // Opens the archive for reading from the member header at byte
+    // `offset` on (an offset an earlier reader's headerOffset() gave).
+    bool openAt(const QString &path, std::int64_t offset)
+    {
+        m_file = FileDescriptor(::open(NativePath::encode(path).constData(), O_RDONLY | O_CLOEXEC));
+        if (!m_file.valid() || ::lseek(m_file.get(), off_t(offset), SEEK_SET) != off_t(offset))
+            return false;
+        Utf8LocaleScope scope;
+        m_archive = archive_read_new();
+        if (!m_archive)
+            return false;
+        archive_read_support_format_zip_streamable(m_archive);
+        archive_read_support_filter_none(m_archive);
+        if (archive_read_open_fd(m_archive, m_file.get(), 64 * 1024) != ARCHIVE_OK) {
+            archive_read_free(m_archive);
+            m_archive = nullptr;
+            return false;
+        }
+        m_base = offset;
+        return true;
+    }
+
+    // Where the current member's header starts, in bytes from the start of
+    // the file.
+    std::int64_t headerOffset() const { return m_base + archive_read_header_position(m_archive); }
+
     Step next()
     {
         Utf8LocaleScope scope;
@@ -163,6 +190,8 @@ public:
     archive *handle() const { return m_archive; }
 
 private:
+    FileDescriptor m_file; // openAt() only; closed after the destructor frees the archive
+    std::int64_t m_base = 0; // where openAt() started
     archive *m_archive = nullptr;
     archive_entry *m_entry = nullptr;
     QString m_name;
@@ -344,7 +373,56 @@ int writeMember(int root, const QString &relativePath, archive *a, bool overwrit
     return Archiver::Ok;
 }
 
+// Writes the reader's current member (one the patterns selected) below
+// `root`.
+int extractCurrent(int root, MemberReader &reader, bool overwrite, WriteBudget &budget)
+{
+    const QString &name = reader.name();
+    archive_entry *entry = reader.entry();
+    const MemberKind kind = kindOf(entry, name);
+    if (kind == MemberKind::Other || !isSafeMemberName(name))
+        return Archiver::Refused;
+    int result = Archiver::Ok;
+    if (kind == MemberKind::Folder) {
+        FileDescriptor folder = openFolders(root, pathComponents(memberRelativePath(name)), result);
+        return result;
+    }
+    if (archive_entry_is_encrypted(entry))
+        return Archiver::DamagedMember;
+    // A member that states a size over what may be written is refused unwritten.
+    if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > budget.limit - budget.written)
+        return Archiver::LimitExceeded;
+    return writeMember(root, memberRelativePath(name), reader.handle(), overwrite, budget);
+}
+
+// How many headers are read between two questions to stop() while an index
+// is built.
+constexpr int HeadersBetweenStops = 256;
+
 } // namespace
+
+// Where the members of one archive start, learnt while the archive is read
+// for the members asked for, so that no part of it is read twice: a member
+// already passed is reached at once, and a search for a later one goes on
+// from where the last one stopped. Only a hash of each name is kept (about
+// 32 bytes a member); the header at the offset says whether it is the
+// member asked for.
+struct LibArchiveArchiver::MemberIndex {
+    QString path;
+    std::int64_t fileSize = -1;
+    std::int64_t modifiedNs = -1;
+    QHash<std::uint64_t, std::int64_t> offsets; // name hash -> header offset
+    std::int64_t resumeAt = 0; // the last header read; reading goes on from there
+    bool complete = false;     // read to its end (or to damage)
+
+    static std::uint64_t hashOf(const QString &name) { return qHash(name, 0); }
+
+    bool describes(const QString &archive, const struct stat &st) const
+    {
+        return path == archive && fileSize == st.st_size
+            && modifiedNs == std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    }
+};
 
 struct LibArchiveArchiver::Session {
     QString path;
@@ -472,6 +550,52 @@ int LibArchiveArchiver::command(const QString &commandLine, const CommandControl
         budget.limit = std::min(budget.limit, control.maxBytes);
     budget.stop = &control.stop;
 
+    if (!control.member.isEmpty()) {
+        const bool wanted = std::any_of(cmd->patterns.cbegin(), cmd->patterns.cend(),
+                                        [&](const QString &p) { return matchNamePattern(p, control.member); });
+        if (!wanted)
+            return NoMatch;
+        // Shared: events run during the extraction may read other archives
+        // and push this index out of the cache.
+        const std::shared_ptr<MemberIndex> index = indexFor(cmd->archive);
+        if (!index)
+            return CannotOpen;
+        const auto known = index->offsets.constFind(MemberIndex::hashOf(control.member));
+        if (known != index->offsets.cend()) {
+            MemberReader member;
+            if (!member.openAt(cmd->archive, known.value()))
+                return CannotOpen;
+            if (member.next() == MemberReader::Member && member.name() == control.member)
+                return extractCurrent(root.get(), member, cmd->overwrite, budget);
+        }
+        if (index->complete)
+            return NoMatch;
+        // Read on from the last header read (indexed again, harmlessly).
+        MemberReader rest;
+        if (!rest.openAt(cmd->archive, index->resumeAt))
+            return CannotOpen;
+        for (int count = 1;; ++count) {
+            const MemberReader::Step step = rest.next();
+            // A full index stays where it is: later members are read on to.
+            const bool full = index->offsets.size() >= qsizetype(MaxIndexedMembers);
+            if (step != MemberReader::Member) {
+                index->complete = !full; // a damaged archive is indexed up to the damage
+                return step == MemberReader::End ? NoMatch : DamagedMember;
+            }
+            const QString &name = rest.name();
+            if (!full) {
+                index->resumeAt = rest.headerOffset();
+                if (!name.isEmpty())
+                    index->offsets.insert(MemberIndex::hashOf(name), rest.headerOffset());
+            }
+            if (name == control.member)
+                return extractCurrent(root.get(), rest, cmd->overwrite, budget);
+            if (!rest.skipUnsizedData(control.stop)
+                || (count % HeadersBetweenStops == 0 && control.stop && control.stop()))
+                return Stopped; // what was read stays indexed
+        }
+    }
+
     bool matched = false;
     int result = Ok;
     while (true) {
@@ -494,22 +618,32 @@ int LibArchiveArchiver::command(const QString &commandLine, const CommandControl
             continue;
         }
         matched = true;
-        archive_entry *entry = reader.entry();
-        const MemberKind kind = kindOf(entry, name);
-        int memberResult = Ok;
-        if (kind == MemberKind::Other || !isSafeMemberName(name)) {
-            memberResult = Refused;
-        } else if (kind == MemberKind::Folder) {
-            FileDescriptor folder = openFolders(root.get(), pathComponents(memberRelativePath(name)), memberResult);
-        } else if (archive_entry_is_encrypted(entry)) {
-            memberResult = DamagedMember;
-        } else {
-            memberResult = writeMember(root.get(), memberRelativePath(name), reader.handle(), cmd->overwrite, budget);
-        }
+        const int memberResult = extractCurrent(root.get(), reader, cmd->overwrite, budget);
         if (memberResult == LimitExceeded || memberResult == Stopped)
             return memberResult; // nothing more is written in this command
         if (result == Ok)
             result = memberResult;
     }
     return matched ? result : NoMatch;
+}
+
+std::shared_ptr<LibArchiveArchiver::MemberIndex> LibArchiveArchiver::indexFor(const QString &archive)
+{
+    struct stat st {};
+    if (::stat(NativePath::encode(archive).constData(), &st) != 0)
+        return nullptr;
+    for (auto it = m_indexes.begin(); it != m_indexes.end(); ++it) {
+        if ((*it)->describes(archive, st)) {
+            m_indexes.splice(m_indexes.begin(), m_indexes, it); // most recently used first
+            return m_indexes.front();
+        }
+    }
+    auto index = std::make_shared<MemberIndex>();
+    index->path = archive;
+    index->fileSize = st.st_size;
+    index->modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    m_indexes.push_front(index);
+    if (m_indexes.size() > MaxIndexes)
+        m_indexes.pop_back();
+    return index;
 }

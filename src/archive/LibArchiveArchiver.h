@@ -2,7 +2,9 @@
 
 #include "archive/Archiver.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
 
@@ -23,6 +25,13 @@
 // written through a symbolic link, a failed or stopped member leaves no
 // partial file, and a file being played from an earlier extraction is
 // replaced, not rewritten under the reader.
+//
+// A command that names its member (CommandControl::member) goes straight to
+// it: the headers read on the way to a member are kept in an index of where
+// each member starts, so a later command on the same unchanged file reads
+// only its member, or goes on from where the reading stopped; stop() is
+// asked as headers are read. An archive is never read again from its start
+// for each member.
 class LibArchiveArchiver : public Archiver
 {
 public:
@@ -52,12 +61,24 @@ public:
     int command(const QString &commandLine) override;
     int command(const QString &commandLine, const CommandControl &control) override;
 
+    // How many archives keep their index, and how many members one index
+    // holds at most (about 32 bytes each; members past it are reached by
+    // reading on from the last one indexed).
+    static constexpr std::size_t MaxIndexes = 4;
+    static constexpr std::size_t MaxIndexedMembers = 1'000'000;
+
 private:
     struct Session;
+    struct MemberIndex;
+
+    // The index of `archive` (empty while nothing of it was read), from the
+    // cache while the file is unchanged; null when it cannot be read.
+    std::shared_ptr<MemberIndex> indexFor(const QString &archive);
 
     int nextMember(Session &session, MemberRecord &record);
 
     std::map<Handle, std::unique_ptr<Session>> m_sessions;
     Handle m_nextHandle = 1;
     Limits m_limits;
+    std::list<std::shared_ptr<MemberIndex>> m_indexes; // most recently used first
 };

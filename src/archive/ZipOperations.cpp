@@ -4,6 +4,7 @@
 #include "core/EventPump.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -125,6 +126,7 @@ QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QStrin
         + u' ' + u'"' + ZipPatternEscape(parts->memberName) + u'"';
     Archiver::CommandControl control;
     control.maxBytes = options.maxBytes >= 0 ? options.maxBytes : memberSizeLimit(freeBytesFor(folder));
+    control.member = parts->memberName;
     control.stop = [&options] {
         EventPump::yield();
         return EventPump::stopRequested() || (options.stop && options.stop());
@@ -135,6 +137,37 @@ QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QStrin
     if (!extracted.isFile() || extracted.isSymLink())
         return {};
     return target;
+}
+
+ExtractedMembers::~ExtractedMembers()
+{
+    for (const Held &held : std::as_const(m_held))
+        remove(held);
+}
+
+void ExtractedMembers::add(const QString &file, const QString &tempFolderPath)
+{
+    m_held.removeIf([&file](const Held &held) { return held.file == file; });
+    m_held.prepend(Held{file, QDir::cleanPath(tempFolderPath)});
+    while (m_held.size() > qMax(m_keep, 0))
+        remove(m_held.takeLast());
+}
+
+QStringList ExtractedMembers::files() const
+{
+    QStringList files;
+    for (const Held &held : m_held)
+        files << held.file;
+    return files;
+}
+
+void ExtractedMembers::remove(const Held &held)
+{
+    QFile::remove(held.file); // skipped on failure: the temporary folder is cleared at the end when so set
+    // The member's own sub-folders go when nothing else is left in them.
+    QDir dir = QFileInfo(held.file).dir();
+    while (QDir::cleanPath(dir.absolutePath()).startsWith(held.folder + u'/') && dir.rmdir(dir.absolutePath()))
+        dir.setPath(QFileInfo(dir.absolutePath()).absolutePath());
 }
 
 QString zipPlaylistAddress(const QString &archivePath, const std::optional<ZipTreeNode> &node,

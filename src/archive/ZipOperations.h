@@ -2,7 +2,9 @@
 
 #include "archive/Archiver.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -90,6 +92,37 @@ struct ExtractOptions {
 // `itemText` back afterwards.
 QString ZipItemExtract(Archiver &archiver, const QString &itemText, const QString &tempFolderPath,
                        const ExtractOptions &options = {});
+
+// The members extracted for playing. The temporary folder holds only the
+// newest `keep` of them (the one playing and the one extracted after it);
+// older ones are removed as new ones come, and every one still held is
+// removed when this is destroyed, so nothing stays behind after the program
+// ends.
+class ExtractedMembers
+{
+public:
+    explicit ExtractedMembers(int keep = 2) : m_keep(keep) {}
+    ~ExtractedMembers();
+    ExtractedMembers(const ExtractedMembers &) = delete;
+    ExtractedMembers &operator=(const ExtractedMembers &) = delete;
+
+    // `file` (inside `tempFolderPath`) was just extracted: it becomes the
+    // newest; files beyond the newest `keep` are removed with the folders
+    // that held only them (never `tempFolderPath` itself).
+    void add(const QString &file, const QString &tempFolderPath);
+    // Newest first.
+    QStringList files() const;
+
+private:
+    struct Held {
+        QString file;
+        QString folder;
+    };
+    static void remove(const Held &held);
+
+    int m_keep;
+    QList<Held> m_held; // newest first
+};
 
 // The node selected in the library tree when an archive is opened.
 struct ZipTreeNode {

@@ -1,5 +1,6 @@
 #include "core/CommandLine.h"
 
+#include "core/InputBounds.h"
 #include "core/NativePath.h"
 
 QString CommandLineRequest::joinedText() const
@@ -39,9 +40,59 @@ CommandLineRequest ParseArguments(const QStringList &arguments)
                 request.error = QStringLiteral("unknown option: %1").arg(arg);
             continue;
         }
+        const QString problem = InputBounds::pathProblem(arg);
+        if (!problem.isEmpty()) {
+            request.leftOut.append(QStringLiteral("left out (%1): %2").arg(problem, arg.left(200)));
+            continue;
+        }
         request.paths.append(arg);
     }
     return request;
+}
+
+QStringList WithoutToolkitOptions(const QStringList &arguments)
+{
+    // The options QGuiApplication, QApplication and the X11 platform read;
+    // Qt takes each with one dash or two.
+    static const QStringList withValue = {
+        QStringLiteral("platform"),      QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"),        QStringLiteral("qwindowgeometry"),    QStringLiteral("geometry"),
+        QStringLiteral("qwindowtitle"),  QStringLiteral("title"),              QStringLiteral("qwindowicon"),
+        QStringLiteral("icon"),          QStringLiteral("display"),            QStringLiteral("session"),
+        QStringLiteral("style"),         QStringLiteral("stylesheet"),         QStringLiteral("name"),
+    };
+    static const QStringList flags = {
+        QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+        QStringLiteral("dograb"),  QStringLiteral("sync"),        QStringLiteral("testability"),
+    };
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments[i];
+        if (arg == QLatin1String("--")) {
+            rest += arguments.mid(i);
+            break;
+        }
+        QString name = arg;
+        if (name.startsWith(QLatin1String("--")))
+            name.remove(0, 2);
+        else if (name.startsWith(QLatin1Char('-')))
+            name.remove(0, 1);
+        else {
+            rest << arg;
+            continue;
+        }
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        if (equals > 0 && withValue.contains(name.left(equals)))
+            continue;
+        if (name.startsWith(QLatin1String("qmljsdebugger=")) || flags.contains(name))
+            continue;
+        if (withValue.contains(name) && i + 1 < arguments.size()) {
+            ++i; // its value
+            continue;
+        }
+        rest << arg;
+    }
+    return rest;
 }
 
 QStringList SplitCommandLine(const QString &text)

@@ -1,60 +1,123 @@
 #include "core/HandOver.h"
 
+#include "core/InputBounds.h"
+
 #include <QDir>
 #include <QStringDecoder>
 #include <QtEndian>
 
 namespace {
 
-constexpr QByteArrayView Header("velmora-open 1\n");
+constexpr QByteArrayView BatchHeader("velmora-open 2\n");
+constexpr QByteArrayView EndPayload("velmora-end 2\n");
+
+void appendFrame(QByteArray &message, QByteArrayView payload)
+{
+    char length[4];
+    qToBigEndian(quint32(payload.size()), length);
+    message.append(length, 4);
+    message.append(payload);
+}
 
 } // namespace
 
 QByteArray HandOver::encode(const QStringList &paths)
 {
-    QByteArray payload(Header.data(), Header.size());
+    QByteArray message;
+    QByteArray batch(BatchHeader.data(), BatchHeader.size());
     for (const QString &path : paths) {
-        payload += path.toUtf8();
-        payload += '\0';
+        const QByteArray bytes = path.toUtf8();
+        if (batch.size() > BatchHeader.size() && batch.size() + bytes.size() + 1 > MaxFrameBytes) {
+            appendFrame(message, batch);
+            batch.truncate(BatchHeader.size());
+        }
+        batch += bytes;
+        batch += '\0';
     }
-    QByteArray frame(4, '\0');
-    qToBigEndian(quint32(payload.size()), frame.data());
-    return frame + payload;
+    if (batch.size() > BatchHeader.size())
+        appendFrame(message, batch);
+    appendFrame(message, EndPayload);
+    return message;
 }
 
-HandOver::Decoded HandOver::decode(const QByteArray &buffer)
+HandOver::Reader::State HandOver::Reader::refuse(const QString &why)
 {
-    Decoded result;
-    if (buffer.size() < 4)
-        return result;
-    const qint64 length = qFromBigEndian<quint32>(buffer.constData());
-    if (length > MaxPayloadBytes || length < Header.size()) {
-        result.status = Decoded::Bad;
-        return result;
+    m_state = State::Refused;
+    m_error = why;
+    m_buffer = QByteArray();
+    m_paths.clear();
+    m_pathBytes = 0;
+    return m_state;
+}
+
+HandOver::Reader::State HandOver::Reader::feed(QByteArrayView bytes)
+{
+    if (m_state == State::Refused)
+        return m_state;
+    if (m_state == State::Complete) {
+        if (!bytes.isEmpty())
+            return refuse(QStringLiteral("bytes after the end of the message"));
+        return m_state;
     }
-    if (buffer.size() - 4 < length)
-        return result;
-    const QByteArrayView payload(buffer.constData() + 4, length);
-    if (!payload.startsWith(Header) || (length > Header.size() && !payload.endsWith('\0'))) {
-        result.status = Decoded::Bad;
-        return result;
+    // Taken a frame at a time, so the buffer never holds more than one frame
+    // and the next piece of input.
+    while (!bytes.isEmpty() && m_state == State::Reading) {
+        qint64 wanted = 4 - m_buffer.size();
+        if (m_buffer.size() >= 4)
+            wanted = 4 + qint64(qFromBigEndian<quint32>(m_buffer.constData())) - m_buffer.size();
+        const qint64 n = qMin<qint64>(wanted, bytes.size());
+        m_buffer.append(bytes.first(n));
+        bytes = bytes.sliced(n);
+        if (m_buffer.size() == 4 && qFromBigEndian<quint32>(m_buffer.constData()) > MaxFrameBytes)
+            return refuse(QStringLiteral("a frame larger than %1 bytes").arg(MaxFrameBytes));
+        if (m_buffer.size() >= 4 && !takeFrame() && m_state == State::Refused)
+            return m_state;
+    }
+    if (m_state == State::Complete && !bytes.isEmpty())
+        return refuse(QStringLiteral("bytes after the end of the message"));
+    return m_state;
+}
+
+bool HandOver::Reader::takeFrame()
+{
+    const qint64 length = qFromBigEndian<quint32>(m_buffer.constData());
+    if (m_buffer.size() < 4 + length)
+        return false;
+    const QByteArrayView payload = QByteArrayView(m_buffer).sliced(4);
+    if (payload == EndPayload) {
+        m_buffer.clear();
+        m_state = State::Complete;
+        return true;
+    }
+    if (!payload.startsWith(BatchHeader) || payload.size() == BatchHeader.size() || !payload.endsWith('\0')) {
+        refuse(QStringLiteral("a malformed frame"));
+        return false;
+    }
+    if (m_pathBytes + payload.size() > MaxMessageBytes) {
+        refuse(QStringLiteral("more than %1 bytes of paths").arg(MaxMessageBytes));
+        return false;
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(payload.sliced(Header.size()));
+    const QString text = utf8(payload.sliced(BatchHeader.size()));
     if (utf8.hasError()) {
-        result.status = Decoded::Bad;
-        return result;
+        refuse(QStringLiteral("a path that is not UTF-8"));
+        return false;
     }
     QStringList paths = text.split(QChar(0));
-    paths.removeLast(); // after the last NUL (or the whole of an empty list)
+    paths.removeLast(); // after the last NUL
     for (const QString &path : paths) {
-        if (path.isEmpty() || QDir::isRelativePath(path)) {
-            result.status = Decoded::Bad;
-            return result;
+        const QString problem = InputBounds::pathProblem(path);
+        if (!problem.isEmpty()) {
+            refuse(problem);
+            return false;
+        }
+        if (QDir::isRelativePath(path)) {
+            refuse(QStringLiteral("a relative path"));
+            return false;
         }
     }
-    result.status = Decoded::Complete;
-    result.paths = paths;
-    result.consumed = 4 + length;
-    return result;
+    m_pathBytes += payload.size();
+    m_paths += paths;
+    m_buffer.clear();
+    return true;
 }

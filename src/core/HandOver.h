@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -8,29 +9,62 @@
 // the same program folder: the paths it was given (absolute), or none, which
 // asks the player only to come to the front.
 //
-// A frame is a 4-byte big-endian payload length, then the payload: the line
-// "velmora-open 1\n" and the paths in UTF-8, each ending in a NUL byte (the
-// one byte no path contains).
+// A message is a series of frames. A frame is a 4-byte big-endian payload
+// length, then the payload, at most MaxFrameBytes. A batch frame's payload is
+// the line "velmora-open 2\n" and paths in UTF-8, each ending in a NUL byte
+// (the one byte no path contains); the message ends with the frame whose
+// payload is exactly "velmora-end 2\n". So any number of paths travels in
+// frames of bounded size, and the receiver holds at most one frame's bytes
+// besides the paths read so far. The running player answers "ok\n" once it
+// has taken the whole message, "no\n" when it refuses it.
 namespace HandOver {
 
-// Frames larger than this are refused unread (about 40,000 long paths).
-inline constexpr qint64 MaxPayloadBytes = qint64(16) << 20;
+// The largest frame payload; a batch holds at least one path of the longest
+// kind (InputBounds::maxPathBytes()).
+inline constexpr qint64 MaxFrameBytes = qint64(256) << 10;
+// The most bytes of paths one message may carry (about 100,000 long paths);
+// a larger message is refused.
+inline constexpr qint64 MaxMessageBytes = qint64(32) << 20;
 
+// The whole message for `paths`, in frames of at most MaxFrameBytes.
+// Paths that the reader would refuse are the caller's to leave out.
 QByteArray encode(const QStringList &paths);
 
-struct Decoded {
-    enum Status { Incomplete, Complete, Bad };
-    Status status = Incomplete;
-    QStringList paths;  // when Complete
-    qint64 consumed = 0; // bytes of `buffer` the frame took, when Complete
+// Reads one message from bytes as they arrive, in pieces of any size.
+class Reader
+{
+public:
+    enum class State {
+        Reading,  // more bytes are needed
+        Complete, // the end frame arrived: paths() is the message
+        Refused,  // the bytes are not a valid message (see error())
+    };
+
+    // Takes the next bytes of the stream. Once Complete or Refused, further
+    // bytes change nothing (bytes after the end frame refuse the message).
+    State feed(QByteArrayView bytes);
+    State state() const { return m_state; }
+    // The paths read so far, in order.
+    const QStringList &paths() const { return m_paths; }
+    // Why the message was refused, for the log.
+    const QString &error() const { return m_error; }
+    // The bytes this reader holds (the unfinished frame and the paths read),
+    // so a server can bound the sum over its clients.
+    qint64 heldBytes() const { return m_buffer.size() + m_pathBytes; }
+
+private:
+    State refuse(const QString &why);
+    // Reads the frame at the start of the buffer, when it is all there.
+    bool takeFrame();
+
+    State m_state = State::Reading;
+    QByteArray m_buffer;
+    QStringList m_paths;
+    qint64 m_pathBytes = 0;
+    QString m_error;
 };
 
-// Reads one frame from the start of `buffer`: Incomplete while bytes are
-// missing, Bad for a wrong header, an oversized length, a payload that is
-// not UTF-8 or a path that is empty or relative.
-Decoded decode(const QByteArray &buffer);
-
-// The reply of the running player once it has the frame.
 inline constexpr char Acknowledgement[] = "ok\n";
+inline constexpr char Refusal[] = "no\n";
 
 } // namespace HandOver

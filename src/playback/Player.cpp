@@ -180,6 +180,7 @@ void Player::PlaySelectedTrack()
 
     // The error path moves on and tries again; a loop rather than recursion,
     // so a long list of broken files cannot exhaust the stack.
+    const quint64 request = m_playRequest;
     Attempt attempt = tryPlaySelected();
     while (attempt == Attempt::Failed) {
         if (m_list.count() == 0)
@@ -192,6 +193,15 @@ void Player::PlaySelectedTrack()
             StopPlayback();
             break;
         }
+        // A long run of failing rows lets events run, so that a quit or
+        // another play ends it (that play is a chain of its own); events may
+        // change the rows, which are read afresh.
+        const bool wasInChain = m_inChain;
+        m_inChain = false;
+        EventPump::yield();
+        m_inChain = wasInChain;
+        if (m_list.count() == 0 || programEnding() || m_playRequest != request)
+            break;
         m_list.UnselectAll();
         if (chooseNext() == Next::Done)
             break;

@@ -1,5 +1,7 @@
 #include "playback/RemoteControl.h"
 
+#include "core/InputBounds.h"
+#include "core/NativePath.h"
 #include "playback/Player.h"
 #include "playback/Tags.h"
 #include "playlist/TrackList.h"
@@ -292,4 +294,22 @@ void RemoteControl::refresh()
     m_reported = now;
     if (!changed.isEmpty())
         Q_EMIT propertiesChanged(changed);
+}
+
+QStringList RemoteControl::pathsToOpen(const QString &uri)
+{
+    // Checked before parsing: a long text would hold the window while it is read.
+    if (uri.size() > InputBounds::MaxUriLength) {
+        qWarning("velmora: open request refused: a URI of %lld characters", qint64(uri.size()));
+        return {};
+    }
+    const QStringList paths = NativePath::localPathsOfUrls({QUrl(uri)});
+    for (const QString &path : paths) {
+        const QString problem = InputBounds::pathProblem(path);
+        if (!problem.isEmpty()) {
+            qWarning("velmora: open request refused: %s", qPrintable(problem));
+            return {};
+        }
+    }
+    return paths;
 }

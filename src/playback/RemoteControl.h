@@ -54,6 +54,12 @@ public:
     static int modeForLoopStatus(int current, const QString &loopStatus);
     static int modeForShuffle(int current, bool shuffle);
 
+    // The local file an open request names, as a list of one; empty for
+    // another scheme, and empty with a log line for a URI longer than
+    // InputBounds::MaxUriLength or a path no file can have (a NUL byte, over
+    // the system's path length).
+    static QStringList pathsToOpen(const QString &uri);
+
     // --- operations -----------------------------------------------------------
     // Resumes a paused track; when stopped, plays the selected row (the
     // first row when none is selected). Nothing happens while playing or

@@ -42,6 +42,10 @@ QString ListJournal::recover(const QString &autoPlaylistPath)
     QFile journal(m_path);
     if (!QFileInfo(m_path).isFile() || !journal.open(QIODevice::ReadOnly))
         return QString();
+    if (journal.size() > MaxJournalBytes) {
+        qWarning("velmora: %s is larger than %lld bytes: not recovered", qPrintable(m_path), MaxJournalBytes);
+        return QString();
+    }
     const QByteArray bytes = journal.readAll();
     journal.close();
     if (!WriteFileAtomically(autoPlaylistPath, bytes))

@@ -34,7 +34,10 @@ public:
     // file that now holds the list to load: empty when there was no journal,
     // the journal itself when the automatic playlist could not be replaced
     // (it then stays for the next start).
+    // A journal larger than MaxJournalBytes (far more than any list this
+    // program writes) is not recovered.
     QString recover(const QString &autoPlaylistPath);
+    static constexpr qint64 MaxJournalBytes = qint64(64) << 20;
 
     // Watches the list from now on.
     void start();

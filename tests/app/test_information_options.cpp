@@ -9,6 +9,7 @@ struct ProgramRun {
     int exitCode = -1;
     bool crashed = true;
     QString out;
+    QString err;
 };
 
 // Runs the player with `args` where no window system can be reached.
@@ -32,6 +33,7 @@ ProgramRun runWithoutDisplay(const QStringList &args, const QString &platform)
     r.crashed = p.exitStatus() != QProcess::NormalExit;
     r.exitCode = p.exitCode();
     r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
 
@@ -54,6 +56,31 @@ TEST(Program, InformationOptionsNeedNoDisplay)
             EXPECT_FALSE(r.crashed);
             EXPECT_EQ(r.exitCode, 0);
             EXPECT_TRUE(r.out.startsWith(QString::fromUtf8(c.expected))) << r.out.toStdString();
+        }
+    }
+}
+
+// A mistake on the command line is reported before any window system is
+// tried, so it never ends in a crash where there is no display.
+TEST(Program, UnknownOptionsPrintTheUsageAndExit2WithoutDisplay)
+{
+    const struct {
+        const char *name;
+        QStringList args;
+    } cases[] = {
+        {"DoubleDash", {QStringLiteral("--bogus")}},
+        {"SingleDashBeforeAPath", {QStringLiteral("-x"), QStringLiteral("/m/a.mp3")}},
+        {"AfterAToolkitOption", {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--bogus")}},
+        {"ToolkitOptionWithEquals", {QStringLiteral("-style=fusion"), QStringLiteral("--nope")}},
+    };
+    for (const QString &platform : {QString(), QStringLiteral("xcb")}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " " + platform.toStdString());
+            const ProgramRun r = runWithoutDisplay(c.args, platform);
+            EXPECT_FALSE(r.crashed);
+            EXPECT_EQ(r.exitCode, 2);
+            EXPECT_TRUE(r.err.contains(QStringLiteral("unknown option"))) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(QStringLiteral("Usage: velmora"))) << r.err.toStdString();
         }
     }
 }

@@ -5,6 +5,7 @@
 
 #include "archive/LibArchiveArchiver.h"
 #include "archive/ZipOperations.h"
+#include "core/EventPump.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -373,7 +374,7 @@ TEST_F(ArchiveAccess, AnOversizedMemberStopsAtTheLimitOrWhenAskedAndLeavesNothin
         bool stopSoon;
     } cases[] = {
         {"over the limit", "zeros.mp3", 8 << 20, false},
-        {"stopped", "zeros.mp3", -1, true},
+        {"stopped", "unsized.mp3", -1, true},
         {"stopped while skipping a member of unstated size", "small.mp3", -1, true},
     };
     for (const auto &c : cases) {
@@ -405,6 +406,129 @@ TEST_F(ArchiveAccess, AnOversizedMemberStopsAtTheLimitOrWhenAskedAndLeavesNothin
             EXPECT_GE(ticks, 20) << "events did not run while the member was written";
             EXPECT_LT(longestGapMs, 2000);
         }
+    }
+}
+
+// An archive of 100,000 empty members, played member after member: each
+// member is found without reading the archive again, and a quit or a
+// superseded play is heard while the archive is first read.
+TEST_F(ArchiveAccess, MembersOfAHugeArchiveAreFoundOnceAndAQuitIsHeardWhileReading)
+{
+    constexpr int Members = 100000;
+    QList<RawMember> members;
+    members.reserve(Members);
+    for (int i = 0; i < Members; ++i)
+        members << storedFile(QByteArray("track ") + QByteArray::number(i).rightJustified(6, '0') + ".mp3", "");
+    const QString path = archive(members, QStringLiteral("huge.zip"));
+    auto memberName = [](int i) { return QStringLiteral("track %1.mp3").arg(i, 6, 10, QLatin1Char('0')); };
+
+    int argc = 1;
+    char name[] = "test_archive";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    const struct {
+        const char *label;
+        std::function<void()> ask; // what the user does once events run
+        bool programEnds;
+    } quits[] = {
+        {"the program ends", [] { EventPump::setStopRequested(true); }, true},
+        {"another track is played", [] {}, false},
+    };
+    for (const auto &q : quits) {
+        SCOPED_TRACE(q.label);
+        LibArchiveArchiver fresh; // nothing read yet
+        int asked = 0;
+        bool superseded = false;
+        ExtractOptions options;
+        options.stop = [&] {
+            if (++asked == 3) {
+                q.ask();
+                superseded = !q.programEnds;
+            }
+            return superseded;
+        };
+        EXPECT_EQ(ZipItemExtract(fresh, makeArchiveMemberPath(path, memberName(Members - 1)), m_temp, options),
+                  QString());
+        EXPECT_GE(asked, 3) << "the archive was read without asking whether to go on";
+        EXPECT_EQ(inTemp(), QStringList());
+        EventPump::setStopRequested(false);
+    }
+
+    // Played one after another from the end, where a reader from the start
+    // has the longest way: the archive is read once, not once per member.
+    QElapsedTimer clock;
+    clock.start();
+    const int played = 200;
+    for (int i = Members - 1; i >= Members - played; --i) {
+        const QString file = extract(path, memberName(i));
+        ASSERT_EQ(file, m_temp + memberName(i));
+        ASSERT_TRUE(QFile::remove(file));
+    }
+    EXPECT_LT(clock.elapsed(), 8000) << "each member read the archive again";
+}
+
+// Members played one after another: the temporary folder keeps the one
+// playing and the one after it, and nothing once the player is gone.
+TEST_F(ArchiveAccess, OnlyTheNewestExtractedMembersStayAndNoneAfterTheEnd)
+{
+    const QString path = archive({deflateZeros("a/1.mp3", 1 << 20), deflateZeros("a/2.mp3", 1 << 20),
+                                  deflateZeros("b/3.mp3", 1 << 20), deflateZeros("4.mp3", 1 << 20)});
+    const struct {
+        const char *played;
+        QStringList inTemp;
+    } steps[] = {
+        {"a/1.mp3", {"a", "a/1.mp3"}},
+        {"a/2.mp3", {"a", "a/1.mp3", "a/2.mp3"}},
+        {"b/3.mp3", {"a", "a/2.mp3", "b", "b/3.mp3"}},
+        {"a/1.mp3", {"a", "a/1.mp3", "b", "b/3.mp3"}},
+        {"4.mp3", {"4.mp3", "a", "a/1.mp3"}},
+    };
+    {
+        ExtractedMembers held;
+        for (const auto &step : steps) {
+            SCOPED_TRACE(step.played);
+            const QString file = extract(path, QString::fromLatin1(step.played));
+            ASSERT_FALSE(file.isEmpty());
+            held.add(file, m_temp);
+            EXPECT_EQ(inTemp(), step.inTemp);
+        }
+    }
+    EXPECT_EQ(inTemp(), QStringList()) << "extracted members outlived the player";
+}
+
+// A member that says it is larger than may be written is refused before a
+// byte of it is written (or the disk it would not fit on is filled first).
+TEST_F(ArchiveAccess, AMemberThatWouldNotFitIsRefusedUnwritten)
+{
+    const QString path = archive({deflateZeros("big.mp3", MaxMemberBytes + 1), deflateZeros("fits.mp3", 1 << 20)});
+    const struct {
+        const char *member;
+        std::int64_t maxBytes; // -1: the limit for the disk
+        bool extracted;
+    } cases[] = {
+        {"big.mp3", -1, false},
+        {"fits.mp3", 1 << 20, true},
+        {"fits.mp3", (1 << 20) - 1, false},
+        {"fits.mp3", 0, false}, // a full disk
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.member) + " limit " + std::to_string(c.maxBytes));
+        int blocksWritten = 0;
+        ExtractOptions options;
+        options.maxBytes = c.maxBytes;
+        options.stop = [&] {
+            ++blocksWritten;
+            return false;
+        };
+        const QString file =
+            ZipItemExtract(m_archiver, makeArchiveMemberPath(path, QString::fromLatin1(c.member)), m_temp, options);
+        EXPECT_EQ(!file.isEmpty(), c.extracted);
+        if (!c.extracted) {
+            EXPECT_EQ(blocksWritten, 0);
+            EXPECT_EQ(inTemp(), QStringList());
+        }
+        QFile::remove(file);
     }
 }
 

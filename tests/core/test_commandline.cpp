@@ -73,4 +73,37 @@ TEST(ParseArguments, JoinedTextSplitsBackToTheSamePaths)
     EXPECT_EQ(SplitCommandLine(r.joinedText()), paths);
 }
 
+TEST(ParseArguments, ToolkitOptionsAreSetAsideBeforeTheCheck)
+{
+    const struct {
+        const char *name;
+        QStringList args;
+        QStringList rest;
+    } cases[] = {
+        {"NoneGiven", {QStringLiteral("a.mp3"), QStringLiteral("--bogus")}, {QStringLiteral("a.mp3"), QStringLiteral("--bogus")}},
+        {"WithTheirValues",
+         {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--display"), QStringLiteral(":1"),
+          QStringLiteral("a.mp3")},
+         {QStringLiteral("a.mp3")}},
+        {"EqualsFormAndFlags",
+         {QStringLiteral("-style=fusion"), QStringLiteral("-reverse"), QStringLiteral("--help")},
+         {QStringLiteral("--help")}},
+        {"AfterTheEndOfOptions", {QStringLiteral("--"), QStringLiteral("-platform"), QStringLiteral("x")},
+         {QStringLiteral("--"), QStringLiteral("-platform"), QStringLiteral("x")}},
+        {"ValueMissingAtTheEnd", {QStringLiteral("-platform")}, {QStringLiteral("-platform")}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(WithoutToolkitOptions(c.args), c.rest) << c.name;
+}
+
+TEST(ParseArguments, PathsNoFileCanHaveAreLeftOutWithALogLine)
+{
+    const QString tooLong = u'/' + QString(8000, u'a');
+    const CommandLineRequest r = ParseArguments({QStringLiteral("a.mp3"), tooLong, QStringLiteral("b.mp3")});
+    EXPECT_EQ(r.paths, (QStringList{QStringLiteral("a.mp3"), QStringLiteral("b.mp3")}));
+    ASSERT_EQ(r.leftOut.size(), 1);
+    EXPECT_TRUE(r.leftOut[0].contains(QStringLiteral("longer than"))) << r.leftOut[0].toStdString();
+    EXPECT_TRUE(r.error.isEmpty());
+}
+
 } // namespace

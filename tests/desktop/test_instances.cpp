@@ -65,6 +65,27 @@ TEST_F(Instances, ALaterStartHandsItsPathsToTheRunningPlayer)
     EXPECT_EQ(next.quit(), 0);
 }
 
+// Thousands of paths from a file manager's "open with": the running player
+// takes them all and keeps running, and the later start says so.
+TEST_F(Instances, ALaterStartWithThousandsOfPathsHandsThemAllOver)
+{
+    QStringList paths;
+    for (int i = 0; i < 5000; ++i)
+        paths << track(QStringLiteral("many/track %1.mp3").arg(i, 4, 10, QLatin1Char('0')));
+
+    PlayerProcess first(home, runtime);
+    ASSERT_TRUE(first.start());
+    ASSERT_TRUE(waitUntil([&] { return !QDir(runtime).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty(); }));
+
+    PlayerProcess second(home, runtime);
+    EXPECT_EQ(second.run(paths, 60000), 0);
+    EXPECT_EQ(first.process.state(), QProcess::Running) << "the running player died taking the paths";
+    EXPECT_EQ(first.quit(60000), 0);
+    const QStringList saved = savedPaths();
+    EXPECT_EQ(saved.size(), paths.size());
+    EXPECT_TRUE(saved == paths) << "first saved: " << saved.value(0).toStdString();
+}
+
 TEST_F(Instances, TheListSurvivesSigkill)
 {
     const QString a = track(QStringLiteral("a.mp3")), b = track(QStringLiteral("b.mp3"));

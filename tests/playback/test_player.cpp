@@ -4,6 +4,9 @@
 #include "playlist/TrackList.h"
 #include "FakeAudioLibrary.h"
 #include "RecordingShell.h"
+#include "CoreTestApp.h"
+
+#include <QTimer>
 
 #include <QSet>
 #include <QStringList>
@@ -409,6 +412,41 @@ TEST_F(PlayerTest, EventsDuringAnExtractionNeverMisplaceItsResult)
         EXPECT_EQ(icons, c.icons);
         EXPECT_TRUE(shell.calls.isEmpty()) << shell.calls.join(u',').toStdString();
         EXPECT_EQ(extractions, 1);
+        EventPump::setStopRequested(false);
+    }
+}
+
+// A list of members that all fail (an archive of empty members) is a long
+// failure chain: a quit or a stop that arrives meanwhile ends it at once.
+TEST_F(PlayerTest, ALongRunOfFailingMembersEndsWhenAskedTo)
+{
+    coreTestApp();
+    const int rows = 20000;
+    const struct {
+        const char *label;
+        std::function<void()> request;
+    } cases[] = {
+        {"the program ends", [] { EventPump::setStopRequested(true); }},
+        {"stop is pressed", [this] { player.StopPlayback(); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        player.closeStream();
+        list.ClearList();
+        QStringList members;
+        for (int i = 0; i < rows; ++i)
+            members << QStringLiteral("\"/m/big.zip\"\\#ZIP#%1.mp3").arg(i);
+        addRows(members, -1);
+        int extractions = 0;
+        player.setZipItemExtract([&](const QString &, const std::function<bool()> &) {
+            if (++extractions == 50)
+                QTimer::singleShot(0, c.request); // arrives with the next events
+            return QString();
+        });
+        play(1);
+        EXPECT_GE(extractions, 50);
+        EXPECT_LT(extractions, rows / 2) << "the chain went on after it was asked to end";
+        EXPECT_TRUE(player.Stream_FileName().isEmpty());
         EventPump::setStopRequested(false);
     }
 }

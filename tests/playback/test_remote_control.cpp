@@ -9,6 +9,7 @@
 #include "NullPlaybackDisplay.h"
 #include "QtPrinters.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QUrl>
 #include <cmath>
@@ -260,6 +261,33 @@ TEST_F(RemoteControlTest, ChangesAreReportedOnceWithTheirNewValues)
     EXPECT_EQ(player.PlayMode(), int(Player::Random));
     list.setSelected(2, true); // selection is nobody's business here
     EXPECT_TRUE(changedNames().isEmpty());
+}
+
+// An open request names one local file; anything longer than a path can be,
+// or naming no file, opens nothing, and a huge text is refused before it is
+// read.
+TEST(RemoteControlOpen, OnlyLocalFilesWithinThePathLimitsAreOpened)
+{
+    const QString longest = QStringLiteral("/m/") + QString(4095 - 3, u'a');
+    const struct {
+        const char *name;
+        QString uri;
+        QStringList paths;
+    } cases[] = {
+        {"Ordinary", QStringLiteral("file:///m/new%20one.mp3"), {QStringLiteral("/m/new one.mp3")}},
+        {"Japanese", QStringLiteral("file:///%E9%9F%B3/a.ogg"), {QStringLiteral("/音/a.ogg")}},
+        {"OtherScheme", QStringLiteral("https://example.org/a.mp3"), {}},
+        {"NulByte", QStringLiteral("file:///m/a%00b.mp3"), {}},
+        {"LongestPath", QStringLiteral("file://") + longest, {longest}},
+        {"PathOneByteTooLong", QStringLiteral("file://") + longest + u'a', {}},
+        {"SixtyMillionCharacters", QStringLiteral("file:///") + QString(60'000'000, u'a'), {}},
+    };
+    for (const auto &c : cases) {
+        QElapsedTimer t;
+        t.start();
+        EXPECT_EQ(RemoteControl::pathsToOpen(c.uri), c.paths) << c.name;
+        EXPECT_LT(t.elapsed(), 1000) << c.name << ": the window would hang meanwhile";
+    }
 }
 
 } // namespace
