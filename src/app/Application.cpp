@@ -44,7 +44,6 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     , m_journal(m_list, m_paths.listJournalPath())
     , m_libraryCommands(m_library, m_list, m_playlists, m_adder, *m_messages, platform.shell)
 {
-    m_player.setShell(m_shell);
     m_player.setRandomSource(platform.random);
     EventPump::setStopRequested(false);
     m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
@@ -84,7 +83,7 @@ void Application::wireItemCommands(RandomSource *random)
     m_search.setHooks(std::move(search));
     // Every save writes the whole list: a filter puts the full rows back first.
     m_playlists.setBeforeSave([this] { m_search.clear(); });
-    m_journal.setHold([this] { return m_search.isFiltering(); });
+    m_journal.setSearch(&m_search);
 
     ItemCommandHooks items;
     items.playingFilePath = [this] { return m_player.PlayingFilePath(); };
@@ -218,14 +217,11 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_list.setSortOrder(m_settings.value(SettingId::SortOrder));
     m_list.setSorted(m_settings.isOn(SettingId::Sort));
 
-    // 12.-14. The list of the last run.
+    // 12.-14. The list of the last run (after an unclean end, the journal's).
     m_list.ApplyRowColors();
-    // After an unclean end the journal holds the list as it was.
-    const QString recovered = m_readOnly ? QString() : m_journal.recover(m_paths.autoPlaylistPath());
-    m_playlists.LoadPlaylist(recovered.isEmpty() ? m_paths.autoPlaylistPath() : recovered); // skipped on failure
-    m_list.RenumberList();
-    m_list.setPlaylistAddress(AutoPlaylistName);
-    m_library.selectKey(AutoPlaylistName + QStringLiteral(".m3u"));
+    m_playlists.setKeepsOpenList(!m_readOnly);
+    const OpenListKeeper::Opened opened = m_openList.openAtStart(!m_readOnly);
+    m_library.selectKey(opened.address + QStringLiteral(".m3u"));
     if (m_list.count() == 0)
         m_list.ClearList();
     // A quit asked for before the list was in place has ended the program
@@ -259,8 +255,8 @@ bool Application::StartUp(const QStringList &commandLinePaths)
 
     if (m_readOnly)
         m_list.setStatusText(readOnlyNotice());
-    else if (!recovered.isEmpty())
-        m_list.setStatusText(recoveredNotice());
+    else if (!opened.notice.isEmpty())
+        m_list.setStatusText(opened.notice);
     return true;
 }
 
@@ -297,10 +293,11 @@ void Application::ShutDown()
     EventPump::setStopRequested(true);
 
     if (m_started && !m_readOnly) {
-        // 1. The open list becomes the automatic playlist (once it was loaded);
-        //    its journal goes once the list is safe in the file.
+        // 1. The open list goes to its own file (once it was loaded) and is
+        //    the list of the next start; its journal goes once the list is
+        //    safe in the file.
         if (m_listInPlace)
-            m_journal.close(m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false));
+            m_openList.keepAtEnd();
 
         // 2. The settings, then the volumes; the output volume found at start-up goes back.
         m_windows.storeWindowState();

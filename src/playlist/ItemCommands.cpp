@@ -258,6 +258,8 @@ void ItemCommands::RemoveErrorTracks()
 
 void ItemCommands::ClearPlaylist()
 {
+    if (!m_store.KeepOpenList())
+        return;
     m_store.CloseList(false);
     m_list.setPlaylistAddress(ClearedAddress(m_hooks.now ? m_hooks.now() : QDateTime::currentDateTime()));
     m_list.UpdateStatus();

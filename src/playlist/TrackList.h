@@ -200,10 +200,23 @@ public:
     // True while a playlist file is being read into the list; a save then
     // would write a partial list.
     bool isLoading() const { return m_loading > 0; }
+    // While a load runs: the number of rows the list held when the outermost
+    // load began, or -1 when the list was emptied since (or none runs). The
+    // first so many rows are then a whole list.
+    int rowsBeforeLoad() const
+    {
+        return m_loading > 0 && m_generation == m_loadGeneration && count() >= m_rowsBeforeLoad ? m_rowsBeforeLoad : -1;
+    }
     class LoadingScope
     {
     public:
-        explicit LoadingScope(TrackList &list) : m_list(list) { ++m_list.m_loading; }
+        explicit LoadingScope(TrackList &list) : m_list(list)
+        {
+            if (m_list.m_loading++ == 0) {
+                m_list.m_rowsBeforeLoad = m_list.count();
+                m_list.m_loadGeneration = m_list.m_generation;
+            }
+        }
         ~LoadingScope() { --m_list.m_loading; }
         LoadingScope(const LoadingScope &) = delete;
         LoadingScope &operator=(const LoadingScope &) = delete;
@@ -237,4 +250,6 @@ private:
     bool m_sorted = false;
     quint64 m_generation = 0;
     int m_loading = 0;
+    int m_rowsBeforeLoad = 0;
+    quint64 m_loadGeneration = 0;
 };
