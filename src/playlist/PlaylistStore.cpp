@@ -362,14 +362,24 @@ bool PlaylistStore::KeepOpenList()
     const QString address = keepingAddress();
     if (m_list.count() == 0 && !ProbeFile(playlistFilePath(address, QStringLiteral(".m3u"))).exists)
         return true;
+    backUpForUnnamedList();
     if (SavePlaylist(address, QStringLiteral(".m3u"), false, true))
         return true;
     m_list.setStatusText(keepFailedNotice());
     return false;
 }
 
+void PlaylistStore::backUpForUnnamedList()
+{
+    // The automatic playlist may hold another list than this unnamed one.
+    if (keepingAddress() != m_list.PlaylistAddress())
+        copyFile(playlistFilePath(AutoPlaylistName, QStringLiteral(".m3u")),
+                 playlistFilePath(AutoPlaylistName, QStringLiteral(".bak"))); // skipped on failure
+}
+
 bool PlaylistStore::SaveBeforeLoad(const QString &name)
 {
+    backUpForUnnamedList();
     if (!m_list.isLoading())
         return SavePlaylist(name, QStringLiteral(".m3u"), false, false);
     const int rows = m_list.rowsBeforeLoad();

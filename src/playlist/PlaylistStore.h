@@ -86,7 +86,8 @@ public:
     // Before the open list is replaced by another (a folder or an archive
     // opened, a start with paths, a new empty list, a playlist file opened):
     // saves it under keepingAddress() with a backup, as a click on another
-    // playlist does, so that its rows can be opened again. An empty list
+    // playlist does, so that its rows can be opened again (an unnamed list
+    // first copies the automatic playlist it replaces to its ".bak"). An empty list
     // without a file needs nothing. Returns false, and says so in the status
     // box, when the list could not be saved; the caller then leaves it in place.
     bool KeepOpenList();
@@ -115,6 +116,9 @@ private:
     bool readData(const QByteArray &bytes, const QString &baseFolder, int *missing);
     static bool copyFile(const QString &source, const QString &target);
     bool writeRows(const QString &target, size_t rowCount);
+    // Before an unnamed list is kept as the automatic playlist: that file
+    // goes to its ".bak" first.
+    void backUpForUnnamedList();
     // A playlist file's path in one spelling, for m_missingAtLoad.
     static QString fileKey(const QString &path);
 

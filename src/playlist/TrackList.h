@@ -201,11 +201,16 @@ public:
     // would write a partial list.
     bool isLoading() const { return m_loading > 0; }
     // While a load runs: the number of rows the list held when the outermost
-    // load began, or -1 when the list was emptied since (or none runs). The
-    // first so many rows are then a whole list.
+    // load began (the first so many rows are a whole list); 0 when the list
+    // was emptied since (what it held before is not this list any more); -1
+    // when rows were taken out meanwhile or no load runs.
     int rowsBeforeLoad() const
     {
-        return m_loading > 0 && m_generation == m_loadGeneration && count() >= m_rowsBeforeLoad ? m_rowsBeforeLoad : -1;
+        if (m_loading == 0)
+            return -1;
+        if (m_generation != m_loadGeneration)
+            return 0;
+        return count() >= m_rowsBeforeLoad ? m_rowsBeforeLoad : -1;
     }
     class LoadingScope
     {
