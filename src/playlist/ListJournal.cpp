@@ -17,9 +17,13 @@ namespace {
 
 constexpr QLatin1StringView TrailerMark("#VELMORA-JOURNAL;");
 
-QByteArray digestOf(QByteArrayView bytes)
+// What the last line checks: the list and the address it belongs to.
+QByteArray digestOf(QByteArrayView list, QByteArrayView encodedAddress)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+    QCryptographicHash digest(QCryptographicHash::Sha1);
+    digest.addData(list);
+    digest.addData(encodedAddress);
+    return digest.result().toHex();
 }
 
 } // namespace
@@ -59,13 +63,16 @@ ListJournal::ListJournal(TrackList &list, QString journalPath, QObject *parent)
             });
 }
 
-QByteArray ListJournal::encode(const QByteArray &list, int rows, const QString &address)
+QByteArray ListJournal::trailer(const QByteArray &list, int rows, const QString &address)
 {
     const QByteArray encodedAddress = NativePath::encode(address).toPercentEncoding();
-    QByteArray out = list;
-    out += TrailerMark.data();
-    out += QByteArray::number(rows) + ';' + digestOf(list + encodedAddress) + ';' + encodedAddress + "\r\n";
-    return out;
+    return TrailerMark.data() + QByteArray::number(rows) + ';' + digestOf(list, encodedAddress) + ';' +
+           encodedAddress + "\r\n";
+}
+
+QByteArray ListJournal::encode(const QByteArray &list, int rows, const QString &address)
+{
+    return list + trailer(list, rows, address);
 }
 
 bool ListJournal::decode(const QByteArray &journal, QByteArray *list, QString *address)
@@ -85,7 +92,7 @@ bool ListJournal::decode(const QByteArray &journal, QByteArray *list, QString *a
     const QByteArray content(journal.constData(), start);
     bool ok = false;
     const int rows = fields[0].toInt(&ok);
-    if (!ok || rows < 0 || fields[0] != QByteArray::number(rows) || fields[1] != digestOf(content + fields[2]) ||
+    if (!ok || rows < 0 || fields[0] != QByteArray::number(rows) || fields[1] != digestOf(content, fields[2]) ||
         !content.startsWith("#M3UX\r\n"))
         return false;
     // Two lines a row after the header.
@@ -177,7 +184,10 @@ bool ListJournal::flush()
     buffer.open(QIODevice::WriteOnly);
     if (!WriteM3ux(buffer, rows))
         return false;
-    if (!PrivateFile::write(m_path, encode(list, int(rows.size()), m_list.PlaylistAddress())))
+    const QByteArray last = trailer(list, int(rows.size()), m_list.PlaylistAddress());
+    if (!PrivateFile::write(m_path, [&](QIODevice &out) {
+            return out.write(list) == list.size() && out.write(last) == last.size();
+        }))
         return false;
     m_dirty = false;
     return true;

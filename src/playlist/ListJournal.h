@@ -91,6 +91,8 @@ public:
     bool isWaiting() const { return m_dirty; }
 
 private:
+    // The last line of the journal of `list`.
+    static QByteArray trailer(const QByteArray &list, int rows, const QString &address);
     void changed();
     QString setAside() const;
 
