@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Starts the built player. Without a display it runs on a virtual one (Xvfb);
 # without a sound device it plays through SDL's silent "dummy" driver.
-# On the first start (no automatic playlist yet) it opens the bundled demo tracks.
+# On the first start (no list was ever saved) it opens the bundled demo tracks.
 set -euo pipefail
 exe=$1; shift
 exe_dir=$(cd "$(dirname "$exe")" && pwd)
 home=${VELMORA_HOME:-$exe_dir}
 args=("$@")
-if [ ${#args[@]} -eq 0 ] && [ ! -f "$home/Playlist/AutoPlaylist.m3u" ] && [ -d "$exe_dir/demo" ]; then
+if [ ${#args[@]} -eq 0 ] && [ ! -f "$home/Playlist/AutoPlaylist.m3u" ] && [ ! -f "$home/OpenPlaylist.txt" ] \
+   && [ -d "$exe_dir/demo" ]; then
   for f in "$exe_dir"/demo/*; do [ -f "$f" ] && args+=("$f"); done
 fi
 if [ -z "${SDL_AUDIODRIVER:-}" ]; then

@@ -50,7 +50,6 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
                                                .beeper = windows.beeper(),
                                                .clock = m_clock})
 {
-    m_player.setShell(m_shell);
     m_player.setRandomSource(platform.random);
     m_libraryCommands.setRandomSource(platform.random);
     EventPump::setStopRequested(false);
@@ -64,7 +63,7 @@ void Application::wireSearch()
 {
     // Every save writes the whole list: a filter puts the full rows back first.
     m_playlists.setBeforeSave([this] { m_search.clear(); });
-    m_journal.setHold([this] { return m_search.isFiltering(); });
+    m_journal.setSearch(&m_search);
 }
 
 Application::~Application() = default;
@@ -170,14 +169,11 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_list.setSortOrder(m_settings.value(SettingId::SortOrder));
     m_list.setSorted(m_settings.isOn(SettingId::Sort));
 
-    // The list of the last run.
+    // The list of the last run (after an unclean end, the journal's).
     m_list.ApplyRowColors();
-    // After an unclean end the journal holds the list as it was.
-    const QString recovered = m_readOnly ? QString() : m_journal.recover(m_paths.autoPlaylistPath());
-    m_playlists.LoadPlaylist(recovered.isEmpty() ? m_paths.autoPlaylistPath() : recovered); // skipped on failure
-    m_list.RenumberList();
-    m_list.setPlaylistAddress(AutoPlaylistName);
-    m_library.selectKey(AutoPlaylistName + QStringLiteral(".m3u"));
+    m_playlists.setKeepsOpenList(!m_readOnly);
+    const OpenListKeeper::Opened opened = m_openList.openAtStart(!m_readOnly);
+    m_library.selectKey(opened.address + QStringLiteral(".m3u"));
     if (m_list.count() == 0)
         m_list.ClearList();
     // A quit asked for before the list was in place has ended the program
@@ -211,8 +207,8 @@ bool Application::StartUp(const QStringList &commandLinePaths)
 
     if (m_readOnly)
         m_list.setStatusText(readOnlyNotice());
-    else if (!recovered.isEmpty())
-        m_list.setStatusText(recoveredNotice());
+    else if (!opened.notice.isEmpty())
+        m_list.setStatusText(opened.notice);
     return true;
 }
 
@@ -249,10 +245,11 @@ void Application::ShutDown()
     EventPump::setStopRequested(true);
 
     if (m_started && !m_readOnly) {
-        // The open list becomes the automatic playlist (once it was loaded);
-        // its journal goes once the list is safe in the file.
+        // The open list goes to its own file (once it was loaded) and is the
+        // list of the next start; its journal goes once the list is safe in
+        // the file.
         if (m_listInPlace)
-            m_journal.close(m_playlists.SavePlaylist(AutoPlaylistName, QStringLiteral(".m3u"), true, false));
+            m_openList.keepAtEnd();
 
         // The settings, then the volumes; the output volume found at start-up goes back.
         m_windows.storeWindowState();

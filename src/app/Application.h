@@ -10,6 +10,7 @@
 #include "playlist/ItemCommands.h"
 #include "playlist/PlaylistSearch.h"
 #include "playlist/ListJournal.h"
+#include "playlist/OpenListKeeper.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
@@ -64,7 +65,7 @@ public:
     // The status text (short: the status box is narrow) after the list was
     // recovered from its journal ("list restored"), and while another player
     // owns the program folder ("read-only").
-    static QString recoveredNotice() { return QStringLiteral("一覧を復元"); }
+    static QString recoveredNotice() { return OpenListKeeper::recoveredNotice(); }
     static QString readOnlyNotice() { return QStringLiteral("読み取り専用"); }
 
     // Another player owns the program folder: this one reads it but writes
@@ -144,6 +145,7 @@ private:
     ItemCommands m_items;
     ListJournal m_journal;
     LibraryCommands m_libraryCommands;
+    OpenListKeeper m_openList{m_list, m_playlists, m_journal, m_paths.openListNamePath()};
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;

@@ -53,6 +53,8 @@ public:
     // The open list's journal while the program runs (outside the playlist
     // folder, so the library tree never shows it).
     QString listJournalPath() const { return m_programFolder + QStringLiteral("AutoPlaylist.journal"); }
+    // The address of the list that was open at the last clean end, one line.
+    QString openListNamePath() const { return m_programFolder + QStringLiteral("OpenPlaylist.txt"); }
     // Where TempFolder::make() puts the private temporary folder (empty: the system's).
     QString systemTempFolder() const { return m_systemTempFolder; }
 

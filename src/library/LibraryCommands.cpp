@@ -466,6 +466,8 @@ void LibraryCommands::OpenPlaylistFile()
     if (address.isEmpty())
         address = m_store.unusedPlaylistAddress(BaseNameOf(chosen));
 
+    if (!m_store.KeepOpenList())
+        return;
     m_store.CloseList(false);
     // The address changes before the load, so that the list never stands
     // emptied under the name of the playlist it was.

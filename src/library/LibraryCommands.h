@@ -160,7 +160,8 @@ public:
 
     // --- the administration menu ------------------------------------------------------
     // "プレイリストを開く": a playlist file chosen in the dialog replaces the
-    // list (unsaved); the address becomes its name, a free one unless the
+    // list, which is kept in its file first (nothing changes when it cannot
+    // be); the address becomes its name, a free one unless the
     // file is a playlist of the library itself. Cancelling the dialog, or a
     // file that cannot be read, changes nothing.
     void OpenPlaylistFile();
@@ -187,7 +188,7 @@ public:
 
     // --- drops --------------------------------------------------------------------------
     // Files dropped on the tree, in order: each ZIP archive replaces the list
-    // (unsaved) by its members under the archive's name (a free name) and is
+    // (kept in its file first) by its members under the archive's name (a free name) and is
     // saved as SaveOpenPlaylist saves. Anything else is skipped.
     void DropFiles(const QStringList &paths) override;
 

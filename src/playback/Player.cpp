@@ -1,7 +1,6 @@
 #include "playback/Player.h"
 
 #include "core/EventPump.h"
-#include "core/ShellService.h"
 #include "playback/PlaybackDisplay.h"
 #include "playback/Tags.h"
 #include "playlist/PathNames.h"
@@ -147,16 +146,9 @@ Player::Attempt Player::tryPlaySelected()
 void Player::failCurrent()
 {
     const int playing = m_list.PlayingNo();
-    const QString itemText = m_archiveFlag ? m_zipItemText : m_list.path(playing);
-    const QString target = m_archiveFlag ? m_list.path(m_archiveRow) : itemText;
-    const QString lower = itemText.toLower();
-    if (m_shell && !lower.endsWith(QLatin1String(".mp3")) && !lower.endsWith(QLatin1String(".wma"))
-        && !IsArchiveMemberPath(target) && !m_handedOver.contains(target)) {
-        // Each file at most once per chain, and never a launcher: the shell
-        // service refuses those.
-        m_handedOver.insert(target);
-        m_shell->openWithAssociatedProgram(target);
-    }
+    // A file that cannot be played gets its mark and nothing more: paths
+    // arrive from outside (the command line, a hand-over, the remote
+    // control, playlist files), and none of them may start another program.
     restoreArchiveText();
     m_list.ListItemForeColorChange(false, playing);
     if (playing != 0)
@@ -175,7 +167,6 @@ void Player::PlaySelectedTrack()
     if (startsChain) {
         m_inChain = true;
         m_chainFailures = 0;
-        m_handedOver.clear();
     }
 
     // The error path moves on and tries again; a loop rather than recursion,
@@ -209,7 +200,6 @@ void Player::PlaySelectedTrack()
     }
     if (attempt == Attempt::Played) {
         m_chainFailures = 0;
-        m_handedOver.clear();
     }
     if (startsChain)
         m_inChain = false;

@@ -5,7 +5,6 @@
 #include "playlist/PlayingTrack.h"
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -19,7 +18,6 @@ struct PlaybackPosition {
     int bytes = 0;       // the seek bar's value
     int lengthBytes = 0; // the seek bar's maximum
 };
-class ShellService;
 class TrackList;
 
 // Playback: turns the selected row of the track list into sound, pauses,
@@ -47,8 +45,6 @@ public:
 
     Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, QObject *parent = nullptr);
 
-    // Hands unplayable files to their associated program (optional).
-    void setShell(ShellService *shell) { m_shell = shell; }
     // Extracts the archive member a row names; returns the extracted file's
     // path, or an empty string when extraction failed or was given up
     // (optional: without it archive rows count as unplayable). Events run
@@ -194,7 +190,6 @@ private:
     AudioLibrary &m_audio;
     TrackList &m_list;
     PlaybackDisplay &m_display;
-    ShellService *m_shell = nullptr;
     MemberExtractor m_zipItemExtract;
     StdRandomSource m_ownRandom;
     RandomSource *m_random = &m_ownRandom;
@@ -223,5 +218,4 @@ private:
     // The failure chain: rows failed since the last track that started.
     bool m_inChain = false;
     int m_chainFailures = 0;
-    QSet<QString> m_handedOver;
 };

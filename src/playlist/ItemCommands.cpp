@@ -271,6 +271,8 @@ void ItemCommands::RemoveErrorTracks()
 
 void ItemCommands::ClearPlaylist()
 {
+    if (!m_store.KeepOpenList())
+        return;
     m_store.CloseList(false);
     m_list.setPlaylistAddress(ClearedAddress(m_services.clock.localNow()));
     m_list.UpdateStatus();

@@ -83,8 +83,9 @@ public:
     int PlayNext(int focused);
     // "エラートラックを削除": removes the rows whose file failed to open.
     void RemoveErrorTracks();
-    // "プレイリストをクリア": drops every row unsaved; the address becomes
-    // ClearedAddress(now). No file is touched.
+    // "プレイリストをクリア": a new empty list takes the open list's place;
+    // the open list is kept in its file first (PlaylistStore::KeepOpenList;
+    // nothing changes when it cannot be). The address becomes ClearedAddress(now).
     void ClearPlaylist();
     // "再構築": the list again from its first row's folder or archive, with
     // the playing track marked again.

@@ -75,6 +75,30 @@ PlaylistSearch::PlaylistSearch(TrackList &list, PlaylistStore &store, const Play
     : QObject(parent), m_list(list), m_store(store), m_playing(playing), m_scroller(scroller)
 {
     connect(&m_list, &TrackList::cleared, this, &PlaylistSearch::listCleared);
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { rowsAdded(first, last); });
+}
+
+const std::vector<TrackRow> &PlaylistSearch::allRows() const
+{
+    return m_active ? m_rows : m_list.rows();
+}
+
+void PlaylistSearch::rowsAdded(int first, int last)
+{
+    if (m_rebuilding || !m_active)
+        return;
+    // Rows that arrive while the filter is on are the list's: the file no
+    // longer holds the whole list, so m_rows is the source from now on.
+    const std::vector<TrackRow> &rows = m_list.rows();
+    for (int i = first; i <= last && i < int(rows.size()); ++i) {
+        TrackRow row = rows[size_t(i)];
+        row.setSelected(false);
+        if (row.date() != TrackRow::NoDate && !IsArchiveMemberPath(row.path()) && !isHiddenName(row.path()))
+            m_known.insert(row.path().toString(), row.date());
+        m_rows.push_back(std::move(row));
+    }
+    m_fromFile = false;
 }
 
 PlaylistSearch::~PlaylistSearch() = default;
@@ -234,7 +258,6 @@ void PlaylistSearch::rebuild()
     m_list.setSorted(false);
     m_rebuilding = true;
     m_list.ClearList();
-    m_rebuilding = false;
     m_list.setPlayoldNo(0);
     m_list.appendRows(std::move(hits));
     if (sorted) {
@@ -242,6 +265,7 @@ void PlaylistSearch::rebuild()
         m_list.setSortOrder(sortOrder);
         m_list.setSorted(true);
     }
+    m_rebuilding = false;
     m_list.RenumberList();
     m_list.ApplyPlaylistForeColor();
 }

@@ -31,7 +31,10 @@ class WildcardPattern;
 // command line listed, tags read while playing, or no file at all) is
 // filtered from those rows as they were instead, so typing never loses a
 // row. A filter ends, without a reload, when anything else empties the list
-// (another playlist opened, a folder listed, the list cleared).
+// (another playlist opened, a folder listed, the list cleared). Rows added
+// while a filter is on (a hand-over, a drop) show at once and belong to the
+// list: they stay when the filter ends, and every later keystroke searches
+// them too.
 //
 // A keystroke does not look at every record's file on disk: files the list
 // had already found are taken as present.
@@ -56,6 +59,10 @@ public:
     int mode() const { return m_mode; }
     // True while the list shows only the rows that match a text.
     bool isFiltering() const { return m_active; }
+    // While filtering: every row of the list, those out of sight and those
+    // added while the filter is on included (what a save writes once the
+    // filter is off); otherwise the rows on show.
+    const std::vector<TrackRow> &allRows() const;
 
     // The search box's text changed to `text` (every keystroke): the list
     // is rebuilt. An empty text on an unfiltered list changes nothing.
@@ -87,6 +94,7 @@ private:
     bool readSource(TrackList &scratch);
     bool fileUnchanged() const;
     void listCleared();
+    void rowsAdded(int first, int last);
 
     TrackList &m_list;
     PlaylistStore &m_store;
@@ -105,6 +113,6 @@ private:
     std::vector<TrackRow> m_rows;     // the list as typing began
     KnownFiles m_known;               // its files, found present
     quint64 m_sequence = 0;           // rebuilds started; a newer one wins
-    bool m_rebuilding = false;
+    bool m_rebuilding = false;       // the list changes by our own hand
     bool m_deferred = false;
 };

@@ -346,7 +346,7 @@ bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, 
         if (m_missingAtLoad.contains(key) && !(backedUp && target == addressFile) && QFileInfo::exists(target))
             kept = copyFile(target, playlistFilePath(name, QStringLiteral(".bak")));
         if (kept)
-            written = WriteFileAtomically(target, [this](QIODevice &out) { return WriteM3ux(out, m_list.rows()); });
+            written = writeRows(target, m_list.rows().size());
         if (written)
             m_missingAtLoad.remove(key);
     }
@@ -356,6 +356,57 @@ bool PlaylistStore::SavePlaylist(const QString &name, const QString &extension, 
         m_list.setPlaylistAddress(shown.isEmpty() ? name : shown);
     }
     return written;
+}
+
+bool PlaylistStore::writeRows(const QString &target, size_t rowCount)
+{
+    const std::vector<TrackRow> &all = m_list.rows();
+    if (rowCount >= all.size())
+        return WriteFileAtomically(target, [&all](QIODevice &out) { return WriteM3ux(out, all); });
+    const std::vector<TrackRow> rows(all.begin(), all.begin() + qsizetype(rowCount));
+    return WriteFileAtomically(target, [&rows](QIODevice &out) { return WriteM3ux(out, rows); });
+}
+
+QString PlaylistStore::keepingAddress() const
+{
+    const QString address = m_list.PlaylistAddress();
+    return playlistFilePath(address, QStringLiteral(".m3u")).isEmpty() ? AutoPlaylistName : address;
+}
+
+bool PlaylistStore::KeepOpenList()
+{
+    if (!m_keepsOpenList)
+        return true;
+    if (m_beforeSave)
+        m_beforeSave(); // the whole list, not what a filter shows
+    const QString address = keepingAddress();
+    if (m_list.count() == 0 && !ProbeFile(playlistFilePath(address, QStringLiteral(".m3u"))).exists)
+        return true;
+    backUpForUnnamedList();
+    if (SavePlaylist(address, QStringLiteral(".m3u"), false, true))
+        return true;
+    m_list.setStatusText(keepFailedNotice());
+    return false;
+}
+
+void PlaylistStore::backUpForUnnamedList()
+{
+    // The automatic playlist may hold another list than this unnamed one.
+    if (keepingAddress() != m_list.PlaylistAddress())
+        copyFile(playlistFilePath(AutoPlaylistName, QStringLiteral(".m3u")),
+                 playlistFilePath(AutoPlaylistName, QStringLiteral(".bak"))); // skipped on failure
+}
+
+bool PlaylistStore::SaveBeforeLoad(const QString &name)
+{
+    backUpForUnnamedList();
+    if (!m_list.isLoading())
+        return SavePlaylist(name, QStringLiteral(".m3u"), false, false);
+    const int rows = m_list.rowsBeforeLoad();
+    if (rows == 0)
+        return true;
+    const QString target = playlistFilePath(name, QStringLiteral(".m3u"));
+    return rows > 0 && !target.isEmpty() && writeRows(target, size_t(rows));
 }
 
 bool PlaylistStore::LoadPlaylist(const QString &path)

@@ -73,6 +73,30 @@ public:
     bool LoadPlaylist(const QString &path);
     static constexpr qint64 MaxPlaylistBytes = qint64(256) << 20;
 
+    // The name the open list is kept under: its address when that names a
+    // playlist file, otherwise (no address, or one typed by hand that names
+    // no file) the automatic playlist.
+    QString keepingAddress() const;
+
+    // Before the open list is replaced by another (a folder or an archive
+    // opened, a start with paths, a new empty list, a playlist file opened):
+    // saves it under keepingAddress() with a backup, as a click on another
+    // playlist does, so that its rows can be opened again (an unnamed list
+    // first copies the automatic playlist it replaces to its ".bak"). An empty list
+    // without a file needs nothing. Returns false, and says so in the status
+    // box, when the list could not be saved; the caller then leaves it in place.
+    bool KeepOpenList();
+    // A player that may write nothing into the program folder keeps nothing:
+    // KeepOpenList() then only says yes.
+    void setKeepsOpenList(bool keeps) { m_keepsOpenList = keeps; }
+    static QString keepFailedNotice() { return QStringLiteral("一覧を保存できないため置き換えませんでした"); }
+
+    // SavePlaylist for the end of a run that comes while a playlist is being
+    // read into the list: only the rows the list held before that load began
+    // are written (nothing when the load had emptied the list first: its
+    // file is whole). Returns true when the file holds what it should.
+    bool SaveBeforeLoad(const QString &name);
+
     // LoadPlaylist on file contents already read; relative paths are
     // resolved against `baseFolder` (left as written when it is empty).
     bool loadPlaylistData(const QByteArray &bytes, const QString &baseFolder);
@@ -86,6 +110,10 @@ private:
     // records left out because their files are not there.
     bool readData(const QByteArray &bytes, const QString &baseFolder, int *missing);
     static bool copyFile(const QString &source, const QString &target);
+    bool writeRows(const QString &target, size_t rowCount);
+    // Before an unnamed list is kept as the automatic playlist: that file
+    // goes to its ".bak" first.
+    void backUpForUnnamedList();
     // A playlist file's path in one spelling, for m_missingAtLoad.
     static QString fileKey(const QString &path);
 
@@ -97,4 +125,5 @@ private:
     QHash<QString, int> m_missingAtLoad;
     std::function<void()> m_beforeSave;
     const KnownFiles *m_known = nullptr;
+    bool m_keepsOpenList = true;
 };

@@ -97,6 +97,11 @@ void TrackAdder::AddTrack(const QString &path, bool isArchiveMember)
 {
     if (path.isEmpty())
         return;
+    const FileProbe target = isArchiveMember ? FileProbe() : ProbeFile(path);
+    // A folder replaces the list: the open list is kept in its file first,
+    // and stays when it cannot be.
+    if (target.isDir && !m_store.KeepOpenList())
+        return;
     pauseSort();
 
     TrackRow row = m_list.makeRow(path);
@@ -109,7 +114,7 @@ void TrackAdder::AddTrack(const QString &path, bool isArchiveMember)
             row.setDate(archiveProbe.modified);
         row.setExtension(ExtensionOf(archive));
     } else {
-        probe = ProbeFile(path);
+        probe = target;
         TrackList::fileInfoInto(row, probe); // a path that cannot be examined keeps an empty Date
     }
     const QString extension = row.extension().toString();
@@ -154,8 +159,12 @@ void TrackAdder::openCommandLinePaths(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
-    m_store.CloseList(false);
-    m_list.setPlaylistAddress(QStringLiteral("CommandLine"));
+    // The open list is kept in its file before the paths replace it; when it
+    // cannot be, they are added to it instead.
+    if (m_store.KeepOpenList()) {
+        m_store.CloseList(false);
+        m_list.setPlaylistAddress(m_store.unusedPlaylistAddress(QStringLiteral("CommandLine")));
+    }
     QStringList absolute;
     for (const QString &path : paths)
         absolute.append(path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path)));
@@ -232,7 +241,7 @@ void TrackAdder::openFolderCommand()
     m_strSelectFolder = option(FolderKey);
     const QString chosen = m_dialogs.chooseFolder(FolderDialogTitle, m_strSelectFolder);
     m_folderpath = chosen;
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !m_store.KeepOpenList())
         return;
     m_store.CloseList(false);
     ListToListView();
@@ -271,6 +280,8 @@ void TrackAdder::openArchiveCommand()
 
 void TrackAdder::replaceByArchive(const QString &archivePath)
 {
+    if (!m_store.KeepOpenList())
+        return;
     m_store.CloseList(false);
     pauseSort();
     ++m_batchDepth;

@@ -34,8 +34,10 @@ public:
     // Appends one row for `path` (icon 1, Title from the path, Date and
     // Extension from the file, or from the archive for a member). A playlist
     // file (".m3u", ".m3u8") is also imported after its row and becomes the
-    // address; a directory replaces the list by its audio files and names
-    // the address by the folder naming rule. Then renumbers and recolours
+    // address; a directory replaces the list by its audio files (the open
+    // list is kept in its file first, PlaylistStore::KeepOpenList, and
+    // nothing is added when it cannot be) and names the address by the
+    // folder naming rule. Then renumbers and recolours
     // the list and restores its sorting. An empty path adds nothing.
     void AddTrack(const QString &path, bool isArchiveMember);
 
@@ -44,8 +46,9 @@ public:
     // AddTrack. Sorting, renumbering and colouring happen once at the end.
     void AddDroppedFiles(const QStringList &dropped);
 
-    // The paths of the command line replace the list: it is emptied without
-    // saving and named "CommandLine", then the paths are added as a drop of
+    // The paths of the command line replace the list: it is kept in its
+    // file (KeepOpenList), emptied and named "CommandLine" (" (2)", " (3)",
+    // … when that playlist exists), then the paths are added as a drop of
     // the same files is (AddDroppedFiles): an archive by its members, a
     // folder by its audio files (replacing the list), a playlist with its
     // tracks. Relative paths count from the current folder. Nothing happens
@@ -81,13 +84,15 @@ public:
 
     // "ファイルを追加": choose one file, add it, remember its folder.
     void addFileCommand();
-    // "フォルダを開く": choose a folder; it replaces the list (unsaved) and
-    // names the address.
+    // "フォルダを開く": choose a folder; it replaces the list (kept in its
+    // file first) and names the address.
     void openFolderCommand();
-    // "ZIP書庫を開く": choose an archive; its members replace the list (unsaved).
+    // "ZIP書庫を開く": choose an archive; its members replace the list (kept
+    // in its file first).
     void openArchiveCommand();
-    // The members of the archive at `archivePath` replace the list (unsaved),
-    // named as openArchive names them.
+    // The members of the archive at `archivePath` replace the list, which is
+    // kept in its file first (nothing happens when it cannot be), named as
+    // openArchive names them.
     void replaceByArchive(const QString &archivePath);
     // Appends the members of the archive at `archivePath` and makes the
     // address name the archive's playlist, a new one: when a playlist file of

@@ -216,10 +216,28 @@ public:
     // True while a playlist file is being read into the list; a save then
     // would write a partial list.
     bool isLoading() const { return m_loading > 0; }
+    // While a load runs: the number of rows the list held when the outermost
+    // load began (the first so many rows are a whole list); 0 when the list
+    // was emptied since (what it held before is not this list any more); -1
+    // when rows were taken out meanwhile or no load runs.
+    int rowsBeforeLoad() const
+    {
+        if (m_loading == 0)
+            return -1;
+        if (m_generation != m_loadGeneration)
+            return 0;
+        return count() >= m_rowsBeforeLoad ? m_rowsBeforeLoad : -1;
+    }
     class LoadingScope
     {
     public:
-        explicit LoadingScope(TrackList &list) : m_list(list) { ++m_list.m_loading; }
+        explicit LoadingScope(TrackList &list) : m_list(list)
+        {
+            if (m_list.m_loading++ == 0) {
+                m_list.m_rowsBeforeLoad = m_list.count();
+                m_list.m_loadGeneration = m_list.m_generation;
+            }
+        }
         ~LoadingScope() { --m_list.m_loading; }
         LoadingScope(const LoadingScope &) = delete;
         LoadingScope &operator=(const LoadingScope &) = delete;
@@ -253,4 +271,6 @@ private:
     bool m_sorted = false;
     quint64 m_generation = 0;
     int m_loading = 0;
+    int m_rowsBeforeLoad = 0;
+    quint64 m_loadGeneration = 0;
 };

@@ -1,7 +1,9 @@
 #include "app/AppWindows.h"
 #include "app/Application.h"
+#include "app/DesktopIntegration.h"
 #include "archive/LibArchiveArchiver.h"
 #include "playback/PlaybackDisplay.h"
+#include "playlist/PlaylistFile.h"
 #include "FakeAudioLibrary.h"
 #include "LogicDoubles.h"
 #include "RecordingShell.h"
@@ -239,8 +241,9 @@ TEST_F(LifeCycle, CommandLinePathsAreAddedAsTheirDropWouldBe)
     } cases[] = {
         {"files", {a, b}, {a, b}, "CommandLine"},
         {"an archive lists its members", {a, zip}, {a, member1, member2}, "live"},
+        // The first case's list is a playlist "CommandLine" now: a new one never takes its file.
         {"an archive not named .zip is a row", {home.path() + "/in/live.Zip"}, {home.path() + "/in/live.Zip"},
-         "CommandLine"},
+         "CommandLine (2)"},
         {"a folder replaces the list", {zip, home.path() + "/music"}, {a, b}, "music"},
     };
     for (const auto &c : cases) {
@@ -332,7 +335,8 @@ TEST_F(LifeCycle, AJournalLeftByAnUncleanEndBringsTheListBack)
     const QString a = track("a.mp3"), b = track("b.mp3");
     writeBytes(home.path() + "/Playlist/AutoPlaylist.m3u", "#M3UX\r\n" + a.toUtf8() + "\r\n#a;;;\r\n");
     writeBytes(home.path() + "/AutoPlaylist.journal",
-               "#M3UX\r\n" + a.toUtf8() + "\r\n#a;;;\r\n" + b.toUtf8() + "\r\n#b;;;\r\n");
+               ListJournal::encode("#M3UX\r\n" + a.toUtf8() + "\r\n#a;;;\r\n" + b.toUtf8() + "\r\n#b;;;\r\n", 2,
+                                   AutoPlaylistName));
     start();
     ASSERT_EQ(app->trackList().count(), 2);
     EXPECT_EQ(app->trackList().path(2), b);
@@ -451,6 +455,186 @@ TEST_F(LifeCycle, EveryCommandReachesItsCollaborators)
         app->trackList().setSelected(2, true);
         c.command(*app);
         EXPECT_TRUE(c.reached(*app, ui)) << c.name;
+        stop();
+    }
+}
+
+// The paths a playlist file holds, in order.
+QStringList pathsIn(const QString &playlist)
+{
+    QStringList paths;
+    for (const QByteArray &line : readBytes(playlist).split('\n'))
+        if (!line.startsWith('#') && !line.trimmed().isEmpty())
+            paths << QString::fromUtf8(line.trimmed());
+    return paths;
+}
+
+QStringList rowsOf(const TrackList &list)
+{
+    QStringList paths;
+    for (int i = 1; i <= list.count(); ++i)
+        paths << list.path(i);
+    return paths;
+}
+
+// Whatever replaces the open list, its rows stay where the user can open
+// them again (its own playlist file), and the list open at the end is the
+// list of the next start.
+TEST_F(LifeCycle, ReplacingTheOpenListKeepsItsRowsInItsOwnFile)
+{
+    const QString album = home.path() + "/album";
+    const QString folderTrack = album + "/f.mp3";
+    writeBytes(folderTrack, "x");
+    audio.addFile(folderTrack, 5000);
+    const QString zip = home.path() + "/in/set.zip";
+    writeBytes(zip, buildZip({storedFile("1.mp3"), storedFile("2.mp3")}));
+    const QString external = home.path() + "/in/Party.m3u";
+    writeBytes(external, "#M3UX\r\n" + folderTrack.toUtf8() + "\r\n#f;;;\r\n");
+    const QString autoPlaylist = home.path() + "/Playlist/AutoPlaylist.m3u";
+
+    const struct {
+        const char *name;
+        std::function<void()> replace;
+        const char *address; // the new list's; empty: a fresh name of its own
+    } cases[] = {
+        {"a start with paths", [&] { stop(); start({zip}); }, "set"},
+        {"フォルダを開く", [&] {
+             ui.dialogs.answer = album;
+             app->adder().openFolderCommand();
+         }, "album"},
+        {"ZIP書庫を開く", [&] {
+             ui.dialogs.answer = zip;
+             app->adder().openArchiveCommand();
+         }, "set"},
+        {"a folder dropped", [&] { app->adder().AddDroppedFiles({album}); }, "album"},
+        {"プレイリストの新規作成(クリア)", [&] { app->itemCommands().ClearPlaylist(); }, ""},
+        {"プレイリストを開く", [&] {
+             ui.dialogs.answer = external;
+             app->libraryCommands().OpenPlaylistFile();
+         }, "Party"},
+    };
+    QStringList session;
+    for (int i = 1; i <= 7; ++i)
+        session << track(QStringLiteral("s%1.mp3").arg(i));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(home.path() + "/Playlist").removeRecursively();
+        QFile::remove(home.path() + "/OpenPlaylist.txt");
+        ui.dialogs.answer.clear();
+        start();
+        app->adder().AddDroppedFiles(session); // seven rows, not saved yet
+        c.replace();
+        const QString address = app->trackList().PlaylistAddress();
+        if (*c.address) {
+            EXPECT_EQ(address, QString::fromUtf8(c.address));
+        }
+        EXPECT_NE(address, AutoPlaylistName);
+        EXPECT_EQ(pathsIn(autoPlaylist), session) << "the replaced list is in its own file at once";
+        const QStringList replacing = rowsOf(app->trackList());
+        stop();
+        EXPECT_EQ(pathsIn(autoPlaylist), session) << "the end wrote another list over it";
+        EXPECT_EQ(pathsIn(home.path() + "/Playlist/" + address + ".m3u"), replacing);
+
+        start();
+        EXPECT_EQ(app->trackList().PlaylistAddress(), address) << "the list open at the end opens again";
+        EXPECT_EQ(app->library().selectedKey(), address + ".m3u");
+        EXPECT_EQ(rowsOf(app->trackList()), replacing);
+        stop();
+    }
+}
+
+TEST_F(LifeCycle, TheFilesOfAnEarlierVersionOpenAsBefore)
+{
+    // A program folder without the name of the open list: the automatic playlist.
+    const QString a = track("a.mp3");
+    writeBytes(home.path() + "/Playlist/AutoPlaylist.m3u", "#M3UX\r\n" + a.toUtf8() + "\r\n#a;;;\r\n");
+    writeBytes(home.path() + "/Playlist/Rock.m3u", "#M3UX\r\n");
+    start();
+    EXPECT_EQ(app->trackList().PlaylistAddress(), AutoPlaylistName);
+    EXPECT_EQ(rowsOf(app->trackList()), QStringList{a});
+    stop();
+    // A remembered list whose file went: the automatic playlist again.
+    writeBytes(home.path() + "/OpenPlaylist.txt", "Gone\n");
+    start();
+    EXPECT_EQ(app->trackList().PlaylistAddress(), AutoPlaylistName);
+    stop();
+}
+
+// A clean quit while a large playlist is being added: the next start finds
+// no journal to "restore", and the list as it was before the add is saved.
+TEST_F(LifeCycle, AQuitDuringALargeAddLeavesNoJournalBehind)
+{
+    int argc = 1;
+    char name[] = "test_app";
+    char *argv[] = {name, nullptr};
+    QCoreApplication events(argc, argv); // the load lets events run, as in the program
+    const QString a = track("a.mp3"), b = track("b.mp3");
+    const QString big = home.path() + "/in/big.m3u";
+    writeBytes(big, bigPlaylist(track("many.mp3"), 100000));
+    start({a, b});
+    const QString address = app->trackList().PlaylistAddress();
+    ASSERT_TRUE(app->journal().flush());
+    QTimer::singleShot(0, app.get(), &Application::ShutDown); // arrives at the load's first yield
+    app->adder().AddDroppedFiles({big});
+    ASSERT_TRUE(app->isEnding());
+    ASSERT_LT(app->trackList().count(), 100000) << "the add stopped at the quit";
+    app.reset();
+
+    EXPECT_FALSE(QFileInfo::exists(home.path() + "/AutoPlaylist.journal"));
+    EXPECT_EQ(pathsIn(home.path() + "/Playlist/" + address + ".m3u"), (QStringList{a, b, big}))
+        << "the rows before the add, with the added playlist's own row";
+    start();
+    EXPECT_NE(app->trackList().statusText(), Application::recoveredNotice());
+    EXPECT_EQ(app->trackList().count(), 3);
+    stop();
+}
+
+// Paths that arrive from outside never reach the desktop's opener or any
+// other program: a file that cannot be played is marked, nothing more.
+TEST_F(LifeCycle, NothingFromOutsideReachesAnotherProgram)
+{
+    const QString passwd = home.path() + "/etc/passwd";
+    writeBytes(passwd, "root:x:0:0:root:/root:/bin/bash\n");
+    const QString launcher = home.path() + "/in/run.desktop";
+    writeBytes(launcher, "[Desktop Entry]\nExec=touch /tmp/owned\n");
+    const QString shortWav = home.path() + "/in/short.wav";
+    writeBytes(shortWav, "RIFF");
+    audio.addFile(shortWav, 400); // under a second
+    const QString list = home.path() + "/in/list.m3u";
+    writeBytes(list, "#M3UX\r\n" + passwd.toUtf8() + "\r\n#p;;;\r\n" + shortWav.toUtf8() + "\r\n#s;;;\r\n");
+    const QStringList outside = {passwd, launcher, shortWav};
+
+    const struct {
+        const char *name;
+        std::function<void()> arrive;
+    } cases[] = {
+        {"the command line", [&] { stop(); start(outside); }},
+        {"a hand-over or the remote control's OpenUri", [&] {
+             DesktopIntegration desktop(*app, [] {});
+             desktop.openHandedOver(outside);
+         }},
+        {"a playlist file", [&] { app->adder().AddDroppedFiles({list}); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(home.path() + "/Playlist").removeRecursively();
+        start();
+        app->trackList().ClearList();
+        c.arrive();
+        ASSERT_GE(app->trackList().count(), 2);
+        shell.calls.clear();
+        DesktopIntegration desktop(*app, [] {});
+        for (int pos = 1; pos <= app->trackList().count(); ++pos) {
+            app->trackList().UnselectAll();
+            app->trackList().setSelected(pos, true);
+            desktop.remote().play();
+        }
+        EXPECT_TRUE(shell.calls.isEmpty()) << shell.calls.join(u',').toStdString();
+        for (int pos = 1; pos <= app->trackList().count(); ++pos) {
+            if (app->trackList().path(pos) != list) {
+                EXPECT_EQ(app->trackList().icon(pos), 9) << app->trackList().path(pos).toStdString();
+            }
+        }
         stop();
     }
 }

@@ -84,7 +84,8 @@ TEST(Install, TheInstalledProgramRunsOnItsOwn)
     EXPECT_EQ(player.quit(), 0);
     const QString folder = user + QStringLiteral("/.local/share/Velmora/");
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("Style/WindowsStyle/info.txt")));
-    EXPECT_TRUE(readBytes(folder + QStringLiteral("Playlist/AutoPlaylist.m3u")).contains(demo.toUtf8()));
+    // The list of a start with paths is a playlist of its own.
+    EXPECT_TRUE(readBytes(folder + QStringLiteral("Playlist/CommandLine.m3u")).contains(demo.toUtf8()));
     EXPECT_EQ(QDir(prefix + QStringLiteral("/bin")).entryList(QDir::Files | QDir::Hidden), QStringList{"velmora"});
 }
 

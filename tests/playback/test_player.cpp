@@ -3,7 +3,6 @@
 #include "playback/Player.h"
 #include "playlist/TrackList.h"
 #include "FakeAudioLibrary.h"
-#include "RecordingShell.h"
 #include "CoreTestApp.h"
 
 #include <QTimer>
@@ -45,7 +44,6 @@ struct PlayerTest : ::testing::Test {
     FakeAudioLibrary audio;
     TrackList list;
     RecordingDisplay display;
-    RecordingShell shell;
     StdRandomSource random{7};
     Player player{audio, list, display};
 
@@ -54,7 +52,6 @@ struct PlayerTest : ::testing::Test {
         audio.init(44100, 32, 0);
         list.setPlaylistForeColor(Ordinary);
         list.setActiveItemColor(Active);
-        player.setShell(&shell);
         player.setRandomSource(&random);
     }
 
@@ -154,7 +151,7 @@ TEST_F(PlayerTest, NothingSelectedPlaysNothing)
     EXPECT_EQ(list.icon(1), 1);
 }
 
-TEST_F(PlayerTest, UnplayableRowsAreMarkedSkippedAndHandedOverOnce)
+TEST_F(PlayerTest, UnplayableRowsAreMarkedAndSkipped)
 {
     addRows({QStringLiteral("/m/short.wav")}, 999);                     // under a second
     addRows({QStringLiteral("/m/notes.txt")}, -1);                      // not audio at all
@@ -168,8 +165,6 @@ TEST_F(PlayerTest, UnplayableRowsAreMarkedSkippedAndHandedOverOnce)
     EXPECT_EQ(list.icon(3), 9);
     EXPECT_EQ(list.PlayingNo(), 4);
     EXPECT_EQ(playingPath(), QStringLiteral("/m/good.mp3"));
-    EXPECT_EQ(shell.calls, (QStringList{QStringLiteral("open /m/short.wav"), QStringLiteral("open /m/notes.txt")}))
-        << "MP3 and WMA files are never handed to another program";
     EXPECT_EQ(list.rowColor(2), Ordinary);
 }
 
@@ -178,14 +173,11 @@ TEST_F(PlayerTest, AFailureChainEndsIdleInEveryMode)
     for (int mode : {Player::Normal, Player::Repeat, Player::Endless, Player::Random}) {
         SCOPED_TRACE(mode);
         list.ClearList();
-        shell.calls.clear();
         addRows({QStringLiteral("/x/a.ogg"), QStringLiteral("/x/b.ogg"), QStringLiteral("/x/c.ogg")}, 500);
         player.setPlayMode(mode);
         play(2);
         EXPECT_EQ(list.PlayingNo(), 0);
         EXPECT_EQ(display.info, QStringLiteral("idle"));
-        EXPECT_LE(shell.calls.size(), 3);
-        EXPECT_EQ(shell.calls.size(), QSet<QString>(shell.calls.begin(), shell.calls.end()).size()) << "no file handed over twice";
     }
 }
 
@@ -350,18 +342,17 @@ TEST_F(PlayerTest, ArchiveMembersPlayFromTheirExtractedCopy)
     EXPECT_EQ(player.Stream_FileName(), QStringLiteral("/tmp/v/a/b.mp3"));
     EXPECT_EQ(list.icon(1), 2);
 
-    // A failed extraction marks the row without handing anything to the shell.
+    // A failed extraction marks the row.
     list.appendRow(list.makeRow(member));
     player.setZipItemExtract([](const QString &, const std::function<bool()> &) { return QString(); });
     play(2);
     EXPECT_EQ(list.icon(2), 9);
     EXPECT_EQ(list.path(2), member);
-    EXPECT_TRUE(shell.calls.isEmpty());
 }
 
 // Events run while a member extracts: whatever they do, the result lands on
-// the row it belongs to, a request that no longer stands plays and marks
-// nothing, and nothing is handed to the shell once the program ends.
+// the row it belongs to, and a request that no longer stands plays and marks
+// nothing.
 TEST_F(PlayerTest, EventsDuringAnExtractionNeverMisplaceItsResult)
 {
     const QString member = QStringLiteral("\"/m/set.zip\"\\#ZIP#a/b.mp3");
@@ -393,7 +384,6 @@ TEST_F(PlayerTest, EventsDuringAnExtractionNeverMisplaceItsResult)
         player.closeStream();
         list.ClearList();
         addRows({member, broken, other}, -1);
-        shell.calls.clear();
         int extractions = 0;
         player.setZipItemExtract([&](const QString &, const std::function<bool()> &stop) {
             if (++extractions == 1)
@@ -410,7 +400,6 @@ TEST_F(PlayerTest, EventsDuringAnExtractionNeverMisplaceItsResult)
         }
         EXPECT_EQ(paths, c.paths);
         EXPECT_EQ(icons, c.icons);
-        EXPECT_TRUE(shell.calls.isEmpty()) << shell.calls.join(u',').toStdString();
         EXPECT_EQ(extractions, 1);
         EventPump::setStopRequested(false);
     }

@@ -252,6 +252,7 @@ TEST_F(Adding, FolderNamingRule)
          {"Rock/Vol.1.m3u", "Rock/Vol.1 (2).m3u"}},
         {"only a backup of that name", {}, "Start", "Vol.1", {"Vol.1.bak"}},
     };
+    QDir().mkpath(root + "/Playlist/Rock"); // the category of "Rock/Live", where that list is kept
     for (const Case &c : cases) {
         for (const QString &f : c.taken)
             touch(root, "Playlist/" + f);
@@ -295,7 +296,12 @@ TEST_F(Adding, AddCommands)
     EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Vol.1"));
     EXPECT_EQ(options[TrackAdder::FolderKey], root + "/Vol.1");
     EXPECT_EQ(list.cellText(2, TrackRow::NoCell), QStringLiteral("2"));
-    EXPECT_FALSE(QFile::exists(root + "/Playlist/Start.m3u")); // the old list was not saved
+    // The list the folder replaced was kept in its own file first.
+    {
+        TrackList kept;
+        PlaylistStore(kept, root + "/Playlist").LoadPlaylist(root + "/Playlist/Start.m3u");
+        EXPECT_EQ(paths(kept), (QStringList{root + "/music/a.mp3", root + "/music/b.MP3"}));
+    }
 
     answer = root + "/set.zip";
     adder.openArchiveCommand();

@@ -3,11 +3,16 @@
 
 #include "playlist/ListJournal.h"
 #include "playlist/PlaylistFile.h"
+#include "playlist/PlaylistSearch.h"
+#include "playlist/PlaylistStore.h"
 #include "CoreTestApp.h"
+#include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -42,6 +47,7 @@ TEST_F(JournalTest, WaitsOnlyForChangesThePlaylistFileHolds)
         {"Remove", [](TrackList &l) { l.removeRowsAt(1, 1); }, true},
         {"Sort", [](TrackList &l) { l.sortRows(0, Qt::DescendingOrder); }, true},
         {"Clear", [](TrackList &l) { l.ClearList(); }, true},
+        {"Address", [](TrackList &l) { l.setPlaylistAddress(QStringLiteral("Rock")); }, true},
     };
     list.setSelected(1, true);
     testutil::addRows(list, {QStringLiteral("/m/d.mp3")});
@@ -64,8 +70,11 @@ TEST_F(JournalTest, WritesTheListInThePlaylistFormatAfterTheDelay)
     waited.start();
     while (journal.isWaiting() && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_EQ(readBytes(journal.path()),
-              QByteArray("#M3UX\r\n/m/a.mp3\r\n#/m/a.mp3;;;\r\n/m/b.mp3\r\n#Title;Artist;0:05;128kbps\r\n"));
+    QByteArray written;
+    QString address;
+    ASSERT_TRUE(ListJournal::decode(readBytes(journal.path()), &written, &address)) << "the end line comes last";
+    EXPECT_EQ(written, QByteArray("#M3UX\r\n/m/a.mp3\r\n#/m/a.mp3;;;\r\n/m/b.mp3\r\n#Title;Artist;0:05;128kbps\r\n"));
+    EXPECT_EQ(address, list.PlaylistAddress());
 }
 
 TEST_F(JournalTest, CloseRemovesItOnlyWhenTheListWasSaved)
@@ -79,36 +88,173 @@ TEST_F(JournalTest, CloseRemovesItOnlyWhenTheListWasSaved)
     }
 }
 
-TEST_F(JournalTest, AHeldListIsNotWritten)
+TEST_F(JournalTest, WhileFilteringItHoldsEveryRowOfTheList)
 {
-    bool filtered = true;
-    journal.setHold([&] { return filtered; });
+    PlaylistStore store(list, dir.filePath(QStringLiteral("Playlist")));
+    FakePlayingTrack playing;
+    RecordingScroller scroller;
+    PlaylistSearch search(list, store, playing, scroller);
+    journal.setSearch(&search);
     journal.start();
-    list.removeRowsAt(1, 1);
-    EXPECT_FALSE(journal.flush());
-    EXPECT_FALSE(QFileInfo::exists(journal.path()));
-    filtered = false;
-    EXPECT_TRUE(journal.flush());
-    EXPECT_TRUE(QFileInfo::exists(journal.path()));
+    search.setText(QStringLiteral("a.mp3"));
+    ASSERT_EQ(list.count(), 1);
+    testutil::addRows(list, {QStringLiteral("/m/handed-over.mp3")}); // arrives while filtering
+    ASSERT_TRUE(journal.flush());
+    QByteArray written;
+    QString address;
+    ASSERT_TRUE(ListJournal::decode(readBytes(journal.path()), &written, &address));
+    EXPECT_TRUE(written.contains("/m/a.mp3\r\n") && written.contains("/m/b.mp3\r\n") &&
+                written.contains("/m/handed-over.mp3\r\n"))
+        << written.toStdString();
 }
 
-TEST_F(JournalTest, RecoverReplacesTheAutomaticPlaylist)
+TEST_F(JournalTest, NothingIsWrittenWhileAPlaylistIsBeingRead)
 {
-    const QString autoPlaylist = dir.filePath(QStringLiteral("Playlist/AutoPlaylist.m3u"));
-    writeBytes(autoPlaylist, "#M3UX\r\n/m/old.mp3\r\n#old;;;\r\n");
-    EXPECT_TRUE(journal.recover(autoPlaylist).isEmpty()) << "no journal: a clean end";
-    EXPECT_EQ(readBytes(autoPlaylist), QByteArray("#M3UX\r\n/m/old.mp3\r\n#old;;;\r\n"));
+    journal.start();
+    list.removeRowsAt(1, 1);
+    {
+        const TrackList::LoadingScope loading(list);
+        EXPECT_FALSE(journal.flush());
+        journal.close(false);
+    }
+    EXPECT_FALSE(QFileInfo::exists(journal.path())) << "a half-read list is never the journal";
+}
 
-    const QByteArray kept = "#M3UX\r\n/m/new.mp3\r\n#new;;;\r\n";
-    writeBytes(journal.path(), kept);
-    EXPECT_EQ(journal.recover(autoPlaylist), autoPlaylist);
-    EXPECT_EQ(readBytes(autoPlaylist), kept);
-    EXPECT_FALSE(QFileInfo::exists(journal.path()));
+// A link planted at the journal's name while the player runs is replaced,
+// never written through.
+TEST_F(JournalTest, APlantedLinkIsNeverWrittenThrough)
+{
+    const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+    writeBytes(victim, "precious");
+    ASSERT_TRUE(QFile::link(victim, journal.path()));
+    journal.start();
+    list.removeRowsAt(1, 1);
+    ASSERT_TRUE(journal.flush());
+    EXPECT_EQ(readBytes(victim), QByteArray("precious"));
+    EXPECT_FALSE(QFileInfo(journal.path()).isSymLink());
+    QByteArray written;
+    QString address;
+    EXPECT_TRUE(ListJournal::decode(readBytes(journal.path()), &written, &address));
+}
 
-    // An automatic playlist that cannot be replaced: the journal itself is read, and kept.
-    writeBytes(journal.path(), kept);
-    const QString blocked = dir.filePath(QStringLiteral("missing-folder/AutoPlaylist.m3u"));
-    EXPECT_EQ(journal.recover(blocked), journal.path());
+// What a start finds at the journal's name, beside a good five-row list.
+TEST_F(JournalTest, OnlyAWholeJournalReplacesTheList)
+{
+    const QByteArray fiveRows = "#M3UX\r\n/m/1.mp3\r\n#1;;;\r\n/m/2.mp3\r\n#2;;;\r\n/m/3.mp3\r\n#3;;;\r\n"
+                                "/m/4.mp3\r\n#4;;;\r\n/m/5.mp3\r\n#5;;;\r\n";
+    const QByteArray twoRows = "#M3UX\r\n/m/new.mp3\r\n#new;;;\r\n/m/other.mp3\r\n#other;;;\r\n";
+    const QByteArray whole = ListJournal::encode(twoRows, 2, AutoPlaylistName);
+    enum Expect { Untouched, Replaced };
+    const struct {
+        const char *name;
+        std::function<void(const QString &journalPath)> plant;
+        Expect expect;
+    } cases[] = {
+        {"empty", [](const QString &p) { writeBytes(p, ""); }, Untouched},
+        {"header only", [](const QString &p) { writeBytes(p, "#M3UX\r\n"); }, Untouched},
+        {"half a record", [&](const QString &p) { writeBytes(p, whole.left(whole.indexOf("#new") + 3)); }, Untouched},
+        {"end line cut short", [&](const QString &p) { writeBytes(p, whole.chopped(5)); }, Untouched},
+        {"garbage", [](const QString &p) { writeBytes(p, QByteArray("\x00\xff\x13garbage\r\n", 12).repeated(40)); },
+         Untouched},
+        {"a record changed after the end line", [&](const QString &p) {
+             QByteArray changed = whole;
+             writeBytes(p, changed.replace("/m/new.mp3", "/m/NEW.mp3"));
+         }, Untouched},
+        {"the old format without an end line", [&](const QString &p) { writeBytes(p, twoRows); }, Untouched},
+        {"unreadable (mode 000)", [&](const QString &p) {
+             writeBytes(p, twoRows);
+             QFile::setPermissions(p, QFileDevice::Permissions());
+         }, Untouched},
+        {"a symbolic link to a whole journal", [&](const QString &p) {
+             const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.journal"));
+             writeBytes(elsewhere, whole);
+             QFile::link(elsewhere, p);
+         }, Untouched},
+        {"a folder", [](const QString &p) { QDir().mkpath(p); }, Untouched},
+        {"larger than any list", [&](const QString &p) {
+             QFile big(p);
+             ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+             big.write(whole);
+             ASSERT_TRUE(big.resize(ListJournal::maxJournalBytes() + 1)); // sparse
+         }, Untouched},
+        {"good", [&](const QString &p) { writeBytes(p, whole); }, Replaced},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir home;
+        const QString playlistFolder = home.filePath(QStringLiteral("Playlist"));
+        const QString autoPlaylist = playlistFolder + QStringLiteral("/AutoPlaylist.m3u");
+        writeBytes(autoPlaylist, fiveRows);
+        TrackList fresh;
+        PlaylistStore store(fresh, playlistFolder);
+        ListJournal found(fresh, home.filePath(QStringLiteral("AutoPlaylist.journal")));
+        c.plant(found.path());
+        const QFileInfo planted(found.path());
+        const bool wasFile = planted.isFile() && !planted.isSymLink();
+        const QByteArray plantedBytes = wasFile && planted.size() < 1 << 20 ? readBytes(found.path()) : QByteArray();
+
+        const ListJournal::Recovery r = found.recover(store);
+        if (c.expect == Untouched) {
+            EXPECT_EQ(r.outcome, ListJournal::Recovery::SetAside);
+            EXPECT_EQ(readBytes(autoPlaylist), fiveRows) << "the good list stays as it is";
+            EXPECT_FALSE(QFileInfo::exists(playlistFolder + QStringLiteral("/AutoPlaylist.bak")));
+            EXPECT_FALSE(QFileInfo(found.path()).exists() || QFileInfo(found.path()).isSymLink())
+                << "the next start must not meet it again";
+            ASSERT_FALSE(r.setAsidePath.isEmpty());
+            EXPECT_TRUE(QFileInfo(r.setAsidePath).fileName().startsWith(QStringLiteral("AutoPlaylist.journal.damaged-")));
+            EXPECT_EQ(QFileInfo(r.setAsidePath).absolutePath(), QFileInfo(found.path()).absolutePath())
+                << "set aside in the program folder";
+            if (wasFile && planted.size() < 1 << 20) {
+                QFile::setPermissions(r.setAsidePath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+                EXPECT_EQ(readBytes(r.setAsidePath), plantedBytes) << "set aside whole, never deleted";
+            }
+        } else {
+            EXPECT_EQ(r.outcome, ListJournal::Recovery::Recovered);
+            EXPECT_EQ(r.listFile, autoPlaylist);
+            EXPECT_EQ(readBytes(autoPlaylist), twoRows);
+            EXPECT_EQ(readBytes(playlistFolder + QStringLiteral("/AutoPlaylist.bak")), fiveRows)
+                << "the list it replaced is kept first";
+            EXPECT_FALSE(QFileInfo::exists(found.path()));
+        }
+    }
+}
+
+TEST_F(JournalTest, AWholeJournalGoesBackToTheListItWasWrittenFor)
+{
+    const QString playlistFolder = dir.filePath(QStringLiteral("Playlist"));
+    PlaylistStore store(list, playlistFolder);
+    const QByteArray rock = "#M3UX\r\n/m/r.mp3\r\n#r;;;\r\n";
+    const QByteArray autoList = "#M3UX\r\n/m/auto.mp3\r\n#auto;;;\r\n";
+    writeBytes(playlistFolder + QStringLiteral("/AutoPlaylist.m3u"), autoList);
+    const struct {
+        const char *name;
+        QString address;
+        QString file;      // the file that holds the journal's list afterwards
+        bool journalKept;
+    } cases[] = {
+        {"a named list", QStringLiteral("Live/Rock"), playlistFolder + QStringLiteral("/Live/Rock.m3u"), false},
+        {"an address that names no file", QStringLiteral("../outside"), playlistFolder + QStringLiteral("/AutoPlaylist.m3u"), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir().mkpath(playlistFolder + QStringLiteral("/Live"));
+        writeBytes(journal.path(), ListJournal::encode(rock, 1, c.address));
+        const ListJournal::Recovery r = journal.recover(store);
+        EXPECT_EQ(r.outcome, ListJournal::Recovery::Recovered);
+        EXPECT_EQ(r.listFile, c.file);
+        EXPECT_EQ(readBytes(c.file), rock);
+        EXPECT_EQ(QFileInfo::exists(journal.path()), c.journalKept);
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("outside.m3u"))));
+    }
+
+    // A list file that cannot be replaced: the list comes from the journal
+    // itself, which stays for the next start.
+    PlaylistStore nowhere(list, dir.filePath(QStringLiteral("missing-folder")));
+    writeBytes(journal.path(), ListJournal::encode(rock, 1, QStringLiteral("Rock")));
+    const ListJournal::Recovery r = journal.recover(nowhere);
+    EXPECT_EQ(r.outcome, ListJournal::Recovery::Recovered);
+    EXPECT_TRUE(r.listFile.isEmpty());
+    EXPECT_EQ(r.list, rock);
     EXPECT_TRUE(QFileInfo::exists(journal.path()));
 }
 

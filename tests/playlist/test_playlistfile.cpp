@@ -314,6 +314,55 @@ TEST_F(PlaylistFiles, CloseListSavesThenClears)
     EXPECT_EQ(paths(again), QStringList{music + "/a.mp3"});
 }
 
+// Before another list takes the open list's place, the open list goes to
+// the file of its own name; when it cannot, it stays and the status box says so.
+TEST_F(PlaylistFiles, KeepOpenListSavesTheListUnderItsOwnName)
+{
+    const QByteArray other = "#M3UX\r\n" + (music + "/c.mp3").toUtf8() + "\r\n#c;;;\r\n";
+    const struct {
+        const char *name;
+        QString address;
+        QStringList rows;
+        bool kept;
+        QString file;      // where the rows are afterwards ("" = nowhere)
+        QString backup;    // a ".bak" that must hold `other` afterwards
+    } cases[] = {
+        {"a named list", "Rock", {"a.mp3", "b.mp3"}, true, "Rock.m3u", "Rock.bak"},
+        {"the automatic playlist", "AutoPlaylist", {"a.mp3"}, true, "AutoPlaylist.m3u", "AutoPlaylist.bak"},
+        {"an address that names no file", "/elsewhere/x.m3u", {"b.mp3"}, true, "AutoPlaylist.m3u", "AutoPlaylist.bak"},
+        {"an empty list without a file", "New", {}, true, "", ""},
+        {"a category that is gone", "Gone/List", {"a.mp3"}, false, "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(playlists).removeRecursively();
+        QDir().mkpath(playlists);
+        for (const char *f : {"Rock.m3u", "AutoPlaylist.m3u"})
+            writeBytes(playlists + "/" + f, other);
+        TrackList list;
+        PlaylistStore store(list, playlists);
+        list.setPlaylistAddress(c.address);
+        QStringList full;
+        for (const QString &r : c.rows)
+            full << music + "/" + r;
+        addRows(list, full);
+        EXPECT_EQ(store.KeepOpenList(), c.kept);
+        EXPECT_EQ(list.count(), c.rows.size()) << "the list itself stays until the caller replaces it";
+        if (!c.file.isEmpty()) {
+            TrackList saved;
+            PlaylistStore(saved, playlists).LoadPlaylist(playlists + "/" + c.file);
+            EXPECT_EQ(paths(saved), full);
+        }
+        if (!c.backup.isEmpty()) {
+            EXPECT_EQ(readBytes(playlists + "/" + c.backup), other) << "what the file held before";
+        }
+        EXPECT_EQ(list.statusText() == PlaylistStore::keepFailedNotice(), !c.kept);
+        if (c.rows.isEmpty()) {
+            EXPECT_FALSE(QFileInfo::exists(playlists + "/New.m3u"));
+        }
+    }
+}
+
 TEST_F(PlaylistFiles, ShiftJisPlaylist)
 {
     touch(music, QStringLiteral("曲1.mp3"));

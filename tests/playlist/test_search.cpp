@@ -4,6 +4,7 @@
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistSearch.h"
 #include "playlist/PlaylistStore.h"
+#include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
 #include "playlist/WildcardPattern.h"
 
@@ -269,6 +270,56 @@ TEST_F(Search, FilesRemovedWhileFilteredDoNotComeBack)
     search.clear();
     EXPECT_EQ(list.count(), 4);
     EXPECT_FALSE(paths(list).contains(music + "/02 Rain.mp3"));
+}
+
+// Tracks handed over (or dropped) while a filter is on show at once and
+// belong to the list: whatever ends the filter keeps them.
+TEST_F(Search, RowsAddedWhileFilteredStayInTheList)
+{
+    const struct {
+        const char *name;
+        const char *filter;
+        std::function<void()> end; // how the filter ends
+        bool viaSave;
+    } cases[] = {
+        {"the box is emptied", "rain", [this] { search.clear(); }, false},
+        {"a save while filtering", "rain",
+         [this] { ASSERT_TRUE(store.SavePlaylist(QStringLiteral("Mix"), QStringLiteral(".m3u"), false, false)); }, true},
+        {"another keystroke, then emptied", "rain", [this] {
+             search.setText(QStringLiteral("beat"));
+             EXPECT_TRUE(names().contains(QStringLiteral("07 Beat Handed.mp3"))) << "later keystrokes search it too";
+             search.clear();
+         }, false},
+    };
+    store.setBeforeSave([this] { search.clear(); });
+    MapFolders folders;
+    ScriptedArchives archives;
+    FixedTree tree;
+    ScriptedDialogs dialogs;
+    TrackAdder adder(list, store, folders, archives, tree, dialogs);
+    const QByteArray original = readBytes(playlistFolder + "Mix.m3u");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(playlistFolder + "Mix.m3u", original);
+        list.ClearList();
+        store.LoadPlaylist(playlistFolder + "Mix.m3u");
+        list.setPlaylistAddress(QStringLiteral("Mix"));
+        search.setText(QString::fromUtf8(c.filter));
+        ASSERT_EQ(list.count(), 1);
+        const QString handed = touch(music, "07 Beat Handed.mp3");
+        adder.AddDroppedFiles({handed});
+        EXPECT_EQ(list.count(), 2) << "shown at once";
+        c.end();
+        EXPECT_FALSE(search.isFiltering());
+        EXPECT_EQ(list.count(), 6);
+        EXPECT_TRUE(paths(list).contains(handed));
+        if (c.viaSave) {
+            TrackList saved;
+            PlaylistStore reader(saved, playlistFolder);
+            reader.LoadPlaylist(playlistFolder + "Mix.m3u");
+            EXPECT_EQ(paths(saved), paths(list));
+        }
+    }
 }
 
 } // namespace

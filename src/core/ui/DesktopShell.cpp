@@ -27,8 +27,11 @@ bool copyFile(const QString &source, const QString &target)
     // Replace through a temporary name, so a failed copy leaves the old target.
     const QString temp = target + QStringLiteral(".velmora-copy");
     QFile::remove(temp);
-    if (!QFile::copy(source, temp))
+    // A copy cut short (a full disk) may leave a part behind: it goes.
+    if (!QFile::copy(source, temp) || QFileInfo(temp).size() != QFileInfo(source).size()) {
+        QFile::remove(temp);
         return false;
+    }
     QFile::remove(target);
     if (!QFile::rename(temp, target)) {
         QFile::remove(temp);
@@ -64,10 +67,25 @@ bool DesktopShell::move(const QString &source, const QString &target)
     QDir().mkpath(QFileInfo(to).absolutePath());
     if (QFile::rename(source, to))
         return true;
-    // Across file systems: copy, then remove the original only when the copy is whole.
-    if (!copyTree(source, to))
+    // Across file systems (or out of a folder that keeps its files): copy,
+    // then remove the original only when the copy is whole. A move that
+    // fails leaves nothing at `to`: no part of a copy, and no second copy of
+    // a file that stays where it was.
+    const bool isFile = !QFileInfo(source).isDir();
+    if (!copyTree(source, to)) {
+        if (isFile)
+            QFile::remove(to);
+        else
+            QDir(to).removeRecursively();
         return false;
-    return remove(source, false);
+    }
+    if (remove(source, false))
+        return true;
+    // A folder may have lost some of its files already: then the copy is
+    // the only whole one, and stays.
+    if (isFile)
+        QFile::remove(to);
+    return false;
 }
 
 bool DesktopShell::copy(const QString &source, const QString &target)
