@@ -5,9 +5,9 @@
 #include "playlist/PlaylistFile.h"
 #include "CoreTestApp.h"
 #include "PlaylistTestUtil.h"
+#include "WaitUntil.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -60,10 +60,7 @@ TEST_F(JournalTest, WritesTheListInThePlaylistFormatAfterTheDelay)
     journal.start();
     list.setInfo(2, u"Title", u"Artist", u"0:05", u"128kbps");
     EXPECT_FALSE(QFileInfo::exists(journal.path())) << "never at once";
-    QElapsedTimer waited;
-    waited.start();
-    while (journal.isWaiting() && waited.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_TRUE(waitUntil([&] { return !journal.isWaiting(); })) << "never written";
     EXPECT_EQ(readBytes(journal.path()),
               QByteArray("#M3UX\r\n/m/a.mp3\r\n#/m/a.mp3;;;\r\n/m/b.mp3\r\n#Title;Artist;0:05;128kbps\r\n"));
 }
