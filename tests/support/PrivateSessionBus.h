@@ -45,7 +45,8 @@ public:
     QString address() const { return m_address; }
     QDBusConnection connect(const QString &name)
     {
-        m_connections << name;
+        if (!m_connections.contains(name))
+            m_connections << name;
         return QDBusConnection::connectToBus(m_address, name);
     }
 
