@@ -1,8 +1,12 @@
 #include "EngineTestSupport.h"
 
+#include "WaitUntil.h"
+
 #include <QDataStream>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -147,26 +151,34 @@ bool DiskRun::init()
 
 bool DiskRun::waitEnd(int channel, int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (m_lib->isPlaying(channel)) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(2);
-    }
-    return true;
+    return waitUntil([&] { return !m_lib->isPlaying(channel); }, timeoutMs);
 }
 
 bool DiskRun::waitTime(AudioLibrary::StreamHandle s, int ms, int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (m_lib->streamTime(s) < ms) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(1);
+    return waitUntil([&] { return m_lib->streamTime(s) >= ms; }, timeoutMs);
+}
+
+qint64 DiskRun::framesWritten() const
+{
+    return QFileInfo(m_dir.filePath(QStringLiteral("out.raw"))).size() / qint64(2 * sizeof(float));
+}
+
+bool DiskRun::waitFramesWritten(qint64 frames, int timeoutMs)
+{
+    return waitUntil([&] { return framesWritten() >= frames; }, timeoutMs);
+}
+
+bool outputDeviceThreadRuns()
+{
+    // SDL names the thread of output device n "SDLAudioP<n>".
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().startsWith("SDLAudioP"))
+            return true;
     }
-    return true;
+    return false;
 }
 
 Frames DiskRun::finish()

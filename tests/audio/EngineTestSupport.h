@@ -67,6 +67,11 @@ public:
     bool waitEnd(int channel, int timeoutMs = 10000);
     // Waits until the stream's time reaches `ms`; false after `timeoutMs`.
     bool waitTime(AudioLibrary::StreamHandle s, int ms, int timeoutMs = 10000);
+    // Frames the device has written to its file so far: the device's own
+    // clock, which runs whether or not anything plays.
+    qint64 framesWritten() const;
+    // Waits until the device has written `frames` frames in all.
+    bool waitFramesWritten(qint64 frames, int timeoutMs = 30000);
     // Closes the engine and returns everything the device wrote.
     Frames finish();
 
@@ -75,5 +80,9 @@ private:
     std::unique_ptr<EngineAudioLibrary> m_lib;
     QByteArray m_oldDriver;
 };
+
+// Whether SDL's thread of an open output device runs in this process (it
+// ends when the device is closed).
+bool outputDeviceThreadRuns();
 
 } // namespace enginetest

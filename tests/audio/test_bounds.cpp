@@ -1,18 +1,12 @@
 // Files that claim far more than they hold: decoding and tag reading stay
 // within a bounded amount of memory and time, and ordinary tags still read.
-#include "playback/decoders/Mpg123Decoder.h"
 #include "playback/decoders/tags/TagReader.h"
-#include "playback/engine/DecoderModule.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/resource.h>
-#include <vector>
 #include <zlib.h>
 
 namespace {
@@ -134,13 +128,6 @@ QStringList fieldNames(const QString &path)
 
 // --- one operation in a fresh process -----------------------------------------
 
-qint64 peakKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss; // KiB on Linux
-}
-
 struct Measured {
     bool finished = false;
     bool opened = false;
@@ -150,17 +137,14 @@ struct Measured {
 };
 
 // Runs `operation` ("decode": as the player opens files, "mpeg": with the
-// MPEG audio decoder alone, or "tags") on `path` in a fresh copy of this
-// program (see Isolated.Operation), so the peak memory is the operation's
-// own; a run longer than `timeoutMs` is stopped and counts as unfinished.
+// MPEG audio decoder alone, or "tags") on `path` in a process of its own
+// (tests/helpers/measure_operation.cpp), so the peak memory is the
+// operation's own; a run longer than `timeoutMs` is stopped and counts as
+// unfinished.
 Measured measure(const QString &operation, const QString &path, int timeoutMs = 60000)
 {
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VELMORA_ISOLATED_OPERATION"), operation);
-    env.insert(QStringLiteral("VELMORA_ISOLATED_FILE"), path);
-    child.setProcessEnvironment(env);
-    child.start(QStringLiteral(VELMORA_SELF), {QStringLiteral("--gtest_filter=Isolated.Operation")});
+    child.start(QStringLiteral(VELMORA_MEASURE_OPERATION), {operation, path});
     Measured m;
     if (!child.waitForFinished(timeoutMs)) {
         child.kill();
@@ -179,35 +163,6 @@ Measured measure(const QString &operation, const QString &path, int timeoutMs = 
         }
     }
     return m;
-}
-
-// The child's side of measure(); does nothing in an ordinary test run.
-TEST(Isolated, Operation)
-{
-    const QString operation = qEnvironmentVariable("VELMORA_ISOLATED_OPERATION");
-    const QString path = qEnvironmentVariable("VELMORA_ISOLATED_FILE");
-    if (operation.isEmpty())
-        return;
-    const qint64 before = peakKiB();
-    QElapsedTimer clock;
-    clock.start();
-    QStringList fields;
-    bool opened = false;
-    if (operation == u"decode" || operation == u"mpeg") {
-        int error = 0;
-        std::unique_ptr<AudioDecoder> d = operation == u"decode" ? DecoderModule::open(path, 44100, error)
-                                                                 : Mpg123Decoder::open(path, 44100, error);
-        opened = d != nullptr;
-        if (d) {
-            std::vector<float> buffer(2 * 4096);
-            for (int i = 0; i < 200 && d->read(buffer.data(), 4096) > 0; ++i) {
-            }
-        }
-    } else {
-        fields = fieldNames(path);
-    }
-    std::printf("MEASURED %lld %lld %d\nFIELDS %s\n", peakKiB() - before, qint64(clock.elapsed()), int(opened),
-                fields.join(u',').toUtf8().constData());
 }
 
 // --- the bounds -----------------------------------------------------------------

@@ -1,10 +1,12 @@
 // The real engine played through SDL's disk driver: what comes out of the
 // device is read back and checked (frequency, level, length, pause, seek).
 #include "EngineTestSupport.h"
+#include "WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -134,9 +136,10 @@ TEST(EnginePlayback, PauseHoldsTimeAndLosesNothing)
     ASSERT_GE(ch, 0);
     ASSERT_TRUE(run.waitTime(s, 500));
     ASSERT_TRUE(run.lib().setPaused(ch, true));
-    QThread::msleep(30); // the buffer mixed before the pause still plays out
+    // A file has no queue behind the mixer: the time holds from the pause on,
+    // through two seconds of the device's own time.
     const int pausedAt = run.lib().streamTime(s);
-    QThread::msleep(150); // several seconds of device time at the disk driver's pace
+    ASSERT_TRUE(run.waitFramesWritten(run.framesWritten() + 2 * kRate));
     EXPECT_EQ(run.lib().streamTime(s), pausedAt);
     EXPECT_TRUE(run.lib().isPlaying(ch)) << "a paused channel counts as playing";
     EXPECT_TRUE(run.lib().paused(ch));
@@ -370,26 +373,27 @@ TEST(EnginePlayback, ResumesAfterTheIdleDeviceWasClosed)
     ASSERT_TRUE(lib.init(kRate, 32, 0));
     const auto s = lib.streamOpen(path, 0x130, 0, 0);
     const int ch = lib.streamPlay(-1, s);
-    QThread::msleep(300);
+    ASSERT_TRUE(waitUntil([&] { return lib.streamTime(s) > 30; })) << "the sound reached the device";
+    EXPECT_TRUE(waitUntil(outputDeviceThreadRuns)) << "the device is open";
     ASSERT_TRUE(lib.setPaused(ch, true));
-    // What was mixed before the pause is still heard: up to a device buffer
-    // (about 0.2 s) goes on after it.
-    QThread::msleep(450);
+    // What was mixed before the pause is still heard (up to a device buffer,
+    // about 0.2 s), then the time holds while the idle device closes.
+    int latest = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        latest = std::max(latest, lib.streamTime(s));
+        return !outputDeviceThreadRuns();
+    })) << "the idle device stayed open";
     const int pausedAt = lib.streamTime(s);
+    EXPECT_EQ(pausedAt, latest) << "the time held";
     EXPECT_GT(pausedAt, 30);
     EXPECT_LT(pausedAt, 500);
-    QThread::msleep(1800);
-    EXPECT_EQ(lib.streamTime(s), pausedAt);
     ASSERT_TRUE(lib.setPaused(ch, false));
+    EXPECT_TRUE(waitUntil(outputDeviceThreadRuns)) << "resuming opened the device again";
     QElapsedTimer t;
     t.start();
-    while (lib.isPlaying(ch) && t.elapsed() < 3000)
-        QThread::msleep(10);
-    EXPECT_FALSE(lib.isPlaying(ch));
-    // Real time: not faster than the clock, and late only by what a loaded
-    // machine adds.
+    EXPECT_TRUE(waitUntil([&] { return !lib.isPlaying(ch); })) << "the rest did not play";
+    // Real time: not faster than the clock.
     EXPECT_GE(t.elapsed(), 500 - pausedAt - 100) << "the rest played in real time";
-    EXPECT_LE(t.elapsed(), 500 - pausedAt + 600) << "the rest played in real time";
     EXPECT_EQ(lib.streamTime(s), 500);
     lib.close();
     qputenv("SDL_AUDIODRIVER", old);
@@ -407,30 +411,41 @@ TEST(EnginePlayback, TimeFollowsTheClockOnARealTimeDevice)
     const auto playing = lib.streamOpen(path, 0x130, 0, 0);
     const auto held = lib.streamOpen(path, 0x130, 0, 0);
     const int heldChannel = lib.streamPlay(-1, held);
-    QThread::msleep(200);
+    ASSERT_TRUE(waitUntil([&] { return lib.streamTime(held) > 0; })) << "the sound reached the device";
     ASSERT_TRUE(lib.setPaused(heldChannel, true));
-    QThread::msleep(450); // the buffer mixed before the pause plays out
-    const int heldAt = lib.streamTime(held);
+    // The buffer mixed before the pause plays out; between buffers the time
+    // follows the clock, so a time that stays put across 30 ms is held.
+    int heldAt = -1;
+    ASSERT_TRUE(waitUntil([&] {
+        const int before = lib.streamTime(held);
+        QThread::msleep(30);
+        heldAt = lib.streamTime(held);
+        return heldAt == before;
+    })) << "the paused stream's time never settled";
     QElapsedTimer t;
     t.start();
     const int ch = lib.streamPlay(-1, playing);
     int last = 0;
-    while (lib.isPlaying(ch) && t.elapsed() < 3000) {
+    qint64 lastWall = 0;
+    int looks = 0;
+    const bool ended = waitUntil([&] {
         const int now = lib.streamTime(playing);
         const qint64 wall = t.elapsed();
         EXPECT_GE(now, last) << "time never steps back";
         EXPECT_LE(now, wall + 10) << "never ahead of the clock";
-        if (now < 800) {
-            EXPECT_GE(now, wall - 400) << "a few buffers behind at most";
-        }
+        // Between the device's buffers the time moves with the clock, not a
+        // buffer (about 0.2 s) at a time.
+        EXPECT_LE(now - last, wall - lastWall + 10) << "moved faster than the clock";
         EXPECT_EQ(lib.streamTime(held), heldAt) << "the paused stream holds its time";
         last = now;
-        QThread::msleep(15);
-    }
-    EXPECT_FALSE(lib.isPlaying(ch));
+        lastWall = wall;
+        ++looks;
+        return !lib.isPlaying(ch);
+    });
+    EXPECT_TRUE(ended) << "the stream never ended";
+    EXPECT_GT(looks, 1);
     EXPECT_EQ(lib.streamTime(playing), 800);
-    EXPECT_GE(t.elapsed(), 800 - 100);
-    EXPECT_LE(t.elapsed(), 800 + 600);
+    EXPECT_GE(t.elapsed(), 800 - 100) << "not faster than the clock";
     lib.close();
     qputenv("SDL_AUDIODRIVER", old);
 }

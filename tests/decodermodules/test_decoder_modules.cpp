@@ -2,8 +2,8 @@
 // TagLib, which is let go again, and FFmpeg and FluidSynth are mapped when a
 // file first needs them.
 #include "playback/engine/EngineAudioLibrary.h"
+#include "WaitUntil.h"
 
-#include <QThread>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <link.h>
@@ -45,9 +45,7 @@ TEST(DecoderModules, AnMp3PlaysWithoutFfmpeg)
     EXPECT_TRUE(tags.contains(QStringLiteral("TIT2=夜明けのワルツ"))) << tags.join(u',').toStdString();
     const int channel = audio.streamPlay(-1, mp3);
     ASSERT_GE(channel, 0);
-    for (int i = 0; i < 100 && audio.streamTime(mp3) < 200; ++i)
-        QThread::msleep(20);
-    EXPECT_GE(audio.streamTime(mp3), 200) << "the MP3 plays";
+    EXPECT_TRUE(waitUntil([&] { return audio.streamTime(mp3) >= 200; })) << "the MP3 plays";
     EXPECT_TRUE(mapped("libvelmora_decoders"));
     EXPECT_TRUE(mapped("libmpg123"));
     // Nor the resampler: the file is at the output's rate.

@@ -1,18 +1,18 @@
 #pragma once
 
+#include "WaitUntil.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QThread>
-#include <functional>
 
 #include <csignal>
 
 // The built (or an installed) player as a process of its own: offscreen,
-// silent, with its own program folder and runtime folder and no session bus.
+// silent, with its own program folder and runtime folder and no session bus
+// unless given one.
 struct PlayerProcess {
     QProcess process;
 
@@ -37,6 +37,13 @@ struct PlayerProcess {
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
     PlayerProcess(const PlayerProcess &) = delete;
+    // Puts the player on the session bus at `address` (see PrivateSessionBus).
+    void useBus(const QString &address)
+    {
+        QProcessEnvironment env = process.processEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        process.setProcessEnvironment(env);
+    }
     ~PlayerProcess()
     {
         if (process.state() != QProcess::NotRunning) {
@@ -67,16 +74,3 @@ struct PlayerProcess {
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 };
-
-// Waits until `done` holds, for at most `timeoutMs`.
-inline bool waitUntil(const std::function<bool()> &done, int timeoutMs = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}

@@ -9,9 +9,9 @@
 
 #ifdef VELMORA_HAVE_DBUS
 #include "CoreTestApp.h"
+#include "WaitUntil.h"
 
 #include <QDBusConnection>
-#include <QElapsedTimer>
 
 namespace {
 
@@ -60,14 +60,8 @@ protected:
         m_daemon.kill();
         m_daemon.waitForFinished();
     }
-    // Lets the bus deliver until `done` or ten seconds pass.
-    static void waitFor(const std::function<bool()> &done)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    // Lets the bus deliver until `done`.
+    static void waitFor(const std::function<bool()> &done) { waitUntil(done); }
 
     QString address;
 

@@ -80,9 +80,11 @@ TEST(Install, TheInstalledProgramRunsOnItsOwn)
     player.process.setProcessEnvironment(env);
     const QString demo = data + QStringLiteral("velmora/demo/Little Chime.wav");
     ASSERT_TRUE(player.start({demo}, program));
-    QThread::msleep(1500);
-    EXPECT_EQ(player.quit(), 0);
     const QString folder = user + QStringLiteral("/.local/share/Velmora/");
+    // The list's journal holds the track once the command line was taken.
+    EXPECT_TRUE(waitUntil([&] { return readBytes(folder + QStringLiteral("AutoPlaylist.journal")).contains(demo.toUtf8()); }))
+        << "the installed player did not take its command line";
+    EXPECT_EQ(player.quit(), 0);
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("Style/WindowsStyle/info.txt")));
     // The list of a start with paths is a playlist of its own.
     EXPECT_TRUE(readBytes(folder + QStringLiteral("Playlist/CommandLine.m3u")).contains(demo.toUtf8()));

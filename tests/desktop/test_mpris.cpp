@@ -11,8 +11,9 @@
 #include "CoreTestApp.h"
 #include "FakeAudioLibrary.h"
 #include "NullPlaybackDisplay.h"
-#include "PlayerProcess.h"
+#include "PrivateSessionBus.h"
 #include "QtPrinters.h"
+#include "WaitUntil.h"
 
 #include <QDBusArgument>
 #include <QDBusInterface>
@@ -30,37 +31,6 @@ using NullDisplay = NullPlaybackDisplay;
 
 const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString RootInterface = QStringLiteral("org.mpris.MediaPlayer2");
-
-// A bus of our own for the test program.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
-            return;
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        if (m_daemon.waitForStarted(5000))
-            waitUntil([this] {
-                m_daemon.waitForReadyRead(100);
-                m_address += QString::fromUtf8(m_daemon.readAllStandardOutput());
-                return m_address.contains(u'\n');
-            }, 10000);
-        m_address = m_address.trimmed();
-    }
-    ~PrivateBus()
-    {
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
-    }
-    bool present() const { return !m_address.isEmpty(); }
-    QDBusConnection connect(const QString &name) { return QDBusConnection::connectToBus(m_address, name); }
-
-private:
-    QProcess m_daemon;
-    QString m_address;
-};
 
 // What arrives on the client's side.
 class SignalLog : public QObject
@@ -91,13 +61,13 @@ struct Mpris : ::testing::Test {
     RecordingHost host;
     QStringList &hooksCalled = host.calls;
     MprisService service{remote, host};
-    std::unique_ptr<PrivateBus> bus;
+    std::unique_ptr<PrivateSessionBus> bus;
     QDBusConnection client{QString()};
 
     void SetUp() override
     {
         coreTestApp();
-        bus = std::make_unique<PrivateBus>();
+        bus = std::make_unique<PrivateSessionBus>();
         if (!bus->present())
             GTEST_SKIP() << "dbus-daemon is not installed (Debian package dbus-daemon): the adaptor cannot be tried";
         ASSERT_EQ(service.registerOn(bus->connect(QStringLiteral("service"))), MprisService::BusName);
@@ -152,13 +122,6 @@ struct Mpris : ::testing::Test {
         return qdbus_cast<QVariantMap>(get(PlayerInterface, QStringLiteral("Metadata")).value<QDBusArgument>());
     }
     QString status() { return get(PlayerInterface, QStringLiteral("PlaybackStatus")).toString(); }
-    void spin(int ms = 200)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
 };
 
 TEST_F(Mpris, TheProgramItself)
@@ -173,8 +136,9 @@ TEST_F(Mpris, TheProgramItself)
     EXPECT_EQ(call(PlayerInterface, QStringLiteral("OpenUri"), {QStringLiteral("file:///m/new%20one.mp3")}).type(),
               QDBusMessage::ReplyMessage);
     call(PlayerInterface, QStringLiteral("OpenUri"), {QStringLiteral("https://example.org/a.mp3")});
-    spin();
-    hooksCalled.sort(); // the shut-down runs after its call has been answered
+    // The shut-down runs after its call has been answered.
+    EXPECT_TRUE(waitUntil([&] { return hooksCalled.size() >= 3; }));
+    hooksCalled.sort();
     EXPECT_EQ(hooksCalled, (QStringList{"open /m/new one.mp3", "quit", "raise"}));
 
     // A second player on the same bus takes a name of its own.
@@ -241,10 +205,7 @@ TEST_F(Mpris, WritablePropertiesAndTheirChangeSignals)
     call(PlayerInterface, QStringLiteral("Seek"), {QVariant::fromValue(qlonglong(-1000000))});
     EXPECT_EQ(get(PlayerInterface, QStringLiteral("Position")).toLongLong(), 2000000);
 
-    waitUntil([&] {
-        spin(50);
-        return log.seeks.size() >= 2 && log.changes.size() >= 5;
-    }, 5000);
+    EXPECT_TRUE(waitUntil([&] { return log.seeks.size() >= 2 && log.changes.size() >= 5; }));
     QVariantMap last;
     for (const QVariantMap &c : log.changes)
         for (auto it = c.cbegin(); it != c.cend(); ++it)

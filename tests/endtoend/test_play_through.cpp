@@ -4,9 +4,8 @@
 #include "playback/PlaybackDisplay.h"
 #include "playback/Player.h"
 #include "playlist/TrackList.h"
+#include "WaitUntil.h"
 
-#include <QElapsedTimer>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,13 +52,10 @@ TEST(PlayThrough, ThreeTracksInOrderThenIdle)
     player.PlaySelectedTrack();
     ASSERT_EQ(list.PlayingNo(), 1);
     // The main timer's end-of-track check, as the window runs it.
-    QElapsedTimer clock;
-    clock.start();
-    while (list.PlayingNo() != 0 && clock.elapsed() < 20000) {
-        QThread::msleep(20);
+    ASSERT_TRUE(waitUntil([&] {
         player.endOfTrackCheck();
-    }
-    ASSERT_EQ(list.PlayingNo(), 0) << "the list ran to its end";
+        return list.PlayingNo() == 0;
+    })) << "the list ran to its end";
     EXPECT_EQ(display.idles, 1);
     EXPECT_EQ(display.shown, (QStringList{"First Light - Ensemble", "二曲目 - Velmora", "Third - Trio"}));
     EXPECT_EQ(list.cellText(1, 3), QStringLiteral("Ensemble"));

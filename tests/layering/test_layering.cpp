@@ -123,6 +123,26 @@ bool isWidgetHeader(const QString &header)
     return QFileInfo::exists(QStringLiteral(VELMORA_QT_WIDGETS_INCLUDE "/") + name);
 }
 
+// The file a quoted include names, relative to `root`: looked for beside the
+// including file first, then under `root`, as the compiler looks. A path
+// that climbs out with ".." hides where it leads, and one found in neither
+// place cannot be checked: both are errors rather than passes.
+struct Resolved {
+    QString rel;
+    QString error;
+};
+Resolved resolveQuoted(const QString &root, const Include &inc)
+{
+    if (inc.header.split(QLatin1Char('/')).contains(QStringLiteral("..")))
+        return {QString(), QStringLiteral("a path with .. (name the header from src/)")};
+    const QString besideFile = QFileInfo(inc.file).path();
+    const QString beside = besideFile == QLatin1String(".") ? inc.header : besideFile + QLatin1Char('/') + inc.header;
+    for (const QString &rel : {beside, inc.header})
+        if (QFileInfo(root + QLatin1Char('/') + rel).isFile())
+            return {QDir::cleanPath(rel), QString()};
+    return {QString(), QStringLiteral("not found beside the file nor under src/")};
+}
+
 // Every violation of the arrows in `root`, one line each.
 QStringList violations(const QString &root)
 {
@@ -135,12 +155,15 @@ QStringList violations(const QString &root)
             continue;
         }
         if (inc.quoted) {
-            if (!QFileInfo::exists(root + QLatin1Char('/') + inc.header))
-                continue; // a header of the same folder, named without its path
-            const QString to = partOf(inc.header);
+            const Resolved target = resolveQuoted(root, inc);
+            if (!target.error.isEmpty()) {
+                found << where + QStringLiteral(": ") + target.error;
+                continue;
+            }
+            const QString to = partOf(target.rel);
             if (to != from && !allowed().value(from).contains(to))
                 found << where + QStringLiteral(": %1 may not use %2").arg(from, to);
-            if (isWidgetCode(inc.header) && !isWidgetCode(inc.file))
+            if (isWidgetCode(target.rel) && !isWidgetCode(inc.file))
                 found << where + QStringLiteral(": logic may not use widgets");
             continue;
         }
@@ -206,6 +229,12 @@ TEST(Layering, TheCheckCatchesEachKindOfWrongArrow)
     write(QStringLiteral("playlistwindow/ui/Window.h"), "#include \"playlist/List.h\"\n#include <QMenu>\n");
     write(QStringLiteral("playback/Player.h"),
           "#include <SDL2/SDL.h>\n#include <libavformat/avformat.h>\n#include <mpg123.h>\n#include <soxr.h>\n");
+    // A header of the same folder named without its path is found beside the
+    // file, and counts as that folder's.
+    write(QStringLiteral("playback/engine/Mixer.h"), "#include \"Stream.h\"\n#include \"playback/Player.h\"\n");
+    write(QStringLiteral("playback/engine/Stream.h"), "");
+    write(QStringLiteral("core/Pump.cpp"), "#include \"../app/Application.h\"\n#include \"core/Missing.h\"\n"
+                                           "#include \"Missing.h\"\n#include \"./Base.h\"\n");
     const QStringList found = violations(root);
     const QStringList expected = {
         "core/Base.h:1 includes app/Application.h: core may not use app",
@@ -216,6 +245,9 @@ TEST(Layering, TheCheckCatchesEachKindOfWrongArrow)
         "playback/Player.h:2 includes libavformat/avformat.h: only playback/decoders may use this library",
         "playback/Player.h:3 includes mpg123.h: only playback/decoders may use this library",
         "playback/Player.h:4 includes soxr.h: only playback/decoders may use this library",
+        "core/Pump.cpp:1 includes ../app/Application.h: a path with .. (name the header from src/)",
+        "core/Pump.cpp:2 includes core/Missing.h: not found beside the file nor under src/",
+        "core/Pump.cpp:3 includes Missing.h: not found beside the file nor under src/",
     };
     for (const QString &e : expected)
         EXPECT_TRUE(found.contains(e)) << "not caught: " << e.toStdString();

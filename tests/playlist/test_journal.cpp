@@ -8,10 +8,10 @@
 #include "CoreTestApp.h"
 #include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
+#include "WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
@@ -66,10 +66,7 @@ TEST_F(JournalTest, WritesTheListInThePlaylistFormatAfterTheDelay)
     journal.start();
     list.setInfo(2, u"Title", u"Artist", u"0:05", u"128kbps");
     EXPECT_FALSE(QFileInfo::exists(journal.path())) << "never at once";
-    QElapsedTimer waited;
-    waited.start();
-    while (journal.isWaiting() && waited.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_TRUE(waitUntil([&] { return !journal.isWaiting(); })) << "never written";
     QByteArray written;
     QString address;
     ASSERT_TRUE(ListJournal::decode(readBytes(journal.path()), &written, &address)) << "the end line comes last";

@@ -1,7 +1,7 @@
 #include "window/ui/WindowFader.h"
 #include "GuiTestApp.h"
+#include "WaitUntil.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -9,10 +9,7 @@ namespace {
 
 void waitWhileFading(const WindowFader &fader)
 {
-    QElapsedTimer t;
-    t.start();
-    while (fader.isFading() && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(waitUntil([&] { return !fader.isFading(); })) << "the fade never ended";
 }
 
 TEST(WindowFader, FadesInToTheSettingAndOutToHidden)

@@ -14,22 +14,28 @@
 #include "GuiTestApp.h"
 #include "QtPrinters.h"
 #include "ScriptedMessageBox.h"
+#include "WaitUntil.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
 
-void settle(int ms = 600)
+// The window is mapped and the window manager shows it.
+bool exposed(const QWidget *w)
 {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return w && w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed();
+}
+
+// The window stands at `place` in the X server's eyes (mapToGlobal asks the
+// server) and in Qt's: the window manager has acted on the last request.
+bool standsAt(const QWidget &w, const QRect &place)
+{
+    return w.geometry() == place && w.mapToGlobal(QPoint(0, 0)) == place.topLeft();
 }
 
 struct WindowPlaces : ::testing::Test {
@@ -51,7 +57,8 @@ struct WindowPlaces : ::testing::Test {
         windows.build(*app);
         ASSERT_TRUE(app->StartUp({}));
         windows.main().setGeometry(100, 100, 707, 23);
-        settle(300);
+        ASSERT_TRUE(waitUntil([&] { return exposed(&windows.main()) && standsAt(windows.main(), QRect(100, 100, 707, 23)); }))
+            << "the main window never stood in its place";
     }
     void TearDown() override
     {
@@ -65,12 +72,11 @@ TEST_F(WindowPlaces, ThePlaylistWindowStandsWhereItsSizingWindowSaid)
     PlaylistWindow &list = windows.playlist();
     list.show();
     list.setGeometry(100, 150, 600, 240);
-    settle();
+    ASSERT_TRUE(waitUntil([&] { return exposed(&list) && standsAt(list, QRect(100, 150, 600, 240)); }));
     list.showSizeWindow();
-    settle();
-    ASSERT_TRUE(list.sizeWindow());
+    ASSERT_TRUE(waitUntil([&] { return exposed(list.sizeWindow()); })) << "no sizing window";
     Q_EMIT list.sizeWindow()->sizeChosen(QRect(140, 190, 700, 300));
-    settle();
+    waitUntil([&] { return standsAt(list, QRect(140, 190, 700, 300)); }); // checked below
 
     EXPECT_TRUE(list.isVisible());
     EXPECT_EQ(list.geometry(), QRect(140, 190, 700, 300));
@@ -85,14 +91,19 @@ TEST_F(WindowPlaces, AWidthChangeKeepsTheMainWindowInPlaceAndTheDock)
     app->settings().setValue(SettingId::PlaylistAdsorption, 1);
     MainWindow &main = windows.main();
     windows.showPlaylistWindow();
-    settle();
+    ASSERT_TRUE(waitUntil([&] { return exposed(&windows.playlist()); }));
     for (int round = 0; round < 2; ++round) {
         main.popupMenu()->findChild<QAction *>(QStringLiteral("mnuWidthChange"))->trigger();
-        settle();
-        auto *sizer = main.findChild<MainSizeChangeWindow *>();
-        ASSERT_TRUE(sizer);
+        MainSizeChangeWindow *sizer = nullptr;
+        ASSERT_TRUE(waitUntil([&] {
+            sizer = main.findChild<MainSizeChangeWindow *>();
+            return exposed(sizer);
+        })) << "no sizing window, round " << round;
         Q_EMIT sizer->applied(QRect(100, 100, 800, 23));
-        settle();
+        waitUntil([&] { // checked below
+            return standsAt(main, QRect(100, 100, 800, 23)) && windows.playlist().geometry().topLeft() == QPoint(100, 123)
+                && windows.playlist().mapToGlobal(QPoint(0, 0)) == QPoint(100, 123);
+        });
         EXPECT_EQ(main.geometry(), QRect(100, 100, 800, 23)) << "round " << round;
         EXPECT_EQ(main.mapToGlobal(QPoint(0, 0)), QPoint(100, 100)) << "round " << round;
         EXPECT_EQ(windows.playlist().geometry().topLeft(), QPoint(100, 123)) << "docked below, round " << round;
