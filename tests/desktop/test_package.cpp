@@ -105,7 +105,7 @@ TEST_F(DebianPackage, DeclaresWhatItLinksAndWhatItOpensAtRunTime)
         "libmpg123-0",                                                      // MP3 module
         "libavcodec", "libavformat", "libswresample", "libfluidsynth3",     // FFmpeg and MIDI module
         "libtag1v5",                                                        // tag module
-        "libsoxr0", "timgm6mb-soundfont", "qt6-qpa-plugins", "fonts-ipafont-gothic", // opened at run time
+        "libsoxr0", "timgm6mb-soundfont", "qt6-qpa-plugins", "fonts-ipafont-gothic", "qt6-translations-l10n", // opened at run time
     };
     for (const char *package : packages)
         EXPECT_TRUE(depends.contains(QRegularExpression(QStringLiteral("(^|[ ,|])%1").arg(QString::fromUtf8(package)))))
