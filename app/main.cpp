@@ -11,6 +11,7 @@
 #include "core/ui/QtMessageBox.h"
 #include "core/ui/QtScreenAreas.h"
 #include "core/ui/QuitSignals.h"
+#include "core/ui/Translations.h"
 #include "playback/engine/EngineAudioLibrary.h"
 
 #include <QApplication>
@@ -71,6 +72,9 @@ int main(int argc, char **argv)
     // (the first time events run) instead of killing it half-started.
     QuitSignals signals;
     installJapaneseFontSubstitutes();
+    if (!installJapaneseQtTranslation(app))
+        std::fputs("velmora: Qt's Japanese translation is not installed (qt6-translations-l10n): "
+                   "standard dialogs stay in English\n", stderr);
     EngineAudioLibrary audio;
     QtMessageBox box;
     LibArchiveArchiver archiver;

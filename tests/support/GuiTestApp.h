@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/ui/Fonts.h"
+#include "core/ui/Translations.h"
 
 #include <QApplication>
 
 // The one QApplication of a widget test program, made on first use with the
-// program's font substitutions (tests run with the offscreen platform).
+// program's font substitutions and Qt's Japanese translation (tests run with
+// the offscreen platform).
 inline QApplication &guiTestApp()
 {
     static int argc = 1;
@@ -14,6 +16,7 @@ inline QApplication &guiTestApp()
     static QApplication *app = [] {
         auto *a = new QApplication(argc, argv);
         installJapaneseFontSubstitutes();
+        installJapaneseQtTranslation(*a);
         return a;
     }();
     return *app;
