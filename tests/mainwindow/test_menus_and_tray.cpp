@@ -123,6 +123,11 @@ struct EntryCase {
     std::function<void(WindowsTest &)> check;
 };
 
+void PrintTo(const EntryCase &e, std::ostream *os)
+{
+    *os << e.objectName;
+}
+
 void nothing(WindowsTest &) {}
 void playFirst(WindowsTest &t)
 {
