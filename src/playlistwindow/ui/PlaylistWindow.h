@@ -51,7 +51,9 @@ struct PlaylistWindowModels {
 // PlaylistLayout on every resize; buttons, menus, volume, mute and seek
 // behave as their handlers below say. The logic they run lives in the
 // models and operations it is given; volume, mute and position are the
-// player's, and the window draws what the player reports.
+// player's, and the window draws what the player reports. The menus are
+// tables (PlaylistMenus.cpp); the controls and their mouse handling are in
+// PlaylistControls.cpp.
 class PlaylistWindow : public QWidget
 {
     Q_OBJECT
