@@ -2,12 +2,14 @@
 
 #include "app/Application.h"
 #include "archive/LibArchiveArchiver.h"
+#include "core/RandomSource.h"
 #include "core/ui/Fonts.h"
 #include "app/ui/Windows.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
 #include "QtPrinters.h"
+#include "RecordingShell.h"
 #include "ScriptedMessageBox.h"
 #include "TestFiles.h"
 
@@ -37,6 +39,11 @@ struct PlaylistWindowTest : ::testing::Test {
     FakeAudioLibrary audio;
     ScriptedAnswers box;
     LibArchiveArchiver archiver;
+    RecordingShell shell;
+    StdRandomSource random{20261208};
+    // Set before SetUp by tests that watch the shell and need a repeatable
+    // random source; the others run without either, as before.
+    bool withShellAndRandom = false;
     Windows windows;
     std::unique_ptr<Application> app;
 
@@ -49,7 +56,9 @@ struct PlaylistWindowTest : ::testing::Test {
         QDir().mkpath(home.path() + "/Playlist");
         prepareHome();
         app = std::make_unique<Application>(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets"), home.path()),
-                                            PlatformServices{audio, box, archiver}, windows);
+                                            PlatformServices{audio, box, archiver, withShellAndRandom ? &shell : nullptr, nullptr,
+                                                             withShellAndRandom ? &random : nullptr},
+                                            windows);
         QFile::link(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), home.path() + "/Style");
         windows.build(*app);
         ASSERT_TRUE(app->StartUp({}));
@@ -65,6 +74,12 @@ struct PlaylistWindowTest : ::testing::Test {
     }
 
     PlaylistWindow &window() { return windows.playlist(); }
+    // The window's control with object name `name`.
+    template <class W = QWidget>
+    W *control(const char *name)
+    {
+        return window().findChild<W *>(QString::fromLatin1(name));
+    }
     TrackList &list() { return app->trackList(); }
     QString playlistFolder() const { return home.path() + "/Playlist/"; }
 

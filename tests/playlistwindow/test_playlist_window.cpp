@@ -63,23 +63,21 @@ TEST_F(PlaylistWindowTest, WideningBy40MovesTheRightHandElementsAndWidensTheRest
     EXPECT_EQ(after.tree, before.tree);
     // The widgets stand where the layout put them.
     EXPECT_EQ(window().listView()->geometry(), after.list);
-    EXPECT_EQ(window().seekBar()->geometry(), after.seek);
+    EXPECT_EQ(control<SeekBar>("prgSeek")->geometry(), after.seek);
     EXPECT_EQ(window().addressBox()->geometry(), after.addressBox);
-    EXPECT_EQ(window().knob()->geometry(), after.knob);
+    EXPECT_EQ(control<PictureElement>("imgVolume")->geometry(), after.knob);
 }
 
 TEST_F(PlaylistWindowTest, SplitterStopsAtWMinus20AndHidesTheTreeNearTheEdge)
 {
     const int w = window().width();
     window().splitterPress();
-    EXPECT_TRUE(window().splitterMoving());
-    EXPECT_TRUE(window().splitterBar()->isVisible());
+    EXPECT_TRUE(control("picSplitter")->isVisible());
     window().splitterMove(w - 3);
-    EXPECT_EQ(window().splitterBar()->x(), w - 20);
+    EXPECT_EQ(control("picSplitter")->x(), w - 20);
     window().splitterMove(150);
     window().splitterRelease();
-    EXPECT_FALSE(window().splitterMoving());
-    EXPECT_FALSE(window().splitterBar()->isVisible());
+    EXPECT_FALSE(control("picSplitter")->isVisible());
     EXPECT_EQ(window().layoutRects().tree.width(), 146);
     EXPECT_EQ(window().layoutRects().list.left(), 153);
     EXPECT_TRUE(window().treeView()->isVisible());
@@ -102,7 +100,7 @@ TEST_F(PlaylistWindowTest, SplitterFollowsTheMouseOnItsGrip)
     const QPoint to(163 - grip->x(), 20);
     send(grip, QEvent::MouseButtonPress, QPoint(3, 20));
     send(grip, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(window().splitterBar()->x(), 163);
+    EXPECT_EQ(control("picSplitter")->x(), 163);
     send(grip, QEvent::MouseButtonRelease, to);
     EXPECT_EQ(window().layoutRects().tree.width(), 159);
 }
@@ -118,7 +116,7 @@ TEST_F(PlaylistWindowTest, KnobSetsTheChannelVolumeAndTooltip)
     window().knobMove(bar + 50, true);
     EXPECT_EQ(audio.volume(channel), 128);
     EXPECT_EQ(app->player().volumePercent(), 50);
-    EXPECT_EQ(window().knob()->toolTip(), "50%");
+    EXPECT_EQ(control<PictureElement>("imgVolume")->toolTip(), "50%");
     EXPECT_EQ(app->settings().value(SettingId::PlayerVolume), 50);
 
     // The knob stays 50 pixels in through every layout.
@@ -157,7 +155,7 @@ TEST_F(PlaylistWindowTest, MuteAndUnmuteRestoreTheExactChannelVolume)
     window().speakerClick();
     EXPECT_TRUE(app->player().isMuted());
     EXPECT_EQ(audio.volume(channel), 0);
-    EXPECT_EQ(window().speaker()->image(), windows.style().other[Style::Mute]);
+    EXPECT_EQ(control<PictureElement>("imgSpeaker")->image(), windows.style().other[Style::Mute]);
     // Neither a layout nor the pointer passing over the knob brings the sound back.
     window().resize(window().width() + 10, window().height());
     window().knobMove(0, false);
@@ -166,7 +164,7 @@ TEST_F(PlaylistWindowTest, MuteAndUnmuteRestoreTheExactChannelVolume)
     window().speakerClick();
     EXPECT_FALSE(app->player().isMuted());
     EXPECT_EQ(audio.volume(channel), 77);
-    EXPECT_EQ(window().speaker()->image(), windows.style().other[Style::Speaker]);
+    EXPECT_EQ(control<PictureElement>("imgSpeaker")->image(), windows.style().other[Style::Speaker]);
 }
 
 TEST_F(PlaylistWindowTest, DraggingTheKnobWhileMutedSetsTheVolumeButKeepsTheMuteMark)
@@ -193,12 +191,12 @@ TEST_F(PlaylistWindowTest, SeekBarClickJumpsAndRestartsTheTimerOnlyWhilePlaying)
 {
     addTrack("a.mp3", 60000, 200000);
     play(1);
-    const int half = window().seekBar()->width() / 2;
-    send(window().seekBar(), QEvent::MouseButtonPress, QPoint(half, 3));
-    const int expected = int(std::nearbyint(200000.0 * half / window().seekBar()->width()));
+    const int half = control<SeekBar>("prgSeek")->width() / 2;
+    send(control<SeekBar>("prgSeek"), QEvent::MouseButtonPress, QPoint(half, 3));
+    const int expected = int(std::nearbyint(200000.0 * half / control<SeekBar>("prgSeek")->width()));
     EXPECT_EQ(audio.streamPosition(app->player().stream()), expected);
-    EXPECT_EQ(window().seekBar()->maximum(), 200000);
-    EXPECT_EQ(window().seekBar()->value(), expected);
+    EXPECT_EQ(control<SeekBar>("prgSeek")->maximum(), 200000);
+    EXPECT_EQ(control<SeekBar>("prgSeek")->value(), expected);
     EXPECT_TRUE(app->player().isTicking());
 
     app->player().StopPlayback();
@@ -332,7 +330,7 @@ TEST_F(PlaylistWindowTest, ScopeMenuCarriesOneCheckMarkAndSearchesAgain)
     addTrack("Rain.mp3");
     addTrack("Heartbeat.mp3");
     list().setCellText(1, TrackRow::TitleCell, QStringLiteral("Heartbeat"));
-    QTest::keyClicks(window().searchBox(), QStringLiteral("beat"));
+    QTest::keyClicks(control<QLineEdit>("txtSearchBox"), QStringLiteral("beat"));
     EXPECT_EQ(list().count(), 2);
     QMenu *scope = window().menu(PlaylistWindow::SearchMenu);
     scope->actions().at(1)->trigger(); // "パス"
@@ -365,11 +363,11 @@ TEST_F(PlaylistWindowTest, KeysRemoveRowsAndDriveTheSearchBox)
 
     QApplication::setActiveWindow(&window());
     QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(window().searchBox()->hasFocus());
-    QTest::keyClicks(window().searchBox(), QStringLiteral("c.mp"));
+    EXPECT_TRUE(control<QLineEdit>("txtSearchBox")->hasFocus());
+    QTest::keyClicks(control<QLineEdit>("txtSearchBox"), QStringLiteral("c.mp"));
     EXPECT_EQ(list().count(), 1);
-    QTest::keyClick(window().searchBox(), Qt::Key_Escape);
-    EXPECT_EQ(window().searchBox()->text(), QString());
+    QTest::keyClick(control<QLineEdit>("txtSearchBox"), Qt::Key_Escape);
+    EXPECT_EQ(control<QLineEdit>("txtSearchBox")->text(), QString());
     EXPECT_EQ(list().count(), 3);
 }
 
@@ -407,15 +405,15 @@ TEST_F(PlaylistWindowTest, ColourSlotsReachTheirControls)
     s.setColorRef(SelectForeSlot, 0x0A0B0C);
     s.setColorRef(BoxBackSlot, 0x010203);
     s.setColorRef(BoxForeSlot, 0xF0E0D0);
-    EXPECT_EQ(window().seekBar()->barColor(), QColor(255, 0, 0));
-    EXPECT_EQ(window().seekBar()->backgroundColor(), QColor(0, 255, 0));
+    EXPECT_EQ(control<SeekBar>("prgSeek")->barColor(), QColor(255, 0, 0));
+    EXPECT_EQ(control<SeekBar>("prgSeek")->backgroundColor(), QColor(0, 255, 0));
     EXPECT_EQ(window().listView()->palette().color(QPalette::Base), QColor(0x40, 0x30, 0x20));
     const QPalette tree = window().treeView()->palette();
     EXPECT_EQ(tree.color(QPalette::Base), QColor(0x33, 0x22, 0x11));
     EXPECT_EQ(tree.color(QPalette::Text), QColor(0x66, 0x55, 0x44));
     EXPECT_EQ(window().treeView()->colors().selectedBack, QColor(0x99, 0x88, 0x77));
     EXPECT_EQ(window().treeView()->colors().selectedText, QColor(0x0C, 0x0B, 0x0A));
-    for (QLineEdit *box : {window().addressBox(), window().searchBox()}) {
+    for (QLineEdit *box : {window().addressBox(), control<QLineEdit>("txtSearchBox")}) {
         EXPECT_EQ(box->palette().color(QPalette::Base), QColor(3, 2, 1));
         EXPECT_EQ(box->palette().color(QPalette::Text), QColor(0xD0, 0xE0, 0xF0));
     }
@@ -433,7 +431,7 @@ TEST_F(PlaylistWindowTest, FontGridSeekStyleAndFlatFollowTheSettings)
     s.setValue(SettingId::GridDisplay, 1);
     EXPECT_TRUE(window().listView()->showGrid());
     s.setValue(SettingId::PGBStyle, 0);
-    EXPECT_FALSE(window().seekBar()->isSegmented());
+    EXPECT_FALSE(control<SeekBar>("prgSeek")->isSegmented());
     const int seekTop = window().layoutRects().seek.top();
     s.setValue(SettingId::Flat, 1);
     EXPECT_EQ(window().layoutRects().seek.height(), 9);
@@ -541,7 +539,7 @@ TEST_F(SavedStateTest, StartUpRestoresSizeSplitterColumnsSortAndKnob)
     EXPECT_EQ(list().sortKey(), 2);
     EXPECT_EQ(list().sortOrder(), 1);
     EXPECT_EQ(window().layoutRects().knob.left() - window().layoutRects().volumeBar.left(), 50);
-    EXPECT_EQ(window().knob()->toolTip(), "50%");
+    EXPECT_EQ(control<PictureElement>("imgVolume")->toolTip(), "50%");
 }
 
 } // namespace

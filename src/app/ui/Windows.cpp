@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "core/ShellService.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/SystemTray.h"
 #include "mainwindow/ui/TrayIcon.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/SettingsDialogModel.h"
@@ -19,6 +20,11 @@
 #include <QScreen>
 
 Windows::Windows() = default;
+
+Windows::Windows(std::unique_ptr<SystemTray> tray)
+    : m_systemTray(std::move(tray))
+{
+}
 
 Windows::~Windows()
 {
@@ -93,8 +99,8 @@ void Windows::build(Application &app)
     QObject::connect(m_playlist, &PlaylistWindow::placed, m_playlist, [this](QWidget *w) { placed(w); });
 
     // The task tray.
-    m_tray = new TrayIcon;
-    const bool trayAvailable = TrayIcon::isAvailable();
+    m_tray = new TrayIcon(std::move(m_systemTray));
+    const bool trayAvailable = m_tray->isAvailable();
     m_main->setTrayAvailable(trayAvailable, TrayIcon::NoTrayTip);
     m_playlist->setTrayAvailable(trayAvailable, TrayIcon::NoTrayTip);
     QObject::connect(m_main, &MainWindow::trayRequested, m_main, [this] { toggleTray(); });
@@ -262,7 +268,7 @@ void Windows::trayModify()
 
 void Windows::toggleTray()
 {
-    if (!TrayIcon::isAvailable())
+    if (!m_tray->isAvailable())
         return; // the entries say so; hiding every window would leave no way back
     if (m_main->isVisible()) {
         QIcon icon = QGuiApplication::windowIcon();

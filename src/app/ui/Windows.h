@@ -15,6 +15,7 @@ class PlaylistWindow;
 class RoundedCorners;
 class SettingsDialog;
 class SettingsDialogModel;
+class SystemTray;
 class TrayIcon;
 enum class TopWindow : quint8;
 class QWidget;
@@ -27,6 +28,8 @@ class Windows : public AppWindows, public PlaybackDisplay
 {
 public:
     Windows();
+    // `tray`: the desktop's tray the tray icon stands in (tests pass a fake).
+    explicit Windows(std::unique_ptr<SystemTray> tray);
     ~Windows() override;
 
     // Creates the windows on the program's logic. Called once, before StartUp.
@@ -118,4 +121,5 @@ private:
     bool m_inTray = false;            // TaskTrayMode
     bool m_playlistBeforeTray = false; // the windows open when the player went to the tray
     bool m_settingsBeforeTray = false;
+    std::unique_ptr<SystemTray> m_systemTray; // handed to the tray icon by build()
 };

@@ -4,6 +4,7 @@
 #include "mainwindow/ui/MainSizeChangeWindow.h"
 #include "playback/Player.h"
 #include "settings/SettingsStore.h"
+#include "window/ui/MenuBuilder.h"
 #include "window/ui/WindowGeometry.h"
 
 #include <QCloseEvent>
@@ -33,8 +34,8 @@ MainWindow::MainWindow(SettingsStore &settings, Player &player, QWidget *parent)
             m_scrollTimer.setInterval(qMax(1, m_settings.value(id)));
             break;
         case SettingId::Foremost:
-            if (m_foremostAction)
-                m_foremostAction->setChecked(m_settings.isOn(id));
+            if (m_menu)
+                refreshMenu(m_menu);
             break;
         case SettingId::MainFontName:
         case SettingId::MainFontSize:
@@ -64,43 +65,34 @@ void MainWindow::buildMenu()
 {
     m_menu = new QMenu(QStringLiteral("メイン"), this);
     m_menu->setObjectName(QStringLiteral("menuForm"));
-    m_foremostAction = m_menu->addAction(QStringLiteral("常に手前表示"));
-    m_foremostAction->setObjectName(QStringLiteral("mnuForemost"));
-    m_foremostAction->setCheckable(true);
-    connect(m_foremostAction, &QAction::triggered, this, [this] {
-        // The store's change switches the layer and both menus' check marks.
-        m_settings.setValue(SettingId::Foremost, m_settings.isOn(SettingId::Foremost) ? 0 : 1);
-    });
-    m_menu->addSeparator();
-    QAction *previous = m_menu->addAction(QStringLiteral("前のトラック(&B)"));
-    previous->setObjectName(QStringLiteral("mnuprevious"));
-    connect(previous, &QAction::triggered, this, [this] { m_player.PreviousTrack(); });
-    QAction *deleteSkip = m_menu->addAction(QStringLiteral("デリートスキップ(&D)"));
-    deleteSkip->setObjectName(QStringLiteral("mnudelskip"));
-    connect(deleteSkip, &QAction::triggered, this, [this] { m_player.DeleteAndSkip(); });
-    m_menu->addSeparator();
-    QAction *settings = m_menu->addAction(QStringLiteral("設定(&S)"));
-    settings->setObjectName(QStringLiteral("mnuSetting"));
-    connect(settings, &QAction::triggered, this, &MainWindow::settingsRequested);
-    m_trayAction = m_menu->addAction(QStringLiteral("タスクトレイ(&T)"));
-    m_trayAction->setObjectName(QStringLiteral("mnuTaskTray"));
-    connect(m_trayAction, &QAction::triggered, this, &MainWindow::trayRequested);
-    QAction *width = m_menu->addAction(QStringLiteral("サイズ調整(&C)"));
-    width->setObjectName(QStringLiteral("mnuWidthChange"));
-    connect(width, &QAction::triggered, this, &MainWindow::showWidthChangeWindow);
-    QAction *help = m_menu->addAction(QStringLiteral("ヘルプ(&H)"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    connect(help, &QAction::triggered, this, &MainWindow::helpRequested);
-    QAction *exit = m_menu->addAction(QStringLiteral("終了(&E)"));
-    exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, this, &MainWindow::exitRequested);
+    SettingsStore &settings = m_settings;
+    Player &player = m_player;
+    fillMenu(m_menu,
+             {
+                 // The store's change switches the layer and both windows' check marks.
+                 {QStringLiteral("常に手前表示"), QStringLiteral("mnuForemost"),
+                  [&settings] { settings.setValue(SettingId::Foremost, settings.isOn(SettingId::Foremost) ? 0 : 1); },
+                  {}, [&settings] { return settings.isOn(SettingId::Foremost); }},
+                 menuSeparator(),
+                 {QStringLiteral("前のトラック(&B)"), QStringLiteral("mnuprevious"), [&player] { player.PreviousTrack(); }},
+                 {QStringLiteral("デリートスキップ(&D)"), QStringLiteral("mnudelskip"), [&player] { player.DeleteAndSkip(); }},
+                 menuSeparator(),
+                 {QStringLiteral("設定(&S)"), QStringLiteral("mnuSetting"), [this] { Q_EMIT settingsRequested(); }},
+                 {QStringLiteral("タスクトレイ(&T)"), QStringLiteral("mnuTaskTray"), [this] { Q_EMIT trayRequested(); },
+                  [this] { return m_trayAvailable; }},
+                 {QStringLiteral("サイズ調整(&C)"), QStringLiteral("mnuWidthChange"), [this] { showWidthChangeWindow(); }},
+                 {QStringLiteral("ヘルプ(&H)"), QStringLiteral("mnuHelp"), [this] { Q_EMIT helpRequested(); }},
+                 {QStringLiteral("終了(&E)"), QStringLiteral("mnuExit"), [this] { Q_EMIT exitRequested(); }},
+             });
 }
 
 void MainWindow::setTrayAvailable(bool available, const QString &whyNot)
 {
-    m_trayAction->setEnabled(available);
-    m_trayAction->setToolTip(available ? QString() : whyNot);
+    m_trayAvailable = available;
+    if (QAction *tray = m_menu->findChild<QAction *>(QStringLiteral("mnuTaskTray")))
+        tray->setToolTip(available ? QString() : whyNot);
     m_menu->setToolTipsVisible(!available);
+    refreshMenu(m_menu);
 }
 
 void MainWindow::setStyle(const Style &style)
@@ -126,7 +118,7 @@ void MainWindow::applySettings()
 {
     const SettingsStore &s = m_settings;
     m_scrollTimer.setInterval(qMax(1, s.value(SettingId::ScrollSpeed)));
-    m_foremostAction->setChecked(s.isOn(SettingId::Foremost));
+    refreshMenu(m_menu);
     applyFonts();
     setGeometry(s.pixels(SettingId::MainLeft), s.pixels(SettingId::MainTop), qMax(100, s.pixels(SettingId::MainWidth)),
                 MainLayout::WindowHeight);
@@ -419,7 +411,7 @@ void MainWindow::mouseDoubleClickEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     if (const int b = buttonAt(pos))
         pressButton(b, event->button());
-    else if (event->button() == Qt::LeftButton && !m_layout.display.contains(pos) && m_trayAction->isEnabled())
+    else if (event->button() == Qt::LeftButton && !m_layout.display.contains(pos) && m_trayAvailable)
         Q_EMIT trayRequested();
 }
 

@@ -105,8 +105,7 @@ private:
     int m_buttonUnderMouse = 0; // MainButtonChangeIndex, 1-based, 0 = none
     bool m_playlistOpen = false;
     QMenu *m_menu = nullptr;
-    QAction *m_foremostAction = nullptr;
-    QAction *m_trayAction = nullptr;
+    bool m_trayAvailable = true;
     MainSizeChangeWindow *m_sizeWindow = nullptr;
     WindowDrag m_drag{this};
     // Laid-out texts of the track information, the time and the play mode.

@@ -1,57 +1,46 @@
 #include "mainwindow/ui/TrayIcon.h"
 
+#include "mainwindow/ui/SystemTray.h"
+#include "window/ui/MenuBuilder.h"
+
 #include <QIcon>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
-TrayIcon::TrayIcon(QObject *parent)
+TrayIcon::TrayIcon(std::unique_ptr<SystemTray> tray, QObject *parent)
     : QObject(parent)
-    , m_icon(new QSystemTrayIcon(this))
+    , m_tray(tray ? std::move(tray) : std::make_unique<QtSystemTray>())
     , m_menu(new QMenu(QStringLiteral("メイン")))
 {
     m_menu->setObjectName(QStringLiteral("TaskTrayMenuForm"));
-    const struct {
-        const char *name;
-        QString caption;
-        void (TrayIcon::*signal)();
-    } entries[] = {
-        {"mnuplay", QStringLiteral("再生(&P)"), &TrayIcon::playRequested},
-        {"mnupause", QStringLiteral("一時停止/レジューム(&R)"), &TrayIcon::pauseRequested},
-        {"mnunext", QStringLiteral("次のトラック(&N)"), &TrayIcon::nextRequested},
-        {"mnuprevious", QStringLiteral("前のトラック(&B)"), &TrayIcon::previousRequested},
-        {"mnudelskip", QStringLiteral("デリートスキップ(&D)"), &TrayIcon::deleteSkipRequested},
-        {nullptr, QString(), nullptr},
-        {"mnuSetting", QStringLiteral("設定(&S)"), &TrayIcon::settingsRequested},
-        {"mnuTaskTray", QStringLiteral("タスクトレイ(&T)"), &TrayIcon::trayToggleRequested},
-        {"mnuExit", QStringLiteral("終了(&E)"), &TrayIcon::exitRequested},
-    };
-    for (const auto &e : entries) {
-        if (!e.name) {
-            m_menu->addSeparator();
-            continue;
-        }
-        QAction *a = m_menu->addAction(e.caption);
-        a->setObjectName(QString::fromLatin1(e.name));
-        connect(a, &QAction::triggered, this, e.signal);
-    }
-    m_icon->setContextMenu(m_menu);
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // Desktops with status-notifier trays report only clicks, and a
-        // double click on an embedded icon comes as a click first: any click
-        // brings the windows back, once.
-        if (reason == QSystemTrayIcon::Trigger)
-            Q_EMIT trayToggleRequested();
-    });
+    const auto emitting = [this](void (TrayIcon::*signal)()) { return [this, signal] { Q_EMIT(this->*signal)(); }; };
+    fillMenu(m_menu, {
+                         {QStringLiteral("再生(&P)"), QStringLiteral("mnuplay"), emitting(&TrayIcon::playRequested)},
+                         {QStringLiteral("一時停止/レジューム(&R)"), QStringLiteral("mnupause"),
+                          emitting(&TrayIcon::pauseRequested)},
+                         {QStringLiteral("次のトラック(&N)"), QStringLiteral("mnunext"), emitting(&TrayIcon::nextRequested)},
+                         {QStringLiteral("前のトラック(&B)"), QStringLiteral("mnuprevious"),
+                          emitting(&TrayIcon::previousRequested)},
+                         {QStringLiteral("デリートスキップ(&D)"), QStringLiteral("mnudelskip"),
+                          emitting(&TrayIcon::deleteSkipRequested)},
+                         menuSeparator(),
+                         {QStringLiteral("設定(&S)"), QStringLiteral("mnuSetting"), emitting(&TrayIcon::settingsRequested)},
+                         {QStringLiteral("タスクトレイ(&T)"), QStringLiteral("mnuTaskTray"),
+                          emitting(&TrayIcon::trayToggleRequested)},
+                         {QStringLiteral("終了(&E)"), QStringLiteral("mnuExit"), emitting(&TrayIcon::exitRequested)},
+                     });
+    m_tray->setMenu(m_menu);
+    connect(m_tray.get(), &SystemTray::clicked, this, &TrayIcon::trayToggleRequested);
 }
 
 TrayIcon::~TrayIcon()
 {
+    m_tray.reset();
     delete m_menu;
 }
 
-bool TrayIcon::isAvailable()
+bool TrayIcon::isAvailable() const
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return m_tray->isAvailable();
 }
 
 QString TrayIcon::tipText(const QString &text)
@@ -72,29 +61,27 @@ QString TrayIcon::tipText(const QString &text)
 
 void TrayIcon::TrayAdd(const QIcon &icon, const QString &tip)
 {
-    m_icon->setIcon(icon);
-    m_icon->setToolTip(tipText(tip));
-    m_icon->show();
+    m_tray->show(icon, tipText(tip));
 }
 
 void TrayIcon::TrayModify(const QString &text)
 {
-    m_icon->setToolTip(tipText(text));
-    if (m_icon->isVisible())
-        m_icon->showMessage(QString(), text, QSystemTrayIcon::Information, BalloonMs);
+    m_tray->setTip(tipText(text));
+    if (m_tray->isShown())
+        m_tray->showBalloon(text, BalloonMs);
 }
 
 void TrayIcon::TrayDelete()
 {
-    m_icon->hide();
+    m_tray->hide();
 }
 
 bool TrayIcon::isShown() const
 {
-    return m_icon->isVisible();
+    return m_tray->isShown();
 }
 
 QString TrayIcon::tip() const
 {
-    return m_icon->toolTip();
+    return m_tray->tip();
 }

@@ -3,9 +3,11 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QIcon;
 class QMenu;
-class QSystemTrayIcon;
+class SystemTray;
 
 // The player's icon in the desktop's tray (StatusNotifierItem where the
 // desktop has it, XEmbed otherwise), with its tip, the balloon of each track
@@ -20,17 +22,19 @@ public:
     // The longest tip the tray shows, in UTF-8 bytes.
     static constexpr int TipBytes = 127;
 
-    explicit TrayIcon(QObject *parent = nullptr);
+    // `tray` null: the window system's tray.
+    explicit TrayIcon(std::unique_ptr<SystemTray> tray = nullptr, QObject *parent = nullptr);
     ~TrayIcon() override;
 
     // Whether this desktop has a tray at all.
-    static bool isAvailable();
+    bool isAvailable() const;
     // What the tray entries of the menus say where there is none.
     static inline const QString NoTrayTip = QStringLiteral("このデスクトップにはタスクトレイがありません");
 
     // `TrayAdd`: shows the icon with `tip`.
     void TrayAdd(const QIcon &icon, const QString &tip);
-    // `TrayModify`: the tip becomes `text`, and a balloon shows it.
+    // `TrayModify`: the tip becomes `text`, and a balloon shows it while
+    // the icon is shown.
     void TrayModify(const QString &text);
     // `TrayDelete`: the icon goes.
     void TrayDelete();
@@ -49,10 +53,11 @@ Q_SIGNALS:
     void previousRequested();
     void deleteSkipRequested();
     void settingsRequested();
+    // The tray entry, or a click on the icon.
     void trayToggleRequested();
     void exitRequested();
 
 private:
-    QSystemTrayIcon *m_icon;
+    std::unique_ptr<SystemTray> m_tray;
     QMenu *m_menu;
 };

@@ -51,7 +51,9 @@ struct PlaylistWindowModels {
 // PlaylistLayout on every resize; buttons, menus, volume, mute and seek
 // behave as their handlers below say. The logic they run lives in the
 // models and operations it is given; volume, mute and position are the
-// player's, and the window draws what the player reports.
+// player's, and the window draws what the player reports. The menus are
+// tables (PlaylistMenus.cpp); the controls and their mouse handling are in
+// PlaylistControls.cpp.
 class PlaylistWindow : public QWidget
 {
     Q_OBJECT
@@ -121,6 +123,9 @@ public:
     static QFileDialog *makeFolderDialog(QWidget *parent, const QString &title, const QString &startFolder);
 
     // --- what tests and the screenshot look at ------------------------------------
+    // The controls carry object names (imgListButtonImage1..6, prgSeek,
+    // txtSearchBox, imgVolume, imgSpeaker, picSplitter, ...) and every menu
+    // entry one of its own (mnu...), for tests and scripts to find them.
     const PlaylistLayout &layoutRects() const { return m_layout; }
     int ListButtonChangeIndex() const { return m_hoverButton; }
     // The picture button `b` (1..6) shows now: Style::Normal, Hover or Pressed.
@@ -129,16 +134,10 @@ public:
     // The client point where the last popup menu was opened.
     QPoint lastPopupPoint() const { return m_lastPopupPoint; }
     QMenu *lastPopup() const { return m_lastPopup; }
-    bool splitterMoving() const { return m_splitterMoving; }
     TrackListView *listView() const { return m_listView; }
     LibraryTreeView *treeView() const { return m_treeView; }
-    SeekBar *seekBar() const { return m_seek; }
     QLineEdit *addressBox() const { return m_addressBox; }
-    QLineEdit *searchBox() const { return m_searchBox; }
     QLabel *statusBox() const { return m_statusBox; }
-    PictureElement *knob() const { return m_knob; }
-    PictureElement *speaker() const { return m_speaker; }
-    QWidget *splitterBar() const { return m_splitterBar; }
     ListSizeChangeForm *sizeWindow() const { return m_sizeWindow; }
     // Opens the sizing window in place of this one ("サイズ調整").
     void showSizeWindow();
@@ -211,11 +210,7 @@ private:
     PictureElement *m_knob = nullptr;
 
     std::array<QMenu *, MenuCount> m_menus{};
-    QAction *m_foremostAction = nullptr;
-    QAction *m_trayAction = nullptr;
-    QAction *m_moveTrashAction = nullptr;
-    QAction *m_trackMoveTrashAction = nullptr;
-    QAction *m_tagEditorAction = nullptr;
+    bool m_trayAvailable = true;
     QMenu *m_lastPopup = nullptr;
     QPoint m_lastPopupPoint;
     int m_popupButton = 0; // the button whose menu is open, 1..6

@@ -24,6 +24,7 @@ public:
 
     // One fade step every `ms` milliseconds.
     void setInterval(int ms);
+    int interval() const { return m_timer.interval(); }
 
     // Shows the window from fully transparent and steps up to the setting.
     void fadeIn();
