@@ -18,7 +18,7 @@ struct PlaylistLayout {
     static constexpr int ButtonStep = 55;
 
     QRect back;         // imgListBackImage
-    QRect tree;         // treTreeView; its width is the splitter position
+    QRect tree;         // the library tree; its width is the splitter position
     QRect list;         // lvwListView
     QRect splitterGrip; // imgSplitter
     QRect splitterBar;  // picSplitter

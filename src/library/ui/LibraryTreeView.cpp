@@ -86,7 +86,7 @@ private:
 LibraryTreeView::LibraryTreeView(LibraryTree &tree, LibraryTreeActions &actions, QWidget *parent)
     : QTreeView(parent), m_tree(tree), m_model(new LibraryTreeModel(tree, actions, this))
 {
-    setObjectName(QStringLiteral("treTreeView"));
+    setObjectName(QStringLiteral("libraryTree"));
     setModel(m_model);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -12,7 +12,7 @@ class LibraryTree;
 class LibraryTreeActions;
 class LibraryTreeModel;
 
-// The library tree `treTreeView`: shows a LibraryTreeModel over the tree
+// The library tree: shows a LibraryTreeModel over the tree
 // with the style's icons, and keeps its current index on the tree's
 // selected node. The view holds no node of its own: label edits and drops
 // go to the model (and so to LibraryTreeActions), keyboard moves and

@@ -11,7 +11,7 @@ TrayIcon::TrayIcon(std::unique_ptr<SystemTray> tray, QObject *parent)
     , m_tray(tray ? std::move(tray) : std::make_unique<QtSystemTray>())
     , m_menu(new QMenu(QStringLiteral("メイン")))
 {
-    m_menu->setObjectName(QStringLiteral("TaskTrayMenuForm"));
+    m_menu->setObjectName(QStringLiteral("trayMenu"));
     const auto emitting = [this](void (TrayIcon::*signal)()) { return [this, signal] { Q_EMIT(this->*signal)(); }; };
     fillMenu(m_menu, {
                          {QStringLiteral("再生(&P)"), QStringLiteral("mnuplay"), emitting(&TrayIcon::playRequested)},

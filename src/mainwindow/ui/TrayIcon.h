@@ -11,7 +11,7 @@ class SystemTray;
 
 // The player's icon in the desktop's tray (StatusNotifierItem where the
 // desktop has it, XEmbed otherwise), with its tip, the balloon of each track
-// change and the tray menu (form `TaskTrayMenuForm`). The icon exists only
+// change and the tray menu. The icon exists only
 // while the player lives in the tray.
 class TrayIcon : public QObject
 {

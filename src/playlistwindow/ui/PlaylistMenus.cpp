@@ -137,11 +137,11 @@ void PlaylistWindow::buildMenus()
         const char *form;
         const MenuTable &table;
     } menus[] = {
-        {AdminMenu, "menuPlaylistAdminForm", admin}, {AddMenu, "menuAddForm", add},
-        {DeleteMenu, "menuDeleteForm", del},         {SelectMenu, "menuSelectForm", select},
-        {EtcMenu, "menuETCForm", etc},               {SearchMenu, "menuForm4", scope},
-        {WindowMenu, "menuPlaylistForm", window},    {TrackMenu, "menuForm2", track},
-        {TreeMenu, "menuForm3", tree},
+        {AdminMenu, "adminMenu", admin}, {AddMenu, "addMenu", add},
+        {DeleteMenu, "deleteMenu", del},         {SelectMenu, "selectMenu", select},
+        {EtcMenu, "etcMenu", etc},               {SearchMenu, "searchScopeMenu", scope},
+        {WindowMenu, "windowMenu", window},    {TrackMenu, "trackMenu", track},
+        {TreeMenu, "treeMenu", tree},
     };
     for (const auto &m : menus) {
         QMenu *menu = new QMenu(this);

@@ -46,7 +46,7 @@ struct PlaylistWindowModels {
     LibraryCommands &libraryCommands;
 };
 
-// The playlist window (form `list`): frameless and skinned, with the library
+// The playlist window: frameless and skinned, with the library
 // tree, the track list and their controls. Every element is placed by
 // PlaylistLayout on every resize; buttons, menus, volume, mute and seek
 // behave as their handlers below say. The logic they run lives in the
@@ -58,17 +58,17 @@ class PlaylistWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // The popup menus of the window, by their forms.
+    // The popup menus of the window, by where they open.
     enum Menu {
-        AdminMenu,    // menuPlaylistAdminForm
-        AddMenu,      // menuAddForm
-        DeleteMenu,   // menuDeleteForm
-        SelectMenu,   // menuSelectForm
-        EtcMenu,      // menuETCForm
-        SearchMenu,   // menuForm4
-        WindowMenu,   // menuPlaylistForm
-        TrackMenu,    // menuForm2
-        TreeMenu,     // menuForm3
+        AdminMenu,    // the playlist administration button
+        AddMenu,      // the add button
+        DeleteMenu,   // the delete button
+        SelectMenu,   // the select button
+        EtcMenu,      // the etc button
+        SearchMenu,   // the search icon: what a search looks at
+        WindowMenu,   // the window's background
+        TrackMenu,    // a row of the track list
+        TreeMenu,     // the library tree
         MenuCount
     };
 

@@ -21,7 +21,7 @@ class SettingsStore;
 class StyleTab;
 class VersionTab;
 
-// The settings dialog (form `Setting`): frameless and skinned with the
+// The settings dialog: frameless and skinned with the
 // current style's playlist background and the colour slots, six tabs
 // (OptionTab .. VersionTab) over the settings store through
 // SettingsDialogModel. Every control writes its key at once; the store's

@@ -24,7 +24,7 @@ struct EditorSkin {
     QColor text;       // the title's colour
 };
 
-// The style editor (form `StyleCreate`): a frameless window, dragged by its
+// The style editor: a frameless window, dragged by its
 // body, over a StyleEditorModel. Shown not modal; deletes itself when closed.
 class StyleEditor : public QDialog
 {
