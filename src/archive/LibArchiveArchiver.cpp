@@ -106,13 +106,8 @@ public:
     bool open(const QString &path)
     {
         Utf8LocaleScope scope;
-        m_archive = archive_read_new();
-        if (!m_archive)
+        if (!makeReader())
             return false;
-        archive_read_support_format_zip_streamable(m_archive);
-        archive_read_support_filter_none(m_archive);
-        // No name charset is set: names without the UTF-8 flag come as their
-        // stored bytes, and decodeMemberName() chooses UTF-8 or CP932.
         if (archive_read_open_filename(m_archive, NativePath::encode(path).constData(), 64 * 1024) != ARCHIVE_OK) {
             archive_read_free(m_archive);
             m_archive = nullptr;
@@ -129,17 +124,27 @@ public:
         if (!m_file.valid() || ::lseek(m_file.get(), off_t(offset), SEEK_SET) != off_t(offset))
             return false;
         Utf8LocaleScope scope;
-        m_archive = archive_read_new();
-        if (!m_archive)
+        if (!makeReader())
             return false;
-        archive_read_support_format_zip_streamable(m_archive);
-        archive_read_support_filter_none(m_archive);
         if (archive_read_open_fd(m_archive, m_file.get(), 64 * 1024) != ARCHIVE_OK) {
             archive_read_free(m_archive);
             m_archive = nullptr;
             return false;
         }
         m_base = offset;
+        return true;
+    }
+
+    // A reader of streamed ZIP archives. No name charset is set: names
+    // without the UTF-8 flag come as their stored bytes, and
+    // decodeMemberName() chooses UTF-8 or CP932.
+    bool makeReader()
+    {
+        m_archive = archive_read_new();
+        if (!m_archive)
+            return false;
+        archive_read_support_format_zip_streamable(m_archive);
+        archive_read_support_filter_none(m_archive);
         return true;
     }
 
