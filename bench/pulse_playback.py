@@ -179,12 +179,17 @@ def one_run(args, work, index, mp3):
         penv = dict(env, VELMORA_HOME=vhome, SDL_AUDIODRIVER="pulseaudio",
                     DBUS_SESSION_BUS_ADDRESS="disabled:")
         if args.display == "xvfb":
-            display = f":{120 + index}"
-            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24",
-                                     "-nolisten", "tcp"], env=base,
+            # Xvfb picks a free display itself and names it on the pipe once it listens
+            rfd, wfd = os.pipe()
+            xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1280x1024x24",
+                                     "-nolisten", "tcp"], env=base, pass_fds=(wfd,),
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            time.sleep(0.5)
-            penv["DISPLAY"] = display
+            os.close(wfd)
+            with os.fdopen(rfd) as f:
+                number = f.readline().strip()
+            if not number:
+                raise RuntimeError("Xvfb did not start")
+            penv["DISPLAY"] = f":{number}"
         else:
             penv["QT_QPA_PLATFORM"] = "offscreen"
         penv.update(dict(kv.split("=", 1) for kv in args.player_env))
