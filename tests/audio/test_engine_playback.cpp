@@ -2,6 +2,7 @@
 // device is read back and checked (frequency, level, length, pause, seek).
 #include "EngineTestSupport.h"
 #include "WaitUntil.h"
+#include "playback/engine/SdlMixer.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -452,3 +453,38 @@ TEST(EnginePlayback, TimeFollowsTheClockOnARealTimeDevice)
 
 } // namespace
 
+
+// A pause, stop, seek or volume change reaches the mix at the next device
+// buffer and is heard once the output has played what it holds: the device's
+// latency is the whole delay, and it stays within a tenth of a second at any
+// rate a sound card runs at (the silent driver stands for a real device).
+struct OutputRateCase {
+    const char *name;
+    int rate;
+};
+
+class OutputLatency : public ::testing::TestWithParam<OutputRateCase>
+{
+};
+
+TEST_P(OutputLatency, ChangesAreHeardWithinATenthOfASecond)
+{
+    const QByteArray old = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    SdlMixer mixer;
+    ASSERT_TRUE(mixer.open(GetParam().rate, 4));
+    const int frames = mixer.latencyFrames();
+    const int rate = mixer.rate();
+    mixer.close();
+    qputenv("SDL_AUDIODRIVER", old);
+    EXPECT_GT(frames, 0);
+    EXPECT_LE(frames * 1000.0 / rate, SdlMixer::kMaxLatencyMs) << frames << " frames at " << rate << " Hz";
+    // Not so small that the device wakes more often than it must.
+    EXPECT_GT(frames * 1000.0 / rate, SdlMixer::kMaxLatencyMs / 2.0) << frames << " frames at " << rate << " Hz";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, OutputLatency,
+                         ::testing::Values(OutputRateCase{"Telephone", 8000}, OutputRateCase{"Half", 22050},
+                                           OutputRateCase{"Cd", 44100}, OutputRateCase{"Dvd", 48000},
+                                           OutputRateCase{"Studio", 96000}, OutputRateCase{"Highest", 192000}),
+                         [](const auto &info) { return std::string(info.param.name); });

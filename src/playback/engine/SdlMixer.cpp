@@ -1,6 +1,14 @@
 #include "playback/engine/SdlMixer.h"
 
 #include "playback/engine/DecodedStream.h"
+#ifdef VELMORA_HAVE_PULSE
+#include "playback/engine/PulseOutput.h"
+#else
+// Never constructed without libpulse; only its deleter has to exist.
+class PulseOutput
+{
+};
+#endif
 
 #include <SDL.h>
 #include <algorithm>
@@ -12,17 +20,18 @@ namespace {
 // between tracks and to every short pause.
 constexpr auto kIdleCloseDelay = std::chrono::milliseconds(1500);
 
-// Frames per device buffer: about 0.17 s, so the sound server and this
-// process wake some six times a second while a track plays (smaller buffers
-// cost the server more than the decoding costs us). A pause or stop is heard
-// within about one buffer; positions follow the clock in between. A file
-// (the disk driver) takes small buffers: it has no server behind it.
+// Frames per SDL device buffer: the largest power of two that keeps the
+// buffer within SdlMixer::kMaxLatencyMs, as a pause or stop is heard within
+// about one buffer (positions follow the clock in between). Fewer, larger
+// buffers would save wake-ups, which is what costs a sound server most; a
+// PulseAudio server gets its own stream instead (PulseOutput). A file (the
+// disk driver) takes small buffers: it has no server behind it.
 int bufferFramesFor(int rate, bool file)
 {
     if (file)
         return 2048;
-    int frames = 1024;
-    while (frames < rate * 17 / 100 && frames < 32768)
+    int frames = 256;
+    while (frames * 2 <= rate * SdlMixer::kMaxLatencyMs / 1000 && frames < 16384)
         frames *= 2;
     return frames;
 }
@@ -51,6 +60,8 @@ private:
     std::unique_lock<std::mutex> m_mix;
 };
 
+SdlMixer::SdlMixer() = default;
+
 SdlMixer::~SdlMixer()
 {
     close();
@@ -58,6 +69,17 @@ SdlMixer::~SdlMixer()
 
 bool SdlMixer::openDevice()
 {
+    m_devicePaused = true;
+#ifdef VELMORA_HAVE_PULSE
+    if (m_usePulse) {
+        m_pulse = PulseOutput::open(m_rate, &SdlMixer::fill, this);
+        if (m_pulse) {
+            m_latencyFrames = m_bufferFrames = m_pulse->latencyFrames();
+            return true;
+        }
+        // No stream of our own: SDL's below, with its own buffer attributes.
+    }
+#endif
     SDL_AudioSpec want{};
     want.freq = m_rate;
     want.format = AUDIO_F32SYS;
@@ -71,8 +93,42 @@ bool SdlMixer::openDevice()
     m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     m_bufferFrames = m_device ? have.samples : 0;
     m_latencyFrames = m_fileOutput ? 0 : m_bufferFrames;
-    m_devicePaused = true;
     return m_device != 0;
+}
+
+void SdlMixer::closeDevice()
+{
+    m_pulse.reset();
+    if (m_device) {
+        SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+    }
+}
+
+void SdlMixer::pauseDevice(bool paused)
+{
+    m_devicePaused = paused;
+#ifdef VELMORA_HAVE_PULSE
+    if (m_pulse) {
+        m_pulse->setPaused(paused);
+        return;
+    }
+#endif
+    SDL_PauseAudioDevice(m_device, paused ? 1 : 0);
+}
+
+void SdlMixer::dropQueued()
+{
+#ifdef VELMORA_HAVE_PULSE
+    if (m_pulse)
+        m_pulse->drop();
+#endif
+}
+
+int SdlMixer::latencyFrames() const
+{
+    std::lock_guard lock(m_deviceMutex);
+    return m_fileOutput ? m_bufferFrames : m_latencyFrames;
 }
 
 bool SdlMixer::open(int rate, int channels)
@@ -96,6 +152,12 @@ bool SdlMixer::open(int rate, int channels)
     // about one buffer after it was mixed. The silent driver is treated like
     // a real device, so that tests on it take the same path.
     const bool disk = m_driver == QLatin1String("disk");
+    // SDL's own PulseAudio stream asks for a buffer of one callback's length
+    // and leaves the request size to the server (a fiftieth of a second):
+    // many wake-ups on both sides, or a long delay before a pause is heard.
+#ifdef VELMORA_HAVE_PULSE
+    m_usePulse = m_driver == QLatin1String("pulseaudio");
+#endif
     m_fileOutput = disk;
     // The disk driver takes buffers as fast as it is told to, not in real
     // time: what was mixed is what reached the file.
@@ -131,10 +193,7 @@ void SdlMixer::close()
         m_keeperWake.notify_all();
         m_keeper.join();
     }
-    if (m_device) {
-        SDL_CloseAudioDevice(m_device);
-        m_device = 0;
-    }
+    closeDevice();
     if (m_sdlInitialised) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         m_sdlInitialised = false;
@@ -154,9 +213,8 @@ void SdlMixer::keepDevice()
         }
         const auto deadline = *m_idleDeadline;
         if (m_keeperWake.wait_until(lock, deadline) == std::cv_status::timeout && m_idleDeadline
-            && *m_idleDeadline == deadline && m_device && m_devicePaused) {
-            SDL_CloseAudioDevice(m_device);
-            m_device = 0;
+            && *m_idleDeadline == deadline && (m_device || m_pulse) && m_devicePaused) {
+            closeDevice();
             m_idleDeadline.reset();
         }
     }
@@ -174,9 +232,14 @@ const SdlMixer::Channel *SdlMixer::channel(int index) const
 
 void SdlMixer::callback(void *self, unsigned char *data, int len)
 {
+    fill(self, reinterpret_cast<float *>(data), len / int(2 * sizeof(float)));
+}
+
+void SdlMixer::fill(void *self, float *out, int frames)
+{
     auto *m = static_cast<SdlMixer *>(self);
     std::lock_guard lock(m->m_mixMutex);
-    m->mix(reinterpret_cast<float *>(data), len / int(2 * sizeof(float)));
+    m->mix(out, frames);
 }
 
 void SdlMixer::mix(float *out, int frames)
@@ -240,27 +303,25 @@ void SdlMixer::release(Channel &c)
     c = Channel();
 }
 
-void SdlMixer::updateDevicePause(Lock &lock)
+void SdlMixer::updateDevicePause(Lock &lock, bool dropQueuedSound)
 {
     const bool audible = !m_manual && std::any_of(m_channels.begin(), m_channels.end(), [this](const Channel &c) {
         return c.stream && !c.paused && !done(c);
     });
     lock.unlockMix();
+    if (dropQueuedSound)
+        dropQueued();
     if (audible) {
         m_idleDeadline.reset();
-        if (!m_device && !openDevice())
+        if (!m_device && !m_pulse && !openDevice())
             return; // no output for now; the next call tries again
-        if (m_devicePaused) {
-            m_devicePaused = false;
-            SDL_PauseAudioDevice(m_device, 0);
-        }
+        if (m_devicePaused)
+            pauseDevice(false);
         return;
     }
-    if (m_device && !m_devicePaused) {
-        m_devicePaused = true;
-        SDL_PauseAudioDevice(m_device, 1);
-    }
-    if (m_device && m_closeWhenIdle && !m_idleDeadline) {
+    if ((m_device || m_pulse) && !m_devicePaused)
+        pauseDevice(true);
+    if ((m_device || m_pulse) && m_closeWhenIdle && !m_idleDeadline) {
         m_idleDeadline = std::chrono::steady_clock::now() + kIdleCloseDelay;
         m_keeperWake.notify_one();
     }
@@ -271,6 +332,7 @@ int SdlMixer::play(int index, DecodedStream *stream)
     Lock lock(*this);
     if (!stream || index < -1 || index >= int(m_channels.size()))
         return -1;
+    bool stopped = false; // a sound cut off: what the output holds of it goes
     for (Channel &c : m_channels) {
         if (c.stream == stream)
             release(c);
@@ -288,6 +350,7 @@ int SdlMixer::play(int index, DecodedStream *stream)
         if (index == -1)
             return -1;
     } else if (DecodedStream *other = m_channels[std::size_t(index)].stream) {
+        stopped = !m_channels[std::size_t(index)].paused && !done(m_channels[std::size_t(index)]);
         release(m_channels[std::size_t(index)]);
         other->seek(0);
         other->out = DecodedStream::OutputState();
@@ -302,18 +365,22 @@ int SdlMixer::play(int index, DecodedStream *stream)
     o.floor = o.mixEnd;
     m_channels[std::size_t(index)] = Channel{stream, 255, false};
     stream->start();
-    updateDevicePause(lock);
+    updateDevicePause(lock, stopped);
     return index;
 }
 
 void SdlMixer::detach(DecodedStream *stream)
 {
     Lock lock(*this);
+    bool stopped = false;
     for (Channel &c : m_channels) {
-        if (c.stream == stream)
+        if (c.stream == stream) {
+            stopped = stopped || !done(c);
             release(c);
+        }
     }
-    updateDevicePause(lock);
+    // The stop is heard now, not after what the output still holds of it.
+    updateDevicePause(lock, stopped);
 }
 
 void SdlMixer::seek(DecodedStream *stream, std::int64_t frame)
@@ -323,7 +390,8 @@ void SdlMixer::seek(DecodedStream *stream, std::int64_t frame)
     DecodedStream::OutputState &o = stream->out;
     o.mixStart = o.mixEnd = o.floor = frame;
     o.ended = o.finished = false;
-    updateDevicePause(lock);
+    // The new place is heard at once, not after the old one's queued sound.
+    updateDevicePause(lock, channelOf(stream) >= 0);
 }
 
 std::int64_t SdlMixer::position(const DecodedStream *stream) const

@@ -4,12 +4,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 class DecodedStream;
+class PulseOutput;
 
 // The output device (SDL2 audio) and the mixer that feeds it: up to N
 // channels, each one stream with a volume 0..255 (linear amplitude) and a
@@ -22,10 +24,19 @@ class DecodedStream;
 // audible the device is paused and the callback stops being called; after a
 // moment of idleness the device is closed (no wake-ups at all while paused
 // or stopped) and reopened when something plays again.
+//
+// Output contract: what is mixed is heard at most kMaxLatencyMs later, so a
+// pause, stop, seek or volume change is heard within that time. Through a
+// PulseAudio server (SDL's "pulseaudio" driver, when built with libpulse) the
+// mixer feeds its own stream (PulseOutput) rather than SDL's, whose buffer
+// attributes cannot be chosen; any other driver gets SDL buffers of at most
+// that length.
 class SdlMixer
 {
 public:
-    SdlMixer() = default;
+    static constexpr int kMaxLatencyMs = 100;
+
+    SdlMixer();
     ~SdlMixer();
 
     SdlMixer(const SdlMixer &) = delete;
@@ -41,6 +52,9 @@ public:
     int rate() const { return m_rate; }
     // The SDL driver in use ("pulseaudio", "pipewire", "alsa", "dummy", "disk"...).
     QString driverName() const { return m_driver; }
+    // Frames between the mix and the ear while the device is open: the
+    // longest a change of pause, position or volume takes to be heard.
+    int latencyFrames() const;
 
     // Plays `stream` on `channel` (-1: the lowest free one) from the stream's
     // position, unpaused at volume 255; a stream that played to its end starts
@@ -85,13 +99,18 @@ private:
     class Lock;
 
     static void callback(void *self, unsigned char *data, int len);
+    static void fill(void *self, float *out, int frames);
     bool openDevice();
+    void closeDevice();
+    void pauseDevice(bool paused);
+    // Drops what the output holds and has not played (only a server stream can).
+    void dropQueued();
     void keepDevice();
     void mix(float *out, int frames);
     std::int64_t estimate(const DecodedStream &s) const;
     bool done(const Channel &c) const;
     void release(Channel &c);
-    void updateDevicePause(Lock &lock);
+    void updateDevicePause(Lock &lock, bool dropQueuedSound = false);
     Channel *channel(int index);
     const Channel *channel(int index) const;
 
@@ -103,6 +122,8 @@ private:
     std::optional<std::chrono::steady_clock::time_point> m_idleDeadline;
     bool m_closeWhenIdle = true;
     std::uint32_t m_device = 0;
+    std::unique_ptr<PulseOutput> m_pulse; // stands in for m_device through a PulseAudio server
+    bool m_usePulse = false;
     int m_rate = 0;
     int m_bufferFrames = 0;
     int m_latencyFrames = 0;
