@@ -20,6 +20,12 @@ void applySkinPalette(const SettingsStore &store)
         if (c.group != QPalette::All)
             palette.setColor(c.group, c.role, c.color);
     QApplication::setPalette(palette);
+    // Every window, shown or not, takes the colours now: Qt tells only the
+    // windows it has on screen, and not at once, so a menu or dialog kept
+    // for later would open in the old colours.
+    QEvent change(QEvent::ApplicationPaletteChange);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QCoreApplication::sendEvent(w, &change);
     // Tooltips keep a palette of their own, given to a tip when it is made;
     // a tip still on screen (or about to be shown again) takes it now.
     QToolTip::setPalette(palette);
