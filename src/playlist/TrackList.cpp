@@ -499,8 +499,7 @@ void TrackList::PlayingNoUpdate()
 
 QString TrackList::deleteQuestion(int n)
 {
-    return QStringLiteral("選択している") + QString::number(n) + QStringLiteral("件のアイテムを削除します。") +
-           QStringLiteral("\r\n") + QStringLiteral("よろしいですか？");
+    return QStringLiteral("選択している%1件のファイルをゴミ箱に移動します。\r\nよろしいですか？").arg(n);
 }
 
 bool TrackList::ListItemDelete(int mode, RowDeletion &deletion)

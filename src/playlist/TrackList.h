@@ -206,7 +206,8 @@ public:
     // colour for row PlayingNo.
     void ApplyRowColors();
 
-    // The delete question of ListItemDelete for `n` rows.
+    // The question ListItemDelete mode 1 asks before `n` selected rows' files
+    // go to the desktop's trash; it says so, with the count.
     static QString deleteQuestion(int n);
 
     // --- loads in progress ----------------------------------------------------

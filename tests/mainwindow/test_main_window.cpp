@@ -10,6 +10,7 @@
 #include "QtPrinters.h"
 #include "RecordingShell.h"
 #include "ScriptedMessageBox.h"
+#include "WaitUntil.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,6 +103,34 @@ TEST_F(MainWindowTest, ButtonPicturesFollowThePointer)
     EXPECT_EQ(main().buttonState(2), Style::Pressed);
     mouse(QEvent::MouseButtonRelease, buttonCentre(3));
     EXPECT_EQ(main().buttonState(2), Style::Normal);
+}
+
+TEST_F(MainWindowTest, ButtonsNameThemselvesInTips)
+{
+    struct Case {
+        const char *name;
+        std::function<QPoint()> where;
+        const char *tip; // empty: none
+    } cases[] = {
+        {"play", [&] { return buttonCentre(1); }, "Play"},
+        {"pause", [&] { return buttonCentre(2); }, "Pause"},
+        {"stop", [&] { return buttonCentre(3); }, "Stop"},
+        {"next", [&] { return buttonCentre(4); }, "Next"},
+        {"playlist window", [&] { return buttonCentre(5); }, "Playlist"},
+        {"the display", [&] { return main().layoutRects().display.center(); }, ""},
+    };
+    main().show();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QPoint pos = c.where();
+        QHelpEvent help(QEvent::ToolTip, pos, main().mapToGlobal(pos));
+        QApplication::sendEvent(&main(), &help);
+        const QString expected = QString::fromLatin1(c.tip);
+        EXPECT_TRUE(waitUntil([&] { return expected.isEmpty() ? !QToolTip::isVisible() : QToolTip::text() == expected; }))
+            << QToolTip::text().toStdString();
+        EXPECT_EQ(main().toolTipAt(pos), expected);
+    }
+    QToolTip::hideText();
 }
 
 TEST_F(MainWindowTest, PlaylistButtonLatchesWhileTheWindowIsOpen)

@@ -270,7 +270,7 @@ TEST(TrackList, DeleteWithFilesAsksFirst)
         const QString &question = deletion.question;
         const QStringList &recycled = deletion.recycled;
         const bool emptied = deletion.emptied;
-        EXPECT_EQ(question, QString::fromUtf8("選択している%1件のアイテムを削除します。\r\nよろしいですか？")
+        EXPECT_EQ(question, QString::fromUtf8("選択している%1件のファイルをゴミ箱に移動します。\r\nよろしいですか？")
                                 .arg(c.selectAll ? 3 : 2))
             << c.name;
         EXPECT_EQ(paths(list), c.expectedRows) << c.name;

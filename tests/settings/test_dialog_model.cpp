@@ -171,25 +171,74 @@ TEST_F(DialogModelTest, FontsTagEditorColoursAndStyleNames)
     }
 }
 
-TEST(VersionInfo, LinesFromWhatTheLibrariesReport)
+TEST(VersionInfo, TitleDateAndMaker)
 {
-    const VersionInfo info = VersionInfo::make(
-        QStringLiteral("0.1.0"), QDate(2025, 3, 9),
-        {QStringLiteral("FFmpeg 5.1.6 (libavformat 59.27.100)"), QStringLiteral("SDL 2.26.5 (dummy)"),
-         QStringLiteral("FluidSynth 2.3.1"), QStringLiteral("decoders not loaded: missing"), QStringLiteral(" ")},
-        QStringLiteral("libarchive 3.6.2"));
+    const VersionInfo info = VersionInfo::make(QStringLiteral("0.1.0"), QDate(2025, 3, 9), {}, QString());
     EXPECT_EQ(info.title, QStringLiteral("Velmora β Build 0.1.0"));
     EXPECT_EQ(info.releaseDate, QStringLiteral("Release 2025/03/09"));
-    EXPECT_EQ(info.audio, (QList<VersionLine>{{"FFmpeg 5.1.6 (libavformat 59.27.100)", "https://ffmpeg.org/"},
-                                              {"SDL 2.26.5 (dummy)", "https://www.libsdl.org/"},
-                                              {"FluidSynth 2.3.1", "https://www.fluidsynth.org/"},
-                                              {"decoders not loaded: missing", ""}}));
-    EXPECT_EQ(info.archiver, (QList<VersionLine>{{"libarchive 3.6.2", "https://www.libarchive.org/"}}));
+    EXPECT_EQ(info.maker, QStringLiteral("Copyright (C) 2025 Velmora Project"));
+    EXPECT_FALSE(info.iconCredit.isEmpty());
+    const VersionInfo undated = VersionInfo::make(QStringLiteral("1"), QDate(), {}, QString());
+    EXPECT_EQ(undated.releaseDate, QStringLiteral("Release"));
+    EXPECT_EQ(undated.audio, (QList<VersionLine>{{"NOT FOUND", ""}}));
+    EXPECT_EQ(undated.archiver, (QList<VersionLine>{{"NOT FOUND", ""}}));
+}
 
-    const VersionInfo none = VersionInfo::make(QStringLiteral("1"), QDate(), {}, QString());
-    EXPECT_EQ(none.releaseDate, QStringLiteral("Release"));
-    EXPECT_EQ(none.audio, (QList<VersionLine>{{"NOT FOUND", ""}}));
-    EXPECT_EQ(none.archiver, (QList<VersionLine>{{"NOT FOUND", ""}}));
+TEST(VersionInfo, ComponentLinesLinkOnlyWhereTheyNameAProjectAndItsVersion)
+{
+    struct Case {
+        const char *reported; // as the console's --version prints it
+        const char *shown;    // UTF-8
+        const char *url;
+    } cases[] = {
+        {"FFmpeg 5.1.6 (libavformat 59.27.100)", "FFmpeg 5.1.6 (libavformat 59.27.100)", "https://ffmpeg.org/"},
+        {"SDL 2.26.5 (dummy)", "SDL 2.26.5 (dummy)", "https://www.libsdl.org/"},
+        {"FluidSynth 2.3.1", "FluidSynth 2.3.1", "https://www.fluidsynth.org/"},
+        {"TagLib 1.13.0", "TagLib 1.13.0", "https://taglib.org/"},
+        {"mpg123 1.31.2", "mpg123 1.31.2", "https://www.mpg123.de/"},
+        {"soxr 0.1.3 (loaded when a file needs resampling)", "soxr 0.1.3（サンプリングレートの変換が必要なファイルで読み込み）",
+         "https://sourceforge.net/projects/soxr/"},
+        {"soxr not found", "soxr が見つかりません", ""},
+        {"FFmpeg and FluidSynth (loaded when a file needs them) from /opt/v/libvelmora_ffmpeg.so",
+         "FFmpeg・FluidSynth（必要なファイルで読み込み）: /opt/v/libvelmora_ffmpeg.so", ""},
+        {"FFmpeg and FluidSynth not loaded: missing", "FFmpeg・FluidSynthを読み込めません: missing", ""},
+        {"decoders from /opt/v/libvelmora_decoders.so", "デコーダ: /opt/v/libvelmora_decoders.so", ""},
+        {"decoders not loaded: missing", "デコーダを読み込めません: missing", ""},
+        {"TagLib not loaded: missing", "TagLibを読み込めません: missing", ""},
+        {"FFmpegX 1.0", "FFmpegX 1.0", ""},
+    };
+    for (const Case &c : cases) {
+        const VersionInfo info = VersionInfo::make(QStringLiteral("1"), QDate(), {QString::fromUtf8(c.reported), " "},
+                                                   QStringLiteral("libarchive 3.6.2"));
+        EXPECT_EQ(info.audio, (QList<VersionLine>{{QString::fromUtf8(c.shown), QString::fromLatin1(c.url)}}))
+            << c.reported;
+        EXPECT_EQ(info.archiver, (QList<VersionLine>{{"libarchive 3.6.2", "https://www.libarchive.org/"}}));
+    }
+}
+
+TEST(VersionInfo, MakersLinksOpenOnlyRealWebAndMailAddresses)
+{
+    struct Case {
+        const char *name;
+        MakerContact contact;
+        QList<VersionLine> expected;
+    } cases[] = {
+        {"none known", {}, {}},
+        {"web site and mail",
+         {"https://velmora.example.org/", "team@velmora.example.org"},
+         {{"WebSite : https://velmora.example.org/", "https://velmora.example.org/"},
+          {"E-mail : team@velmora.example.org", "mailto:team@velmora.example.org"}}},
+        {"mail given as mailto", {"", "mailto:team@velmora.example.org"},
+         {{"E-mail : team@velmora.example.org", "mailto:team@velmora.example.org"}}},
+        {"not web addresses",
+         {"ftp://velmora.example.org/", "no address"},
+         {{"WebSite : ftp://velmora.example.org/", ""}, {"E-mail : no address", ""}}},
+        {"a word, not a site", {"Velmora", "@"}, {{"WebSite : Velmora", ""}, {"E-mail : @", ""}}},
+    };
+    for (const Case &c : cases) {
+        const VersionInfo info = VersionInfo::make(QStringLiteral("1"), QDate(), {}, QString(), c.contact);
+        EXPECT_EQ(info.makerLinks, c.expected) << c.name;
+    }
 }
 
 } // namespace

@@ -13,8 +13,18 @@
 #include "RecordingShell.h"
 #include "ScriptedMessageBox.h"
 #include "TestFiles.h"
+#include "WaitUntil.h"
 
 #include <QAbstractButton>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QAbstractProxyModel>
+#include <QFileSystemModel>
+#include <QFontDialog>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
@@ -370,8 +380,8 @@ TEST_F(SettingsDialogTest, EveryControlOfEveryTabWritesItsKeyOnOkAndCancelPutsIt
         edit->selectAll();
         QTest::keyClicks(edit, text);
     };
-    const char *fade = "フェードイン/アウト ※Only Windows XP/2000";
-    const char *translucent = "トランスルーセント  ※Only Windows XP/2000";
+    const char *fade = "フェードイン/アウト ※合成機能のあるウィンドウマネージャが必要です";
+    const char *translucent = "トランスルーセント ※合成機能のあるウィンドウマネージャが必要です";
 
     std::vector<UserCase> cases = {
         {"Option: no translucent settings", "Option", check("設定は半透明にしない"), {{Id::SetNotTrans, 1}}},
@@ -381,9 +391,9 @@ TEST_F(SettingsDialogTest, EveryControlOfEveryTabWritesItsKeyOnOkAndCancelPutsIt
         {"Option: resume", "Option", check("レジューム再生"), {{Id::ResumePlay, 1}}},
         {"Option: grid", "Option", check("グリッド表示"), {{Id::GridDisplay, 1}}},
         {"Customize: tag editor typed", "Customize",
-         [&](const Page &p) { typeIn(p.only<QLineEdit>("タグエディタの場所(SuperTagEditorなど)"), "/usr/bin/tags"); },
+         [&](const Page &p) { typeIn(p.only<QLineEdit>("タグエディタの場所(Kid3、EasyTAG、Puddletagなど)"), "/usr/bin/tags"); },
          {{Id::TagEditorPath, QStringLiteral("/usr/bin/tags")}}},
-        {"Customize: tag editor browsed", "Customize", press("...", "タグエディタの場所(SuperTagEditorなど)"),
+        {"Customize: tag editor browsed", "Customize", press("...", "タグエディタの場所(Kid3、EasyTAG、Puddletagなど)"),
          {{Id::TagEditorPath, QStringLiteral("/opt/tags/tagger")}}},
         {"Customize: docking above", "Customize", option("ミニフェイスにプレイリストを吸着", "上に"),
          {{Id::PlaylistAdsorption, 2}}},
@@ -486,6 +496,123 @@ TEST_F(SettingsDialogTest, EveryControlOfEveryTabWritesItsKeyOnOkAndCancelPutsIt
             setStoredValue(store(), c.expected[i].first, before[i]);
     }
     dialog().setChooser(SettingsChooser::system());
+}
+
+// The palette the shown tooltip is drawn with.
+QPalette shownTipPalette()
+{
+    QToolTip::showText(QPoint(10, 10), QStringLiteral("tip"));
+    QPalette palette;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->inherits("QTipLabel") && w->isVisible())
+            palette = w->palette();
+    QToolTip::hideText();
+    return palette;
+}
+
+TEST_F(SettingsDialogTest, StandardDialogsMenusAndTipsWearTheSkinAndFollowItsColours)
+{
+    struct Built {
+        const char *name;
+        std::function<QPalette()> palette;
+    };
+    const Built built[] = {
+        {"message box", [] { return QMessageBox(QMessageBox::Question, "Velmora", "?", QMessageBox::Yes | QMessageBox::No).palette(); }},
+        {"file dialog", [] {
+             QFileDialog d;
+             d.setOption(QFileDialog::DontUseNativeDialog);
+             return d.palette();
+         }},
+        {"colour dialog", [] {
+             QColorDialog d;
+             d.setOption(QColorDialog::DontUseNativeDialog);
+             return d.palette();
+         }},
+        {"font dialog", [] {
+             QFontDialog d;
+             d.setOption(QFontDialog::DontUseNativeDialog);
+             return d.palette();
+         }},
+        {"a new menu", [] { return QMenu().palette(); }},
+        {"the main window's popup menu, made before", [this] {
+             QMenu *menu = windows.main().popupMenu();
+             menu->popup(QPoint(10, 10));
+             const QPalette shown = menu->palette();
+             menu->hide();
+             return shown;
+         }},
+        {"a shown tooltip", [] { return shownTipPalette(); }},
+        {"a scroll bar", [] { return QScrollBar().palette(); }},
+        {"a list header", [] { return QHeaderView(Qt::Horizontal).palette(); }},
+    };
+    const QColor startBack = store().color(BoxBackSlot);
+    const QColor startFore = store().color(BoxForeSlot);
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        QColor back, fore, select;
+    } steps[] = {
+        {"at start", [] {}, startBack, startFore, store().color(SelectBackSlot)},
+        {"colours changed in the settings dialog",
+         [this] {
+             windows.showSettingsDialog();
+             store().setColorRef(BoxBackSlot, SettingsStore::refFromColor(QColor(20, 30, 90)));
+             store().setColorRef(BoxForeSlot, SettingsStore::refFromColor(QColor(250, 240, 200)));
+             store().setColorRef(SelectBackSlot, SettingsStore::refFromColor(QColor(160, 20, 20)));
+         },
+         QColor(20, 30, 90), QColor(250, 240, 200), QColor(160, 20, 20)},
+        {"Cancel", [this] { dialog().reject(); }, startBack, startFore, store().color(SelectBackSlot)},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        for (const Built &b : built) {
+            SCOPED_TRACE(std::string(step.name) + ": " + b.name);
+            const QPalette p = b.palette();
+            EXPECT_EQ(p.color(QPalette::Active, QPalette::Window), step.back);
+            EXPECT_EQ(p.color(QPalette::Active, QPalette::WindowText), step.fore);
+            EXPECT_EQ(p.color(QPalette::Active, QPalette::ButtonText), step.fore);
+            EXPECT_EQ(p.color(QPalette::Active, QPalette::Highlight), step.select);
+            EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Window), step.back);
+        }
+    }
+}
+
+TEST_F(SettingsDialogTest, TheTagEditorsFileDialogListsFoldersAndProgramsOnly)
+{
+    QTemporaryDir dir;
+    const auto make = [&](const char *name, QFile::Permissions permissions) {
+        QFile f(dir.filePath(QString::fromUtf8(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        ASSERT_TRUE(f.setPermissions(permissions));
+    };
+    const QFile::Permissions readable = QFile::ReadOwner | QFile::WriteOwner;
+    make("kid3", readable | QFile::ExeOwner);
+    make("tagger.exe", readable);
+    make("notes.txt", readable);
+    make("run.sh", readable | QFile::ExeOwner);
+    QDir(dir.path()).mkdir(QStringLiteral("bin"));
+
+    const std::unique_ptr<QFileDialog> d(SettingsChooser::programDialog(nullptr));
+    d->setDirectory(dir.path());
+    auto *model = d->findChild<QFileSystemModel *>();
+    QAbstractProxyModel *shown = d->proxyModel();
+    ASSERT_TRUE(model);
+    ASSERT_TRUE(shown);
+    const QStringList expected{"bin", "kid3", "run.sh"};
+    QStringList listed;
+    const bool loaded = waitUntil([&] {
+        const QModelIndex folder = model->index(dir.path());
+        if (model->canFetchMore(folder))
+            model->fetchMore(folder); // as the dialog's view asks when it shows the folder
+        const QModelIndex shownFolder = shown->mapFromSource(folder);
+        listed.clear();
+        for (int row = 0; row < shown->rowCount(shownFolder); ++row)
+            listed << shown->index(row, 0, shownFolder).data().toString();
+        listed.sort();
+        return listed == expected;
+    });
+    EXPECT_TRUE(loaded) << listed.join(u',').toStdString();
 }
 
 // Not a check: with VELMORA_SCREENSHOT_DIR set, draws each tab of the dialog

@@ -7,7 +7,9 @@
 #include "mainwindow/ui/TrayIcon.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/SettingsDialogModel.h"
+#include "settings/SkinPalette.h"
 #include "settings/ui/SettingsDialog.h"
+#include "settings/ui/SkinPaletteApplier.h"
 #include "style/StyleCreation.h"
 #include "window/WindowPlacement.h"
 #include "window/ui/RoundedCorners.h"
@@ -48,6 +50,15 @@ void Windows::build(Application &app)
                                                             app.paths().styleFolder(), app.clock(),
                                                             [this] { saveSettings(); });
     m_mainCorners = new RoundedCorners(m_main);
+    // Standard dialogs, menus and tooltips wear the skin's colours and follow
+    // every change of them, a Cancel in the settings dialog included.
+    applySkinPalette(app.settings());
+    QObject::connect(&app.settings(), &SettingsStore::valueChanged, m_main, [&app](SettingId id) {
+        if (affectsSkinPalette(id))
+            applySkinPalette(app.settings());
+    });
+    QObject::connect(&app.settings(), &SettingsStore::settingsLoaded, m_main,
+                     [&app] { applySkinPalette(app.settings()); });
     m_playlistCorners = new RoundedCorners(m_playlist);
 
     QObject::connect(m_main, &MainWindow::exitRequested, &app, &Application::ShutDown);
@@ -142,7 +153,8 @@ SettingsDialog &Windows::settings()
     m_settings->setVersionSource([this] {
         const QFileInfo program(QCoreApplication::applicationFilePath());
         return VersionInfo::make(QStringLiteral(VELMORA_VERSION), program.lastModified().date(),
-                                 m_app->audioComponentVersions(), m_app->archiverVersion());
+                                 m_app->audioComponentVersions(), m_app->archiverVersion(),
+                                 MakerContact{QStringLiteral(VELMORA_WEBSITE), QStringLiteral(VELMORA_MAIL)});
     });
     // The style editor's pictures show on the windows until a style is loaded again.
     QObject::connect(m_settings, &SettingsDialog::stylePreviewed, m_settings, [this](const StyleBackgrounds &b) {

@@ -9,10 +9,12 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 MainWindow::MainWindow(SettingsStore &settings, Player &player, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
@@ -24,6 +26,8 @@ MainWindow::MainWindow(SettingsStore &settings, Player &player, QWidget *parent)
     setAcceptDrops(true);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The mini face is mostly looked at while another window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     m_scrollTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_scrollTimer, &QTimer::timeout, this, &MainWindow::scrollTick);
     m_display.setTextWidth([this](const QString &text) { return QFontMetrics(m_infoFont).horizontalAdvance(text); });
@@ -306,6 +310,31 @@ int MainWindow::buttonAt(const QPoint &pos) const
         if (m_layout.buttons[std::size_t(b)].contains(pos))
             return b + 1;
     return 0;
+}
+
+QString MainWindow::toolTipAt(const QPoint &pos) const
+{
+    // Named as the playlist window names its buttons.
+    static const char *const tips[Style::MainButtonCount] = {"Play", "Pause", "Stop", "Next", "Playlist"};
+    const int b = buttonAt(pos);
+    return b ? QString::fromLatin1(tips[b - 1]) : QString();
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        // The buttons are pictures drawn on the window, not widgets with tips of their own.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString tip = toolTipAt(help->pos());
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, this, m_layout.buttons[std::size_t(buttonAt(help->pos()) - 1)]);
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void MainWindow::pressButton(int b, Qt::MouseButton button)

@@ -53,6 +53,9 @@ public:
     // The picture button `b` shows now (Normal, Hover or Pressed).
     int buttonState(int b) const { return m_buttonState[std::size_t(b)]; }
     QMenu *popupMenu() const { return m_menu; }
+    // The tip of the picture button at `pos` (window coordinates); empty
+    // elsewhere.
+    QString toolTipAt(const QPoint &pos) const;
 
 Q_SIGNALS:
     // Button 5 opened (true) or closed (false) the playlist window.
@@ -71,6 +74,7 @@ Q_SIGNALS:
     void placed(QWidget *window);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

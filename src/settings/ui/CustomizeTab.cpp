@@ -46,7 +46,7 @@ CustomizeTab::CustomizeTab(SettingsDialogModel &model, SettingsChooser &chooser,
     connect(browse, &QPushButton::clicked, this, [this] { m_model.chooseTagEditor(m_chooser->program(this)); });
     tagRow->addWidget(m_tagEditor, 1);
     tagRow->addWidget(browse);
-    grid->addWidget(group("タグエディタの場所(SuperTagEditorなど)", tagRow), 0, 0, 1, 2);
+    grid->addWidget(group("タグエディタの場所(Kid3、EasyTAG、Puddletagなど)", tagRow), 0, 0, 1, 2);
 
     grid->addWidget(group("ミニフェイスにプレイリストを吸着",
                           wrap(m_binder.options(SettingId::PlaylistAdsorption, {"しない", "下に", "上に"}))),
@@ -68,11 +68,11 @@ CustomizeTab::CustomizeTab(SettingsDialogModel &model, SettingsChooser &chooser,
     grid->addWidget(group("角の丸み", corner), 4, 0);
 
     QCheckBox *fade = m_binder.check(SettingId::Fade, QStringLiteral("ON"));
-    grid->addWidget(group("フェードイン/アウト ※Only Windows XP/2000",
+    grid->addWidget(group("フェードイン/アウト ※合成機能のあるウィンドウマネージャが必要です",
                           wrap(sliderRow(m_binder.slider(SettingId::FadeSpeed), "速", "遅", fade))),
                     1, 1);
     QCheckBox *translucent = m_binder.check(SettingId::Translucent, QStringLiteral("ON"));
-    grid->addWidget(group("トランスルーセント  ※Only Windows XP/2000",
+    grid->addWidget(group("トランスルーセント ※合成機能のあるウィンドウマネージャが必要です",
                           wrap(sliderRow(m_binder.slider(SettingId::Transparency), "0%", "100%", translucent))),
                     2, 1);
     grid->addWidget(group("スクロールスピード", wrap(sliderRow(m_binder.slider(SettingId::ScrollSpeed), "速", "遅"))), 3, 1);

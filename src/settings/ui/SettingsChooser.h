@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 // Where the settings dialog asks the user for a font, a program or a colour.
@@ -24,4 +25,9 @@ public:
 
     // The system's font, file and colour dialogs.
     static SettingsChooser &system();
+
+    // The dialog program() shows: an open-file dialog that lists folders and
+    // the files the user may run (execute permission), whatever their names.
+    // Owned by the caller.
+    static QFileDialog *programDialog(QWidget *parent);
 };

@@ -3,7 +3,9 @@
 #include "settings/ui/LinkLabel.h"
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 VersionTab::VersionTab(SettingsDialogModel &model, QWidget *parent)
@@ -20,10 +22,26 @@ VersionTab::VersionTab(SettingsDialogModel &model, QWidget *parent)
     m_title->setFont(big);
     m_date = new QLabel(QStringLiteral("Release"));
     m_date->setObjectName(QStringLiteral("lblReleaseDate"));
-    layout->addWidget(m_title);
-    layout->addWidget(m_date);
     m_maker = new QLabel(QStringLiteral("Velmora Project"));
-    layout->addWidget(m_maker);
+    auto *icon = new QLabel;
+    icon->setObjectName(QStringLiteral("imgVelmoraIcon"));
+    icon->setPixmap(QPixmap(QStringLiteral(":/icons/velmora-64.png")));
+    icon->setAlignment(Qt::AlignTop);
+    auto *names = new QVBoxLayout;
+    names->setSpacing(2);
+    names->addWidget(m_title);
+    names->addWidget(m_date);
+    names->addWidget(m_maker);
+    m_makerLinks = new QVBoxLayout;
+    names->addLayout(m_makerLinks);
+    m_iconCredit = new QLabel;
+    m_iconCredit->setObjectName(QStringLiteral("lblIconCredit"));
+    names->addWidget(m_iconCredit);
+    auto *head = new QHBoxLayout;
+    head->setSpacing(12);
+    head->addWidget(icon, 0, Qt::AlignTop);
+    head->addLayout(names, 1);
+    layout->addLayout(head);
     layout->addSpacing(8);
 
     auto *audio = new QVBoxLayout;
@@ -60,6 +78,7 @@ void VersionTab::fill()
     m_title->setText(info.title);
     m_date->setText(info.releaseDate);
     m_maker->setText(info.maker);
+    m_iconCredit->setText(info.iconCredit);
     const auto list = [this](QVBoxLayout *layout, const QList<VersionLine> &lines, const QString &firstName) {
         while (QLayoutItem *item = layout->takeAt(0)) {
             delete item->widget();
@@ -69,11 +88,12 @@ void VersionTab::fill()
             auto *label = new LinkLabel;
             label->setLink(line.text, line.url, [this](const QString &url) { Q_EMIT linkActivated(url); });
             label->setWordWrap(true);
-            if (layout->count() == 0)
+            if (layout->count() == 0 && !firstName.isEmpty())
                 label->setObjectName(firstName);
             layout->addWidget(label);
         }
     };
+    list(m_makerLinks, info.makerLinks, QString());
     list(m_audio, info.audio, QStringLiteral("lblfmodver"));
     list(m_archiver, info.archiver, QStringLiteral("lblUnzip32dllver"));
 }

@@ -8,8 +8,9 @@
 class QLabel;
 class QVBoxLayout;
 
-// The tab "Version": the program's name, date and maker, the audio
-// library's components and the archiver library, with their links.
+// The tab "Version": the program's icon, name, date and maker with the
+// maker's links, the audio library's components and the archiver library;
+// a line is a link only where VersionInfo gives it an address.
 class VersionTab : public SettingsTab
 {
     Q_OBJECT
@@ -34,6 +35,8 @@ private:
     QLabel *m_title = nullptr;
     QLabel *m_date = nullptr;
     QLabel *m_maker = nullptr;
+    QLabel *m_iconCredit = nullptr;
+    QVBoxLayout *m_makerLinks = nullptr;
     QVBoxLayout *m_audio = nullptr;
     QVBoxLayout *m_archiver = nullptr;
 };
