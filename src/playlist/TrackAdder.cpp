@@ -180,22 +180,35 @@ std::optional<QStringList> TrackAdder::collectFolder(const QString &folder, bool
     QElapsedTimer shown;
     shown.start();
     m_list.setStatusText(QStringLiteral("Now Loading..."));
+    m_stopAdding = false;
+    m_walking = true;
+    bool first = true;
     const auto progress = [&](int found) {
         if (shown.elapsed() >= 100) {
             m_list.setStatusText(QStringLiteral("Now Loading... %1").arg(found));
             shown.restart();
         }
-        EventPump::yield();
-        return !EventPump::stopRequested() && m_list.generation() == generation;
+        // Events run once at once (the status shows, a waiting Escape is
+        // seen), then at the pump's pace.
+        EventPump::yield(first ? 0 : 15);
+        first = false;
+        return !m_stopAdding && !EventPump::stopRequested() && m_list.generation() == generation;
     };
     FolderWalk::Result found =
         FolderWalk::list(folder, subfolders, &AudioFormats::isPlayable, progress);
+    m_walking = false;
     if (found.cancelled) {
         if (m_list.generation() == generation)
             m_list.setStatusText(before);
         return std::nullopt;
     }
     return std::move(found.files);
+}
+
+void TrackAdder::stopAdding()
+{
+    if (m_walking)
+        m_stopAdding = true;
 }
 
 void TrackAdder::appendFiles(const QStringList &files)

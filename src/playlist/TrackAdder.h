@@ -117,6 +117,10 @@ public:
     // the list is emptied meanwhile (another playlist opened), the remaining
     // members are not added to it.
     void openArchive(const QString &archivePath);
+    // Escape while a folder is read: the reading stops and the list stays
+    // as it was. Does nothing when no folder is being read.
+    void stopAdding();
+
     // "再構築": the list again from the folder (or archive) of its first row:
     // the current audio files of that one place (not its sub-folders)
     // replace whatever the list held; a stopped reading leaves the list. Nothing happens to an empty list.
@@ -155,4 +159,6 @@ private:
     SortMemory m_sortMemory;
     int m_pauseDepth = 0;
     int m_batchDepth = 0;
+    bool m_walking = false;
+    bool m_stopAdding = false;
 };

@@ -1,6 +1,7 @@
 // Adding folders and files as a user does: which files a folder gives, in
 // which order, with or without its sub-folders; the add-file dialog; the
 // bit-rate column.
+#include "CoreTestApp.h"
 #include "LogicDoubles.h"
 #include "PlaylistTestUtil.h"
 #include "core/CommandLine.h"
@@ -28,6 +29,7 @@ protected:
     {
         ASSERT_TRUE(m_root.isValid());
         root = m_root.path();
+        QDir(root).mkdir(QStringLiteral("Playlist")); // where a replaced list is kept
         list.setPlaylistAddress(QStringLiteral("Start"));
     }
     void TearDown() override { EventPump::setStopRequested(false); }
@@ -171,6 +173,34 @@ TEST_F(FolderAdding, AStoppedReadingLeavesTheList)
     adder.openFolderCommand();
     EXPECT_EQ(rows(), QStringList{"kept.mp3"});
     EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Start"));
+    EXPECT_TRUE(QFile::exists(root + "/Playlist/Start.m3u")) << "the list was kept in its file first";
+    EventPump::setStopRequested(false);
+    adder.openFolderCommand();
+    EXPECT_EQ(rows(), (QStringList{"Big/A/1.mp3", "Big/B/2.mp3"})) << "the same folder again, not stopped";
+}
+
+TEST_F(FolderAdding, EscapeWhileAFolderIsReadLeavesTheList)
+{
+    make({"Big/A/1.mp3", "Big/B/2.mp3", "Small/3.mp3"});
+    addRows(list, {root + "/kept.mp3"});
+    struct Case {
+        const char *name;
+        bool pressedDuringReading;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"pressed while reading: the list stays", true, {"kept.mp3"}},
+        {"pressed before: the next add is whole", false, {"Small/3.mp3"}},
+    };
+    for (const Case &c : cases) {
+        if (c.pressedDuringReading)
+            QMetaObject::invokeMethod(&coreTestApp(), [this] { adder.stopAdding(); }, Qt::QueuedConnection);
+        else
+            adder.stopAdding();
+        dialogs.answer = root + (c.pressedDuringReading ? "/Big" : "/Small");
+        adder.openFolderCommand();
+        EXPECT_EQ(rows(), c.expected) << c.name;
+    }
 }
 
 TEST_F(FolderAdding, TheAddFileDialog)
