@@ -42,7 +42,7 @@ void DesktopIntegration::openHandedOver(const QStringList &paths)
         if (!InputBounds::pathProblem(path).isEmpty())
             continue;
         if (QFileInfo(path).isDir())
-            files += TrackAdder::ListAudioFiles(path, 1);
+            files += TrackAdder::ListAudioFiles(path, 1, m_app.settings().isOn(SettingId::AddSubfolders));
         else
             files << path;
     }

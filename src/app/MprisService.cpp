@@ -1,5 +1,7 @@
 #include "app/MprisService.h"
 
+#include "core/AudioFormats.h"
+
 #include "playback/RemoteControl.h"
 
 #include <QCoreApplication>
@@ -46,14 +48,8 @@ QString MprisService::registerOn(QDBusConnection bus)
 
 QStringList MprisService::supportedMimeTypes()
 {
-    return {
-        QStringLiteral("audio/mpeg"),          QStringLiteral("audio/x-ms-wma"),       QStringLiteral("audio/ogg"),
-        QStringLiteral("audio/x-vorbis+ogg"),  QStringLiteral("audio/x-opus+ogg"),     QStringLiteral("audio/x-wav"),
-        QStringLiteral("audio/flac"),          QStringLiteral("audio/x-ape"),          QStringLiteral("audio/x-musepack"),
-        QStringLiteral("audio/aac"),           QStringLiteral("audio/mp4"),            QStringLiteral("audio/x-m4a"),
-        QStringLiteral("audio/midi"),          QStringLiteral("application/zip"),      QStringLiteral("audio/x-mpegurl"),
-        QStringLiteral("audio/mpegurl"),
-    };
+    return AudioFormats::mimeTypes()
+           << QStringLiteral("application/zip") << QStringLiteral("audio/x-mpegurl") << QStringLiteral("audio/mpegurl");
 }
 
 void MprisService::announce(const QVariantMap &changed)

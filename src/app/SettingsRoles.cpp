@@ -43,6 +43,11 @@ void SettingsRoles::remember(const QString &key, const QString &folder)
         m_settings.rememberFolder(folderSetting(key), folder, m_paths.iniFilePath());
 }
 
+bool SettingsRoles::includeSubfolders() const
+{
+    return m_settings.isOn(SettingId::AddSubfolders);
+}
+
 void SettingsRoles::leaveTopmost()
 {
     if (m_settings.isOn(SettingId::Foremost))

@@ -25,6 +25,7 @@ public:
     // RememberedFolders
     QString folder(const QString &key) const override;
     void remember(const QString &key, const QString &folder) override;
+    bool includeSubfolders() const override;
 
     // AlwaysOnTop: the "Foremost" setting goes off; the windows and the menu
     // entry follow it.

@@ -1,5 +1,6 @@
 #include "core/CommandLine.h"
 
+#include "core/AudioFormats.h"
 #include "core/InputBounds.h"
 #include "core/NativePath.h"
 
@@ -107,6 +108,25 @@ QStringList SplitCommandLine(const QString &text)
     return text.split(QLatin1Char(' '));
 }
 
+namespace {
+
+// The playable extensions, indented and wrapped for an 80-column terminal.
+QString wrappedExtensions()
+{
+    QString out;
+    QString line = QStringLiteral(" ");
+    for (const QString &e : AudioFormats::extensions()) {
+        if (line.size() + e.size() + 2 > 78) {
+            out += line + u'\n';
+            line = QStringLiteral(" ");
+        }
+        line += QStringLiteral(" .") + e;
+    }
+    return out + line + u'\n';
+}
+
+} // namespace
+
 QString UsageText()
 {
     return QStringLiteral(
@@ -117,13 +137,17 @@ QString UsageText()
         "(\"CommandLine (2)\" when that playlist exists). Each path is added as\n"
         "dropping that file on the player adds it:\n"
         "  song.mp3      one row (a file that cannot be played is marked when tried)\n"
-        "  folder        its audio files, not those of sub-folders, replace the\n"
+        "  folder        its audio files, then those of its sub-folders (unless\n"
+        "                turned off in the settings), in name order, replace the\n"
         "                list, which is named after the folder, as a new playlist\n"
         "  list.m3u      one row for the playlist file, then its tracks\n"
         "  archive.zip   one row per member (.txt members and folders left out),\n"
         "                extracted when it plays; the list is named after the\n"
         "                archive, as a new playlist. Only names ending in .zip or\n"
         "                .ZIP are opened as archives.\n"
+        "Audio files are those ending in (any letter case)\n")
+           + wrappedExtensions()
+           + QStringLiteral(
         "Nothing plays until the play button is pressed.\n"
         "When a player already runs on the same program folder, the paths are\n"
         "handed to it instead and added to its list (a folder adds its audio\n"

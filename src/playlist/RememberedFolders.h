@@ -17,4 +17,8 @@ public:
     // A player that may not write into its program folder (another player
     // owns it) keeps it nowhere; a failed write is skipped.
     virtual void remember(const QString &key, const QString &folder) = 0;
+
+    // True when a folder add also takes the files of its sub-folders (the
+    // option "AddSubfolders").
+    virtual bool includeSubfolders() const = 0;
 };

@@ -1,8 +1,10 @@
 #include "playlist/TrackAdder.h"
 
+#include "core/AudioFormats.h"
 #include "core/EventPump.h"
 #include "core/FileDialogs.h"
 #include "core/NativePath.h"
+#include "playlist/FolderWalk.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/RememberedFolders.h"
@@ -11,11 +13,11 @@
 #include "playlist/TrackList.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QStandardPaths>
 
 
-const QString TrackAdder::AudioFileFilter = QStringLiteral(
-    "MP3ファイル (*.mp3)|*.mp3|WMAファイル (*.wma)|*.wma|WAVファイル (*.wav)|*.wav|"
-    "オーディオファイル|*.mp3;*.wma;*.wav;*.ogg;*.ape;*.flac;*.mpc|すべてのファイル (*.*)|*.*");
+const QString TrackAdder::AudioFileFilter = AudioFormats::dialogFilter();
 const QString TrackAdder::ZipFileFilter = QStringLiteral("ZIPファイル (*.zip)|*.zip");
 const QString TrackAdder::FolderDialogTitle = QStringLiteral("フォルダを選択してください。");
 
@@ -98,10 +100,10 @@ void TrackAdder::AddTrack(const QString &path, bool isArchiveMember)
     if (path.isEmpty())
         return;
     const FileProbe target = isArchiveMember ? FileProbe() : ProbeFile(path);
-    // A folder replaces the list: the open list is kept in its file first,
-    // and stays when it cannot be.
-    if (target.isDir && !m_store.KeepOpenList())
+    if (target.isDir) {
+        replaceByFolder(path);
         return;
+    }
     pauseSort();
 
     TrackRow row = m_list.makeRow(path);
@@ -120,12 +122,7 @@ void TrackAdder::AddTrack(const QString &path, bool isArchiveMember)
     const QString extension = row.extension().toString();
     m_list.appendRow(std::move(row));
 
-    if (!isArchiveMember && probe.isDir) {
-        m_folderpath = path;
-        m_store.CloseList(false);
-        ListToListView();
-        applyFolderNamingRule();
-    } else if (!isArchiveMember && (extension == u"M3U" || extension == u"M3U8")) {
+    if (!isArchiveMember && (extension == u"M3U" || extension == u"M3U8")) {
         m_store.LoadPlaylist(path);
         m_list.setPlaylistAddress(path);
     }
@@ -171,25 +168,52 @@ void TrackAdder::openCommandLinePaths(const QStringList &paths)
     AddDroppedFiles(absolute);
 }
 
-QStringList TrackAdder::ListAudioFiles(const QString &folder, int filter)
+QStringList TrackAdder::ListAudioFiles(const QString &folder, int filter, bool subfolders)
 {
-    QStringList result = NativePath::visibleFilesIn(folder);
-    if (filter == 1) {
-        result.removeIf([](const QString &path) {
-            const QString tail = path.right(3).toLower();
-            return tail != u"mp3" && tail != u"wma" && tail != u"ogg" && tail != u"wav" && tail != u"mid";
-        });
-    }
-    return result;
+    return FolderWalk::list(folder, subfolders, filter == 1 ? &AudioFormats::isPlayable : nullptr).files;
 }
 
-void TrackAdder::ListToListView()
+std::optional<QStringList> TrackAdder::collectFolder(const QString &folder, bool subfolders)
 {
-    if (m_folderpath.isEmpty())
-        return;
-    pauseSort();
+    const quint64 generation = m_list.generation();
+    const QString before = m_list.statusText();
+    QElapsedTimer shown;
+    shown.start();
     m_list.setStatusText(QStringLiteral("Now Loading..."));
-    const QStringList files = ListAudioFiles(m_folderpath, 1);
+    m_stopAdding = false;
+    m_walking = true;
+    bool first = true;
+    const auto progress = [&](int found) {
+        if (shown.elapsed() >= 100) {
+            m_list.setStatusText(QStringLiteral("Now Loading... %1").arg(found));
+            shown.restart();
+        }
+        // Events run once at once (the status shows, a waiting Escape is
+        // seen), then at the pump's pace.
+        EventPump::yield(first ? 0 : 15);
+        first = false;
+        return !m_stopAdding && !EventPump::stopRequested() && m_list.generation() == generation;
+    };
+    FolderWalk::Result found =
+        FolderWalk::list(folder, subfolders, &AudioFormats::isPlayable, progress);
+    m_walking = false;
+    if (found.cancelled) {
+        if (m_list.generation() == generation)
+            m_list.setStatusText(before);
+        return std::nullopt;
+    }
+    return std::move(found.files);
+}
+
+void TrackAdder::stopAdding()
+{
+    if (m_walking)
+        m_stopAdding = true;
+}
+
+void TrackAdder::appendFiles(const QStringList &files)
+{
+    pauseSort();
     m_list.reserveRows(int(files.size()));
     {
         RowBatch batch(m_list);
@@ -204,11 +228,40 @@ void TrackAdder::ListToListView()
     resumeSort();
 }
 
+void TrackAdder::ListToListView()
+{
+    if (m_folderpath.isEmpty())
+        return;
+    if (const std::optional<QStringList> files = collectFolder(m_folderpath, m_folders.includeSubfolders()))
+        appendFiles(*files);
+}
+
+void TrackAdder::replaceByFolder(const QString &folder)
+{
+    // The open list is kept in its file first, and stays when it cannot be.
+    if (!m_store.KeepOpenList())
+        return;
+    const std::optional<QStringList> files = collectFolder(folder, m_folders.includeSubfolders());
+    if (!files)
+        return; // cancelled: the list keeps what it held
+    pauseSort();
+    m_folderpath = folder;
+    m_store.CloseList(false);
+    appendFiles(*files);
+    applyFolderNamingRule();
+    if (m_batchDepth == 0)
+        finishAdding();
+    resumeSort();
+}
+
 void TrackAdder::applyFolderNamingRule()
 {
     if (m_list.count() == 0)
         return;
-    const QString folderName = ParentFolderNameOf(m_list.path(1));
+    // The listed folder names the list, even when its own files are none
+    // and the first row comes from a sub-folder.
+    const QString folderName = m_folderpath.isEmpty() ? ParentFolderNameOf(m_list.path(1))
+                                                      : ParentFolderNameOf(QDir::cleanPath(m_folderpath) + QStringLiteral("/x"));
     const SelectedTreeNode node = m_tree.selectedNode();
     const bool nested = node.valid && node.fullPath.contains(u'/');
     QString address;
@@ -227,26 +280,33 @@ void TrackAdder::applyFolderNamingRule()
     m_list.setPlaylistAddress(m_store.unusedPlaylistAddress(address));
 }
 
+QString TrackAdder::firstOpenFolder()
+{
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (!music.isEmpty() && QFileInfo(music).isDir())
+        return music;
+    return QDir::homePath();
+}
+
 void TrackAdder::addFileCommand()
 {
-    const QString file = m_dialogs.chooseFile(AudioFileFilter, option(AudioFileFolderKey));
-    if (file.isEmpty())
+    QString start = option(AudioFileFolderKey);
+    if (start.isEmpty() || !QFileInfo(start).isDir())
+        start = firstOpenFolder();
+    const QStringList files = m_dialogs.chooseFiles(AudioFileFilter, start);
+    if (files.isEmpty())
         return;
-    AddTrack(file, false);
-    storeOption(AudioFileFolderKey, FolderOf(file));
+    AddDroppedFiles(files);
+    storeOption(AudioFileFolderKey, FolderOf(files.constLast()));
 }
 
 void TrackAdder::openFolderCommand()
 {
     m_strSelectFolder = option(FolderKey);
     const QString chosen = m_dialogs.chooseFolder(FolderDialogTitle, m_strSelectFolder);
-    m_folderpath = chosen;
-    if (chosen.isEmpty() || !m_store.KeepOpenList())
+    if (chosen.isEmpty())
         return;
-    m_store.CloseList(false);
-    ListToListView();
-    applyFolderNamingRule();
-    m_list.RenumberList();
+    replaceByFolder(chosen);
     storeOption(FolderKey, chosen);
 }
 
@@ -261,9 +321,14 @@ void TrackAdder::RebuildList()
         m_list.ClearList();
         listArchive(archive);
     } else {
+        // The first row's own folder, without sub-folders: the rebuilt list
+        // is that one place, however the rows came in.
         m_folderpath = FolderOf(first);
-        m_list.ClearList();
-        ListToListView();
+        const std::optional<QStringList> files = collectFolder(m_folderpath, false);
+        if (files) {
+            m_list.ClearList();
+            appendFiles(*files);
+        }
     }
     finishAdding();
     resumeSort();

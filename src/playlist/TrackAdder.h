@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class FileDialogs;
 class PlaylistStore;
 class RememberedFolders;
@@ -55,14 +57,25 @@ public:
     // without paths.
     void openCommandLinePaths(const QStringList &paths);
 
-    // Appends one row per audio file directly in `folderpath` (GetFileInfo4
-    // contents); does nothing when folderpath is empty. Does not renumber.
+    // Appends one row per audio file of `folderpath` (GetFileInfo4
+    // contents), in the order of FolderWalk: the folder's own files in
+    // natural name order, then, when the option "AddSubfolders" is on, its
+    // sub-folders' files depth-first. The status box shows the progress; a
+    // stop request (or the list emptied meanwhile) ends the reading before
+    // any row is added. Does nothing when folderpath is empty. Does not
+    // renumber.
     void ListToListView();
 
-    // Full paths of the ordinary, visible files directly in `folder`, in
-    // the order the file system gives them. With filter 1 only names whose
-    // last three characters are mp3, wma, ogg, wav or mid in any case.
-    static QStringList ListAudioFiles(const QString &folder, int filter);
+    // Full paths of the ordinary, visible files of `folder` in natural name
+    // order (FolderWalk), with `subfolders` also those of its sub-folders.
+    // With filter 1 only files the decoders play (AudioFormats::isPlayable,
+    // any letter case).
+    static QStringList ListAudioFiles(const QString &folder, int filter, bool subfolders = false);
+
+    // Where "ファイルを追加" starts when no folder is remembered: the
+    // user's music folder, or the home folder without one; never the
+    // working folder.
+    static QString firstOpenFolder();
 
     // Switch the list's sorting off before rows are added, remembering its
     // sort key, order and whether it was sorted; and back on afterwards, so
@@ -82,10 +95,12 @@ public:
     // save overwrites nothing. Nothing changes when the list is empty.
     void applyFolderNamingRule();
 
-    // "ファイルを追加": choose one file, add it, remember its folder.
+    // "ファイルを追加": choose files (several at once), add them in the
+    // order chosen as a drop of them is added, remember their folder.
     void addFileCommand();
-    // "フォルダを開く": choose a folder; it replaces the list (kept in its
-    // file first) and names the address.
+    // "フォルダを開く": choose a folder; its audio files replace the list
+    // (kept in its file first; left as it was when the reading is stopped)
+    // and it names the address.
     void openFolderCommand();
     // "ZIP書庫を開く": choose an archive; its members replace the list (kept
     // in its file first).
@@ -102,9 +117,13 @@ public:
     // the list is emptied meanwhile (another playlist opened), the remaining
     // members are not added to it.
     void openArchive(const QString &archivePath);
+    // Escape while a folder is read: the reading stops and the list stays
+    // as it was. Does nothing when no folder is being read.
+    void stopAdding();
+
     // "再構築": the list again from the folder (or archive) of its first row:
-    // the current audio files of that one place replace whatever the list
-    // held. Nothing happens to an empty list.
+    // the current audio files of that one place (not its sub-folders)
+    // replace whatever the list held; a stopped reading leaves the list. Nothing happens to an empty list.
     void RebuildList();
 
     // The folder listed by ListToListView.
@@ -119,6 +138,12 @@ private:
     void pauseSort();
     void resumeSort();
     void finishAdding();
+    // The audio files of `folder` for a folder add, with progress in the
+    // status box; nullopt when stopped.
+    std::optional<QStringList> collectFolder(const QString &folder, bool subfolders);
+    void appendFiles(const QStringList &files);
+    // The files of `folder` replace the list, which is kept in its file first.
+    void replaceByFolder(const QString &folder);
     void listArchive(const QString &archivePath);
     QString option(const QString &key) const;
     void storeOption(const QString &key, const QString &value);
@@ -134,4 +159,6 @@ private:
     SortMemory m_sortMemory;
     int m_pauseDepth = 0;
     int m_batchDepth = 0;
+    bool m_walking = false;
+    bool m_stopAdding = false;
 };

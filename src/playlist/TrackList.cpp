@@ -58,6 +58,16 @@ QString sortText(const TrackRow &row, int column)
 
 } // namespace
 
+QString TrackList::BitRateForDisplay(QStringView stored)
+{
+    if (!stored.endsWith(u"bps") || stored.endsWith(u"kbps"))
+        return stored.toString();
+    const QStringView number = stored.chopped(3);
+    if (number.isEmpty() || !std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); }))
+        return stored.toString();
+    return number.toString() + QStringLiteral("kbps");
+}
+
 TrackList::TrackList(QObject *parent) : QAbstractTableModel(parent)
 {
 }
@@ -79,6 +89,8 @@ QVariant TrackList::data(const QModelIndex &index, int role) const
     const TrackRow &r = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() == TrackRow::BitRateCell)
+            return BitRateForDisplay(r.bitRate());
         return index.column() == 0 ? r.path().toString() : r.cellText(index.column());
     case Qt::ForegroundRole:
         return toQColor(r.color());

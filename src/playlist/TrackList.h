@@ -76,6 +76,11 @@ public:
 
     // The header text of column 0..7.
     static QString headerText(int column);
+    // The BitRate cell as the list shows it. The playlist file keeps the
+    // text it always held ("128bps", meaning kilobits per second), so files
+    // written by any version read alike; the list says "128kbps". Other
+    // text is shown as it stands.
+    static QString BitRateForDisplay(QStringView stored);
 
     // --- rows (positions 1..count) -----------------------------------------
     int count() const { return static_cast<int>(m_rows.size()); }

@@ -14,7 +14,7 @@ using Id = SettingId;
 using K = DialogControlKind;
 
 // clang-format off
-constexpr std::array<DialogControl, 20> Controls = {{
+constexpr std::array<DialogControl, 21> Controls = {{
     // tab "Option"
     {"chkTransForm",                 Id::SetNotTrans,        K::Check,     0, 1},
     {"chkWorkArea",                  Id::MoveWorkArea,       K::Check,     0, 1},
@@ -22,6 +22,7 @@ constexpr std::array<DialogControl, 20> Controls = {{
     {"chkAutoSave",                  Id::AutoSaveQuestion,   K::Check,     0, 1},
     {"chkResumePlay",                Id::ResumePlay,         K::Check,     0, 1},
     {"chkGridDisplay",               Id::GridDisplay,        K::Check,     0, 1},
+    {"chkAddSubfolders",             Id::AddSubfolders,      K::Check,     0, 1},
     // tab "Customize"
     {"optAdsorb",                    Id::PlaylistAdsorption, K::Options,   0, 2},
     {"optClickWay",                  Id::TreeClick,          K::Options,   0, 1},

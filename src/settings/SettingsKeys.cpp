@@ -60,6 +60,7 @@ constexpr std::array<SettingKey, SettingCount> Table = {{
     {Id::AutoSaveQuestion,      "Option",       "AutoSaveQuestion",    W::Int16,  K::Check,       0,       nullptr,          0,       1},
     {Id::ResumePlay,            "Option",       "ResumePlay",          W::Int16,  K::Check,       0,       nullptr,          0,       1},
     {Id::GridDisplay,           "Option",       "GridDisplay",         W::Int16,  K::Check,       0,       nullptr,          0,       1},
+    {Id::AddSubfolders,         "Option",       "AddSubfolders",       W::Int16,  K::Check,       1,       nullptr,          0,       1},
     {Id::PlaylistAdsorption,    "Option",       "PlaylistAdsorption",  W::Int16,  K::Choice,      0,       nullptr,          0,       2},
     {Id::TreeClick,             "Option",       "TreeClick",           W::Int16,  K::Choice,      0,       nullptr,          0,       1},
     {Id::PGBStyle,              "Option",       "PGBStyle",            W::Long32, K::Choice,      1,       nullptr,          0,       1},

@@ -54,6 +54,7 @@ enum class SettingId : int {
     AutoSaveQuestion,
     ResumePlay,
     GridDisplay,
+    AddSubfolders,
     PlaylistAdsorption,
     TreeClick,
     PGBStyle,

@@ -250,7 +250,7 @@ void SettingsStore::LoadSettings(const QString &iniPath, const QString &colorIni
     loadKeys(doc, {Id::PlayMode, Id::Scroll});
     loadKeys(doc, {Id::Foremost, Id::PlaylistAdsorption, Id::TreeClick,
                    Id::SetNotTrans, Id::MoveWorkArea, Id::TempFolderClear, Id::AutoSaveQuestion, Id::ResumePlay,
-                   Id::GridDisplay,
+                   Id::GridDisplay, Id::AddSubfolders,
                    Id::SelectFolder, Id::SelectAudioFilePath, Id::SelectZipFilePath});
     loadKeys(doc, {Id::PGBStyle});
     loadKeys(doc, {Id::ScrollSpeed, Id::MiniVisualSpeed, Id::Fade, Id::FadeSpeed, Id::Translucent,
@@ -316,7 +316,7 @@ QList<ProfileWrite> SettingsStore::mainFileWrites() const
         Id::SettingTop, Id::SettingLeft,
         Id::PlayMode, Id::Scroll,
         Id::Foremost, Id::SetNotTrans, Id::MoveWorkArea, Id::TempFolderClear, Id::AutoSaveQuestion,
-        Id::ResumePlay, Id::GridDisplay, Id::PlaylistAdsorption, Id::TreeClick,
+        Id::ResumePlay, Id::GridDisplay, Id::AddSubfolders, Id::PlaylistAdsorption, Id::TreeClick,
         Id::PGBStyle,
         Id::ScrollSpeed, Id::MiniVisualSpeed, Id::Fade, Id::FadeSpeed, Id::Translucent, Id::Transparency,
         Id::CornerRoundValue, Id::TagEditorPath,

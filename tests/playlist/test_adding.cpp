@@ -57,10 +57,11 @@ TEST_F(Adding, FolderFilter)
         const char *name;
         QString folder;
         int filter;
-        QStringList expected;
+        QStringList expected; // in the order listed
     };
     const Case cases[] = {
-        {"audio only, any letter case", "music", 1, {"music/a.mp3", "music/b.MP3"}},
+        {"playable files, any letter case, in name order", "music", 1,
+         {"music/a.mp3", "music/b.MP3", "music/c.flac"}},
         {"every visible file", "music", 0, {"music/a.mp3", "music/b.MP3", "music/c.flac", "music/d.txt"}},
         {"a missing folder", "none", 1, {}},
         {"names that are not UTF-8", "sjis", 1, {"sjis/" + NativePath::decode(Cp932Mp3Name)}},
@@ -68,7 +69,6 @@ TEST_F(Adding, FolderFilter)
     for (const Case &c : cases) {
         QStringList got = TrackAdder::ListAudioFiles(root + u'/' + c.folder, c.filter);
         got.replaceInStrings(root + u'/', QString());
-        got.sort();
         EXPECT_EQ(got, c.expected) << c.name;
     }
 }
@@ -84,7 +84,8 @@ TEST_F(Adding, AddTrackByKindOfPath)
     const Case cases[] = {
         {"a file without extension is a row", "README", {"README", "music/a.mp3"}, "Start"},
         {"a missing file is a row", "gone.mp3", {"gone.mp3", "music/a.mp3"}, "Start"},
-        {"a folder named Vol.1 is listed", "Vol.1", {"Vol.1/1.mp3", "Vol.1/2.wav"}, "Vol.1"},
+        {"a folder named Vol.1 is listed with its sub-folder", "Vol.1",
+         {"Vol.1/1.mp3", "Vol.1/2.wav", "Vol.1/inner/3.mp3"}, "Vol.1"},
         {"a playlist is imported after its own row", "list.m3u", {"list.m3u", "music/a.mp3", "music/a.mp3"},
          "<path>"},
         {"an empty path adds nothing", "", {"music/a.mp3"}, "Start"},
@@ -205,7 +206,7 @@ TEST_F(Adding, NewRowsTakeTheirSortedPlaces)
     };
     const Case cases[] = {
         {"sorted by title: the file goes to its place", true, "music/b.MP3", {"a", "b", "c"}, 3},
-        {"sorted by title: a folder's files, too", true, "Vol.1", {"1", "2"}, 0},
+        {"sorted by title: a folder's files, too", true, "Vol.1", {"1", "2", "3"}, 0},
         {"unsorted: the file goes last", false, "music/b.MP3", {"a", "c", "b"}, 2},
     };
     for (const Case &c : cases) {
@@ -274,7 +275,7 @@ TEST_F(Adding, FolderNamingRule)
 TEST_F(Adding, AddCommands)
 {
     QMap<QString, QString> &options = folders.folders;
-    options = {{TrackAdder::FolderKey, "/start"}, {TrackAdder::AudioFileFolderKey, "/files"}};
+    options = {{TrackAdder::FolderKey, "/start"}, {TrackAdder::AudioFileFolderKey, root}};
     QString &answer = dialogs.answer;
     addRows(list, {root + "/music/a.mp3"});
 
@@ -292,7 +293,7 @@ TEST_F(Adding, AddCommands)
 
     answer = root + "/Vol.1";
     adder.openFolderCommand();
-    EXPECT_EQ(list.count(), 2); // the folder's files replaced the list
+    EXPECT_EQ(list.count(), 3); // the folder's files, its sub-folder's too, replaced the list
     EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("Vol.1"));
     EXPECT_EQ(options[TrackAdder::FolderKey], root + "/Vol.1");
     EXPECT_EQ(list.cellText(2, TrackRow::NoCell), QStringLiteral("2"));
@@ -310,7 +311,7 @@ TEST_F(Adding, AddCommands)
     EXPECT_EQ(list.statusText(), QStringLiteral("0 / 2"));
     EXPECT_EQ(list.PlaylistAddress(), QStringLiteral("set"));
 
-    const QStringList asked = {TrackAdder::AudioFileFilter + "@/files", TrackAdder::FolderDialogTitle + "@/start",
+    const QStringList asked = {TrackAdder::AudioFileFilter + "@" + root, TrackAdder::FolderDialogTitle + "@/start",
                                TrackAdder::ZipFileFilter + "@"};
     EXPECT_EQ(dialogs.asked, asked + asked);
 }

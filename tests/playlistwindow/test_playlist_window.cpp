@@ -501,10 +501,14 @@ TEST_F(PlaylistWindowTest, ClosingTheSizingWindowBringsThePlaylistWindowBack)
 
 TEST_F(PlaylistWindowTest, AddDialogsCarryTheirFiltersTitleAndStartFolder)
 {
-    QFileDialog *file = PlaylistWindow::makeOpenFileDialog(&window(), TrackAdder::AudioFileFilter, home.path());
-    EXPECT_EQ(file->nameFilters().size(), 5);
-    EXPECT_EQ(file->nameFilters().at(3), "オーディオファイル (*.mp3 *.wma *.wav *.ogg *.ape *.flac *.mpc)");
-    EXPECT_EQ(file->fileMode(), QFileDialog::ExistingFile);
+    QFileDialog *file = PlaylistWindow::makeOpenFileDialog(&window(), TrackAdder::AudioFileFilter, home.path(), true);
+    // All playable formats first (and chosen), one filter per family, all files last.
+    EXPECT_GT(file->nameFilters().size(), 5);
+    EXPECT_TRUE(file->nameFilters().first().startsWith("オーディオファイル (*.mp3 *.mp2"));
+    EXPECT_EQ(file->selectedNameFilter(), file->nameFilters().first());
+    EXPECT_TRUE(file->nameFilters().contains("FLACファイル (*.flac)"));
+    EXPECT_EQ(file->nameFilters().last(), "すべてのファイル (*)");
+    EXPECT_EQ(file->fileMode(), QFileDialog::ExistingFiles);
     EXPECT_EQ(QDir(file->directory()).canonicalPath(), QDir(home.path()).canonicalPath());
     delete file;
 

@@ -390,6 +390,8 @@ TEST_F(SettingsDialogTest, EveryControlOfEveryTabWritesItsKeyOnOkAndCancelPutsIt
         {"Option: auto-save question", "Option", check("オートセーブ時に問い合わせる"), {{Id::AutoSaveQuestion, 1}}},
         {"Option: resume", "Option", check("レジューム再生"), {{Id::ResumePlay, 1}}},
         {"Option: grid", "Option", check("グリッド表示"), {{Id::GridDisplay, 1}}},
+        {"Option: folders without their sub-folders", "Option", check("フォルダを開くときサブフォルダも追加する"),
+         {{Id::AddSubfolders, 0}}},
         {"Customize: tag editor typed", "Customize",
          [&](const Page &p) { typeIn(p.only<QLineEdit>("タグエディタの場所(Kid3、EasyTAG、Puddletagなど)"), "/usr/bin/tags"); },
          {{Id::TagEditorPath, QStringLiteral("/usr/bin/tags")}}},

@@ -45,6 +45,13 @@ public:
         asked << filter + u'@' + startFolder;
         return answer;
     }
+    // The answer of a multiple choice: `answers`, or `answer` alone when set.
+    QStringList answers;
+    QStringList chooseFiles(const QString &filter, const QString &startFolder) override
+    {
+        asked << filter + u'@' + startFolder;
+        return !answers.isEmpty() ? answers : answer.isEmpty() ? QStringList() : QStringList{answer};
+    }
     QString chooseFolder(const QString &title, const QString &startFolder) override
     {
         asked << title + u'@' + startFolder;
@@ -116,6 +123,8 @@ public:
     QMap<QString, QString> folders;
     QString folder(const QString &key) const override { return folders.value(key); }
     void remember(const QString &key, const QString &folder) override { folders[key] = folder; }
+    bool subfolders = true;
+    bool includeSubfolders() const override { return subfolders; }
 };
 
 // A library tree with `node` selected, in which a saved playlist is found

@@ -22,6 +22,14 @@ QString DesktopFileDialogs::chooseFile(const QString &filter, const QString &sta
     return runDialog(PlaylistWindow::makeOpenFileDialog(m_parent, filter, startFolder));
 }
 
+QStringList DesktopFileDialogs::chooseFiles(const QString &filter, const QString &startFolder)
+{
+    QFileDialog *dialog = PlaylistWindow::makeOpenFileDialog(m_parent, filter, startFolder, true);
+    const QStringList chosen = dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+    delete dialog;
+    return chosen;
+}
+
 QString DesktopFileDialogs::chooseFolder(const QString &title, const QString &startFolder)
 {
     return runDialog(PlaylistWindow::makeFolderDialog(m_parent, title, startFolder));

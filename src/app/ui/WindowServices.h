@@ -17,6 +17,7 @@ public:
     void setParent(QWidget *parent) { m_parent = parent; }
 
     QString chooseFile(const QString &filter, const QString &startFolder) override;
+    QStringList chooseFiles(const QString &filter, const QString &startFolder) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
 
 private:

@@ -157,11 +157,12 @@ void PlaylistWindow::buildMenus()
     }
 }
 
-QFileDialog *PlaylistWindow::makeOpenFileDialog(QWidget *parent, const QString &filter, const QString &startFolder)
+QFileDialog *PlaylistWindow::makeOpenFileDialog(QWidget *parent, const QString &filter, const QString &startFolder,
+                                                bool several)
 {
     auto *dialog = new QFileDialog(parent);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog->setNameFilters(DialogNameFilters(filter));
     if (!startFolder.isEmpty())
         dialog->setDirectory(startFolder);

@@ -112,6 +112,10 @@ void PlaylistWindow::wireLogic()
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_searchBox);
     escape->setContext(Qt::WidgetShortcut);
     connect(escape, &QShortcut::activated, this, [this] { m_search.clear(); });
+    // Escape in the list stops a folder that is being read.
+    auto *stopAdding = new QShortcut(QKeySequence(Qt::Key_Escape), m_listView);
+    stopAdding->setContext(Qt::WidgetShortcut);
+    connect(stopAdding, &QShortcut::activated, this, [this] { m_adder.stopAdding(); });
     connect(m_listView, &TrackListView::deleteKeyPressed, this, [this](bool withFiles) {
         if (withFiles)
             m_items.FileDelete();

@@ -119,7 +119,8 @@ public:
 
     // The open-file and folder dialogs of the add commands, set up as those
     // commands show them (not yet shown).
-    static QFileDialog *makeOpenFileDialog(QWidget *parent, const QString &filter, const QString &startFolder);
+    static QFileDialog *makeOpenFileDialog(QWidget *parent, const QString &filter, const QString &startFolder,
+                                           bool several = false);
     static QFileDialog *makeFolderDialog(QWidget *parent, const QString &title, const QString &startFolder);
 
     // --- what tests and the screenshot look at ------------------------------------

@@ -15,5 +15,6 @@ OptionTab::OptionTab(SettingsDialogModel &model, QWidget *parent)
     layout->addWidget(m_binder.check(SettingId::AutoSaveQuestion, QStringLiteral("オートセーブ時に問い合わせる")));
     layout->addWidget(m_binder.check(SettingId::ResumePlay, QStringLiteral("レジューム再生")));
     layout->addWidget(m_binder.check(SettingId::GridDisplay, QStringLiteral("グリッド表示")));
+    layout->addWidget(m_binder.check(SettingId::AddSubfolders, QStringLiteral("フォルダを開くときサブフォルダも追加する")));
     layout->addStretch();
 }
