@@ -87,15 +87,26 @@ void TagFiller::cancel()
 
 void TagFiller::run()
 {
+    bool running = false; // a run of reads: the queue has not run dry since it began
     for (;;) {
         Job job;
         {
             std::unique_lock lock(m_mutex);
+            if (running && m_queue.empty()) {
+                lock.unlock();
+                m_source.readingRun(false);
+                running = false;
+                lock.lock();
+            }
             m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
             if (m_stopping)
-                return;
+                break;
             job = std::move(m_queue.front());
             m_queue.pop_front();
+        }
+        if (!running) {
+            m_source.readingRun(true);
+            running = true;
         }
         if (job.generation != m_generation.load())
             continue; // the list it was for is gone
@@ -107,6 +118,8 @@ void TagFiller::run()
             this, [this, job, read, facts] { apply(job.generation, job.path, job.hint, read, facts); },
             Qt::QueuedConnection);
     }
+    if (running)
+        m_source.readingRun(false);
 }
 
 void TagFiller::apply(quint64 generation, const QString &path, int hint, bool read, const TrackFacts &facts)

@@ -26,4 +26,8 @@ public:
     // Fills `facts` for the file at `path`; false (facts untouched) when the
     // file cannot be opened or decoded, or holds a tag of an unknown kind.
     virtual bool readTrackInfo(const QString &path, TrackFacts &facts) = 0;
+
+    // A run of reads begins (true) or ends (false): between the two the
+    // source may keep what it loaded for reading. Calls pair up; any thread.
+    virtual void readingRun(bool running) { (void)running; }
 };

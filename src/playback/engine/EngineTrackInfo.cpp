@@ -33,3 +33,8 @@ bool EngineTrackInfo::readTrackInfo(const QString &path, TrackFacts &facts)
     facts = std::move(read);
     return true;
 }
+
+void EngineTrackInfo::readingRun(bool running)
+{
+    DecoderModule::keepTagModule(running);
+}

@@ -9,4 +9,6 @@ class EngineTrackInfo final : public TrackInfoSource
 {
 public:
     bool readTrackInfo(const QString &path, TrackFacts &facts) override;
+    // Keeps the tag module loaded during a run.
+    void readingRun(bool running) override;
 };
