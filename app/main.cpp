@@ -13,6 +13,7 @@
 #include "core/ui/QuitSignals.h"
 #include "core/ui/Translations.h"
 #include "playback/engine/EngineAudioLibrary.h"
+#include "playback/engine/EngineTrackInfo.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -76,13 +77,14 @@ int main(int argc, char **argv)
         std::fputs("velmora: Qt's Japanese translation is not installed (qt6-translations-l10n): "
                    "standard dialogs stay in English\n", stderr);
     EngineAudioLibrary audio;
+    EngineTrackInfo trackInfo;
     QtMessageBox box;
     LibArchiveArchiver archiver;
     DesktopShell shell;
     QtScreenAreas screens;
     StdRandomSource random;
     Windows windows;
-    Application core(paths, PlatformServices{audio, box, archiver, &shell, &screens, &random}, windows);
+    Application core(paths, PlatformServices{audio, box, archiver, &shell, &screens, &random, nullptr, &trackInfo}, windows);
     core.setReadOnly(!ownsFolder);
     windows.build(core);
     DesktopIntegration desktop(core, [&windows] { windows.raiseAll(); });

@@ -8,6 +8,7 @@
 #include "core/ScreenAreas.h"
 #include "core/ShellService.h"
 #include "playback/AudioLibrary.h"
+#include "playback/TagFiller.h"
 #include "playback/PlaybackDisplay.h"
 #include "playlist/PlaylistFile.h"
 
@@ -55,6 +56,12 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     EventPump::setStopRequested(false);
     m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
     m_player.setZipItemExtract(makeMemberExtractor(m_archiver, [this] { return m_tempFolderPath; }));
+    if (platform.trackInfo) {
+        m_tagFiller = std::make_unique<TagFiller>(m_list, *platform.trackInfo);
+        connect(m_tagFiller.get(), &TagFiller::cellsFilled, &m_search, [this](const QString &path, const TrackCells &c) {
+            m_search.takeFilledCells(path, c.title, c.artist, c.time, c.bitRate);
+        });
+    }
     wireSettings();
     wireSearch();
 }

@@ -29,6 +29,8 @@ class MessageService;
 class RandomSource;
 class ScreenAreas;
 class ShellService;
+class TagFiller;
+class TrackInfoSource;
 
 // The platform services the program runs on: the real ones in the program,
 // doubles in tests. The optional ones may be null.
@@ -44,6 +46,9 @@ struct PlatformServices {
     RandomSource *random = nullptr;
     // The clock that stamps default names; without it the system clock.
     const Clock *clock = nullptr;
+    // Reads tags and lengths for the list in the background; without it the
+    // cells of a row fill only when it plays.
+    TrackInfoSource *trackInfo = nullptr;
 };
 
 // The composition root of the program's logic: owns the models and
@@ -146,6 +151,7 @@ private:
     ListJournal m_journal;
     LibraryCommands m_libraryCommands;
     OpenListKeeper m_openList{m_list, m_playlists, m_journal, m_paths.openListNamePath()};
+    std::unique_ptr<TagFiller> m_tagFiller; // built after (so gone before) the list it fills
     QString m_tempFolderPath;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;

@@ -3,6 +3,7 @@
 #include "core/EventPump.h"
 #include "playback/PlaybackDisplay.h"
 #include "playback/Tags.h"
+#include "playback/TrackCells.h"
 #include "playlist/PathNames.h"
 #include "playlist/TrackList.h"
 
@@ -25,12 +26,6 @@ int Player::selectedRow() const
         if (m_list.isSelected(pos))
             return pos;
     return 0;
-}
-
-QString Player::lengthText(int lengthMs)
-{
-    const int seconds = lengthMs / 1000;
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 void Player::restoreArchiveText()
@@ -120,8 +115,7 @@ Player::Attempt Player::tryPlaySelected()
     if (seconds == 0)
         return Attempt::Failed;
     const int bytes = m_audio.streamLength(m_stream);
-    const int kbps = int(qint64(bytes / seconds) * 8 / 1000);
-    m_list.setInfo(playing, title, artist, lengthText(lengthMs), QString::number(kbps) + QStringLiteral("bps"));
+    m_list.setInfo(playing, title, artist, LengthText(lengthMs), BitRateText(bytes, seconds));
 
     const int old = m_list.PlayoldNo();
     m_list.ListItemForeColorChange(false, old);

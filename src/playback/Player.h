@@ -185,7 +185,6 @@ private:
     // The seek operations' shared end: reports the new position, then runs
     // the tick again only while the channel plays.
     void afterSeek(bool moved);
-    static QString lengthText(int lengthMs);
 
     AudioLibrary &m_audio;
     TrackList &m_list;

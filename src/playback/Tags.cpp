@@ -80,13 +80,21 @@ QString TagInfo::*fieldByPrefix(const QString &name)
 
 TagInfo ReadTags(const AudioLibrary &audio, AudioLibrary::StreamHandle stream)
 {
-    TagInfo info;
+    QList<AudioLibrary::TagField> fields;
     const int count = audio.streamNumTagFields(stream);
-    bool haveLeadArtist = false;
     for (int i = 0; i < count; ++i) {
         AudioLibrary::TagField field;
-        if (!audio.streamTagField(stream, i, field))
-            continue;
+        if (audio.streamTagField(stream, i, field))
+            fields.append(field);
+    }
+    return TagsFromFields(fields);
+}
+
+TagInfo TagsFromFields(const QList<AudioLibrary::TagField> &fields)
+{
+    TagInfo info;
+    bool haveLeadArtist = false;
+    for (const AudioLibrary::TagField &field : fields) {
         const QString name = PtrToText(field.name);
         const QString kindName = TagKindName(field.kind); // throws for unknown kinds
         QString TagInfo::*target = nullptr;

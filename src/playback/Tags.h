@@ -2,6 +2,7 @@
 
 #include "playback/AudioLibrary.h"
 
+#include <QList>
 #include <QString>
 #include <stdexcept>
 
@@ -50,3 +51,6 @@ QString PtrToText(const QByteArray &bytes);
 // TRCK, TYER or TDRC, COMM). A later field overwrites an earlier one.
 // Throws TagKindError when a field has a kind of 7 or more.
 TagInfo ReadTags(const AudioLibrary &audio, AudioLibrary::StreamHandle stream);
+// The same rules over fields already read (a file's fields as the tag
+// reader returns them). Throws TagKindError as ReadTags does. Any thread.
+TagInfo TagsFromFields(const QList<AudioLibrary::TagField> &fields);

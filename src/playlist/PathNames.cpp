@@ -131,7 +131,7 @@ QString InitialTitleOf(QStringView path, bool isArchiveMember)
     const qsizetype tag = path.indexOf(ZipTag);
     if (tag < 0)
         return BaseNameOf(path);
-    const QStringView name = path.mid(tag);
+    const QStringView name = path.mid(tag + ZipTag.size());
     const qsizetype dot = name.lastIndexOf(u'.');
     return (dot >= 0 ? name.left(dot) : name).toString();
 }

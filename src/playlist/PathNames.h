@@ -49,8 +49,8 @@ QString ArchivePathOfMember(QStringView memberPath);
 QString MemberNameOf(QStringView memberPath);
 
 // The title a new row gets from its path: BaseNameOf for a file; for an
-// archive member the text from "#ZIP#" on (the marker's backslash is its
-// last separator), cut before its last ".".
+// archive member its member name (without the archive marker), cut before
+// its last ".".
 QString InitialTitleOf(QStringView path, bool isArchiveMember);
 
 // A modification time as the Date cell shows it: "yyyy/mm/dd hh:nn:ss" in

@@ -155,6 +155,24 @@ void PlaylistSearch::forgetFiles(const QStringList &paths)
     std::erase_if(m_rows, [&gone](const TrackRow &r) { return gone.contains(r.path().toString()); });
 }
 
+void PlaylistSearch::takeFilledCells(const QString &path, const QString &title, const QString &artist,
+                                     const QString &time, const QString &bitRate)
+{
+    if (!m_active)
+        return;
+    bool changed = false;
+    for (TrackRow &r : m_rows) {
+        if (r.path() == path && r.time().isEmpty()) {
+            r.setInfo(title, artist, time, bitRate);
+            changed = true;
+        }
+    }
+    if (changed) {
+        m_fromFile = false;
+        m_checked = true;
+    }
+}
+
 void PlaylistSearch::listCleared()
 {
     if (m_rebuilding || !m_active)

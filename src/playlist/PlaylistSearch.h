@@ -73,6 +73,13 @@ public:
     // Empties the text: a filtered list gets all its rows back.
     void clear() override;
 
+    // Cells read in the background for the rows of `path`: while a filter is
+    // on, the rows it holds out of sight (and brings back when it ends) take
+    // them too, where their Time cell is still empty; the list source is then
+    // those rows, not the file.
+    void takeFilledCells(const QString &path, const QString &title, const QString &artist, const QString &time,
+                         const QString &bitRate);
+
     // Files that item commands moved away or deleted while a filter is on:
     // they do not come back when the filter ends.
     void forgetFiles(const QStringList &paths);

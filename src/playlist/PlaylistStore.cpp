@@ -169,7 +169,14 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
         const QStringView extension = member ? QStringView() : ExtensionOfInto(held, extensionBuffer);
         const qsizetype p1 = line.indexOf(u';');
         const qsizetype p2 = p1 >= 0 ? line.indexOf(u';', p1 + 1) : -1;
-        const QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
+        QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
+        // Lists saved before members were titled by their name alone hold the
+        // archive marker in the title: it is shown without it.
+        QString memberTitle;
+        if (member && title.startsWith(u"#ZIP#")) {
+            memberTitle = InitialTitleOf(held, true);
+            title = memberTitle;
+        }
         QStringView artist;
         QStringView time;
         QStringView bitRate;

@@ -115,7 +115,7 @@ TEST_F(Adding, RowContentsOfFilesAndArchiveMembers)
     EXPECT_FALSE(list.cellText(1, TrackRow::DateCell).isEmpty());
     EXPECT_EQ(list.cellText(2, TrackRow::DateCell), QString()); // cannot be examined, still a row
     EXPECT_EQ(list.cellText(2, TrackRow::ExtensionCell), QStringLiteral("OGG"));
-    EXPECT_EQ(list.cellText(3, TrackRow::TitleCell), QStringLiteral("#ZIP#d/1"));
+    EXPECT_EQ(list.cellText(3, TrackRow::TitleCell), QStringLiteral("d/1"));
     EXPECT_EQ(list.cellText(3, TrackRow::ExtensionCell), QStringLiteral("ZIP"));
     EXPECT_EQ(list.cellText(3, TrackRow::DateCell), FormatFileDate(ProbeFile(root + "/set.zip").modified));
     EXPECT_EQ(list.icon(3), int(TrackRow::IdleIcon));

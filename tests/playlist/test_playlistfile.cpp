@@ -76,6 +76,9 @@ TEST_F(PlaylistFiles, ReadingRules)
         {"hidden files count as missing", h + "@/.hidden.mp3\r\n#h;;;\r\n@/a.mp3\r\n#t;;;\r\n", {"a.mp3|t|||"}},
         {"archive record checked by its archive only", h + "\"@/set.zip\"\\#ZIP#gone/x.mp3\r\n#x;;;\r\n",
          {"\"" + QStringLiteral("set.zip") + "\"\\#ZIP#gone/x.mp3|x|||"}},
+        {"an archive member's title saved with the archive marker shows without it",
+         h + "\"@/set.zip\"\\#ZIP#d/y.mp3\r\n##ZIP#d/y;art;0:30;\r\n",
+         {"\"" + QStringLiteral("set.zip") + "\"\\#ZIP#d/y.mp3|d/y|art|0:30|"}},
         {"archive record of a missing archive", h + "\"@/gone.zip\"\\#ZIP#x.mp3\r\n#x;;;\r\n", {}},
         {"malformed archive record", h + "\"#ZIP#x.mp3\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
         {"a short info line keeps its track and the rest loads",
@@ -91,7 +94,7 @@ TEST_F(PlaylistFiles, ReadingRules)
          {"a.mp3|a|||", "\"set.zip\"\\#ZIP#d/x.mp3|x|||"}},
         {"relative paths of a plain list, archive members too",
          "#EXTM3U\r\nmusic/b.mp3\r\n\"./music/set.zip\"\\#ZIP#y.mp3\r\n",
-         {"b.mp3|b|||", "\"set.zip\"\\#ZIP#y.mp3|#ZIP#y|||"}},
+         {"b.mp3|b|||", "\"set.zip\"\\#ZIP#y.mp3|y|||"}},
         {"a NUL cannot cut a path short", h + "@/a.mp3" + QChar(0) + "x\r\n#x;;;\r\n@/b.mp3\r\n#b;;;\r\n", {"b.mp3|b|||"}},
         {"an empty path line skips its pair", h + "\r\n#x;;;\r\n@/a.mp3\r\n#a;;;\r\n", {"a.mp3|a|||"}},
         {"a lone LF does not end a line", h + "@/a.mp3\n@/b.mp3\r\n#t;;;\r\n@/c.mp3\r\n#c;;;\r\n", {"c.mp3|c|||"}},
@@ -129,7 +132,7 @@ TEST_F(PlaylistFiles, RoundTrip)
                    sjis.path});
     list.setInfo(1, u"夜明け", u"Ｘ", u"4:05", u"128");
     list.setInfo(2, u"t", u"", u"", u"");
-    list.setInfo(3, u"#ZIP#d/1", u"", u"0:30", u"");
+    list.setInfo(3, u"d/1", u"", u"0:30", u"");
     list.setInfo(4, u"A;B", u"line\r\nbreak", u"1:00", u"x;y");
     list.RenumberList();
 

@@ -225,6 +225,25 @@ TEST_F(Search, RowsTheFileLacksAreNeverLostByTyping)
     EXPECT_EQ(list.path(6), added);
 }
 
+TEST_F(Search, CellsFilledInTheBackgroundWhileFilteredAreSearchedAndKept)
+{
+    // Two rows not yet read; the one out of sight is filled while the filter is on.
+    const QString quiet = touch(music, "06 Quiet.mp3");
+    const QString loud = touch(music, "07 Loud.mp3");
+    list.appendRow(list.makeRow(quiet));
+    list.appendRow(list.makeRow(loud));
+    list.RenumberList();
+    search.setText(QStringLiteral("quiet"));
+    ASSERT_EQ(names(), QStringList{"06 Quiet.mp3"});
+    search.takeFilledCells(loud, u"Loud"_qs, u"Nova"_qs, u"3:00"_qs, u"128bps"_qs);
+    search.setText(QStringLiteral("nova"));
+    EXPECT_EQ(names(), QStringList{"07 Loud.mp3"});
+    search.clear();
+    ASSERT_EQ(list.count(), 7);
+    EXPECT_EQ(list.cellText(7, TrackRow::ArtistCell), "Nova");
+    EXPECT_EQ(list.cellText(7, TrackRow::TimeCell), "3:00");
+}
+
 TEST_F(Search, AListWithoutAFileIsSearchedFromItsRows)
 {
     list.setPlaylistAddress(QStringLiteral("CommandLine"));

@@ -81,7 +81,7 @@ TEST(PathNames, ArchiveMemberPaths)
     EXPECT_EQ(ArchivePathOfMember(u"\"#ZIP#x.mp3"), QString());
     EXPECT_EQ(ArchivePathOfMember(u"\"/m/a.zip\" no marker"), QString());
     // A member's first title keeps the marker: the marker's backslash is its last separator.
-    EXPECT_EQ(InitialTitleOf(member, true), QStringLiteral("#ZIP#disc1/01"));
+    EXPECT_EQ(InitialTitleOf(member, true), QStringLiteral("disc1/01"));
     EXPECT_EQ(InitialTitleOf(u"/m/01.mp3", false), QStringLiteral("01"));
 }
 

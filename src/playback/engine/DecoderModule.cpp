@@ -226,6 +226,25 @@ QList<AudioLibrary::TagField> DecoderModule::readTags(const QString &path)
     return fields;
 }
 
+void DecoderModule::keepTagModule(bool keep)
+{
+    static std::mutex mutex;
+    static int keepers = 0;
+    static QLibrary *kept = nullptr;
+    std::lock_guard lock(mutex);
+    if (keep && keepers++ == 0 && firstModule().api) {
+        kept = new QLibrary(besideFirst(DecoderModule::tagsFileName()));
+        if (!kept->load()) { // reads then load it each time
+            delete kept;
+            kept = nullptr;
+        }
+    } else if (!keep && keepers > 0 && --keepers == 0 && kept) {
+        kept->unload();
+        delete kept;
+        kept = nullptr;
+    }
+}
+
 QStringList DecoderModule::versions()
 {
     const DecoderModuleApi *first = api();

@@ -54,8 +54,12 @@ public:
     // Opens `path` through the first module, and through the FFmpeg module
     // when the first refuses the file; ErrFileFormat when neither can.
     static std::unique_ptr<AudioDecoder> open(const QString &path, int rate, int &error);
-    // Reads the tags through the tag module, loaded for this read only.
+    // Reads the tags through the tag module, loaded for this read only
+    // unless it is kept.
     static QList<AudioLibrary::TagField> readTags(const QString &path);
+    // While kept (calls nest), the tag module stays loaded between reads, so
+    // a run of reads does not load and relocate it for every file.
+    static void keepTagModule(bool keep);
     // The versions of every module's libraries and where the modules are;
     // loads the FFmpeg module if it is not loaded yet.
     static QStringList versions();

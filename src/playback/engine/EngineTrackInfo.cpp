@@ -1,0 +1,40 @@
+#include "playback/engine/EngineTrackInfo.h"
+
+#include "core/NativePath.h"
+#include "playback/engine/DecoderModule.h"
+
+#include <QFile>
+#include <cmath>
+
+namespace {
+// Any rate gives the length; the common one spares most files a resampler.
+constexpr int kProbeRate = 44100;
+} // namespace
+
+bool EngineTrackInfo::readTrackInfo(const QString &path, TrackFacts &facts)
+{
+    QFile file;
+    if (NativePath::openRegularFile(file, path) != NativePath::OpenResult::Opened)
+        return false;
+    const qint64 bytes = file.size();
+    file.close();
+    int error = AudioLibrary::ErrNone;
+    const std::unique_ptr<AudioDecoder> decoder = DecoderModule::open(path, kProbeRate, error);
+    if (!decoder)
+        return false;
+    TrackFacts read;
+    try {
+        read.tags = TagsFromFields(DecoderModule::readTags(path));
+    } catch (const TagKindError &) {
+        return false;
+    }
+    read.lengthMs = int(std::llround(double(decoder->lengthFrames()) * 1000.0 / kProbeRate));
+    read.bytes = bytes;
+    facts = std::move(read);
+    return true;
+}
+
+void EngineTrackInfo::readingRun(bool running)
+{
+    DecoderModule::keepTagModule(running);
+}
