@@ -114,14 +114,18 @@ Player::Attempt Player::tryPlaySelected()
 
     const QString title = (!tags.Title.isEmpty() && tags.hasTags()) ? tags.Title : BaseNameOf(m_streamFileName);
     const QString artist = (!tags.Artist.isEmpty() && tags.hasTags()) ? tags.Artist : QStringLiteral("Unknown");
-    const int lengthMs = m_audio.streamLengthMs(m_stream);
-    const int seconds = lengthMs / 1000;
-    // Under one second (or not opened at all: length 0) is unplayable.
-    if (seconds == 0)
+    // Only a file that did not open is unplayable. A short file (a jingle, a
+    // sample) plays like any other, and a stream that opened with a length
+    // of 0 plays what its decoder delivers and then ends as usual.
+    if (!m_stream)
         return Attempt::Failed;
+    const int lengthMs = m_audio.streamLengthMs(m_stream);
     const int bytes = m_audio.streamLength(m_stream);
-    const int kbps = int(qint64(bytes / seconds) * 8 / 1000);
-    m_list.setInfo(playing, title, artist, lengthText(lengthMs), QString::number(kbps) + QStringLiteral("bps"));
+    // bytes * 8 bits over lengthMs milliseconds is kbit/s; no length, no rate.
+    const QString rate = lengthMs > 0
+        ? QString::number(qint64(bytes) * 8 / lengthMs) + QStringLiteral("bps")
+        : QString();
+    m_list.setInfo(playing, title, artist, lengthText(lengthMs), rate);
 
     const int old = m_list.PlayoldNo();
     m_list.ListItemForeColorChange(false, old);
