@@ -159,6 +159,15 @@ void Player::failCurrent()
         m_list.setIcon(playing, TrackRow::FailedIcon);
 }
 
+void Player::PlaySelectedOrFirstTrack()
+{
+    if (m_list.count() == 0)
+        return;
+    if (selectedRow() == 0)
+        m_list.setSelected(1, true);
+    PlaySelectedTrack();
+}
+
 void Player::PlaySelectedTrack()
 {
     if (selectedRow() == 0 || programEnding()) {

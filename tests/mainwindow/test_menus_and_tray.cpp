@@ -9,6 +9,7 @@
 #include "mainwindow/ui/MainSizeChangeWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "mainwindow/ui/TrayIcon.h"
+#include "playback/RemoteControl.h"
 #include "playlist/TrackList.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/SettingsDialogModel.h"
@@ -248,6 +249,37 @@ TEST_P(TrayMenuTest, TriggeredFromTheTrayRunsItsCommand)
 
 INSTANTIATE_TEST_SUITE_P(Entries, TrayMenuTest, ::testing::ValuesIn(trayMenuCases),
                          [](const ::testing::TestParamInfo<EntryCase> &info) { return std::string(info.param.objectName); });
+
+TEST_F(WindowsTest, PlayWithNothingSelectedStartsTheFirstRow)
+{
+    const struct {
+        const char *name;
+        std::function<void(WindowsTest &)> play;
+    } cases[] = {
+        {"the tray menu's play entry",
+         [](WindowsTest &t) {
+             t.windows.toggleTray();
+             ASSERT_TRUE(t.tray->contextMenu);
+             t.tray->contextMenu->findChild<QAction *>("mnuplay")->trigger();
+         }},
+        {"the remote control's play",
+         [](WindowsTest &t) {
+             RemoteControl remote(t.app->player(), t.list(), t.audio);
+             remote.play();
+         }},
+    };
+    addTracks();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        app->player().StopPlayback();
+        list().UnselectAll();
+        c.play(*this);
+        EXPECT_EQ(playingName(), "a.mp3");
+        EXPECT_TRUE(app->player().isPlaying());
+        if (windows.inTray())
+            windows.toggleTray();
+    }
+}
 
 TEST_F(WindowsTest, EveryEntryOfBothMenusHasACase)
 {

@@ -108,7 +108,7 @@ void Windows::build(Application &app)
     Player &player = app.player();
     QObject::connect(m_tray, &TrayIcon::trayToggleRequested, m_main, [this] { toggleTray(); });
     QObject::connect(m_tray, &TrayIcon::playRequested, m_main, [this, &player] {
-        player.PlaySelectedTrack();
+        player.PlaySelectedOrFirstTrack();
         trayModify();
     });
     QObject::connect(m_tray, &TrayIcon::pauseRequested, m_main, [&player] { player.TogglePause(); });
