@@ -214,7 +214,7 @@ void Windows::applyCorners()
 
 void Windows::showPlaylistWindow()
 {
-    if (m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
+    if (m_playlistDocked && m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
         snapPlaylist();
     if (fadesOn()) {
         m_playlistFader->fadeIn();
@@ -237,7 +237,16 @@ void Windows::placed(QWidget *window)
 {
     if (m_app->settings().isOn(SettingId::MoveWorkArea))
         keepInWorkArea(window);
-    if (window == m_main && m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
+    if (m_app->settings().value(SettingId::PlaylistAdsorption) == WindowPlacement::NoDock)
+        return;
+    if (window == m_playlist) {
+        // Put down near its docked place it docks again; elsewhere it keeps
+        // its own place and no longer follows the main window.
+        const QRect docked = WindowPlacement::SnapPlaylist(m_main->geometry(), m_playlist->geometry(),
+                                                           m_app->settings().value(SettingId::PlaylistAdsorption));
+        m_playlistDocked = (docked.topLeft() - m_playlist->geometry().topLeft()).manhattanLength() <= DockDistance;
+    }
+    if (m_playlistDocked)
         snapPlaylist();
 }
 
@@ -346,6 +355,10 @@ void Windows::storeWindowState()
 {
     m_main->storeState();
     m_playlist->storeState();
+    // Open means open to the user: in the tray the window is hidden but
+    // comes back with the main window.
+    m_app->settings().setValue(SettingId::PlaylistVisible, m_main->playlistOpen() ? 1 : 0);
+    m_app->settings().setValue(SettingId::PlaylistDocked, m_playlistDocked ? 1 : 0);
     if (m_settings)
         m_settings->storeState();
 }
@@ -356,6 +369,13 @@ void Windows::showMainWindow()
         m_mainFader->fadeIn();
     else
         m_main->show();
+    // The playlist window as the last run left it: open or closed, docked
+    // or at its own place.
+    m_playlistDocked = m_app->settings().isOn(SettingId::PlaylistDocked);
+    if (m_app->settings().isOn(SettingId::PlaylistVisible)) {
+        m_main->setPlaylistOpen(true);
+        showPlaylistWindow();
+    }
 }
 
 void Windows::showTrackInfoText(const QString &text)

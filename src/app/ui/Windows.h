@@ -27,6 +27,10 @@ class WindowFader;
 class Windows : public AppWindows, public PlaybackDisplay
 {
 public:
+    // How near (Manhattan pixels) to its docked place a playlist window put
+    // down by the user docks again.
+    static constexpr int DockDistance = 16;
+
     Windows();
     // `tray`: the desktop's tray the tray icon stands in (tests pass a fake).
     explicit Windows(std::unique_ptr<SystemTray> tray);
@@ -119,6 +123,9 @@ private:
     TreeViewLabels m_labels;
     Style m_style;
     bool m_inTray = false;            // TaskTrayMode
+    // The playlist window stands at its docked place and follows the main
+    // window; pulled away, it keeps its own place until put back near it.
+    bool m_playlistDocked = true;
     bool m_playlistBeforeTray = false; // the windows open when the player went to the tray
     bool m_settingsBeforeTray = false;
     std::unique_ptr<SystemTray> m_systemTray; // handed to the tray icon by build()
