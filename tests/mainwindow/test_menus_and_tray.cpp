@@ -500,6 +500,63 @@ TEST_F(WindowsTest, ADragThatEndsOutsideTheWorkAreaIsPulledBack)
     }
 }
 
+TEST_F(WindowsTest, ADockedPairIsPulledBackTogether)
+{
+    const QRect work = main().screen()->availableGeometry();
+    app->settings().setValue(SettingId::MoveWorkArea, 1);
+    main().move(100, 100);
+    playlist().resize(600, 240);
+    const struct {
+        const char *name;
+        int dock;
+        QPoint by;
+    } cases[] = {
+        {"docked below, dragged past the bottom", WindowPlacement::DockBelow, QPoint(0, work.height())},
+        {"docked above, dragged past the top", WindowPlacement::DockAbove, QPoint(0, -work.height())},
+        {"docked below, dragged past the right edge", WindowPlacement::DockBelow, QPoint(work.width(), 0)},
+    };
+    for (const auto &c : cases) {
+        app->settings().setValue(SettingId::PlaylistAdsorption, c.dock);
+        main().move(100, 300);
+        if (!playlist().isVisible())
+            pressMainButton(5);
+        ASSERT_TRUE(playlist().isVisible());
+        drag(&main(), QPoint(2, 2), c.by);
+        const QRect pair = main().frameGeometry().united(playlist().frameGeometry());
+        EXPECT_TRUE(main().screen()->geometry().contains(pair)) << c.name;
+        EXPECT_LE(pair.bottom(), work.bottom()) << c.name;
+        EXPECT_LE(pair.right(), work.right()) << c.name;
+        EXPECT_EQ(playlist().x(), main().x()) << c.name << ": still docked";
+        EXPECT_EQ(playlist().y(), c.dock == WindowPlacement::DockBelow ? main().geometry().bottom() + 1
+                                                                        : main().y() - playlist().height())
+            << c.name;
+    }
+}
+
+TEST_F(WindowsTest, TheSettingsDialogOpensWhollyOnTheScreen)
+{
+    const QRect work = main().screen()->availableGeometry();
+    const struct {
+        const char *name;
+        QPoint at;
+    } cases[] = {
+        {"a negative saved place", QPoint(-900, -700)},
+        {"past the bottom right", QPoint(work.right() - 20, work.bottom() - 10)},
+        {"inside stays", QPoint(work.left() + 10, work.top() + 10)},
+    };
+    for (const auto &c : cases) {
+        windows.settings().hide();
+        windows.settings().move(c.at);
+        windows.showSettingsDialog();
+        const QRect frame = windows.settings().frameGeometry();
+        EXPECT_TRUE(work.contains(frame)) << c.name;
+        if (work.contains(QRect(c.at, frame.size()))) {
+            EXPECT_EQ(frame.topLeft(), c.at) << c.name;
+        }
+    }
+    windows.settings().hide();
+}
+
 TEST_F(WindowsTest, TheDockedPlaylistWindowFollowsTheMainWindow)
 {
     const auto below = [](QRect m, QRect) { return QPoint(m.x(), m.bottom() + 1); };

@@ -182,6 +182,7 @@ void Windows::showSettingsDialog(bool fromTray)
     if (!m_settings->isVisible()) {
         m_settingsModel->opened();
         m_settings->prepareToShow();
+        fitOnScreen(m_settings);
     }
     if (fade && !m_settings->isVisible())
         m_settingsFader->fadeIn();
@@ -246,8 +247,37 @@ void Windows::placed(QWidget *window)
                                                            m_app->settings().value(SettingId::PlaylistAdsorption));
         m_playlistDocked = (docked.topLeft() - m_playlist->geometry().topLeft()).manhattanLength() <= DockDistance;
     }
-    if (m_playlistDocked)
-        snapPlaylist();
+    if (!m_playlistDocked)
+        return;
+    snapPlaylist();
+    // The docked pair moves as one: pulling the main window back alone
+    // could leave the playlist window below (or above) the screen.
+    if (m_app->settings().isOn(SettingId::MoveWorkArea) && m_playlist->isVisible()) {
+        const QScreen *screen = m_main->screen();
+        if (!screen)
+            return;
+        const QRect pair = m_main->frameGeometry().united(m_playlist->frameGeometry());
+        const QRect kept = WindowPlacement::KeepInWorkArea(pair, screen->geometry(), screen->availableGeometry());
+        if (kept != pair) {
+            m_main->move(m_main->pos() + kept.topLeft() - pair.topLeft());
+            snapPlaylist();
+        }
+    }
+}
+
+void Windows::fitOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    window->setMaximumSize((area.size() - frame).expandedTo(QSize(1, 1)));
+    window->resize(window->size().boundedTo(window->maximumSize()));
+    const QRect placed = window->frameGeometry();
+    const QRect kept = WindowPlacement::KeepInWorkArea(placed, area, area);
+    if (kept != placed)
+        window->move(kept.topLeft());
 }
 
 void Windows::keepInWorkArea(QWidget *window)

@@ -83,6 +83,9 @@ public:
     void hidePlaylistWindow();
     // The work-area rule, for a window the user placed (when the option is on).
     void keepInWorkArea(QWidget *window);
+    // A dialog about to show: never larger than the work area of its
+    // screen, and standing wholly inside it.
+    void fitOnScreen(QWidget *window);
     // Docks the playlist window to the main window (when docking is on).
     void snapPlaylist();
     // The opacity setting on the windows ("設定は半透明にしない" keeps the
