@@ -36,6 +36,34 @@ void DesktopIntegration::openHandedOver(const QStringList &paths)
 {
     if (m_app.isEnding())
         return;
+    addHandedOver(paths);
+    if (m_raise && !m_app.isEnding())
+        m_raise();
+}
+
+void DesktopIntegration::openAndPlay(const QStringList &paths)
+{
+    if (m_app.isEnding())
+        return;
+    const QStringList files = addHandedOver(paths);
+    TrackList &list = m_app.trackList();
+    // Events ran during the add: the row is found by its path, the newest
+    // (last) one when the list held the file already.
+    int row = 0;
+    for (int pos = list.count(); pos >= 1 && row == 0 && !files.isEmpty() && !m_app.isEnding(); --pos)
+        if (list.path(pos) == files.first())
+            row = pos;
+    if (row != 0) {
+        list.UnselectAll();
+        list.setSelected(row, true);
+        m_app.player().PlaySelectedTrack();
+    }
+    if (m_raise && !m_app.isEnding())
+        m_raise();
+}
+
+QStringList DesktopIntegration::addHandedOver(const QStringList &paths)
+{
     QStringList files;
     for (const QString &path : paths) {
         // Every sender checks already; what reaches the list is checked once more.
@@ -48,6 +76,5 @@ void DesktopIntegration::openHandedOver(const QStringList &paths)
     }
     if (!files.isEmpty())
         m_app.adder().AddDroppedFiles(files);
-    if (m_raise && !m_app.isEnding())
-        m_raise();
+    return files;
 }

@@ -35,15 +35,21 @@ public:
     // of replacing the list, so the open list keeps every row; then the
     // windows come to the front. Ignored once the program is ending.
     void openHandedOver(const QStringList &paths);
+    // The remote control's OpenUri: opens as openHandedOver() does, then
+    // plays the first file opened (a folder's first audio file).
+    void openAndPlay(const QStringList &paths);
 
     RemoteControl &remote() { return m_remote; }
 
 private:
+    // Adds `paths` to the open list; returns the files added, in order.
+    QStringList addHandedOver(const QStringList &paths);
+
 #ifdef VELMORA_HAVE_DBUS
     // MprisHost
     void raise() override { m_raise(); }
     void quit() override;
-    void open(const QStringList &paths) override { openHandedOver(paths); }
+    void open(const QStringList &paths) override { openAndPlay(paths); }
 #endif
 
     Application &m_app;

@@ -21,7 +21,8 @@ public:
     // The normal shut-down (everything saved); runs once the call that
     // asked for it has been answered.
     virtual void quit() = 0;
-    // Adds the local files `paths` as a drop of them does; never empty.
+    // Adds the local files `paths` as a drop of them does and plays the
+    // first of them; never empty.
     virtual void open(const QStringList &paths) = 0;
 };
 

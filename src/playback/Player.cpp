@@ -109,13 +109,14 @@ Player::Attempt Player::tryPlaySelected()
 
     const QString title = (!tags.Title.isEmpty() && tags.hasTags()) ? tags.Title : BaseNameOf(m_streamFileName);
     const QString artist = (!tags.Artist.isEmpty() && tags.hasTags()) ? tags.Artist : QStringLiteral("Unknown");
-    const int lengthMs = m_audio.streamLengthMs(m_stream);
-    const int seconds = lengthMs / 1000;
-    // Under one second (or not opened at all: length 0) is unplayable.
-    if (seconds == 0)
+    // Only a file that did not open is unplayable. A short file (a jingle, a
+    // sample) plays like any other, and a stream that opened with a length
+    // of 0 plays what its decoder delivers and then ends as usual.
+    if (!m_stream)
         return Attempt::Failed;
+    const int lengthMs = m_audio.streamLengthMs(m_stream);
     const int bytes = m_audio.streamLength(m_stream);
-    m_list.setInfo(playing, title, artist, LengthText(lengthMs), BitRateText(bytes, seconds));
+    m_list.setInfo(playing, title, artist, LengthText(lengthMs), BitRateText(bytes, lengthMs));
 
     const int old = m_list.PlayoldNo();
     m_list.ListItemForeColorChange(false, old);
@@ -147,6 +148,15 @@ void Player::failCurrent()
     m_list.ListItemForeColorChange(false, playing);
     if (playing != 0)
         m_list.setIcon(playing, TrackRow::FailedIcon);
+}
+
+void Player::PlaySelectedOrFirstTrack()
+{
+    if (m_list.count() == 0)
+        return;
+    if (selectedRow() == 0)
+        m_list.setSelected(1, true);
+    PlaySelectedTrack();
 }
 
 void Player::PlaySelectedTrack()

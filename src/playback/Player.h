@@ -60,6 +60,10 @@ public:
     // Plays the selected row (the first selected one); does nothing when no
     // row is selected. Playing the open file again restarts it from 0:00.
     void PlaySelectedTrack();
+    // The play entry of the tray and the remote control: as PlaySelectedTrack,
+    // except that with no row selected the first row is selected and played.
+    // Nothing happens with an empty list.
+    void PlaySelectedOrFirstTrack();
     // Starts the open stream on a free channel at the player volume.
     void StartStream();
     // Pauses or resumes the channel, with the timers.

@@ -78,14 +78,9 @@ void RemoteControl::play()
         m_player.TogglePause();
         return;
     }
-    if (m_player.isPlaying() || m_list.count() == 0)
+    if (m_player.isPlaying())
         return;
-    bool anySelected = false;
-    for (int pos = 1; pos <= m_list.count() && !anySelected; ++pos)
-        anySelected = m_list.isSelected(pos);
-    if (!anySelected)
-        m_list.setSelected(1, true);
-    m_player.PlaySelectedTrack();
+    m_player.PlaySelectedOrFirstTrack();
 }
 
 void RemoteControl::pause()

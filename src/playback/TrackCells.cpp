@@ -9,20 +9,19 @@ QString LengthText(int lengthMs)
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString BitRateText(qint64 bytes, int seconds)
+QString BitRateText(qint64 bytes, int lengthMs)
 {
-    const int kbps = int(qint64(bytes / seconds) * 8 / 1000);
-    return QString::number(kbps) + QStringLiteral("bps");
+    // bytes * 8 bits over lengthMs milliseconds is kilobits a second.
+    return lengthMs > 0 ? QString::number(bytes * 8 / lengthMs) + QStringLiteral("bps") : QString();
 }
 
 bool CellsOfTrack(const QString &path, const TagInfo &tags, int lengthMs, qint64 bytes, TrackCells &cells)
 {
-    const int seconds = lengthMs / 1000;
-    if (seconds <= 0)
+    if (lengthMs <= 0)
         return false;
     cells.title = (!tags.Title.isEmpty() && tags.hasTags()) ? tags.Title : BaseNameOf(path);
     cells.artist = (!tags.Artist.isEmpty() && tags.hasTags()) ? tags.Artist : QStringLiteral("Unknown");
     cells.time = LengthText(lengthMs);
-    cells.bitRate = BitRateText(bytes, seconds);
+    cells.bitRate = BitRateText(bytes, lengthMs);
     return true;
 }

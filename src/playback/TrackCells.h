@@ -9,9 +9,11 @@
 // "m:ss" of a length in milliseconds (seconds cut, not rounded).
 QString LengthText(int lengthMs);
 
-// The BitRate cell of a file of `bytes` bytes lasting `seconds` (> 0) whole
-// seconds: the mean rate over the whole file, tags and headers included.
-QString BitRateText(qint64 bytes, int seconds);
+// The BitRate cell of a file of `bytes` bytes lasting `lengthMs`
+// milliseconds: the mean rate over the whole file, tags and headers
+// included, in kilobits a second as the playlist file stores it ("128bps").
+// Empty when the length is unknown (0).
+QString BitRateText(qint64 bytes, int lengthMs);
 
 struct TagInfo;
 
@@ -25,5 +27,5 @@ struct TrackCells {
 
 // The cells of the file at `path` from its tags, length and size: the tag
 // title or else the file's base name, the tag artist or else "Unknown".
-// False for a file under one second long (it counts as unplayable).
+// False for a file whose length is unknown (0): it is left for when it plays.
 bool CellsOfTrack(const QString &path, const TagInfo &tags, int lengthMs, qint64 bytes, TrackCells &cells);

@@ -348,9 +348,12 @@ void ItemCommands::CopyToFolder()
     m_services.beeper.beep();
 }
 
-void ItemCommands::CopyPath(int focused)
+void ItemCommands::CopyPath()
 {
-    const int pos = targetRow(focused);
-    if (pos != 0 && m_shell)
-        m_shell->setClipboardText(m_list.path(pos));
+    QStringList paths;
+    for (const TrackRow &r : m_list.rows())
+        if (r.isSelected())
+            paths << r.path().toString();
+    if (!paths.isEmpty() && m_shell)
+        m_shell->setClipboardText(paths.join(u'\n'));
 }

@@ -101,8 +101,9 @@ public:
     // "フォルダにコピー": copies each selected file into a folder the user
     // chooses; "Now Copying..." meanwhile; then a beep.
     void CopyToFolder();
-    // "パスをコピー": the focused row's path on the clipboard.
-    void CopyPath(int focused);
+    // "パスをコピー": the path of every selected row on the clipboard, one per
+    // line in list order; nothing when no row is selected.
+    void CopyPath();
 
     // `folder`/`fileName` when no file has that path, otherwise the first of
     // "base (2).ext", "base (3).ext", ... that is free.

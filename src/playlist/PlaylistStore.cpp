@@ -53,8 +53,12 @@ private:
 bool recordExists(QStringView path, FileProbe *probe, const KnownFiles *known)
 {
     if (IsArchiveMemberPath(path)) {
+        // A member row shows its archive's date, as when it was added.
         const QString archive = ArchivePathOfMember(path);
-        return !archive.isEmpty() && ProbeFile(archive).isVisibleFile();
+        if (archive.isEmpty())
+            return false;
+        *probe = ProbeFile(archive);
+        return probe->isVisibleFile();
     }
     if (known) {
         const auto it = known->constFind(path.toString());
@@ -165,8 +169,10 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
         if (skip)
             continue;
         const bool member = IsArchiveMemberPath(held);
-        // Date and Extension come from the file; archive-member rows keep them empty.
-        const QStringView extension = member ? QStringView() : ExtensionOfInto(held, extensionBuffer);
+        // Date and Extension come from the file; an archive member's from
+        // its archive, as when the member was added.
+        const QStringView extension =
+            member ? QStringView(extensionBuffer = ExtensionOf(ArchivePathOfMember(held))) : ExtensionOfInto(held, extensionBuffer);
         const qsizetype p1 = line.indexOf(u';');
         const qsizetype p2 = p1 >= 0 ? line.indexOf(u';', p1 + 1) : -1;
         QStringView title = p1 >= 1 ? line.mid(1, p1 - 1) : QStringView();
@@ -191,7 +197,7 @@ ReadOutcome readPairs(LineReader &lines, RowBatch &sink, const QString &baseFold
             outcome.damaged = true;
         }
         TrackRow row(held, title, artist, time, bitRate, extension, sink.list().playlistForeColor());
-        if (!member && heldProbe.exists)
+        if (heldProbe.exists)
             row.setDate(heldProbe.modified);
         sink.add(std::move(row));
         if (!sink.pump())

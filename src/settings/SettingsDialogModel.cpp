@@ -155,6 +155,12 @@ void SettingsDialogModel::pickColor(int slot, int ref)
     m_store.setColorRef(ColorSlot(slot), ref & 0xFFFFFF);
 }
 
+void SettingsDialogModel::restoreDefaultColors()
+{
+    for (int slot = 0; slot < ColorSlotCount; ++slot)
+        pickColor(slot, settingKey(colorSlotSetting(slot)).defaultValue);
+}
+
 void SettingsDialogModel::opened()
 {
     if (m_open)

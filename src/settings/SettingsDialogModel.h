@@ -95,6 +95,8 @@ public:
     // A colour box was clicked and the chooser returned `ref` (0x00BBGGRR;
     // -1: cancelled, nothing changes).
     void pickColor(int slot, int ref);
+    // "初期値に戻す": every colour slot back to the settings file's default.
+    void restoreDefaultColors();
 
     // The dialog is about to be shown. When it is already open, nothing is
     // saved and the values of the first opening stay the ones Cancel returns to.

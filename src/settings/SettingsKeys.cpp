@@ -50,6 +50,8 @@ constexpr std::array<SettingKey, SettingCount> Table = {{
     {Id::PlaylistHeight,        "Playlist",     "Height",              W::Int16,  K::Number,      3570,    nullptr,          0,       TwipMax},
     {Id::PlaylistWidth,         "Playlist",     "Width",               W::Int16,  K::Number,      10605,   nullptr,          0,       TwipMax},
     {Id::PlaylistSeparate,      "Playlist",     "Separate",            W::Int16,  K::Number,      110,     nullptr,          0,       32767},
+    {Id::PlaylistVisible,       "Playlist",     "Visible",             W::Int16,  K::Check,       0,       nullptr,          0,       1},
+    {Id::PlaylistDocked,        "Playlist",     "Docked",              W::Int16,  K::Check,       1,       nullptr,          0,       1},
     {Id::SettingTop,            "Setting",      "Top",                 W::Int16,  K::Number,      1000,    nullptr,          TwipMin, TwipMax},
     {Id::SettingLeft,           "Setting",      "Left",                W::Int16,  K::Number,      10605,   nullptr,          TwipMin, TwipMax},
 

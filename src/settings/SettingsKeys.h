@@ -42,6 +42,8 @@ enum class SettingId : int {
     PlaylistHeight,
     PlaylistWidth,
     PlaylistSeparate,
+    PlaylistVisible, // the window was open at the end of the last run
+    PlaylistDocked,  // it stood docked to the main window rather than at its own place
     // [Setting]: the settings dialog, twips.
     SettingTop,
     SettingLeft,

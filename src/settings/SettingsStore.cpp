@@ -240,6 +240,7 @@ void SettingsStore::LoadSettings(const QString &iniPath, const QString &colorIni
 
     loadKeys(doc, {Id::MainTop, Id::MainLeft, Id::MainWidth,
                    Id::PlaylistTop, Id::PlaylistLeft, Id::PlaylistHeight, Id::PlaylistWidth, Id::PlaylistSeparate,
+                   Id::PlaylistVisible, Id::PlaylistDocked,
                    Id::SettingTop, Id::SettingLeft});
     // The main window's height is not stored (a display strip is at least
     // this high), nor the dialog's size.
@@ -313,6 +314,7 @@ QList<ProfileWrite> SettingsStore::mainFileWrites() const
     return writesOf({
         Id::MainTop, Id::MainLeft, Id::MainWidth,
         Id::PlaylistTop, Id::PlaylistLeft, Id::PlaylistHeight, Id::PlaylistWidth, Id::PlaylistSeparate,
+        Id::PlaylistVisible, Id::PlaylistDocked,
         Id::SettingTop, Id::SettingLeft,
         Id::PlayMode, Id::Scroll,
         Id::Foremost, Id::SetNotTrans, Id::MoveWorkArea, Id::TempFolderClear, Id::AutoSaveQuestion,

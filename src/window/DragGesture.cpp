@@ -38,5 +38,12 @@ bool DragGesture::release()
 {
     const bool click = m_state == State::Pressed;
     m_state = State::Idle;
+    m_lastWasClick = click;
+    m_lastClickPointer = m_pressPointer;
     return click;
+}
+
+bool DragGesture::isDoubleClickInPlace(const QPoint &pointer) const
+{
+    return m_lastWasClick && (pointer - m_lastClickPointer).manhattanLength() < Threshold;
 }

@@ -37,6 +37,11 @@ public:
     // became a move); the gesture ends either way.
     bool release();
 
+    // Whether a double click at `pointer` is one in place: the click before
+    // it stayed a click and the pointer is still within the threshold of
+    // where that click pressed. A double click that moved is not one.
+    bool isDoubleClickInPlace(const QPoint &pointer) const;
+
     bool isPressed() const { return m_state != State::Idle; }
     // True from the start of a move until the release (or until the window
     // manager took it).
@@ -47,4 +52,6 @@ private:
     State m_state = State::Idle;
     QPoint m_pressPointer;
     QPoint m_windowPos;
+    bool m_lastWasClick = false;
+    QPoint m_lastClickPointer;
 };

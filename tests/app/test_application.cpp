@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -589,6 +590,47 @@ TEST_F(LifeCycle, AQuitDuringALargeAddLeavesNoJournalBehind)
     stop();
 }
 
+TEST_F(LifeCycle, TheRemoteControlsOpenPlaysWhatItOpened)
+{
+    const struct {
+        const char *name;
+        bool alreadyListed;
+        bool viaOpenUri; // otherwise another start hands the path over
+        bool plays;
+    } cases[] = {
+        {"a new file while another plays", false, true, true},
+        {"a file the list holds already", true, true, true},
+        {"a hand-over only adds", false, false, false},
+    };
+    start();
+    const QString first = track("first.mp3");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        app->trackList().ClearList();
+        app->adder().AddDroppedFiles({first});
+        const QString opened = track(QStringLiteral("opened-%1.mp3").arg(c.name));
+        if (c.alreadyListed)
+            app->adder().AddDroppedFiles({opened});
+        app->trackList().setSelected(1, true);
+        app->player().PlaySelectedTrack();
+        ASSERT_EQ(app->trackList().PlayingNo(), 1);
+
+        int raised = 0;
+        DesktopIntegration desktop(*app, [&] { ++raised; });
+        if (c.viaOpenUri)
+            desktop.openAndPlay(RemoteControl::pathsToOpen(QUrl::fromLocalFile(opened).toString()));
+        else
+            desktop.openHandedOver({opened});
+
+        EXPECT_EQ(raised, 1);
+        const int playing = app->trackList().PlayingNo();
+        ASSERT_NE(playing, 0);
+        EXPECT_EQ(app->trackList().path(playing), c.plays ? opened : first);
+        EXPECT_TRUE(app->player().isPlaying());
+    }
+    stop();
+}
+
 // Paths that arrive from outside never reach the desktop's opener or any
 // other program: a file that cannot be played is marked, nothing more.
 TEST_F(LifeCycle, NothingFromOutsideReachesAnotherProgram)
@@ -599,7 +641,7 @@ TEST_F(LifeCycle, NothingFromOutsideReachesAnotherProgram)
     writeBytes(launcher, "[Desktop Entry]\nExec=touch /tmp/owned\n");
     const QString shortWav = home.path() + "/in/short.wav";
     writeBytes(shortWav, "RIFF");
-    audio.addFile(shortWav, 400); // under a second
+    audio.addBrokenFile(shortWav, AudioLibrary::ErrFileBad); // a header and nothing more
     const QString list = home.path() + "/in/list.m3u";
     writeBytes(list, "#M3UX\r\n" + passwd.toUtf8() + "\r\n#p;;;\r\n" + shortWav.toUtf8() + "\r\n#s;;;\r\n");
     const QStringList outside = {passwd, launcher, shortWav};

@@ -9,6 +9,7 @@
 #include "mainwindow/ui/MainSizeChangeWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "mainwindow/ui/TrayIcon.h"
+#include "playback/RemoteControl.h"
 #include "playlist/TrackList.h"
 #include "playlistwindow/ui/PlaylistWindow.h"
 #include "settings/SettingsDialogModel.h"
@@ -249,6 +250,150 @@ TEST_P(TrayMenuTest, TriggeredFromTheTrayRunsItsCommand)
 INSTANTIATE_TEST_SUITE_P(Entries, TrayMenuTest, ::testing::ValuesIn(trayMenuCases),
                          [](const ::testing::TestParamInfo<EntryCase> &info) { return std::string(info.param.objectName); });
 
+TEST_F(WindowsTest, PlayWithNothingSelectedStartsTheFirstRow)
+{
+    const struct {
+        const char *name;
+        std::function<void(WindowsTest &)> play;
+    } cases[] = {
+        {"the tray menu's play entry",
+         [](WindowsTest &t) {
+             t.windows.toggleTray();
+             ASSERT_TRUE(t.tray->contextMenu);
+             t.tray->contextMenu->findChild<QAction *>("mnuplay")->trigger();
+         }},
+        {"the remote control's play",
+         [](WindowsTest &t) {
+             RemoteControl remote(t.app->player(), t.list(), t.audio);
+             remote.play();
+         }},
+    };
+    addTracks();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        app->player().StopPlayback();
+        list().UnselectAll();
+        c.play(*this);
+        EXPECT_EQ(playingName(), "a.mp3");
+        EXPECT_TRUE(app->player().isPlaying());
+        if (windows.inTray())
+            windows.toggleTray();
+    }
+}
+
+TEST_F(WindowsTest, TheDisplayDragsTheMainWindowAndAClickStaysAClick)
+{
+    const QRect display = main().layoutRects().display;
+    const QPoint time = display.topLeft() + main().layoutRects().time.center();
+    const QPoint info = display.topLeft() + QPoint(10, 7);
+    const struct {
+        const char *name;
+        QPoint grip, by;
+        bool moves;
+    } cases[] = {
+        {"a drag from the track information", info, QPoint(37, 23), true},
+        {"a drag from the time", time, QPoint(-40, 15), true},
+        {"a drag from the background", QPoint(2, 2), QPoint(20, 20), true},
+        {"a click on the time with a little jitter", time, QPoint(1, 1), false},
+    };
+    for (const auto &c : cases) {
+        main().move(200, 200);
+        const QPoint before = main().pos();
+        const bool remaining = main().display().remainTimeMode();
+        drag(&main(), c.grip, c.by);
+        EXPECT_EQ(main().pos(), c.moves ? before + c.by : before) << c.name;
+        // Only a click on the time switches between elapsed and remaining.
+        EXPECT_EQ(main().display().remainTimeMode(), (c.grip == time && !c.moves) ? !remaining : remaining) << c.name;
+    }
+}
+
+TEST_F(WindowsTest, ADoubleClickGoesToTheTrayOnlyWhenThePointerStayed)
+{
+    const struct {
+        const char *name;
+        QPoint firstBy;  // how far the first press dragged
+        QPoint secondAt; // where the second press came, from the first
+        bool toTray;
+    } cases[] = {
+        {"a double click in place", QPoint(0, 0), QPoint(0, 0), true},
+        {"a drag and a quick click", QPoint(30, 0), QPoint(30, 0), false},
+        {"the pointer moved between the clicks", QPoint(0, 0), QPoint(12, 0), false},
+    };
+    const QPoint grip(2, 2);
+    for (const auto &c : cases) {
+        main().move(200, 200);
+        drag(&main(), grip, c.firstBy);
+        const QPoint second = grip + c.secondAt - (main().pos() - QPoint(200, 200));
+        const QPoint global = main().mapToGlobal(second);
+        send(&main(), QEvent::MouseButtonPress, second, global, Qt::LeftButton, Qt::LeftButton);
+        send(&main(), QEvent::MouseButtonDblClick, second, global, Qt::LeftButton, Qt::LeftButton);
+        send(&main(), QEvent::MouseButtonRelease, second, global, Qt::LeftButton, Qt::NoButton);
+        EXPECT_EQ(windows.inTray(), c.toTray) << c.name;
+        if (windows.inTray())
+            windows.toggleTray();
+    }
+}
+
+TEST_F(WindowsTest, ARestartBringsThePlaylistWindowBackAsItWasLeft)
+{
+    const struct {
+        const char *name;
+        bool open;
+        QPoint pulledBy; // a drag of the playlist window by the user; 0: stays docked
+        bool docked;
+    } cases[] = {
+        {"closed stays closed", false, QPoint(0, 0), true},
+        {"open and docked below the main window", true, QPoint(0, 0), true},
+        {"open at a place of its own", true, QPoint(250, 200), false},
+        {"put back near its docked place docks again", true, QPoint(6, 5), true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir otherHome;
+        const QString at = otherHome.path();
+        QFile::link(QStringLiteral(VELMORA_SOURCE_DIR "/assets/Style"), at + "/Style");
+        QRect left; // the playlist window's place when the player ended
+        {
+            FakeAudioLibrary firstAudio;
+            Windows first{std::unique_ptr<SystemTray>(new FakeTray)};
+            Application run(AppPaths(at, QStringLiteral(VELMORA_SOURCE_DIR "/assets"), at),
+                            PlatformServices{firstAudio, box, archiver, &shell}, first);
+            first.build(run);
+            ASSERT_TRUE(run.StartUp({}));
+            run.settings().setValue(SettingId::PlaylistAdsorption, WindowPlacement::DockBelow);
+            first.main().move(120, 100);
+            if (c.open) {
+                first.main().setPlaylistOpen(true);
+                first.showPlaylistWindow();
+            }
+            if (!c.pulledBy.isNull())
+                drag(&first.playlist(), QPoint(300, 2), c.pulledBy);
+            left = first.playlist().geometry();
+            run.ShutDown();
+            first.hideAll();
+        }
+        FakeAudioLibrary secondAudio;
+        Windows second{std::unique_ptr<SystemTray>(new FakeTray)};
+        Application again(AppPaths(at, QStringLiteral(VELMORA_SOURCE_DIR "/assets"), at),
+                          PlatformServices{secondAudio, box, archiver, &shell}, second);
+        second.build(again);
+        ASSERT_TRUE(again.StartUp({}));
+        EXPECT_EQ(second.playlist().isVisible(), c.open);
+        if (c.open) {
+            const QRect main = second.main().geometry();
+            EXPECT_EQ(second.playlist().pos(), c.docked ? QPoint(main.x(), main.bottom() + 1) : left.topLeft());
+        }
+        // An open window keeps following the main window only when docked.
+        const QPoint was = second.playlist().pos();
+        drag(&second.main(), QPoint(2, 2), QPoint(20, 30));
+        if (c.open) {
+            EXPECT_EQ(second.playlist().pos(), c.docked ? was + QPoint(20, 30) : was);
+        }
+        again.ShutDown();
+        second.hideAll();
+    }
+}
+
 TEST_F(WindowsTest, EveryEntryOfBothMenusHasACase)
 {
     struct Menu {
@@ -353,6 +498,63 @@ TEST_F(WindowsTest, ADragThatEndsOutsideTheWorkAreaIsPulledBack)
         const QRect dropped = before.translated(c.by);
         EXPECT_EQ(c.window->pos(), c.expected(dropped)) << c.name;
     }
+}
+
+TEST_F(WindowsTest, ADockedPairIsPulledBackTogether)
+{
+    const QRect work = main().screen()->availableGeometry();
+    app->settings().setValue(SettingId::MoveWorkArea, 1);
+    main().move(100, 100);
+    playlist().resize(600, 240);
+    const struct {
+        const char *name;
+        int dock;
+        QPoint by;
+    } cases[] = {
+        {"docked below, dragged past the bottom", WindowPlacement::DockBelow, QPoint(0, work.height())},
+        {"docked above, dragged past the top", WindowPlacement::DockAbove, QPoint(0, -work.height())},
+        {"docked below, dragged past the right edge", WindowPlacement::DockBelow, QPoint(work.width(), 0)},
+    };
+    for (const auto &c : cases) {
+        app->settings().setValue(SettingId::PlaylistAdsorption, c.dock);
+        main().move(100, 300);
+        if (!playlist().isVisible())
+            pressMainButton(5);
+        ASSERT_TRUE(playlist().isVisible());
+        drag(&main(), QPoint(2, 2), c.by);
+        const QRect pair = main().frameGeometry().united(playlist().frameGeometry());
+        EXPECT_TRUE(main().screen()->geometry().contains(pair)) << c.name;
+        EXPECT_LE(pair.bottom(), work.bottom()) << c.name;
+        EXPECT_LE(pair.right(), work.right()) << c.name;
+        EXPECT_EQ(playlist().x(), main().x()) << c.name << ": still docked";
+        EXPECT_EQ(playlist().y(), c.dock == WindowPlacement::DockBelow ? main().geometry().bottom() + 1
+                                                                        : main().y() - playlist().height())
+            << c.name;
+    }
+}
+
+TEST_F(WindowsTest, TheSettingsDialogOpensWhollyOnTheScreen)
+{
+    const QRect work = main().screen()->availableGeometry();
+    const struct {
+        const char *name;
+        QPoint at;
+    } cases[] = {
+        {"a negative saved place", QPoint(-900, -700)},
+        {"past the bottom right", QPoint(work.right() - 20, work.bottom() - 10)},
+        {"inside stays", QPoint(work.left() + 10, work.top() + 10)},
+    };
+    for (const auto &c : cases) {
+        windows.settings().hide();
+        windows.settings().move(c.at);
+        windows.showSettingsDialog();
+        const QRect frame = windows.settings().frameGeometry();
+        EXPECT_TRUE(work.contains(frame)) << c.name;
+        if (work.contains(QRect(c.at, frame.size()))) {
+            EXPECT_EQ(frame.topLeft(), c.at) << c.name;
+        }
+    }
+    windows.settings().hide();
 }
 
 TEST_F(WindowsTest, TheDockedPlaylistWindowFollowsTheMainWindow)

@@ -153,7 +153,8 @@ TEST_F(PlayerTest, NothingSelectedPlaysNothing)
 
 TEST_F(PlayerTest, UnplayableRowsAreMarkedAndSkipped)
 {
-    addRows({QStringLiteral("/m/short.wav")}, 999);                     // under a second
+    audio.addBrokenFile(QStringLiteral("/m/bad.wav"), AudioLibrary::ErrFileBad);
+    list.appendRow(list.makeRow(QStringLiteral("/m/bad.wav")));
     addRows({QStringLiteral("/m/notes.txt")}, -1);                      // not audio at all
     audio.addBrokenFile(QStringLiteral("/m/broken.mp3"), AudioLibrary::ErrFileFormat);
     list.appendRow(list.makeRow(QStringLiteral("/m/broken.mp3")));
@@ -168,12 +169,50 @@ TEST_F(PlayerTest, UnplayableRowsAreMarkedAndSkipped)
     EXPECT_EQ(list.rowColor(2), Ordinary);
 }
 
+TEST_F(PlayerTest, ShortFilesPlayLikeAnyOther)
+{
+    const struct {
+        const char *name;
+        int lengthMs;
+        QString lengthCell;
+        QString rateCell;
+    } cases[] = {
+        {"a jingle of 0.8 s", 800, QStringLiteral("0:00"), QStringLiteral("128bps")},
+        {"a click of 1 ms", 1, QStringLiteral("0:00"), QStringLiteral("128bps")},
+        {"a stream that opened without a length", 0, QStringLiteral("0:00"), QString()},
+        {"exactly one second", 1000, QStringLiteral("0:01"), QStringLiteral("128bps")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        player.StopPlayback();
+        list.ClearList();
+        const QString path = QStringLiteral("/s/%1.wav").arg(c.lengthMs);
+        addRows({path, QStringLiteral("/s/next.wav")}, c.lengthMs);
+        play(1);
+
+        EXPECT_EQ(list.PlayingNo(), 1);
+        EXPECT_EQ(list.icon(1), 2) << "playing, not marked as failed";
+        EXPECT_EQ(list.cellText(1, 4), c.lengthCell);
+        EXPECT_EQ(list.cellText(1, 5), c.rateCell);
+        EXPECT_TRUE(player.isPlaying());
+
+        // It ends like any track and the next row follows.
+        finishTrack();
+        EXPECT_EQ(list.PlayingNo(), 2);
+        EXPECT_EQ(list.icon(1), 1);
+    }
+}
+
 TEST_F(PlayerTest, AFailureChainEndsIdleInEveryMode)
 {
     for (int mode : {Player::Normal, Player::Repeat, Player::Endless, Player::Random}) {
         SCOPED_TRACE(mode);
         list.ClearList();
-        addRows({QStringLiteral("/x/a.ogg"), QStringLiteral("/x/b.ogg"), QStringLiteral("/x/c.ogg")}, 500);
+        for (const char *name : {"/x/a.ogg", "/x/b.ogg", "/x/c.ogg"}) {
+            audio.addBrokenFile(QString::fromLatin1(name), AudioLibrary::ErrFileBad);
+            list.appendRow(list.makeRow(QString::fromLatin1(name)));
+        }
+        list.RenumberList();
         player.setPlayMode(mode);
         play(2);
         EXPECT_EQ(list.PlayingNo(), 0);

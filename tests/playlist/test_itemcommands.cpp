@@ -323,15 +323,39 @@ TEST_F(ItemCommandsTest, FocusedRowCommandsGoToTheShell)
     select({2, 4});
     items.ShowProperties(4);
     items.OpenContainingFolder(1); // not selected: the first selected row
-    items.CopyPath(2);
-    EXPECT_EQ(shell.calls, (QStringList{"properties " + file("d.mp3"), "reveal " + music + "/set.zip",
-                                        "clipboard " + member}));
+    EXPECT_EQ(shell.calls, (QStringList{"properties " + file("d.mp3"), "reveal " + music + "/set.zip"}));
     EXPECT_EQ(leftTopmost, 1);
     list.UnselectAll();
     shell.calls.clear();
     items.ShowProperties(1);
-    items.CopyPath(1);
     EXPECT_TRUE(shell.calls.isEmpty());
+}
+
+TEST_F(ItemCommandsTest, CopyPathCopiesEverySelectedRowInListOrder)
+{
+    const QString member = ArchiveMemberPath(music + "/set.zip", u"01.mp3");
+    list.setPath(2, member);
+    const struct {
+        const char *name;
+        QList<int> selected; // in the order the user picked them
+        QStringList clipboard; // empty: nothing copied
+    } cases[] = {
+        {"one row", {3}, {file("c.mp3")}},
+        {"picked bottom up, copied top down", {4, 1, 3}, {file("a.mp3") + "\n" + file("c.mp3") + "\n" + file("d.mp3")}},
+        {"an archive member by its marked path", {2, 4}, {member + "\n" + file("d.mp3")}},
+        {"nothing selected", {}, {}},
+    };
+    for (const auto &c : cases) {
+        shell.calls.clear();
+        list.UnselectAll();
+        for (int row : c.selected)
+            list.setSelected(row, true);
+        items.CopyPath();
+        QStringList expected;
+        for (const QString &text : c.clipboard)
+            expected << "clipboard " + text;
+        EXPECT_EQ(shell.calls, expected) << c.name;
+    }
 }
 
 TEST_F(ItemCommandsTest, CopiesNeverReplaceAFile)

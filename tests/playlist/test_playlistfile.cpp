@@ -13,6 +13,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -153,12 +154,24 @@ TEST_F(PlaylistFiles, RoundTrip)
     EXPECT_EQ(info(loaded, 3), info(list, 3));
     // A ";" or a line break inside a field cannot shift the later fields.
     EXPECT_EQ(info(loaded, 4), QStringLiteral("A；B|line  break|1:00|x;y"));
-    // No, Date and Extension are recomputed, not stored.
+    // No, Date and Extension are recomputed, not stored: from the file, and
+    // for an archive member from its archive, as when the rows were added.
     EXPECT_EQ(loaded.cellText(1, TrackRow::NoCell), QString());
-    EXPECT_EQ(loaded.cellText(1, TrackRow::ExtensionCell), QStringLiteral("MP3"));
-    EXPECT_FALSE(loaded.cellText(1, TrackRow::DateCell).isEmpty());
-    EXPECT_EQ(loaded.cellText(3, TrackRow::ExtensionCell), QString());
-    EXPECT_EQ(loaded.cellText(3, TrackRow::DateCell), QString());
+    const QString archiveDate = QFileInfo(music + "/set.zip").lastModified().toString(QStringLiteral("yyyy/MM/dd"));
+    const struct {
+        const char *name;
+        int row;
+        QString extension;
+        QString dateStart;
+    } cases[] = {
+        {"a file", 1, QStringLiteral("MP3"), QFileInfo(music + "/a.mp3").lastModified().toString(QStringLiteral("yyyy/MM/dd"))},
+        {"a ZIP member", 3, QStringLiteral("ZIP"), archiveDate},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(loaded.cellText(c.row, TrackRow::ExtensionCell), c.extension) << c.name;
+        EXPECT_TRUE(loaded.cellText(c.row, TrackRow::DateCell).startsWith(c.dateStart))
+            << c.name << ": " << loaded.cellText(c.row, TrackRow::DateCell).toStdString();
+    }
 }
 
 TEST_F(PlaylistFiles, BackupBeforeRewrite)

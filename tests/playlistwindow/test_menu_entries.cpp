@@ -317,10 +317,12 @@ const EntryCase entryCases[] = {
      }},
     {"mnuCopyPath", Opener::Button, 6,
      [](MenuEntriesTest &t) {
-         t.list().setSelected(3, true);
          t.view()->setFocusedRow(3);
+         t.list().UnselectAll();
+         t.list().setSelected(1, true);
+         t.list().setSelected(3, true);
      },
-     [](MenuEntriesTest &t) { EXPECT_EQ(t.shell.calls, QStringList{"clipboard " + t.c}); }},
+     [](MenuEntriesTest &t) { EXPECT_EQ(t.shell.calls, QStringList{"clipboard " + t.a + "\n" + t.c}); }},
     // the search's scope
     {"mnuSearchAll", Opener::SearchIcon, 0, startInOtherMode(0), checkSearchMode(0)},
     {"mnuSearchPath", Opener::SearchIcon, 0, startInOtherMode(1), checkSearchMode(1)},

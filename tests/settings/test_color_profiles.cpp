@@ -69,6 +69,29 @@ TEST(SafeNames, OnlyPlainNamesInsideTheFolder)
     EXPECT_FALSE(IsSafeName(QString(84, QChar(0x3042)))); // 252 bytes
 }
 
+TEST(SafeNames, TheMessageSaysWhatIsWrong)
+{
+    const struct {
+        const char *name;
+        QString typed;
+        QString reason; // the message's second line
+    } cases[] = {
+        {"too long", QString(300, u'a'), QStringLiteral("名前が長すぎます（251 バイトまで、全角文字は 1 文字 3 バイト）。")},
+        {"a hidden name", QStringLiteral(".hidden"), QStringLiteral("「.」で始まらない名前にしてください。")},
+        {"a separator", QStringLiteral("a/b"), QStringLiteral("「/」「\\」を含まない名前にしてください。")},
+        {"a parent folder", QStringLiteral("../x"), QStringLiteral("「..」を含まない名前にしてください。")},
+        {"blank", QStringLiteral("  "), QStringLiteral("名前が空です。")},
+        {"a control character", QStringLiteral("tab\tname"), QStringLiteral("制御文字を含まない名前にしてください。")},
+    };
+    for (const auto &c : cases) {
+        EXPECT_FALSE(IsSafeName(c.typed)) << c.name;
+        const QStringList lines = UnsafeNameMessage(c.typed).split(QStringLiteral("\r\n"));
+        ASSERT_EQ(lines.size(), 2) << c.name;
+        EXPECT_EQ(lines[1], c.reason) << c.name;
+        EXPECT_LE(lines[0].size(), 60) << c.name << ": the name is shown cut";
+    }
+}
+
 TEST_F(ColorProfilesTest, ListIsEveryVisibleFileWithoutItsLastFourCharacters)
 {
     writeBytes(folder + "AutoColor.ini", "");
@@ -112,7 +135,7 @@ TEST_F(ColorProfilesTest, SavingNamesAsksBeforeOverwritingAndRefusesUnsafeNames)
         {"  ", MessageService::Yes, "Color20250401090807", ""},
         {" Day ", MessageService::Yes, " Day ", ""},
         {"../Velmora", MessageService::Yes, nullptr,
-         "48|\"../Velmora\" は名前に使えません。\r\n「/」「\\」「..」を含まない名前にしてください。"},
+         "48|\"../Velmora\" は名前に使えません。\r\n「..」を含まない名前にしてください。"},
         {"sub/x", MessageService::Yes, nullptr, ""},
     };
     int colour = 100;
@@ -153,7 +176,7 @@ TEST_F(ColorProfilesTest, DeletingAsksAndDeletesOnlyInsideTheFolder)
         {"", MessageService::Yes, false, "16|プレイリストが選択されてません"},
         {"   ", MessageService::Yes, false, "16|プレイリストが選択されてません"},
         {"../Velmora", MessageService::Yes, false,
-         "48|\"../Velmora\" は名前に使えません。\r\n「/」「\\」「..」を含まない名前にしてください。"},
+         "48|\"../Velmora\" は名前に使えません。\r\n「..」を含まない名前にしてください。"},
         {"Night", MessageService::No, false, "36|選択しているカラープロファイル\"Night\"を削除します。\r\nよろしいですか？"},
         {"Night", MessageService::Yes, true, "36|選択しているカラープロファイル\"Night\"を削除します。\r\nよろしいですか？"},
         {"Night", MessageService::Yes, false, "36|選択しているカラープロファイル\"Night\"を削除します。\r\nよろしいですか？"},

@@ -28,6 +28,8 @@
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
+#include <algorithm>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -440,6 +442,18 @@ TEST_F(SettingsDialogTest, EveryControlOfEveryTabWritesItsKeyOnOkAndCancelPutsIt
          },
          {{colorSlotSetting(0), 0x0000FF}}},
     };
+    // Every slot away from its default, so that restoring the defaults
+    // changes each of them.
+    QList<std::pair<SettingId, QVariant>> defaults;
+    for (int slot = 0; slot < ColorSlotCount; ++slot) {
+        store().setColorRef(ColorSlot(slot), 0x010101 * (slot + 1));
+        defaults.push_back({colorSlotSetting(slot), settingKey(colorSlotSetting(slot)).defaultValue});
+    }
+    // Before the profile case: choosing a profile loads every slot.
+    const auto firstColorCase =
+        std::find_if(cases.begin(), cases.end(), [](const UserCase &c) { return std::string(c.tab) == "Color"; });
+    cases.insert(firstColorCase, {"Color: restore the defaults", "Color",
+                                  [](const Page &p) { p.click(p.captioned<QPushButton>("初期値に戻す")); }, defaults});
     for (const auto &[title, boxes] : {std::pair{"ミニフェイス", miniFaceColorBoxes()},
                                        std::pair{"プレイリスト", playlistColorBoxes()}}) {
         const char *groupTitle = title;
@@ -615,6 +629,37 @@ TEST_F(SettingsDialogTest, TheTagEditorsFileDialogListsFoldersAndProgramsOnly)
         return listed == expected;
     });
     EXPECT_TRUE(loaded) << listed.join(u',').toStdString();
+}
+
+TEST_F(SettingsDialogTest, DeletingTheChosenColorProfileShowsTheOneInEffect)
+{
+    {
+        SettingsStore profile;
+        profile.setColorRef(PlaylistForeSlot, 0x0000FF);
+        QDir().mkpath(app->paths().colorFolder());
+        ASSERT_TRUE(profile.SaveColorFile(app->paths().colorFolder() + "Sunset.ini"));
+    }
+    const struct {
+        const char *name;
+        int answer; // the confirmation's answer
+        bool kept;
+        QString shown;
+    } cases[] = {
+        {"declined", MessageService::No, true, QStringLiteral("Sunset")},
+        {"deleted", MessageService::Yes, false, QStringLiteral("AutoColor")},
+    };
+    for (const auto &c : cases) {
+        windows.showSettingsDialog();
+        auto *combo = child<QComboBox>(&dialog(), "cboColorSelect");
+        combo->setEditText(QStringLiteral("Sunset"));
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        box.answer = c.answer;
+        child<QPushButton>(&dialog(), "cmdColorDelete")->click();
+        EXPECT_EQ(QFileInfo::exists(app->paths().colorFolder() + "Sunset.ini"), c.kept) << c.name;
+        EXPECT_EQ(combo->currentText(), c.shown) << c.name;
+        EXPECT_EQ(store().colorRef(PlaylistForeSlot), 0x0000FF) << c.name << ": the colours stay";
+    }
+    box.answer = MessageService::Yes;
 }
 
 // Not a check: with VELMORA_SCREENSHOT_DIR set, draws each tab of the dialog

@@ -79,4 +79,27 @@ INSTANTIATE_TEST_SUITE_P(
              false}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(DragGesture, ADoubleClickIsInPlaceOnlyWhenNothingMoved)
+{
+    const struct {
+        const char *name;
+        QPoint firstMoveTo;   // where the pointer went with the first press held
+        QPoint secondPressAt; // where the double click came
+        bool inPlace;
+    } cases[] = {
+        {"two clicks on one spot", {100, 100}, {100, 100}, true},
+        {"jitter below the threshold", {101, 101}, {102, 101}, true},
+        {"the first press moved the window", {130, 100}, {130, 100}, false},
+        {"the pointer moved between the clicks", {100, 100}, {110, 100}, false},
+    };
+    for (const auto &c : cases) {
+        DragGesture g;
+        g.press(QPoint(100, 100), QPoint(10, 20));
+        if (g.move(c.firstMoveTo, true) == Step::StartMove)
+            g.systemMoveStarted(false);
+        g.release();
+        EXPECT_EQ(g.isDoubleClickInPlace(c.secondPressAt), c.inPlace) << c.name;
+    }
+}
+
 } // namespace

@@ -119,7 +119,7 @@ void Windows::build(Application &app)
     Player &player = app.player();
     QObject::connect(m_tray, &TrayIcon::trayToggleRequested, m_main, [this] { toggleTray(); });
     QObject::connect(m_tray, &TrayIcon::playRequested, m_main, [this, &player] {
-        player.PlaySelectedTrack();
+        player.PlaySelectedOrFirstTrack();
         trayModify();
     });
     QObject::connect(m_tray, &TrayIcon::pauseRequested, m_main, [&player] { player.TogglePause(); });
@@ -194,6 +194,7 @@ void Windows::showSettingsDialog(bool fromTray)
     if (!m_settings->isVisible()) {
         m_settingsModel->opened();
         m_settings->prepareToShow();
+        fitOnScreen(m_settings);
     }
     if (fade && !m_settings->isVisible())
         m_settingsFader->fadeIn();
@@ -226,7 +227,7 @@ void Windows::applyCorners()
 
 void Windows::showPlaylistWindow()
 {
-    if (m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
+    if (m_playlistDocked && m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
         snapPlaylist();
     if (fadesOn()) {
         m_playlistFader->fadeIn();
@@ -249,8 +250,46 @@ void Windows::placed(QWidget *window)
 {
     if (m_app->settings().isOn(SettingId::MoveWorkArea))
         keepInWorkArea(window);
-    if (window == m_main && m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
-        snapPlaylist();
+    if (m_app->settings().value(SettingId::PlaylistAdsorption) == WindowPlacement::NoDock)
+        return;
+    if (window == m_playlist) {
+        // Put down near its docked place it docks again; elsewhere it keeps
+        // its own place and no longer follows the main window.
+        const QRect docked = WindowPlacement::SnapPlaylist(m_main->geometry(), m_playlist->geometry(),
+                                                           m_app->settings().value(SettingId::PlaylistAdsorption));
+        m_playlistDocked = (docked.topLeft() - m_playlist->geometry().topLeft()).manhattanLength() <= DockDistance;
+    }
+    if (!m_playlistDocked)
+        return;
+    snapPlaylist();
+    // The docked pair moves as one: pulling the main window back alone
+    // could leave the playlist window below (or above) the screen.
+    if (m_app->settings().isOn(SettingId::MoveWorkArea) && m_playlist->isVisible()) {
+        const QScreen *screen = m_main->screen();
+        if (!screen)
+            return;
+        const QRect pair = m_main->frameGeometry().united(m_playlist->frameGeometry());
+        const QRect kept = WindowPlacement::KeepInWorkArea(pair, screen->geometry(), screen->availableGeometry());
+        if (kept != pair) {
+            m_main->move(m_main->pos() + kept.topLeft() - pair.topLeft());
+            snapPlaylist();
+        }
+    }
+}
+
+void Windows::fitOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    window->setMaximumSize((area.size() - frame).expandedTo(QSize(1, 1)));
+    window->resize(window->size().boundedTo(window->maximumSize()));
+    const QRect placed = window->frameGeometry();
+    const QRect kept = WindowPlacement::KeepInWorkArea(placed, area, area);
+    if (kept != placed)
+        window->move(kept.topLeft());
 }
 
 void Windows::keepInWorkArea(QWidget *window)
@@ -358,6 +397,10 @@ void Windows::storeWindowState()
 {
     m_main->storeState();
     m_playlist->storeState();
+    // Open means open to the user: in the tray the window is hidden but
+    // comes back with the main window.
+    m_app->settings().setValue(SettingId::PlaylistVisible, m_main->playlistOpen() ? 1 : 0);
+    m_app->settings().setValue(SettingId::PlaylistDocked, m_playlistDocked ? 1 : 0);
     if (m_settings)
         m_settings->storeState();
 }
@@ -368,6 +411,13 @@ void Windows::showMainWindow()
         m_mainFader->fadeIn();
     else
         m_main->show();
+    // The playlist window as the last run left it: open or closed, docked
+    // or at its own place.
+    m_playlistDocked = m_app->settings().isOn(SettingId::PlaylistDocked);
+    if (m_app->settings().isOn(SettingId::PlaylistVisible)) {
+        m_main->setPlaylistOpen(true);
+        showPlaylistWindow();
+    }
 }
 
 void Windows::showTrackInfoText(const QString &text)

@@ -27,6 +27,10 @@ class WindowFader;
 class Windows : public AppWindows, public PlaybackDisplay
 {
 public:
+    // How near (Manhattan pixels) to its docked place a playlist window put
+    // down by the user docks again.
+    static constexpr int DockDistance = 16;
+
     Windows();
     // `tray`: the desktop's tray the tray icon stands in (tests pass a fake).
     explicit Windows(std::unique_ptr<SystemTray> tray);
@@ -79,6 +83,9 @@ public:
     void hidePlaylistWindow();
     // The work-area rule, for a window the user placed (when the option is on).
     void keepInWorkArea(QWidget *window);
+    // A dialog about to show: never larger than the work area of its
+    // screen, and standing wholly inside it.
+    void fitOnScreen(QWidget *window);
     // Docks the playlist window to the main window (when docking is on).
     void snapPlaylist();
     // The opacity setting on the windows ("設定は半透明にしない" keeps the
@@ -119,6 +126,9 @@ private:
     TreeViewLabels m_labels;
     Style m_style;
     bool m_inTray = false;            // TaskTrayMode
+    // The playlist window stands at its docked place and follows the main
+    // window; pulled away, it keeps its own place until put back near it.
+    bool m_playlistDocked = true;
     bool m_playlistBeforeTray = false; // the windows open when the player went to the tray
     bool m_settingsBeforeTray = false;
     std::unique_ptr<SystemTray> m_systemTray; // handed to the tray icon by build()

@@ -364,27 +364,29 @@ void MainWindow::mousePressEvent(QMouseEvent *event)
         pressButton(b, event->button());
         return;
     }
+    // The display and the background: a drag moves the window; on the
+    // display a press that stays a click acts on its release.
+    m_drag.press(event);
     if (m_layout.display.contains(pos)) {
         if (event->button() == Qt::RightButton)
             m_menu->popup(event->globalPosition().toPoint());
-        return; // label clicks come with the release
+        return;
     }
-    // The background: a drag moves the window.
-    m_drag.press(event);
     if (event->button() == Qt::RightButton)
         m_menu->popup(event->globalPosition().toPoint());
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_drag.release(event);
+    const bool click = m_drag.release(event);
     const QPoint pos = event->position().toPoint();
     if (const int b = buttonAt(pos)) {
         m_buttonState[std::size_t(b - 1)] = Style::Normal;
         update();
         return;
     }
-    if (event->button() != Qt::LeftButton || !m_layout.display.contains(pos))
+    // A press that moved the window is no click on a label.
+    if (event->button() != Qt::LeftButton || !click || !m_layout.display.contains(pos))
         return;
     const QPoint inDisplay = pos - m_layout.display.topLeft();
     if (m_layout.time.contains(inDisplay)) {
@@ -436,11 +438,17 @@ void MainWindow::leaveEvent(QEvent *)
 void MainWindow::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // A double click on a button is two presses; on the background it sends
-    // the player to the task tray.
+    // the player to the task tray, unless the first click moved the window
+    // or the pointer moved between the clicks. The second press starts a
+    // gesture as any press does.
     const QPoint pos = event->position().toPoint();
-    if (const int b = buttonAt(pos))
+    if (const int b = buttonAt(pos)) {
         pressButton(b, event->button());
-    else if (event->button() == Qt::LeftButton && !m_layout.display.contains(pos) && m_trayAvailable)
+        return;
+    }
+    const bool inPlace = m_drag.isDoubleClickInPlace(event);
+    m_drag.press(event);
+    if (event->button() == Qt::LeftButton && inPlace && !m_layout.display.contains(pos) && m_trayAvailable)
         Q_EMIT trayRequested();
 }
 

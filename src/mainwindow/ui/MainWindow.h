@@ -39,6 +39,7 @@ public:
 
     // The playlist button's latch (MainPlayListFlag).
     void setPlaylistOpen(bool open);
+    bool playlistOpen() const { return m_playlistOpen; }
 
     // Whether the desktop has a tray: without one the tray entry is off and
     // its tip says `whyNot`.

@@ -68,8 +68,7 @@ void PlaylistWindow::buildMenus()
         QStringLiteral("コピー"),
         {
             {QStringLiteral("フォルダにコピー"), QStringLiteral("mnuCopyToFolder"), [&items] { items.CopyToFolder(); }},
-            {QStringLiteral("パスをコピー"), QStringLiteral("mnuCopyPath"),
-             [this, &items] { items.CopyPath(m_listView->focusedRow()); }},
+            {QStringLiteral("パスをコピー"), QStringLiteral("mnuCopyPath"), [&items] { items.CopyPath(); }},
         });
     // Check marks, not radio buttons: the window keeps exactly one set.
     MenuTable scope;

@@ -90,12 +90,19 @@ ColorTab::ColorTab(SettingsDialogModel &model, SettingsChooser &chooser, QWidget
     connect(remove, &QPushButton::clicked, this, [this] {
         const bool deleted = m_model.colorProfiles().remove(m_combo->currentText());
         refreshList();
+        // The slots keep their colours, which are saved as AutoColor: that
+        // is the profile in effect once the chosen one is gone.
         if (deleted)
-            m_combo->setEditText(QString());
+            m_combo->setEditText(QStringLiteral("AutoColor"));
     });
+    auto *defaults = new QPushButton(QStringLiteral("初期値に戻す"));
+    defaults->setObjectName(QStringLiteral("cmdColorDefault"));
+    defaults->setToolTip(QStringLiteral("すべての色を初期値に戻す"));
+    connect(defaults, &QPushButton::clicked, this, [this] { m_model.restoreDefaultColors(); });
     profileRow->addWidget(m_combo, 1);
     profileRow->addWidget(save);
     profileRow->addWidget(remove);
+    profileRow->addWidget(defaults);
     layout->addLayout(profileRow);
 
     const auto boxes = [this](std::span<const ColorBox> table, int columns) {

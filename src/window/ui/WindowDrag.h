@@ -2,10 +2,10 @@
 
 #include "window/DragGesture.h"
 
+#include <QMouseEvent>
 #include <QObject>
 #include <QTimer>
 
-class QMouseEvent;
 class QWidget;
 
 // Moves a frameless window by its body: the window passes the mouse events
@@ -23,6 +23,11 @@ public:
     bool move(QMouseEvent *event);
     // True when the press was a click that never became a move.
     bool release(QMouseEvent *event);
+    // True when a double click is one in place (DragGesture::isDoubleClickInPlace).
+    bool isDoubleClickInPlace(QMouseEvent *event) const
+    {
+        return m_gesture.isDoubleClickInPlace(event->globalPosition().toPoint());
+    }
 
     bool isMoving() const { return m_gesture.isMoving() || m_handedOver; }
 
