@@ -110,7 +110,8 @@ def pactl(env, *args):
 
 
 def field(block, name):
-    m = re.search(rf"^\s*{re.escape(name)}: (.*)$", block, re.M)
+    """The value of the first line of `block` whose label starts with `name`."""
+    m = re.search(rf"^\s*{re.escape(name)}[^:\n]*: (.*)$", block, re.M)
     return m.group(1).strip() if m else ""
 
 
@@ -121,7 +122,7 @@ def stream_of(env, pids):
         if m and int(m.group(1)) in pids:
             return {
                 "corked": field(block, "Corked") == "yes",
-                "spec": field(block, "Sample Specification"),
+                "format": field(block, "Sample Spec"),
                 "buffer_latency": field(block, "Buffer Latency"),
                 "sink_latency": field(block, "Sink Latency"),
                 "resample": field(block, "Resample method"),
@@ -132,7 +133,7 @@ def stream_of(env, pids):
 def sink_spec(env):
     for block in pactl(env, "list", "sinks").split("\n\n"):
         if "bench_null" in block:
-            return field(block, "Sample Specification")
+            return field(block, "Sample Spec")
     return ""
 
 
@@ -218,7 +219,7 @@ def one_run(args, work, index, mp3):
             "daemon_s_per_min": round((d1 - d0) * per_min, 3),
             "player_s_per_min": round((p1 - p0) * per_min, 3),
             "daemon_wakeups_per_s": round((s1 - s0) / (t1 - t0), 1),
-            "stream": info["spec"], "sink": sink_spec(env),
+            "stream": info["format"], "sink": sink_spec(env),
             "buffer_latency": info["buffer_latency"], "sink_latency": info["sink_latency"],
             "resample": info["resample"],
         }
