@@ -28,6 +28,11 @@ QString nameProblem(const QString &name)
 
 } // namespace
 
+QString TypedName(const QString &typed)
+{
+    return typed.trimmed();
+}
+
 bool IsSafeName(const QString &name)
 {
     return nameProblem(name).isEmpty();

@@ -10,6 +10,11 @@
 // outside the folder or fail on the file system.
 bool IsSafeName(const QString &name);
 
+// A name as the user typed it, as it is used: spaces at both ends dropped.
+// One rule for every name typed (playlists, categories, colour profiles,
+// styles), so that " Rock" and "Rock" never become two entries that look alike.
+QString TypedName(const QString &typed);
+
 // The message that refuses an unsafe name: the name (cut when long), then
 // what is wrong with it.
 QString UnsafeNameMessage(const QString &name);

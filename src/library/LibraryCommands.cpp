@@ -276,10 +276,15 @@ void LibraryCommands::refuseRename()
     m_messages.ShowMessage(false, RenameRefused, MessageService::OkOnly);
 }
 
-bool LibraryCommands::LabelEditEnd(int index, const QString &text)
+bool LibraryCommands::LabelEditEnd(int index, const QString &typed)
 {
     if (index < 0 || index >= m_tree.count())
         return false;
+    // "Mix.m3u" typed for a playlist or a category is the name "Mix": the
+    // extension is the file's, never part of the name.
+    QString text = TypedName(typed);
+    if (text.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive))
+        text.chop(4);
     const TreeNode node = m_tree.nodes()[size_t(index)];
     if (text == node.text)
         return true;

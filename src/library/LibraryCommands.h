@@ -156,7 +156,7 @@ public:
     // text) when the name is not usable, is taken (nothing is replaced), the
     // node is the favourites or the dust box, or the rename fails. Returns
     // true when the node has the new name (or kept the same one).
-    bool LabelEditEnd(int index, const QString &text) override;
+    bool LabelEditEnd(int index, const QString &typed) override;
 
     // --- the administration menu ------------------------------------------------------
     // "プレイリストを開く": a playlist file chosen in the dialog replaces the

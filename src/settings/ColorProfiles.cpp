@@ -87,7 +87,7 @@ bool ColorProfiles::select(const QString &name)
 
 std::optional<QString> ColorProfiles::save(const QString &typed)
 {
-    QString name = typed;
+    QString name = TypedName(typed);
     if (name.trimmed().isEmpty())
         name = QStringLiteral("Color") + m_clock.localNow().toString(QStringLiteral("yyyyMMddhhmmss"));
     if (!IsSafeName(name)) {

@@ -1,6 +1,7 @@
 #include "style/StyleEditorModel.h"
 
 #include "core/MessageService.h"
+#include "core/SafeName.h"
 #include "style/Style.h"
 
 #include <QFileInfo>
@@ -104,11 +105,11 @@ void StyleEditorModel::clear(Row row)
 
 std::optional<QString> StyleEditorModel::create(const QString &name, const std::array<QString, 6> &info)
 {
-    const NewStyle style{name, m_sourceFolder, m_backgrounds, info};
+    const NewStyle style{TypedName(name), m_sourceFolder, m_backgrounds, info};
     using Result = StyleCreation::Result;
     Result result = StyleCreation::create(m_styleRoot, style, false);
     if (result.status == Result::Exists) {
-        const QString question = QStringLiteral("スタイル\"%1\"は既にあります。\r\n上書きしますか？").arg(name);
+        const QString question = QStringLiteral("スタイル\"%1\"は既にあります。\r\n上書きしますか？").arg(style.name);
         if (m_messages.ShowMessage(true, question, MessageService::YesNo | MessageService::Question)
             != MessageService::Yes)
             return std::nullopt;
@@ -116,7 +117,7 @@ std::optional<QString> StyleEditorModel::create(const QString &name, const std::
     }
     switch (result.status) {
     case Result::Created:
-        return name;
+        return style.name;
     case Result::Refused:
         m_messages.ShowMessage(false, result.message, MessageService::Exclamation);
         return std::nullopt;

@@ -544,6 +544,7 @@ struct RenameCase {
     QStringList absent;
     const char *address = ""; // the address afterwards ("" = unchanged)
     const char *open = "";    // the address before ("" = AutoPlaylist)
+    const char *shown = nullptr; // the node's text afterwards when not the typed text
 };
 
 class Rename : public CommandTest, public ::testing::WithParamInterface<RenameCase>
@@ -567,7 +568,7 @@ TEST_P(Rename, RenamesTheEntryOrRefusesWithoutReplacingAnything)
 
     const QString text = QString::fromUtf8(c.text);
     EXPECT_EQ(commands->LabelEditEnd(index, text), c.renamed);
-    EXPECT_EQ(tree->nodes()[size_t(index)].text, c.renamed ? text : oldText);
+    EXPECT_EQ(tree->nodes()[size_t(index)].text, c.renamed ? (c.shown ? QString::fromUtf8(c.shown) : text) : oldText);
     EXPECT_EQ(box.asked, c.renamed ? QStringList() : QStringList{"使用できない文字が含まれているか、同じ名前があります。"});
     for (const QString &p : c.present)
         EXPECT_TRUE(QFileInfo::exists(folder + p)) << p.toStdString();
@@ -598,6 +599,13 @@ INSTANTIATE_TEST_SUITE_P(
         RenameCase{"APrefixOfTheAddressIsNotItsFolder", "Rock", "Metal", true, {"Metal/Best.m3u"}, {}, "Rocky/X",
                    "Rocky/X"},
         RenameCase{"Separator", "Rock/Best.m3u", "../Best", false, {"Rock/Best.m3u"}, {"Best.m3u"}},
+        RenameCase{"ATypedExtensionIsNotDoubled", "Rock/Best.m3u", "Top.M3U", true, {"Rock/Top.m3u"},
+                   {"Rock/Top.M3U.m3u", "Rock/Top.m3u.m3u", "Rock/Best.m3u"}, "", "", "Top"},
+        RenameCase{"ACategoryTypedWithTheExtensionIsNamedWithout", "Rock/Live", "Budokan.m3u", true,
+                   {"Rock/Budokan/Tokyo.m3u"}, {"Rock/Budokan.m3u"}, "", "", "Budokan"},
+        RenameCase{"SpacesAtTheEndsAreDropped", "Rock/Best.m3u", "  Top  ", true, {"Rock/Top.m3u"},
+                   {"Rock/  Top  .m3u"}, "", "", "Top"},
+        RenameCase{"OnlyAnExtensionIsNoName", "Rock/Best.m3u", ".m3u", false, {"Rock/Best.m3u"}, {"Rock/.m3u"}},
         RenameCase{"SlashInside", "Rock", "A/B", false, {"Rock/Best.m3u"}, {"A"}},
         RenameCase{"Backslash", "Rock", "A\\B", false, {"Rock/Best.m3u"}, {}},
         RenameCase{"DotDot", "Rock", "..", false, {"Rock/Best.m3u"}, {}},

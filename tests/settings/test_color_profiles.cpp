@@ -133,7 +133,7 @@ TEST_F(ColorProfilesTest, SavingNamesAsksBeforeOverwritingAndRefusesUnsafeNames)
         {"Night", MessageService::No, nullptr, "36|カラープロファイル\"Night\"は既にあります。\r\n上書きしますか？"},
         {"Night", MessageService::Yes, "Night", "36|カラープロファイル\"Night\"は既にあります。\r\n上書きしますか？"},
         {"  ", MessageService::Yes, "Color20250401090807", ""},
-        {" Day ", MessageService::Yes, " Day ", ""},
+        {" Day ", MessageService::Yes, "Day", ""}, // spaces at the ends are dropped, as for every typed name
         {"../Velmora", MessageService::Yes, nullptr,
          "48|\"../Velmora\" は名前に使えません。\r\n「..」を含まない名前にしてください。"},
         {"sub/x", MessageService::Yes, nullptr, ""},
