@@ -226,6 +226,25 @@ QList<AudioLibrary::TagField> DecoderModule::readTags(const QString &path)
     return fields;
 }
 
+bool DecoderModule::readHeader(const QString &path, TrackHeader &header)
+{
+    bool known = false;
+    QString error;
+    withTagModule(
+        [&](const DecoderModuleApi &tags) {
+            if (!tags.readHeader)
+                return;
+            TrackHeader read;
+            known = tags.readHeader(path, read);
+            header.lengthMs = read.lengthMs;
+            header.fields.clear();
+            for (const AudioLibrary::TagField &f : read.fields)
+                header.fields.append({f.kind, detached(f.name), detached(f.value)});
+        },
+        error);
+    return known;
+}
+
 void DecoderModule::keepTagModule(bool keep)
 {
     static std::mutex mutex;
