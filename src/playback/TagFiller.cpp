@@ -144,22 +144,33 @@ void TagFiller::run()
         if (job.generation == m_generation.load()) // else the list it was for is gone
             result.read = m_source.readTrackInfo(job.path, result.facts);
         bool post = false;
-        bool endRun = false;
         {
             std::lock_guard lock(m_mutex);
             m_results.push_back(std::move(result));
             post = !m_resultsPosted;
             m_resultsPosted = true;
-            endRun = --m_busy == 0 && m_queue.empty();
-            if (endRun)
-                m_inRun = false;
+            --m_busy;
         }
-        if (endRun)
-            m_source.readingRun(false);
         // Queued: the results are applied on the user-interface thread, all
         // that arrived by then in one call; dropped when this object is gone.
         if (post)
             QMetaObject::invokeMethod(this, &TagFiller::applyResults, Qt::QueuedConnection);
+        // The queue runs dry between the results applied and the next rows
+        // queued: the run ends only when no work comes for a while, so the
+        // source does not let go and load again what it keeps for a run.
+        bool endRun = false;
+        {
+            std::unique_lock lock(m_mutex);
+            const auto idle = [this] { return m_busy == 0 && m_queue.empty(); };
+            if (m_inRun && idle()) {
+                m_wake.wait_for(lock, RunLinger, [&] { return m_stopping || !idle(); });
+                endRun = m_inRun && idle();
+                if (endRun)
+                    m_inRun = false;
+            }
+        }
+        if (endRun)
+            m_source.readingRun(false);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -49,6 +50,9 @@ public:
     // cores of a small machine busy while the user-interface thread, which
     // only applies results, stays responsive.
     static constexpr int ReaderCount = 2;
+    // How long readers wait for more work before the source may let go of
+    // what it keeps for a run of reads.
+    static constexpr std::chrono::milliseconds RunLinger{200};
 
     TagFiller(TrackList &list, TrackInfoSource &source, QObject *parent = nullptr);
     // With the search that filters `list`.
