@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QString>
+#include <vector>
+
+class TrackRow;
+
 // The search that filters the open list, as commands that replace the list
 // end it. The playlist search implements it. User-interface thread only.
 class ListFilter
@@ -11,10 +16,6 @@ public:
     // again while events run). Nothing happens when no filter is on.
     virtual void clear() = 0;
 };
-
-class TrackRow;
-class QString;
-#include <vector>
 
 // What a background reader of the list's files needs from the search while
 // it filters: the rows it holds out of sight, and telling apart the search
