@@ -450,7 +450,7 @@ double mp4LengthMs(TagLib::MP4::File &file)
         const quint32 entries = std::min<quint32>(bigEndian(t, 4, 4), (t.size() - 8) / 8);
         for (quint32 i = 0; i < entries; ++i)
             frames += bigEndian(t, 8 + 8 * i, 4);
-        qint64 samples = entries > 0 ? frames * bigEndian(t, 12, 4) : 0;
+        double samples = entries > 0 ? double(frames) * bigEndian(t, 12, 4) : 0; // no overflow on any table
         // edts holds elst: version, flags, count, then the first edit's
         // duration and the media time it starts at.
         if (TagLib::MP4::Atom *edts = trak->find("edts")) {
@@ -458,10 +458,10 @@ double mp4LengthMs(TagLib::MP4::File &file)
             if (e.size() >= 16 && e.mid(4, 4) == "elst" && bigEndian(e, 12, 4) >= 1) {
                 const bool ev1 = e[8] == 1;
                 if (e.size() >= (ev1 ? 32u : 24u))
-                    samples -= std::max<qint64>(ev1 ? qint64(bigEndian64(e, 24)) : qint32(bigEndian(e, 20, 4)), 0);
+                    samples -= double(std::max<qint64>(ev1 ? qint64(bigEndian64(e, 24)) : qint32(bigEndian(e, 20, 4)), 0));
             }
         }
-        return double(std::max<qint64>(samples, 0)) * 1000.0 / scale;
+        return std::max(samples, 0.0) * 1000.0 / scale;
     }
     return 0;
 }
