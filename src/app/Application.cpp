@@ -57,10 +57,7 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
     m_messages->setForemostChecked([this] { return m_settings.isOn(SettingId::Foremost); });
     m_player.setZipItemExtract(makeMemberExtractor(m_archiver, [this] { return m_tempFolderPath; }));
     if (platform.trackInfo) {
-        m_tagFiller = std::make_unique<TagFiller>(m_list, *platform.trackInfo);
-        connect(m_tagFiller.get(), &TagFiller::cellsFilled, &m_search, [this](const QString &path, const TrackCells &c) {
-            m_search.takeFilledCells(path, c.title, c.artist, c.time, c.bitRate);
-        });
+        m_tagFiller = std::make_unique<TagFiller>(m_list, m_search, *platform.trackInfo);
     }
     wireSettings();
     wireSearch();

@@ -1,13 +1,30 @@
 #include "playback/TagFiller.h"
 
+#include "playlist/ListFilter.h"
 #include "playlist/PathNames.h"
 #include "playlist/TrackList.h"
 
+#include <QHash>
 #include <QMetaObject>
 #include <QTimer>
 
 TagFiller::TagFiller(TrackList &list, TrackInfoSource &source, QObject *parent)
-    : QObject(parent), m_list(list), m_source(source)
+    : TagFiller(list, nullptr, source, ReaderCount, parent)
+{
+}
+
+TagFiller::TagFiller(TrackList &list, FilteredList &filter, TrackInfoSource &source, QObject *parent)
+    : TagFiller(list, &filter, source, ReaderCount, parent)
+{
+}
+
+TagFiller::TagFiller(TrackList &list, TrackInfoSource &source, int readers)
+    : TagFiller(list, nullptr, source, readers, nullptr)
+{
+}
+
+TagFiller::TagFiller(TrackList &list, FilteredList *filter, TrackInfoSource &source, int readers, QObject *parent)
+    : QObject(parent), m_list(list), m_filter(filter), m_source(source)
 {
     connect(&m_list, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex &, int first, int) { scheduleScan(first); });
@@ -15,12 +32,11 @@ TagFiller::TagFiller(TrackList &list, TrackInfoSource &source, QObject *parent)
     connect(&m_list, &QAbstractItemModel::layoutChanged, this, [this] { scheduleScan(0); });
     connect(&m_list, &QAbstractItemModel::rowsRemoved, this, [this] { scheduleScan(0); });
     connect(&m_list, &QAbstractItemModel::modelReset, this, [this] { scheduleScan(0); });
-    connect(&m_list, &TrackList::cleared, this, &TagFiller::cancel);
-    // One reader thread: file opening is mostly waiting for the disk, and on
-    // a two-core machine a second reader would take the user-interface
-    // thread's core. Reads must not run on that thread (a slow disk or a
+    connect(&m_list, &TrackList::cleared, this, &TagFiller::listCleared);
+    // Reads must not run on the user-interface thread (a slow disk or a
     // network folder would freeze the window).
-    m_reader = std::thread([this] { run(); });
+    for (int i = 0; i < std::max(readers, 1); ++i)
+        m_readers.emplace_back([this] { run(); });
 }
 
 TagFiller::~TagFiller()
@@ -31,7 +47,13 @@ TagFiller::~TagFiller()
         m_queue.clear();
     }
     m_wake.notify_all();
-    m_reader.join();
+    for (std::thread &reader : m_readers)
+        reader.join();
+}
+
+const std::vector<TrackRow> &TagFiller::scannedRows() const
+{
+    return m_filter ? m_filter->allRows() : m_list.rows();
 }
 
 void TagFiller::scheduleScan(int fromRow)
@@ -51,17 +73,19 @@ void TagFiller::scan()
 {
     std::vector<Job> jobs;
     const quint64 generation = m_generation.load();
-    const std::vector<TrackRow> &rows = m_list.rows();
+    const std::vector<TrackRow> &rows = scannedRows();
+    m_scanFrom = std::min(m_scanFrom, int(rows.size()));
     const int room = QueueLimit - int(m_inFlight.size());
     while (m_scanFrom < int(rows.size()) && int(jobs.size()) < room) {
-        const TrackRow &row = rows[size_t(m_scanFrom++)];
+        const int index = m_scanFrom++;
+        const TrackRow &row = rows[size_t(index)];
         if (!row.time().isEmpty() || IsArchiveMemberPath(row.path()))
             continue;
         const QString path = row.path().toString();
         if (m_inFlight.contains(path) || m_unreadable.contains(path))
             continue;
         m_inFlight.insert(path);
-        jobs.push_back({generation, path, m_scanFrom});
+        jobs.push_back({generation, path, index});
     }
     if (jobs.empty())
         return;
@@ -70,7 +94,18 @@ void TagFiller::scan()
         for (Job &job : jobs)
             m_queue.push_back(std::move(job));
     }
-    m_wake.notify_one();
+    m_wake.notify_all();
+}
+
+void TagFiller::listCleared()
+{
+    if (m_filter && m_filter->isRefilling()) {
+        // The search shows other rows of the same list: reads go on, and
+        // the rows it now holds are looked at afresh.
+        scheduleScan(0);
+        return;
+    }
+    cancel();
 }
 
 void TagFiller::cancel()
@@ -87,68 +122,123 @@ void TagFiller::cancel()
 
 void TagFiller::run()
 {
-    bool running = false; // a run of reads: the queue has not run dry since it began
     for (;;) {
         Job job;
+        bool beginRun = false;
         {
             std::unique_lock lock(m_mutex);
-            if (running && m_queue.empty()) {
-                lock.unlock();
-                m_source.readingRun(false);
-                running = false;
-                lock.lock();
-            }
             m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
             if (m_stopping)
                 break;
             job = std::move(m_queue.front());
             m_queue.pop_front();
+            beginRun = !m_inRun;
+            m_inRun = true;
+            ++m_busy;
         }
-        if (!running) {
+        // A run lasts while any reader has work: the source keeps what it
+        // loaded between the reads of a run (the calls nest).
+        if (beginRun)
             m_source.readingRun(true);
-            running = true;
+        Result result{job, false, {}};
+        if (job.generation == m_generation.load()) // else the list it was for is gone
+            result.read = m_source.readTrackInfo(job.path, result.facts);
+        bool post = false;
+        {
+            std::lock_guard lock(m_mutex);
+            m_results.push_back(std::move(result));
+            post = !m_resultsPosted;
+            m_resultsPosted = true;
+            --m_busy;
         }
-        if (job.generation != m_generation.load())
-            continue; // the list it was for is gone
-        TrackFacts facts;
-        const bool read = m_source.readTrackInfo(job.path, facts);
-        // Queued: the result is applied on the user-interface thread; it is
-        // dropped when this object is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, job, read, facts] { apply(job.generation, job.path, job.hint, read, facts); },
-            Qt::QueuedConnection);
+        // Queued: the results are applied on the user-interface thread, all
+        // that arrived by then in one call; dropped when this object is gone.
+        if (post)
+            QMetaObject::invokeMethod(this, &TagFiller::applyResults, Qt::QueuedConnection);
+        // The queue runs dry between the results applied and the next rows
+        // queued: the run ends only when no work comes for a while, so the
+        // source does not let go and load again what it keeps for a run.
+        bool endRun = false;
+        {
+            std::unique_lock lock(m_mutex);
+            const auto idle = [this] { return m_busy == 0 && m_queue.empty(); };
+            if (m_inRun && idle()) {
+                m_wake.wait_for(lock, RunLinger, [&] { return m_stopping || !idle(); });
+                endRun = m_inRun && idle();
+                if (endRun)
+                    m_inRun = false;
+            }
+        }
+        if (endRun)
+            m_source.readingRun(false);
     }
-    if (running)
-        m_source.readingRun(false);
 }
 
-void TagFiller::apply(quint64 generation, const QString &path, int hint, bool read, const TrackFacts &facts)
+void TagFiller::applyResults()
 {
-    if (generation != m_generation.load())
-        return;
-    m_inFlight.remove(path);
-    TrackCells cells;
-    if (!read || !CellsOfTrack(path, facts.tags, facts.lengthMs, facts.bytes, cells)) {
-        m_unreadable.insert(path); // left for the player to report
-        scan();
-        return;
+    std::vector<Result> results;
+    {
+        std::lock_guard lock(m_mutex);
+        results.swap(m_results);
+        m_resultsPosted = false;
     }
-    const auto fill = [&](int pos) {
-        if (m_list.row(pos).path() != path || !m_list.row(pos).time().isEmpty())
+    const quint64 generation = m_generation.load();
+    std::vector<std::pair<Job, TrackCells>> done;
+    for (Result &r : results) {
+        if (r.job.generation != generation)
+            continue;
+        m_inFlight.remove(r.job.path);
+        TrackCells cells;
+        if (!r.read || !CellsOfTrack(r.job.path, r.facts.tags, r.facts.lengthMs, r.facts.bytes, cells)) {
+            m_unreadable.insert(r.job.path); // left for the player to report
+            continue;
+        }
+        done.emplace_back(std::move(r.job), std::move(cells));
+    }
+    if (!done.empty())
+        fillShownRows(done);
+    scan();
+}
+
+bool TagFiller::fillShownRows(const std::vector<std::pair<Job, TrackCells>> &done)
+{
+    std::vector<bool> filled(done.size(), false);
+    const auto fill = [this](int pos, const QString &path, const TrackCells &cells) {
+        const TrackRow &row = m_list.row(pos);
+        if (row.path() != path || !row.time().isEmpty())
             return false;
         m_list.setInfo(pos, cells.title, cells.artist, cells.time, cells.bitRate);
         return true;
     };
-    bool filled = false;
-    // Usually the row is still where it was; else it is looked for (a path
-    // listed twice fills every copy).
-    if (m_list.isValidPos(hint) && m_list.row(hint).path() == path) {
-        filled = fill(hint);
-    } else {
-        for (int pos = 1; pos <= m_list.count(); ++pos)
-            filled = fill(pos) || filled;
+    // Usually the row is still where it was; the others are looked for in
+    // one pass over the list (a path listed twice fills every copy).
+    QHash<QString, size_t> missed;
+    for (size_t i = 0; i < done.size(); ++i) {
+        const auto &[job, cells] = done[i];
+        const int pos = job.hint + 1;
+        if (m_list.isValidPos(pos) && m_list.row(pos).path() == job.path)
+            filled[i] = fill(pos, job.path, cells);
+        else
+            missed.insert(job.path, i);
     }
-    if (filled)
-        Q_EMIT cellsFilled(path, cells);
-    scan();
+    if (!missed.isEmpty()) {
+        for (int pos = 1; pos <= m_list.count(); ++pos) {
+            const TrackRow &row = m_list.row(pos);
+            if (!row.time().isEmpty())
+                continue;
+            const auto it = missed.constFind(row.path().toString());
+            if (it != missed.constEnd())
+                filled[*it] = fill(pos, done[*it].first.path, done[*it].second) || filled[*it];
+        }
+    }
+    bool any = false;
+    for (size_t i = 0; i < done.size(); ++i) {
+        const auto &[job, cells] = done[i];
+        if (m_filter && m_filter->takeFilledCells(job.path, cells.title, cells.artist, cells.time, cells.bitRate))
+            filled[i] = true;
+        if (filled[i])
+            Q_EMIT cellsFilled(job.path, cells);
+        any = any || filled[i];
+    }
+    return any;
 }

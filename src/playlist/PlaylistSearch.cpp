@@ -7,6 +7,7 @@
 #include "playlist/WildcardPattern.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QTimer>
 #include <algorithm>
@@ -155,11 +156,11 @@ void PlaylistSearch::forgetFiles(const QStringList &paths)
     std::erase_if(m_rows, [&gone](const TrackRow &r) { return gone.contains(r.path().toString()); });
 }
 
-void PlaylistSearch::takeFilledCells(const QString &path, const QString &title, const QString &artist,
+bool PlaylistSearch::takeFilledCells(const QString &path, const QString &title, const QString &artist,
                                      const QString &time, const QString &bitRate)
 {
     if (!m_active)
-        return;
+        return false;
     bool changed = false;
     for (TrackRow &r : m_rows) {
         if (r.path() == path && r.time().isEmpty()) {
@@ -170,7 +171,47 @@ void PlaylistSearch::takeFilledCells(const QString &path, const QString &title, 
     if (changed) {
         m_fromFile = false;
         m_checked = true;
+        if (!m_refilterPending) {
+            m_refilterPending = true;
+            QTimer::singleShot(0, this, [this] {
+                m_refilterPending = false;
+                refilter();
+            });
+        }
     }
+    return changed;
+}
+
+void PlaylistSearch::refilter()
+{
+    if (!m_active || m_fromFile || m_text.isEmpty())
+        return; // the filter ended, or a keystroke rebuilt it from the file meanwhile
+    if (m_list.isLoading()) {
+        rebuild(); // waits for the load
+        return;
+    }
+    // Nothing to do when the same rows match: the rows on show took their
+    // cells in place.
+    const WildcardPattern pattern(QStringLiteral("*") + m_text + u'*');
+    QHash<QString, int> shown;
+    for (const TrackRow &r : m_list.rows())
+        ++shown[r.path().toString()];
+    bool same = true;
+    qsizetype hits = 0;
+    for (const TrackRow &r : m_rows) {
+        if (!rowMatches(r, pattern, m_mode))
+            continue;
+        ++hits;
+        auto it = shown.find(r.path().toString());
+        if (it == shown.end() || (*it)-- == 0) {
+            same = false;
+            break;
+        }
+    }
+    if (same && hits == qsizetype(m_list.count()))
+        return;
+    ++m_sequence; // a keystroke's rebuild still reading the file is outdated
+    show(m_rows, true);
 }
 
 void PlaylistSearch::listCleared()
@@ -255,8 +296,17 @@ void PlaylistSearch::rebuild()
             m_checked = true;
         }
     }
-    const std::vector<TrackRow> &source = m_fromFile ? scratch.rows() : m_rows;
+    show(m_fromFile ? scratch.rows() : m_rows, false);
+}
 
+void PlaylistSearch::show(const std::vector<TrackRow> &source, bool keepSelection)
+{
+    QSet<QString> selected;
+    if (keepSelection) {
+        for (const TrackRow &r : m_list.rows())
+            if (r.isSelected())
+                selected.insert(r.path().toString());
+    }
     const WildcardPattern pattern(QStringLiteral("*") + m_text + u'*');
     std::vector<TrackRow> hits;
     const quint32 color = m_list.playlistForeColor();
@@ -266,7 +316,7 @@ void PlaylistSearch::rebuild()
         TrackRow hit = r;
         hit.setIcon(TrackRow::NoIcon);
         hit.setColor(color);
-        hit.setSelected(false);
+        hit.setSelected(!selected.isEmpty() && selected.contains(r.path().toString()));
         hits.push_back(std::move(hit));
     }
 

@@ -41,7 +41,7 @@ class WildcardPattern;
 //
 // User-interface thread only. Events run while the file is read; a newer
 // keystroke arriving then takes over, and the older one stops.
-class PlaylistSearch : public QObject, public ListFilter
+class PlaylistSearch : public QObject, public ListFilter, public FilteredList
 {
     Q_OBJECT
 public:
@@ -62,7 +62,9 @@ public:
     // While filtering: every row of the list, those out of sight and those
     // added while the filter is on included (what a save writes once the
     // filter is off); otherwise the rows on show.
-    const std::vector<TrackRow> &allRows() const;
+    const std::vector<TrackRow> &allRows() const override;
+    // True while the search empties and refills the list itself.
+    bool isRefilling() const override { return m_rebuilding; }
 
     // The search box's text changed to `text` (every keystroke): the list
     // is rebuilt. An empty text on an unfiltered list changes nothing.
@@ -76,9 +78,13 @@ public:
     // Cells read in the background for the rows of `path`: while a filter is
     // on, the rows it holds out of sight (and brings back when it ends) take
     // them too, where their Time cell is still empty; the list source is then
-    // those rows, not the file.
-    void takeFilledCells(const QString &path, const QString &title, const QString &artist, const QString &time,
-                         const QString &bitRate);
+    // those rows, not the file. The rows on show are matched again once the
+    // current turn of the event loop is over (one refresh for a batch of
+    // reads): a row that now matches shows, one that no longer does goes,
+    // the selection stays on the rows that stay. True when a row out of
+    // sight took the cells.
+    bool takeFilledCells(const QString &path, const QString &title, const QString &artist, const QString &time,
+                         const QString &bitRate) override;
 
     // Files that item commands moved away or deleted while a filter is on:
     // they do not come back when the filter ends.
@@ -95,6 +101,9 @@ Q_SIGNALS:
 
 private:
     void rebuild();
+    // The rows of `source` that match the text replace the list.
+    void show(const std::vector<TrackRow> &source, bool keepSelection);
+    void refilter();
     void begin();
     void end();
     // The source's rows into `scratch`; false when the source is gone.
@@ -122,4 +131,5 @@ private:
     quint64 m_sequence = 0;           // rebuilds started; a newer one wins
     bool m_rebuilding = false;       // the list changes by our own hand
     bool m_deferred = false;
+    bool m_refilterPending = false;
 };

@@ -1,9 +1,11 @@
 #include "playback/TagFiller.h"
 #include "playlist/PathNames.h"
+#include "playlist/PlaylistSearch.h"
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackList.h"
 #include "CoreTestApp.h"
 #include "FakeTrackInfo.h"
+#include "LogicDoubles.h"
 #include "WaitUntil.h"
 
 #include <QDir>
@@ -14,12 +16,17 @@
 
 namespace {
 
-// A list with a background filler over scripted files /m/a.mp3 .. /m/e.mp3
-// ("Title A" by "Artist A", 3 minutes, 128 kbit/s).
+// A list with its search box and a background filler over scripted files
+// /m/a.mp3 .. /m/e.mp3 ("Title A" by "Artist A", 3 minutes, 128 kbit/s).
 struct Fixture {
     FakeTrackInfo files;
     TrackList list;
-    TagFiller filler{list, files};
+    QTemporaryDir playlists;
+    PlaylistStore store{list, playlists.path() + "/"};
+    FakePlayingTrack player;
+    RecordingScroller scroller;
+    PlaylistSearch search{list, store, player, scroller};
+    TagFiller filler{list, search, files};
 
     Fixture()
     {
@@ -55,6 +62,21 @@ struct Fixture {
     bool filled(const QString &p) const
     {
         return posOf(p) && !list.cellText(posOf(p), TrackRow::TimeCell).isEmpty();
+    }
+    // The titles on show, in order.
+    QStringList titles() const
+    {
+        QStringList out;
+        for (int pos = 1; pos <= list.count(); ++pos)
+            out << list.cellText(pos, TrackRow::TitleCell);
+        return out;
+    }
+    bool allFilled() const
+    {
+        for (int pos = 1; pos <= list.count(); ++pos)
+            if (list.cellText(pos, TrackRow::TimeCell).isEmpty())
+                return false;
+        return true;
     }
 };
 
@@ -103,19 +125,21 @@ const Case kCases[] = {
      }},
     {"clearing the list drops waiting reads and late results",
      [](Fixture &f) {
+         // Every reader busy: c waits in the queue.
          f.files.gate(f.path('a'));
-         f.add("ab");
-         ASSERT_TRUE(waitUntil([&] { return f.files.readCount(f.path('a')) == 1; }));
+         f.files.gate(f.path('b'));
+         f.add("abc");
+         ASSERT_TRUE(waitUntil([&] { return f.files.readCount(f.path('a')) == 1 && f.files.readCount(f.path('b')) == 1; }));
          f.list.ClearList();
          // The same file in the next list, changed meanwhile: the result of
          // the old read must not land on it.
          f.files.addFile(f.path('a'), "New title", "New artist", 60000, 960000);
          f.add("a");
-         f.files.open(f.path('a'));
+         f.files.openAll();
          ASSERT_TRUE(waitUntil([&] { return f.filled(f.path('a')); }));
          ASSERT_TRUE(f.settled());
          EXPECT_EQ(f.title(f.path('a')), "New title");
-         EXPECT_EQ(f.files.readCount(f.path('b')), 0);
+         EXPECT_EQ(f.files.readCount(f.path('c')), 0);
      }},
     {"the playing row keeps the cells the player wrote",
      [](Fixture &f) {
@@ -177,6 +201,91 @@ const Case kCases[] = {
          const QString text = QString::fromUtf8(file.readAll());
          EXPECT_TRUE(text.contains("Title A")) << text.toStdString();
          EXPECT_TRUE(text.contains("Artist B")) << text.toStdString();
+     }},
+    {"a search for an artist typed before the tags were read finds the rows as they fill",
+     [](Fixture &f) {
+         for (const char c : QByteArrayLiteral("abcde"))
+             f.files.gate(f.path(c));
+         f.add("abcde");
+         f.search.setText(QStringLiteral("artist c"));
+         ASSERT_EQ(f.list.count(), 0); // nothing is known of the files yet
+         f.files.openAll();
+         ASSERT_TRUE(waitUntil([&] { return f.list.count() == 1; }));
+         EXPECT_EQ(f.titles(), QStringList{"Title C"});
+         EXPECT_EQ(f.list.cellText(1, TrackRow::TimeCell), "3:00");
+         ASSERT_TRUE(f.settled());
+         EXPECT_EQ(f.titles(), QStringList{"Title C"});
+         f.search.clear();
+         ASSERT_EQ(f.list.count(), 5);
+         EXPECT_TRUE(f.allFilled());
+     }},
+    {"a search typed while the first rows are read shows every match once all are read",
+     [](Fixture &f) {
+         f.search.setMode(PlaylistSearch::ArtistOnly);
+         f.files.gate(f.path('a'));
+         f.add("abcde");
+         f.search.setText(QStringLiteral("artist"));
+         f.files.open(f.path('a'));
+         ASSERT_TRUE(waitUntil([&] { return f.list.count() == 5 && f.allFilled(); }));
+         EXPECT_EQ(f.titles(), (QStringList{"Title A", "Title B", "Title C", "Title D", "Title E"}));
+     }},
+    {"a row whose tags no longer match the search leaves it once they are read",
+     [](Fixture &f) {
+         f.files.addFile(QStringLiteral("/m/x.mp3"), "Other", "Someone", 60000, 960000);
+         f.files.gate(QStringLiteral("/m/x.mp3"));
+         f.add(QStringLiteral("/m/x.mp3"));
+         f.add("a");
+         f.search.setMode(PlaylistSearch::TitleOnly);
+         f.search.setText(QStringLiteral("x"));
+         ASSERT_EQ(f.titles(), QStringList{"x"}); // the file name stands in for the title
+         f.files.open(QStringLiteral("/m/x.mp3"));
+         ASSERT_TRUE(f.settled());
+         ASSERT_TRUE(waitUntil([&] { return f.list.count() == 0; }));
+         f.search.clear();
+         EXPECT_EQ(f.title(QStringLiteral("/m/x.mp3")), "Other");
+     }},
+    {"typing and retyping a search while files are read reads no file twice",
+     [](Fixture &f) {
+         f.files.gate(f.path('a'));
+         f.files.gate(f.path('b'));
+         f.add("abcde");
+         ASSERT_TRUE(waitUntil([&] { return f.files.readCount(f.path('a')) == 1 && f.files.readCount(f.path('b')) == 1; }));
+         for (const char *text : {"a", "ar", "art", "ar", "title", ""})
+             f.search.setText(QString::fromLatin1(text));
+         f.search.setText(QStringLiteral("artist"));
+         f.files.openAll();
+         ASSERT_TRUE(waitUntil([&] { return f.list.count() == 5 && f.allFilled(); }));
+         ASSERT_TRUE(f.settled());
+         for (const char c : QByteArrayLiteral("abcde"))
+             EXPECT_EQ(f.files.readCount(f.path(c)), 1) << c;
+     }},
+    {"the rows kept while a search refreshes stay selected",
+     [](Fixture &f) {
+         f.files.gate(f.path('b'));
+         f.add("abc");
+         ASSERT_TRUE(waitUntil([&] { return f.filled(f.path('a')) && f.filled(f.path('c')); }));
+         f.search.setMode(PlaylistSearch::ArtistOnly);
+         f.search.setText(QStringLiteral("artist"));
+         ASSERT_EQ(f.list.count(), 2);
+         f.list.setSelected(f.posOf(f.path('c')), true);
+         f.files.open(f.path('b'));
+         ASSERT_TRUE(waitUntil([&] { return f.list.count() == 3; }));
+         EXPECT_TRUE(f.list.isSelected(f.posOf(f.path('c'))));
+         EXPECT_FALSE(f.list.isSelected(f.posOf(f.path('b'))));
+     }},
+    {"opening another list while a search waits for reads drops them",
+     [](Fixture &f) {
+         f.files.gate(f.path('a'));
+         f.add("ab");
+         f.search.setText(QStringLiteral("artist"));
+         ASSERT_TRUE(waitUntil([&] { return f.files.readCount(f.path('a')) == 1; }));
+         f.list.ClearList(); // the filter ends with the list
+         f.add("c");
+         f.files.open(f.path('a'));
+         ASSERT_TRUE(waitUntil([&] { return f.filled(f.path('c')); }));
+         ASSERT_TRUE(f.settled());
+         EXPECT_EQ(f.list.count(), 1);
+         EXPECT_FALSE(f.search.isFiltering());
      }},
 };
 

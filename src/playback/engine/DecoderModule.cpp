@@ -114,24 +114,104 @@ const Loaded &ffmpegModule()
     return state;
 }
 
+// The tag module, loaded while anyone uses it. Every use counts here, under
+// one lock, through one QLibrary: QLibrary objects of the same file share
+// their load count, and one that finds the file loaded by another uses it
+// without counting itself, so another thread's unload would unmap the code
+// a read is running in.
+class TagModuleUsers
+{
+public:
+    // The table, counting one more user; null (with `error`) when the
+    // module cannot be loaded or is not a tag module.
+    const DecoderModuleApi *acquire(QString &error)
+    {
+        std::lock_guard lock(m_mutex);
+        return acquireLocked(error);
+    }
+    void release()
+    {
+        std::lock_guard lock(m_mutex);
+        releaseLocked();
+    }
+    // Keeping nests; a keep that could not load the module holds nothing.
+    void keep()
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_keepers;
+        QString error;
+        if (acquireLocked(error)) // else reads load it each time
+            ++m_kept;
+    }
+    void unkeep()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_keepers == 0)
+            return;
+        if (m_kept > --m_keepers) {
+            --m_kept;
+            releaseLocked();
+        }
+    }
+
+private:
+    const DecoderModuleApi *acquireLocked(QString &error)
+    {
+        if (m_users == 0) {
+            if (!firstModule().api) {
+                error = QStringLiteral("needs ") + DecoderModule::fileName();
+                return nullptr;
+            }
+            m_library = std::make_unique<QLibrary>(besideFirst(DecoderModule::tagsFileName()));
+            m_api = entryOf(*m_library, "velmora_tags_module", error);
+            if (m_api && (!m_api->readTags || !m_api->versions)) {
+                error = m_library->fileName() + QStringLiteral(": not a tag module");
+                m_api = nullptr;
+            }
+            if (!m_api) {
+                m_library->unload();
+                m_library.reset();
+                return nullptr;
+            }
+        }
+        ++m_users;
+        return m_api;
+    }
+    void releaseLocked()
+    {
+        if (m_users > 0 && --m_users == 0) {
+            m_api = nullptr;
+            m_library->unload();
+            m_library.reset();
+        }
+    }
+
+    std::mutex m_mutex;
+    int m_users = 0;
+    int m_keepers = 0; // keepTagModule(true) calls not yet paired
+    int m_kept = 0;    // of those, the ones that hold the module
+    std::unique_ptr<QLibrary> m_library;
+    const DecoderModuleApi *m_api = nullptr;
+};
+
+TagModuleUsers &tagModule()
+{
+    static TagModuleUsers users;
+    return users;
+}
+
 // Runs `use` on the tag module's table, loading the module for that and
-// unloading it after; false (with `error`) when it cannot be loaded.
+// unloading it after unless someone keeps it; false (with `error`) when it
+// cannot be loaded.
 template<typename Use>
 bool withTagModule(Use use, QString &error)
 {
-    if (!firstModule().api) {
-        error = QStringLiteral("needs ") + DecoderModule::fileName();
+    const DecoderModuleApi *api = tagModule().acquire(error);
+    if (!api)
         return false;
-    }
-    QLibrary library(besideFirst(DecoderModule::tagsFileName()));
-    const DecoderModuleApi *api = entryOf(library, "velmora_tags_module", error);
-    const bool usable = api && api->readTags && api->versions;
-    if (usable)
-        use(*api);
-    else if (api)
-        error = library.fileName() + QStringLiteral(": not a tag module");
-    library.unload();
-    return usable;
+    use(*api);
+    tagModule().release();
+    return true;
 }
 
 // A copy of `text` in memory of its own: texts a module made may point into
@@ -226,23 +306,31 @@ QList<AudioLibrary::TagField> DecoderModule::readTags(const QString &path)
     return fields;
 }
 
+bool DecoderModule::readHeader(const QString &path, TrackHeader &header)
+{
+    bool known = false;
+    QString error;
+    withTagModule(
+        [&](const DecoderModuleApi &tags) {
+            if (!tags.readHeader)
+                return;
+            TrackHeader read;
+            known = tags.readHeader(path, read);
+            header.lengthMs = read.lengthMs;
+            header.fields.clear();
+            for (const AudioLibrary::TagField &f : read.fields)
+                header.fields.append({f.kind, detached(f.name), detached(f.value)});
+        },
+        error);
+    return known;
+}
+
 void DecoderModule::keepTagModule(bool keep)
 {
-    static std::mutex mutex;
-    static int keepers = 0;
-    static QLibrary *kept = nullptr;
-    std::lock_guard lock(mutex);
-    if (keep && keepers++ == 0 && firstModule().api) {
-        kept = new QLibrary(besideFirst(DecoderModule::tagsFileName()));
-        if (!kept->load()) { // reads then load it each time
-            delete kept;
-            kept = nullptr;
-        }
-    } else if (!keep && keepers > 0 && --keepers == 0 && kept) {
-        kept->unload();
-        delete kept;
-        kept = nullptr;
-    }
+    if (keep)
+        tagModule().keep();
+    else
+        tagModule().unkeep();
 }
 
 QStringList DecoderModule::versions()

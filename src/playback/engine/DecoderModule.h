@@ -21,10 +21,17 @@
 // FFmpeg and FluidSynth pull in about a hundred shared libraries of their
 // own (some 27 MiB resident); a player that only plays MP3 never maps them.
 
+// What a file's headers tell without decoding it: its tag fields and, where
+// the container states it, its length as the decoders would play it.
+struct TrackHeader {
+    QList<AudioLibrary::TagField> fields;
+    double lengthMs = 0; // 0: the headers give no length
+};
+
 // The table each module hands out. Objects cross the boundary as C++
 // objects: the modules are built with the program and never unloaded.
 struct DecoderModuleApi {
-    static constexpr int CurrentAbi = 2;
+    static constexpr int CurrentAbi = 3;
     int abi = CurrentAbi;
     // A decoder the caller owns, or null with `error` set to one of
     // AudioLibrary's codes. ErrFileFormat from the first module means "not
@@ -35,6 +42,10 @@ struct DecoderModuleApi {
     QList<AudioLibrary::TagField> (*readTags)(const QString &path) = nullptr;
     // The versions of the module's libraries, one text each.
     QStringList (*versions)() = nullptr;
+    // The tag fields (as readTags gives them) and the length from the
+    // container's headers, in one pass over the file (the tag module only).
+    // False when the file is not one the module knows.
+    bool (*readHeader)(const QString &path, TrackHeader &header) = nullptr;
 };
 
 // The modules, each loaded once. Thread-safe; the first call that needs a
@@ -57,6 +68,10 @@ public:
     // Reads the tags through the tag module, loaded for this read only
     // unless it is kept.
     static QList<AudioLibrary::TagField> readTags(const QString &path);
+    // The tag fields and header length of `path` through the tag module
+    // (loaded for this read only unless it is kept); false when the module
+    // is missing or does not know the file.
+    static bool readHeader(const QString &path, TrackHeader &header);
     // While kept (calls nest), the tag module stays loaded between reads, so
     // a run of reads does not load and relocate it for every file.
     static void keepTagModule(bool keep);

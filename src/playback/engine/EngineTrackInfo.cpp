@@ -18,17 +18,25 @@ bool EngineTrackInfo::readTrackInfo(const QString &path, TrackFacts &facts)
         return false;
     const qint64 bytes = file.size();
     file.close();
-    int error = AudioLibrary::ErrNone;
-    const std::unique_ptr<AudioDecoder> decoder = DecoderModule::open(path, kProbeRate, error);
-    if (!decoder)
-        return false;
+    // A file TagLib does not know has no tags it could read either.
+    TrackHeader header;
+    DecoderModule::readHeader(path, header);
     TrackFacts read;
     try {
-        read.tags = TagsFromFields(DecoderModule::readTags(path));
+        read.tags = TagsFromFields(header.fields);
     } catch (const TagKindError &) {
         return false;
     }
-    read.lengthMs = int(std::llround(double(decoder->lengthFrames()) * 1000.0 / kProbeRate));
+    if (header.lengthMs > 0) {
+        read.lengthMs = int(std::llround(header.lengthMs));
+    } else {
+        // Headers without a length (MIDI, raw streams): the decoder finds it.
+        int error = AudioLibrary::ErrNone;
+        const std::unique_ptr<AudioDecoder> decoder = DecoderModule::open(path, kProbeRate, error);
+        if (!decoder)
+            return false;
+        read.lengthMs = int(std::llround(double(decoder->lengthFrames()) * 1000.0 / kProbeRate));
+    }
     read.bytes = bytes;
     facts = std::move(read);
     return true;

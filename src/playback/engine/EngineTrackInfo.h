@@ -2,9 +2,11 @@
 
 #include "playback/TrackInfoSource.h"
 
-// Tags through the tag module and lengths through the decoder modules, as the
-// engine reads them when a stream opens (so a background read and the
-// playing stream agree). Thread-safe: every call opens its own decoder.
+// Tags and lengths from the file's headers in one pass through the tag
+// module, the length counted as the decoders play the file (so a background
+// read and the playing stream write the same cells); the decoders only for
+// files whose headers give no length. Thread-safe: every call opens the file
+// afresh.
 class EngineTrackInfo final : public TrackInfoSource
 {
 public:

@@ -19,6 +19,8 @@
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/mp4atom.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
 #include <taglib/oggflacfile.h>
@@ -30,6 +32,7 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/wavpackfile.h>
+#include <taglib/xingheader.h>
 #include <taglib/xiphcomment.h>
 
 using TagField = AudioLibrary::TagField;
@@ -292,17 +295,11 @@ QByteArray decodeLegacyTagText(const QByteArray &bytes)
     return QString::fromLatin1(bytes).toUtf8();
 }
 
-QList<TagField> readTagFields(const QString &path)
+namespace {
+
+QList<TagField> fieldsOf(TagLib::File *file)
 {
     QList<TagField> out;
-    BoundedTagStream stream(NativePath::encode(path));
-    if (!stream.isOpen())
-        return out;
-    TagLib::FileRef ref(&stream, false);
-    TagLib::File *file = ref.file();
-    if (!file || !file->isValid())
-        return out;
-
     if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file)) {
         if (mpeg->hasID3v1Tag())
             addId3v1(out, mpeg->ID3v1Tag());
@@ -354,4 +351,189 @@ QList<TagField> readTagFields(const QString &path)
         addProperties(out, file->properties());
     }
     return out;
+}
+
+quint32 bigEndian(const TagLib::ByteVector &v, unsigned at, unsigned bytes)
+{
+    quint32 n = 0;
+    for (unsigned i = 0; i < bytes; ++i)
+        n = (n << 8) | static_cast<unsigned char>(v[at + i]);
+    return n;
+}
+
+quint64 bigEndian64(const TagLib::ByteVector &v, unsigned at)
+{
+    return (quint64(bigEndian(v, at, 4)) << 32) | bigEndian(v, at + 4, 4);
+}
+
+int samplesPerFrame(const TagLib::MPEG::Properties &p)
+{
+    if (p.layer() == 1)
+        return 384;
+    if (p.layer() == 2 || p.version() == TagLib::MPEG::Header::Version1)
+        return 1152;
+    return 576;
+}
+
+// The encoder delay and padding of the LAME tag after the Xing/Info header
+// of the first frame, in samples; 0 when there is none.
+int lameTrim(TagLib::MPEG::File &file, const TagLib::MPEG::Properties &p)
+{
+    const long first = file.firstFrameOffset();
+    if (first < 0)
+        return 0;
+    file.seek(first);
+    const TagLib::ByteVector frame = file.readBlock(256);
+    const bool mono = p.channelMode() == TagLib::MPEG::Header::SingleChannel;
+    const unsigned xing = p.version() == TagLib::MPEG::Header::Version1 ? (mono ? 21 : 36) : (mono ? 13 : 21);
+    if (frame.size() < xing + 8 || (frame.mid(xing, 4) != "Xing" && frame.mid(xing, 4) != "Info"))
+        return 0;
+    const quint32 flags = bigEndian(frame, xing + 4, 4);
+    unsigned lame = xing + 8;
+    lame += (flags & 1 ? 4 : 0) + (flags & 2 ? 4 : 0) + (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+    // The encoder's name (9 bytes) and 12 bytes of settings come first.
+    if (frame.size() < lame + 24)
+        return 0;
+    const quint32 trim = bigEndian(frame, lame + 21, 3);
+    return int(trim >> 12) + int(trim & 0xFFF);
+}
+
+double mpegLengthMs(TagLib::MPEG::File &file)
+{
+    const TagLib::MPEG::Properties *p = file.audioProperties();
+    if (!p || p->sampleRate() <= 0)
+        return 0;
+    const int spf = samplesPerFrame(*p);
+    const TagLib::MPEG::XingHeader *header = p->xingHeader();
+    if (header && header->totalFrames() > 0) {
+        qint64 samples = qint64(header->totalFrames()) * spf;
+        if (header->type() == TagLib::MPEG::XingHeader::Xing)
+            samples = std::max<qint64>(samples - lameTrim(file, *p), 0);
+        return double(samples) * 1000.0 / p->sampleRate();
+    }
+    // A constant rate: frames of the mean size of that rate fill the stream,
+    // whose length TagLib gives to the millisecond, well inside a frame.
+    const qint64 frames = std::llround(double(p->lengthInMilliseconds()) * p->sampleRate() / (1000.0 * spf));
+    return double(frames * spf) * 1000.0 / p->sampleRate();
+}
+
+// The first audio track's samples less the priming its edit list skips, as
+// the decoder plays them.
+double mp4LengthMs(TagLib::MP4::File &file)
+{
+    TagLib::MP4::Atoms atoms(&file);
+    const auto read = [&file](const TagLib::MP4::Atom *atom) {
+        file.seek(atom->offset + 8);
+        return file.readBlock(static_cast<unsigned long>(std::clamp<long>(atom->length - 8, 0, 1 << 20)));
+    };
+    TagLib::MP4::Atom *moov = atoms.find("moov");
+    if (!moov)
+        return 0;
+    for (TagLib::MP4::Atom *trak : moov->findall("trak")) {
+        TagLib::MP4::Atom *hdlr = trak->find("mdia", "hdlr");
+        TagLib::MP4::Atom *mdhd = trak->find("mdia", "mdhd");
+        TagLib::MP4::Atom *stts = trak->find("mdia", "minf", "stbl", "stts");
+        if (!hdlr || !mdhd || !stts || read(hdlr).mid(8, 4) != "soun")
+            continue;
+        const TagLib::ByteVector h = read(mdhd);
+        const bool v1 = !h.isEmpty() && h[0] == 1;
+        if (h.size() < (v1 ? 24u : 16u))
+            return 0;
+        const quint32 scale = bigEndian(h, v1 ? 20 : 12, 4);
+        const TagLib::ByteVector t = read(stts);
+        if (scale == 0 || t.size() < 8)
+            return 0;
+        // Every frame decodes whole, the last one's padding too: the frames
+        // times the frame length (the first entry's), not the durations the
+        // table gives (the last frame's is cut to the end of the sound).
+        qint64 frames = 0;
+        const quint32 entries = std::min<quint32>(bigEndian(t, 4, 4), (t.size() - 8) / 8);
+        for (quint32 i = 0; i < entries; ++i)
+            frames += bigEndian(t, 8 + 8 * i, 4);
+        double samples = entries > 0 ? double(frames) * bigEndian(t, 12, 4) : 0; // no overflow on any table
+        // edts holds elst: version, flags, count, then the first edit's
+        // duration and the media time it starts at.
+        if (TagLib::MP4::Atom *edts = trak->find("edts")) {
+            const TagLib::ByteVector e = read(edts);
+            if (e.size() >= 16 && e.mid(4, 4) == "elst" && bigEndian(e, 12, 4) >= 1) {
+                const bool ev1 = e[8] == 1;
+                if (e.size() >= (ev1 ? 32u : 24u))
+                    samples -= double(std::max<qint64>(ev1 ? qint64(bigEndian64(e, 24)) : qint32(bigEndian(e, 20, 4)), 0));
+            }
+        }
+        return std::max(samples, 0.0) * 1000.0 / scale;
+    }
+    return 0;
+}
+
+// Ogg Opus: the decoder's timeline starts before the pre-skip it drops, so
+// the stream lasts the pre-skip longer than the granule positions say.
+double opusLengthMs(TagLib::Ogg::Opus::File &file)
+{
+    const TagLib::AudioProperties *p = file.audioProperties();
+    if (!p || p->lengthInMilliseconds() <= 0)
+        return 0;
+    const TagLib::ByteVector head = file.packet(0);
+    const int preSkip = head.size() >= 12 && head.startsWith("OpusHead")
+                            ? static_cast<unsigned char>(head[10]) | (static_cast<unsigned char>(head[11]) << 8)
+                            : 0;
+    return p->lengthInMilliseconds() + preSkip * 1000.0 / 48000;
+}
+
+template<typename Properties>
+double countedLengthMs(const Properties *p)
+{
+    return p && p->sampleRate() > 0 ? double(p->sampleFrames()) * 1000.0 / p->sampleRate() : 0;
+}
+
+double lengthOf(TagLib::File *file)
+{
+    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file))
+        return mpegLengthMs(*mpeg);
+    if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file))
+        return countedLengthMs(flac->audioProperties());
+    if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(file))
+        return countedLengthMs(wav->audioProperties());
+    if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file))
+        return countedLengthMs(aiff->audioProperties());
+    if (auto *wavPack = dynamic_cast<TagLib::WavPack::File *>(file))
+        return countedLengthMs(wavPack->audioProperties());
+    if (auto *ape = dynamic_cast<TagLib::APE::File *>(file))
+        return countedLengthMs(ape->audioProperties());
+    if (auto *mpc = dynamic_cast<TagLib::MPC::File *>(file))
+        return countedLengthMs(mpc->audioProperties());
+    if (auto *mp4 = dynamic_cast<TagLib::MP4::File *>(file))
+        return mp4LengthMs(*mp4);
+    if (auto *opus = dynamic_cast<TagLib::Ogg::Opus::File *>(file))
+        return opusLengthMs(*opus);
+    const TagLib::AudioProperties *p = file->audioProperties();
+    return p ? double(p->lengthInMilliseconds()) : 0;
+}
+
+} // namespace
+
+QList<TagField> readTagFields(const QString &path)
+{
+    BoundedTagStream stream(NativePath::encode(path));
+    if (!stream.isOpen())
+        return {};
+    TagLib::FileRef ref(&stream, false);
+    TagLib::File *file = ref.file();
+    if (!file || !file->isValid())
+        return {};
+    return fieldsOf(file);
+}
+
+bool readTrackHeader(const QString &path, TrackHeader &header)
+{
+    BoundedTagStream stream(NativePath::encode(path));
+    if (!stream.isOpen())
+        return false;
+    TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Average);
+    TagLib::File *file = ref.file();
+    if (!file || !file->isValid())
+        return false;
+    header.fields = fieldsOf(file);
+    header.lengthMs = lengthOf(file);
+    return true;
 }

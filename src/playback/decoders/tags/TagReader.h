@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AudioLibrary.h"
+#include "playback/engine/DecoderModule.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,6 +18,16 @@
 // Values are UTF-8. An empty list for files without tags or that TagLib
 // cannot read.
 QList<AudioLibrary::TagField> readTagFields(const QString &path);
+
+// The tag fields as readTagFields() gives them and the length the headers
+// state, read in one pass: MPEG audio from its Xing/Info or VBRI header
+// (less the encoder delay and padding a LAME tag records, as the decoder
+// drops them) or, without one, from the bit rate and the size of the frames;
+// FLAC, WAV, AIFF, WavPack, APE and Musepack from their sample counts; Ogg
+// from its granule positions; MP4 from its track header, less the priming
+// its edit list skips. False when TagLib does not know the file; a length
+// of 0 when the headers give none.
+bool readTrackHeader(const QString &path, TrackHeader &header);
 
 // Text an old tag stored as Latin-1, as UTF-8. Japanese programs wrote
 // Shift-JIS (code page 932) into such fields, and some write UTF-8 there: when
