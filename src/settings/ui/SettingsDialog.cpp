@@ -184,6 +184,11 @@ QScrollBar::handle:vertical { background: %5; min-height: 8px; }
 QScrollBar::add-line:vertical { background: %6; border: 1px solid %3; height: 11px; subcontrol-position: bottom; subcontrol-origin: margin; }
 QScrollBar::sub-line:vertical { background: %6; border: 1px solid %3; height: 11px; subcontrol-position: top; subcontrol-origin: margin; }
 QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
+QScrollBar:horizontal { background: %7; height: 14px; border: 1px solid %3; margin: 0 12px 0 12px; }
+QScrollBar::handle:horizontal { background: %5; min-width: 8px; }
+QScrollBar::add-line:horizontal { background: %6; border: 1px solid %3; width: 11px; subcontrol-position: right; subcontrol-origin: margin; }
+QScrollBar::sub-line:horizontal { background: %6; border: 1px solid %3; width: 11px; subcontrol-position: left; subcontrol-origin: margin; }
+QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
 )");
     sheet = sheet.arg(text.name(), rgba(box, 215), line.name(), accent.name(), muted.name(), rgba(box, 150), box.name(),
                       accentText.name());
