@@ -2,10 +2,11 @@
 // windows on the program folder's settings, as the program does, in a
 // process of its own, so that the screen scale the test gives it in the
 // environment (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS) applies from the
-// start (tests/scaling). Opens the settings dialog, then prints
+// start (tests/scaling). Opens the settings dialog and the style editor
+// from it, then prints
 //   SCALE <the main window's device pixel ratio>
 //   AREA <x> <y> <width> <height>          the primary screen's work area
-//   WINDOW <name> <x> <y> <width> <height> <1 when shown>   main, playlist, settings
+//   WINDOW <name> <x> <y> <width> <height> <1 when shown>   main, playlist, settings, styleeditor
 //   BUTTON <x> <y> <width> <height>        the first button in the main window
 //   STRIP <x> <y> <width> <height>         the track information in the main window
 // and writes the main window as the screen shows it (main.png, in device
@@ -25,6 +26,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QScreen>
 
 #include <cstdio>
@@ -72,8 +74,13 @@ int main(int argc, char **argv)
         return 1;
     }
     windows.showSettingsDialog();
+    if (auto *create = windows.settings().findChild<QPushButton *>(QStringLiteral("cmdStyleCreate")))
+        create->click();
     MainWindow &main = windows.main();
-    if (!waitUntil([&] { return main.isVisible() && windows.settings().isVisible(); })) {
+    if (!waitUntil([&] {
+            return main.isVisible() && windows.settings().isVisible() && windows.settings().styleEditor()
+                && windows.settings().styleEditor()->isVisible();
+        })) {
         std::fputs("velmora_scaled_windows: the windows never showed\n", stderr);
         return 1;
     }
@@ -83,6 +90,7 @@ int main(int argc, char **argv)
     printWindow("main", main);
     printWindow("playlist", windows.playlist());
     printWindow("settings", windows.settings());
+    printWindow("styleeditor", *windows.settings().styleEditor());
     printRect("BUTTON", main.layoutRects().buttons[0]);
     printRect("STRIP", main.layoutRects().strip.translated(main.layoutRects().display.topLeft()));
 

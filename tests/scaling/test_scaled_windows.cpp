@@ -163,7 +163,7 @@ TEST(ScaledWindows, RestoredPlacesStandWhollyInsideTheWorkArea)
         ASSERT_TRUE(run.finished) << run.errors.toStdString();
         EXPECT_DOUBLE_EQ(run.scale, c.scale) << "the scale the windows were drawn at";
         ASSERT_EQ(run.area, QRect(QPoint(0, 0), c.area));
-        for (const QString name : {"main", "playlist", "settings"}) {
+        for (const QString name : {"main", "playlist", "settings", "styleeditor"}) {
             EXPECT_TRUE(run.shown.value(name)) << name.toStdString();
             EXPECT_TRUE(run.area.contains(run.windows.value(name)))
                 << name.toStdString() << " stands at " << ::testing::PrintToString(run.windows.value(name));
