@@ -294,7 +294,9 @@ void Windows::fitOnScreen(QWidget *window)
     if (area.isEmpty())
         return;
     const QSize frame = window->frameGeometry().size() - window->geometry().size();
-    window->setMaximumSize((area.size() - frame).expandedTo(QSize(1, 1)));
+    // Never larger than the dialog itself allows either (the settings
+    // dialog's natural size).
+    window->setMaximumSize(window->maximumSize().boundedTo((area.size() - frame).expandedTo(QSize(1, 1))));
     window->resize(window->size().boundedTo(window->maximumSize()));
     const QRect placed = window->frameGeometry();
     const QRect kept = WindowPlacement::FitInWorkArea(placed, area, placed.size());
