@@ -8,6 +8,7 @@
 // offscreen screen of 1280 x 800 device pixels.
 #include "QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMap>
@@ -218,8 +219,8 @@ TEST(ScaledWindows, PlacesThatFitStayAsSaved)
 
 // --- pictures and text ----------------------------------------------------------------
 
-// The colour a picture pixel has on screen over `under` (the pictures have
-// no partly transparent pixels where the checks look).
+// A picture pixel that shows in its own colour whatever stands under it:
+// the checks look at these only.
 bool opaque(QRgb pixel)
 {
     return qAlpha(pixel) == 255;
