@@ -45,6 +45,10 @@ int main(int argc, char **argv)
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    // A screen scaled by 1.25 or 1.5 keeps that factor (not rounded to 1 or
+    // 2): text is drawn at the screen's own resolution, the skin pictures
+    // are smoothed (core/ui/SkinPainting.h).
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
     // The program ends through ShutDown(), never because a window closed.
     app.setQuitOnLastWindowClosed(false);

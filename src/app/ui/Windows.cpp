@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "core/ShellService.h"
+#include "core/ui/QtScreenAreas.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "mainwindow/ui/SystemTray.h"
 #include "mainwindow/ui/TrayIcon.h"
@@ -227,8 +228,7 @@ void Windows::applyCorners()
 
 void Windows::showPlaylistWindow()
 {
-    if (m_playlistDocked && m_app->settings().value(SettingId::PlaylistAdsorption) != WindowPlacement::NoDock)
-        snapPlaylist();
+    placePlaylistOnScreen();
     if (fadesOn()) {
         m_playlistFader->fadeIn();
     } else {
@@ -277,19 +277,68 @@ void Windows::placed(QWidget *window)
     }
 }
 
+namespace {
+
+// The work area of the screen `window` (a whole window, frame included)
+// stands on most, or the primary screen's when it stands on none.
+QRect workAreaFor(const QRect &window)
+{
+    return WindowPlacement::WorkAreaOf(window, QtScreenAreas().availableAreas());
+}
+
+} // namespace
+
 void Windows::fitOnScreen(QWidget *window)
 {
-    const QScreen *screen = window->screen();
-    if (!screen)
+    const QRect area = workAreaFor(window->frameGeometry());
+    if (area.isEmpty())
         return;
-    const QRect area = screen->availableGeometry();
     const QSize frame = window->frameGeometry().size() - window->geometry().size();
-    window->setMaximumSize((area.size() - frame).expandedTo(QSize(1, 1)));
+    // Never larger than the dialog itself allows either (the settings
+    // dialog's natural size).
+    window->setMaximumSize(window->maximumSize().boundedTo((area.size() - frame).expandedTo(QSize(1, 1))));
     window->resize(window->size().boundedTo(window->maximumSize()));
     const QRect placed = window->frameGeometry();
-    const QRect kept = WindowPlacement::KeepInWorkArea(placed, area, area);
+    const QRect kept = WindowPlacement::FitInWorkArea(placed, area, placed.size());
     if (kept != placed)
-        window->move(kept.topLeft());
+        window->move(window->pos() + kept.topLeft() - placed.topLeft());
+}
+
+QSize Windows::mainMinimum() const
+{
+    // As narrow as a restored main window may be (MainWindow::applySettings):
+    // on a screen narrower than the saved width the window is made as wide
+    // as the screen, so that the buttons at its right stay reachable.
+    return QSize(100, m_main->height());
+}
+
+void Windows::placeMainOnScreen()
+{
+    const QRect g = m_main->geometry();
+    const QRect fitted = WindowPlacement::FitInWorkArea(g, workAreaFor(g), mainMinimum());
+    if (fitted != g)
+        m_main->setGeometry(fitted);
+}
+
+void Windows::placePlaylistOnScreen()
+{
+    const int dock = m_app->settings().value(SettingId::PlaylistAdsorption);
+    const QSize playlistMinimum = m_playlist->minimumSize().expandedTo(QSize(1, 1));
+    if (m_playlistDocked && dock != WindowPlacement::NoDock) {
+        // The docked pair is one block: the playlist window standing on the
+        // screen below (or above) the main window moves the main window too.
+        const WindowPlacement::DockedPair pair = WindowPlacement::FitDockedPair(
+            m_main->geometry(), m_playlist->geometry(), dock, workAreaFor(m_main->geometry()), mainMinimum(),
+            playlistMinimum);
+        if (pair.main != m_main->geometry())
+            m_main->setGeometry(pair.main);
+        m_playlist->setGeometry(pair.playlist);
+        return;
+    }
+    const QRect g = m_playlist->geometry();
+    const QRect fitted = WindowPlacement::FitInWorkArea(g, workAreaFor(g), playlistMinimum);
+    if (fitted != g)
+        m_playlist->setGeometry(fitted);
 }
 
 void Windows::keepInWorkArea(QWidget *window)
@@ -407,6 +456,9 @@ void Windows::storeWindowState()
 
 void Windows::showMainWindow()
 {
+    // A place saved on a larger screen, or at a smaller scale, is pulled
+    // wholly inside the work area of the screen as it is now.
+    placeMainOnScreen();
     if (fadesOn())
         m_mainFader->fadeIn();
     else

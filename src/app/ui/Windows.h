@@ -5,6 +5,7 @@
 #include "playback/PlaybackDisplay.h"
 #include "style/Style.h"
 
+#include <QSize>
 #include <QtGlobal>
 #include <functional>
 #include <memory>
@@ -78,13 +79,16 @@ public:
     void toggleTray();
     bool inTray() const { return m_inTray; }
     TrayIcon &tray() { return *m_tray; }
-    // Shows or hides the playlist window, faded when fades are on.
+    // Shows or hides the playlist window, faded when fades are on. Shown, it
+    // stands wholly inside the work area: docked, at its docked place with
+    // the main window moved as needed, as high as the screen leaves room for.
     void showPlaylistWindow();
     void hidePlaylistWindow();
     // The work-area rule, for a window the user placed (when the option is on).
     void keepInWorkArea(QWidget *window);
-    // A dialog about to show: never larger than the work area of its
-    // screen, and standing wholly inside it.
+    // A dialog about to show: never larger than the work area of the
+    // screen it stands on most (the primary one when none), and standing
+    // wholly inside it.
     void fitOnScreen(QWidget *window);
     // Docks the playlist window to the main window (when docking is on).
     void snapPlaylist();
@@ -108,6 +112,11 @@ private:
     // Every setting saved, the windows' places included.
     void saveSettings();
     void placed(QWidget *window);
+    // The windows the program places itself (restored, opened again) pulled
+    // wholly inside the work area of their screen.
+    void placeMainOnScreen();
+    void placePlaylistOnScreen();
+    QSize mainMinimum() const;
     void trayModify();
 
     Application *m_app = nullptr;

@@ -1,6 +1,7 @@
 #include "mainwindow/ui/MainWindow.h"
 
 #include "core/NativePath.h"
+#include "core/ui/SkinPainting.h"
 #include "mainwindow/ui/MainSizeChangeWindow.h"
 #include "playback/Player.h"
 #include "settings/SettingsStore.h"
@@ -168,9 +169,9 @@ void MainWindow::paintEvent(QPaintEvent *event)
         p.fillRect(rect(), slotColor(MiniFaceBackSlot));
         if (!m_style.mainBack.isNull()) {
             if (s.isOn(SettingId::MainStretch))
-                p.drawImage(m_layout.back, m_style.mainBack);
+                drawSkinImage(p, m_layout.back, m_style.mainBack);
             else
-                p.drawImage(QPoint(0, 0), m_style.mainBack);
+                drawSkinImage(p, QPoint(0, 0), m_style.mainBack);
         }
         if (!s.isOn(SettingId::Flat)) {
             p.setPen(QColor(0, 0, 0, 150));
@@ -178,8 +179,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
         }
         for (int b = 0; b < Style::MainButtonCount; ++b) {
             const QImage &img = m_style.mainButtons[std::size_t(m_buttonState[std::size_t(b)])][std::size_t(b)];
-            if (!img.isNull())
-                p.drawImage(m_layout.buttons[std::size_t(b)].topLeft(), img);
+            drawSkinImage(p, m_layout.buttons[std::size_t(b)].topLeft(), img);
         }
     }
 
@@ -190,8 +190,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
     p.translate(d.topLeft());
     const QRegion inDisplay = dirty.translated(-d.topLeft());
     p.fillRect(inDisplay.boundingRect() & QRect(QPoint(0, 0), d.size()), slotColor(DisplayBackSlot));
-    if (!m_style.panelBack.isNull())
-        p.drawImage(QPoint(0, 0), m_style.panelBack);
+    drawSkinImage(p, QPoint(0, 0), m_style.panelBack);
 
     p.setFont(m_infoFont);
     if (inDisplay.intersects(m_layout.strip)) {

@@ -1,6 +1,7 @@
 #include "playlist/ui/TrackListView.h"
 
 #include "core/NativePath.h"
+#include "core/ui/SkinPainting.h"
 #include "playlist/TrackList.h"
 #include "playlist/ListViewCommands.h"
 
@@ -125,7 +126,7 @@ void TrackListView::paintEvent(QPaintEvent *event)
         QPainter p(viewport());
         p.fillRect(event->rect(), palette().color(QPalette::Base));
         if (!m_background.isNull())
-            p.drawTiledPixmap(event->rect(), m_background, event->rect().topLeft());
+            drawSkinTiles(p, event->rect(), m_background, event->rect().topLeft());
     }
     QTableView::paintEvent(event);
 }

@@ -1,5 +1,7 @@
 #include "playlistwindow/ui/PictureElement.h"
 
+#include "core/ui/SkinPainting.h"
+
 #include <QPainter>
 
 PictureElement::PictureElement(QWidget *parent) : QWidget(parent)
@@ -19,5 +21,5 @@ void PictureElement::paintEvent(QPaintEvent *)
     if (m_image.isNull())
         return;
     QPainter p(this);
-    p.drawImage(0, 0, m_image);
+    drawSkinImage(p, QPoint(0, 0), m_image);
 }

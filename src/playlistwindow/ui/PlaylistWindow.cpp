@@ -1,5 +1,6 @@
 #include "playlistwindow/ui/PlaylistWindow.h"
 
+#include "core/ui/SkinPainting.h"
 #include "library/LibraryTree.h"
 #include "library/ui/LibraryTreeView.h"
 #include "playback/Player.h"
@@ -316,9 +317,9 @@ void PlaylistWindow::paintEvent(QPaintEvent *)
     if (m_style.listBack.isNull())
         return;
     if (m_settings.isOn(SettingId::ListStretch))
-        p.drawImage(rect(), m_style.listBack);
+        drawSkinImage(p, rect(), m_style.listBack);
     else
-        p.drawImage(0, 0, m_style.listBack);
+        drawSkinImage(p, QPoint(0, 0), m_style.listBack);
 }
 
 // --- what the player and the list report ----------------------------------------------------

@@ -1,5 +1,7 @@
 #include "settings/ui/SettingsDialog.h"
 
+#include "core/ui/QtScreenAreas.h"
+#include "core/ui/SkinPainting.h"
 #include "settings/SettingsDialogModel.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/ColorTab.h"
@@ -11,11 +13,10 @@
 #include "settings/ui/VersionTab.h"
 #include "window/WindowPlacement.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -68,7 +69,15 @@ SettingsDialog::SettingsDialog(SettingsDialogModel &model, QWidget *parent)
     m_tabs->addTab(m_styleTab, QStringLiteral("Style"));
     m_tabs->addTab(m_colorTab, QStringLiteral("Color"));
     m_tabs->addTab(m_versionTab, QStringLiteral("Version"));
-    layout->addWidget(m_tabs);
+    // On a work area smaller than the dialog (a screen at a high scale
+    // factor) the tab pages scroll; OK and Cancel stay in sight below them.
+    m_tabScroll = new QScrollArea;
+    m_tabScroll->setObjectName(QStringLiteral("tabScroll"));
+    m_tabScroll->setFrameShape(QFrame::NoFrame);
+    m_tabScroll->setWidgetResizable(true);
+    m_tabScroll->setWidget(m_tabs);
+    m_tabs->setAutoFillBackground(false); // the skin's picture shows through
+    layout->addWidget(m_tabScroll);
     connect(m_styleTab, &StyleTab::linkActivated, this, &SettingsDialog::linkActivated);
     connect(m_styleTab, &StyleTab::stylePreviewed, this, &SettingsDialog::stylePreviewed);
     connect(m_styleTab, &StyleTab::styleReloadRequested, this, &SettingsDialog::styleReloadRequested);
@@ -96,7 +105,12 @@ SettingsDialog::SettingsDialog(SettingsDialogModel &model, QWidget *parent)
     for (int i = 0; i < m_tabs->count(); ++i)
         static_cast<SettingsTab *>(m_tabs->widget(i))->load();
     restyle();
-    setFixedSize(sizeHint().expandedTo(QSize(640, 0)));
+    // The natural size has every page in full sight (a scroll area's own
+    // size hint is bounded).
+    const QSize hidden = (m_tabs->sizeHint() - m_tabScroll->sizeHint()).expandedTo(QSize(0, 0));
+    m_naturalSize = (sizeHint() + hidden).expandedTo(QSize(640, 0));
+    setMaximumSize(m_naturalSize);
+    resize(m_naturalSize);
 }
 
 SettingsDialog::~SettingsDialog() = default;
@@ -143,6 +157,7 @@ void SettingsDialog::restyle()
     QString sheet = QStringLiteral(R"(
 #body, #body QWidget { color: %1; }
 #body QLabel, #body QCheckBox, #body QRadioButton { background: transparent; }
+#tabScroll, #tabScroll > QWidget { background: transparent; }
 #body QLabel:disabled, #body QCheckBox:disabled, #body QPushButton:disabled, #body QSlider:disabled { color: %5; }
 QTabWidget::pane { border: 1px solid %3; background: %2; top: -1px; }
 QTabBar::tab { background: %6; border: 1px solid %3; border-bottom: none; padding: 3px 12px; margin-right: 1px; }
@@ -169,6 +184,11 @@ QScrollBar::handle:vertical { background: %5; min-height: 8px; }
 QScrollBar::add-line:vertical { background: %6; border: 1px solid %3; height: 11px; subcontrol-position: bottom; subcontrol-origin: margin; }
 QScrollBar::sub-line:vertical { background: %6; border: 1px solid %3; height: 11px; subcontrol-position: top; subcontrol-origin: margin; }
 QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
+QScrollBar:horizontal { background: %7; height: 14px; border: 1px solid %3; margin: 0 12px 0 12px; }
+QScrollBar::handle:horizontal { background: %5; min-width: 8px; }
+QScrollBar::add-line:horizontal { background: %6; border: 1px solid %3; width: 11px; subcontrol-position: right; subcontrol-origin: margin; }
+QScrollBar::sub-line:horizontal { background: %6; border: 1px solid %3; width: 11px; subcontrol-position: left; subcontrol-origin: margin; }
+QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
 )");
     sheet = sheet.arg(text.name(), rgba(box, 215), line.name(), accent.name(), muted.name(), rgba(box, 150), box.name(),
                       accentText.name());
@@ -215,13 +235,21 @@ void SettingsDialog::prepareToShow()
     for (int i = 0; i < m_tabs->count(); ++i)
         static_cast<SettingsTab *>(m_tabs->widget(i))->load();
     // The stored place is the dialog's top-left corner; on a smaller screen
-    // than the one it was saved on, the dialog (and its OK and Cancel
-    // buttons) is pulled inside the work area whatever the drag option says.
-    const QScreen *s = QGuiApplication::screenAt(frameGeometry().topLeft());
-    if (!s)
-        s = screen();
-    if (s && !s->availableGeometry().contains(frameGeometry()))
-        move(WindowPlacement::KeepInWorkArea(frameGeometry(), s->geometry(), s->availableGeometry()).topLeft());
+    // than the one it was saved on, or at a larger scale, the dialog (and
+    // its OK and Cancel buttons) is pulled wholly inside the work area
+    // whatever the drag option says, its pages scrolling where the area is
+    // smaller than the dialog.
+    const QRect area = WindowPlacement::WorkAreaOf(frameGeometry(), QtScreenAreas().availableAreas());
+    if (area.isEmpty())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    const QSize fitting = m_naturalSize.boundedTo((area.size() - frame).expandedTo(QSize(1, 1)));
+    setMaximumSize(fitting);
+    resize(fitting);
+    const QRect placed = frameGeometry();
+    const QRect kept = WindowPlacement::FitInWorkArea(placed, area, placed.size());
+    if (kept != placed)
+        move(pos() + kept.topLeft() - placed.topLeft());
 }
 
 void SettingsDialog::done(int result)
@@ -245,7 +273,7 @@ void SettingsDialog::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.fillRect(rect(), m_store.color(ListBackSlot));
     if (!m_background.isNull())
-        p.drawImage(rect(), m_background);
+        drawSkinImage(p, rect(), m_background);
     p.setPen(mix(m_store.color(BoxBackSlot), m_store.color(BoxForeSlot), 0.45));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     QFont title = font();

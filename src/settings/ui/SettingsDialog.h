@@ -12,6 +12,7 @@
 #include <functional>
 
 class QComboBox;
+class QScrollArea;
 class QTabWidget;
 class ColorTab;
 class CustomizeTab;
@@ -89,6 +90,9 @@ private:
 
     QWidget *m_body = nullptr;
     QTabWidget *m_tabs = nullptr;
+    QScrollArea *m_tabScroll = nullptr;
+    // The size the dialog shows at when the work area has room for it.
+    QSize m_naturalSize;
     CustomizeTab *m_customizeTab = nullptr;
     StyleTab *m_styleTab = nullptr;
     ColorTab *m_colorTab = nullptr;

@@ -1,5 +1,6 @@
 #include "settings/ui/StyleTab.h"
 
+#include "core/ui/QtScreenAreas.h"
 #include "settings/SettingsDialogModel.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/LinkLabel.h"
@@ -14,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -177,9 +177,11 @@ void StyleTab::placeEditor()
     };
     QRect place = candidates[0];
     qint64 least = std::numeric_limits<qint64>::max();
+    // Wholly inside the work area, made smaller where the area is (a screen
+    // at a high scale factor).
+    const QRect area = WindowPlacement::WorkAreaOf(dialog, QtScreenAreas().availableAreas());
     for (QRect c : candidates) {
-        if (const QScreen *s = window()->screen())
-            c = WindowPlacement::KeepInWorkArea(c, s->geometry(), s->availableGeometry());
+        c = WindowPlacement::FitInWorkArea(c, area, m_editor->minimumSize());
         qint64 hidden = 0;
         for (const QWidget *w : QApplication::topLevelWidgets()) {
             const QRect covered = c & w->frameGeometry();
@@ -191,5 +193,6 @@ void StyleTab::placeEditor()
             place = c;
         }
     }
+    m_editor->resize(place.size());
     m_editor->move(place.topLeft());
 }

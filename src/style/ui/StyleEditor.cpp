@@ -1,5 +1,7 @@
 #include "style/ui/StyleEditor.h"
 
+#include "core/ui/SkinPainting.h"
+
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -174,7 +176,7 @@ void StyleEditor::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.fillRect(rect(), m_skin.color.isValid() ? m_skin.color : palette().color(QPalette::Window));
     if (!m_skin.background.isNull())
-        p.drawImage(rect(), m_skin.background);
+        drawSkinImage(p, rect(), m_skin.background);
     p.setPen(m_skin.line.isValid() ? m_skin.line : palette().color(QPalette::Mid));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     if (m_skin.pane.isValid()) {
