@@ -43,7 +43,8 @@ void Windows::build(Application &app)
     m_main = new MainWindow(app.settings(), app.player());
     m_playlist = new PlaylistWindow(PlaylistWindowModels{app.trackList(), app.library(), app.playlists(), app.adder(),
                                                          app.settings(), app.player(), app.messages(), app.search(),
-                                                         app.itemCommands(), app.libraryCommands()});
+                                                         app.itemCommands(), app.libraryCommands(),
+                                                         app.trackProperties(), app.shell()});
     m_fileDialogs.setParent(m_playlist);
     m_labels.setView(m_playlist->treeView());
     m_settingsModel = std::make_unique<SettingsDialogModel>(app.settings(), app.messages(), app.paths().colorFolder(),
@@ -65,10 +66,7 @@ void Windows::build(Application &app)
     QObject::connect(m_playlist, &PlaylistWindow::exitRequested, &app, &Application::ShutDown);
     QObject::connect(m_main, &MainWindow::filesDropped, m_main,
                      [&app](const QStringList &paths) { app.adder().AddDroppedFiles(paths); });
-    QObject::connect(m_main, &MainWindow::helpRequested, m_main, [this] {
-        if (ShellService *shell = m_app->shell())
-            shell->openWithAssociatedProgram(m_app->paths().bundleFolder() + QStringLiteral("manual.txt"));
-    });
+    QObject::connect(m_main, &MainWindow::helpRequested, m_main, [this] { m_app->ShowManual(); });
 
     QObject::connect(m_main, &MainWindow::playlistWindowToggled, m_playlist, [this](bool open) {
         if (open)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AudioLibrary.h"
+#include "playback/StreamFormat.h"
 #include "playback/engine/AudioDecoder.h"
 
 #include <QList>
@@ -24,7 +25,7 @@
 // The table each module hands out. Objects cross the boundary as C++
 // objects: the modules are built with the program and never unloaded.
 struct DecoderModuleApi {
-    static constexpr int CurrentAbi = 2;
+    static constexpr int CurrentAbi = 3;
     int abi = CurrentAbi;
     // A decoder the caller owns, or null with `error` set to one of
     // AudioLibrary's codes. ErrFileFormat from the first module means "not
@@ -35,6 +36,10 @@ struct DecoderModuleApi {
     QList<AudioLibrary::TagField> (*readTags)(const QString &path) = nullptr;
     // The versions of the module's libraries, one text each.
     QStringList (*versions)() = nullptr;
+    // How the file's sound is stored (the tag module only); false when the
+    // file cannot be read. Like readTags, nothing it fills points into the
+    // module.
+    bool (*readFormat)(const QString &path, StreamFormat &format) = nullptr;
 };
 
 // The modules, each loaded once. Thread-safe; the first call that needs a
@@ -57,6 +62,9 @@ public:
     // Reads the tags through the tag module, loaded for this read only
     // unless it is kept.
     static QList<AudioLibrary::TagField> readTags(const QString &path);
+    // How the file's sound is stored, through the tag module; false when the
+    // module or the file cannot be read.
+    static bool readFormat(const QString &path, StreamFormat &format);
     // While kept (calls nest), the tag module stays loaded between reads, so
     // a run of reads does not load and relocate it for every file.
     static void keepTagModule(bool keep);

@@ -16,6 +16,7 @@ const DecoderModuleApi table = [] {
     DecoderModuleApi t;
     t.readTags = readTagFields;
     t.versions = versions;
+    t.readFormat = readStreamFormat;
     return t;
 }();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AudioLibrary.h"
+#include "playback/StreamFormat.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,6 +18,11 @@
 // Values are UTF-8. An empty list for files without tags or that TagLib
 // cannot read.
 QList<AudioLibrary::TagField> readTagFields(const QString &path);
+
+// How the sound of a local file is stored, from TagLib's reading of its
+// headers: the format, the codec, the sample rate, channels, bit rate and
+// length. False when TagLib cannot read the file.
+bool readStreamFormat(const QString &path, StreamFormat &format);
 
 // Text an old tag stored as Latin-1, as UTF-8. Japanese programs wrote
 // Shift-JIS (code page 932) into such fields, and some write UTF-8 there: when
