@@ -135,6 +135,8 @@ TEST_F(PlaylistWindowTest, APropertiesWindowFitsTheScreenWhateverTheTagsHold)
     EXPECT_LE(dialog->width(), area.width());
     EXPECT_LE(dialog->height(), area.height());
     EXPECT_GT(dialog->width(), 300) << "wide enough to read";
+    EXPECT_TRUE(waitUntil([&] { return area.contains(dialog->frameGeometry()); }))
+        << "placed inside the work area, title bar included";
     delete dialog;
 }
 

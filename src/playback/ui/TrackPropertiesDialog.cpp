@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -90,7 +91,38 @@ TrackPropertiesDialog::TrackPropertiesDialog(const TrackPropertySheet &sheet, st
     content->adjustSize();
     const QSize wanted = content->sizeHint() + QSize(scroll->verticalScrollBar() ? 24 : 0, 0) +
                          QSize(0, buttons->sizeHint().height()) + QSize(32, 40);
-    resize(wanted.boundedTo(screen.size() * 9 / 10));
+    resize(wanted.boundedTo(screen.size() * 85 / 100));
+}
+
+void TrackPropertiesDialog::showOnScreen()
+{
+    // The window manager's frame is not known before the window shows; the
+    // usual title bar is allowed for now and the real one once it is there.
+    constexpr int TitleBar = 32;
+    const QWidget *over = parentWidget();
+    const QRect area = screen()->availableGeometry();
+    QPoint at = over ? over->frameGeometry().center() - QPoint(width() / 2, height() / 2) : area.topLeft();
+    at.setX(qBound(area.left(), at.x(), std::max(area.left(), area.right() + 1 - width())));
+    at.setY(qBound(area.top() + TitleBar, at.y(), std::max(area.top() + TitleBar, area.bottom() + 1 - height())));
+    move(at - QPoint(0, TitleBar));
+    show();
+}
+
+void TrackPropertiesDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    QTimer::singleShot(0, this, [this] { keepInWorkArea(); });
+}
+
+void TrackPropertiesDialog::keepInWorkArea()
+{
+    const QRect area = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (area.contains(frame))
+        return;
+    const int x = qBound(area.left(), frame.left(), std::max(area.left(), area.right() + 1 - frame.width()));
+    const int y = qBound(area.top(), frame.top(), std::max(area.top(), area.bottom() + 1 - frame.height()));
+    move(x, y);
 }
 
 QString TrackPropertiesDialog::PlainText(const TrackPropertySheet &sheet)

@@ -20,7 +20,17 @@ public:
     TrackPropertiesDialog(const TrackPropertySheet &sheet, std::function<void()> showOnDesktop,
                           QWidget *parent = nullptr);
 
+    // Shows the window centred over its parent and wholly inside the work
+    // area of the parent's screen, its title bar included.
+    void showOnScreen();
+
     // The sheet as plain text: one "label: value" line each, sections
     // headed by their titles (what "すべてコピー" puts on the clipboard).
     static QString PlainText(const TrackPropertySheet &sheet);
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // Moves the window, frame included, inside the work area.
+    void keepInWorkArea();
 };

@@ -194,7 +194,7 @@ void PlaylistWindow::showTrackProperties(int focused)
     if (m_shell && m_shell->hasFileManager())
         onDesktop = [this, file = sheet.localFile] { m_items.ShowDesktopProperties(file); };
     auto *dialog = new TrackPropertiesDialog(sheet, onDesktop, this);
-    dialog->show();
+    dialog->showOnScreen();
 }
 
 void PlaylistWindow::showSizeWindow()
