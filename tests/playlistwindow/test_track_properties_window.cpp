@@ -9,6 +9,7 @@
 #include "WaitUntil.h"
 #include "ZipFixtures.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -75,6 +76,12 @@ TEST_P(PropertiesWindowTest, ShowsTheFactsOfTheRow)
         EXPECT_EQ(shown(dialog, name), text) << name.toStdString();
     EXPECT_EQ(dialog->findChild<QPushButton *>("showOnDesktop") != nullptr, c.fileManager);
     EXPECT_TRUE(shell.calls.isEmpty()) << shell.calls.join(" | ").toStdString();
+    // "すべてコピー" puts every value on the clipboard.
+    QApplication::clipboard()->clear();
+    dialog->findChild<QPushButton *>("copyAll")->click();
+    const QString copied = QApplication::clipboard()->text();
+    for (const auto &[name, text] : c.labels)
+        EXPECT_TRUE(copied.contains(text)) << name.toStdString();
     // Every value can be selected and copied.
     for (const QLabel *label : dialog->findChildren<QLabel *>()) {
         if (label->objectName().contains(u'/')) {
