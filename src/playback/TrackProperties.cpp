@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace {
 
 const QLocale &numbers()

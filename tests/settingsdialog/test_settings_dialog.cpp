@@ -154,6 +154,28 @@ TEST_F(SettingsDialogTest, OpeningAndClosingFadeWhenFadesAreOn)
     }
 }
 
+// Asked for again while a Cancel fades it out, the dialog closes that once
+// and opens afresh.
+TEST_F(SettingsDialogTest, OpeningAgainDuringTheFadeOut)
+{
+    store().setValue(SettingId::Fade, 1);
+    store().setValue(SettingId::FadeSpeed, 1);
+    WindowFader *fader = dialog().findChild<WindowFader *>();
+    windows.showSettingsDialog();
+    ASSERT_TRUE(waitUntil([&] { return !fader->isFading(); }));
+    store().setValue(SettingId::FadeSpeed, 100);
+    QList<int> finished;
+    QObject::connect(&dialog(), &QDialog::finished, [&](int r) { finished << r; });
+    dialog().findChild<QPushButton *>("cmdCancel")->click();
+    ASSERT_TRUE(fader->isFadingOut());
+
+    windows.showSettingsDialog();
+    EXPECT_EQ(finished, QList<int>{QDialog::Rejected}) << "the Cancel closed it";
+    EXPECT_TRUE(dialog().isVisible());
+    EXPECT_TRUE(fader->isFading() && !fader->isFadingOut()) << "fading in again";
+    store().setValue(SettingId::Fade, 0); // stops the fade-in
+}
+
 // Unchecking "ON" stops every fade that runs, in every window, where it is.
 TEST_F(SettingsDialogTest, UncheckingFadesStopsTheRunningFades)
 {

@@ -243,11 +243,8 @@ void SettingsDialog::done(int result)
     }
     if (m_fader && m_fadeOnClose && m_store.isOn(SettingId::Fade) && isVisible()) {
         // The dialog closes (finished(), accepted() or rejected()) once it has faded out.
-        auto *closing = new QObject(this);
-        connect(m_fader, &WindowFader::fadedOut, closing, [this, closing, result] {
-            delete closing;
-            QDialog::done(result);
-        });
+        connect(m_fader, &WindowFader::fadedOut, this, [this, result] { QDialog::done(result); },
+                Qt::SingleShotConnection);
         m_fader->fadeOut();
         return;
     }
