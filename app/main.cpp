@@ -13,6 +13,7 @@
 #include "core/ui/QuitSignals.h"
 #include "core/ui/Translations.h"
 #include "playback/engine/EngineAudioLibrary.h"
+#include "playback/engine/EngineTrackDetails.h"
 #include "playback/engine/EngineTrackInfo.h"
 
 #include <QApplication>
@@ -82,13 +83,14 @@ int main(int argc, char **argv)
                    "standard dialogs stay in English\n", stderr);
     EngineAudioLibrary audio;
     EngineTrackInfo trackInfo;
+    EngineTrackDetails details;
     QtMessageBox box;
     LibArchiveArchiver archiver;
     DesktopShell shell;
     QtScreenAreas screens;
     StdRandomSource random;
     Windows windows;
-    Application core(paths, PlatformServices{audio, box, archiver, &shell, &screens, &random, nullptr, &trackInfo}, windows);
+    Application core(paths, PlatformServices{audio, box, archiver, &shell, &screens, &random, nullptr, &trackInfo, &details}, windows);
     core.setReadOnly(!ownsFolder);
     windows.build(core);
     DesktopIntegration desktop(core, [&windows] { windows.raiseAll(); });

@@ -3,6 +3,7 @@
 #include "app/AppWindows.h"
 #include "app/ArchiveGlue.h"
 #include "archive/Archiver.h"
+#include "archive/ZipOperations.h"
 #include "core/EventPump.h"
 #include "core/MessageService.h"
 #include "core/ScreenAreas.h"
@@ -50,6 +51,10 @@ Application::Application(AppPaths paths, const PlatformServices &platform, AppWi
                                                .topmost = m_settingsRoles,
                                                .beeper = windows.beeper(),
                                                .clock = m_clock})
+    , m_properties(
+          platform.details ? *platform.details : m_audioDetails,
+          [this](const QString &entry, const QString &folder) { return ZipItemExtract(m_archiver, entry, folder); },
+          [this] { return m_tempFolderPath; })
 {
     m_player.setRandomSource(platform.random);
     m_libraryCommands.setRandomSource(platform.random);
@@ -214,6 +219,13 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     else if (!opened.notice.isEmpty())
         m_list.setStatusText(opened.notice);
     return true;
+}
+
+void Application::ShowManual()
+{
+    const QString manual = m_paths.bundleFolder() + QStringLiteral("manual.txt");
+    if (!m_shell || !m_shell->openWithAssociatedProgram(manual))
+        m_messages->ShowMessage(false, DocumentNotOpenedMessage(manual), MessageService::Exclamation);
 }
 
 void Application::OpenCommandLine(const QStringList &paths)

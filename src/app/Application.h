@@ -7,6 +7,7 @@
 #include "library/LibraryCommands.h"
 #include "library/LibraryTree.h"
 #include "playback/Player.h"
+#include "playback/TrackDetailsSource.h"
 #include "playlist/ItemCommands.h"
 #include "playlist/PlaylistSearch.h"
 #include "playlist/ListJournal.h"
@@ -14,6 +15,7 @@
 #include "playlist/PlaylistStore.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
+#include "playback/TrackProperties.h"
 #include "settings/SettingsStore.h"
 
 #include <QObject>
@@ -30,6 +32,7 @@ class RandomSource;
 class ScreenAreas;
 class ShellService;
 class TagFiller;
+class TrackDetailsSource;
 class TrackInfoSource;
 
 // The platform services the program runs on: the real ones in the program,
@@ -49,6 +52,9 @@ struct PlatformServices {
     // Reads tags and lengths for the list in the background; without it the
     // cells of a row fill only when it plays.
     TrackInfoSource *trackInfo = nullptr;
+    // Reads a track's details for its properties window; without it the
+    // audio library's streams give them (no format).
+    TrackDetailsSource *details = nullptr;
 };
 
 // The composition root of the program's logic: owns the models and
@@ -94,6 +100,10 @@ public:
     // them would (TrackAdder::openCommandLinePaths); nothing plays.
     void OpenCommandLine(const QStringList &paths);
 
+    // "ヘルプ": the bundled manual in the desktop's program for it; says so
+    // (DocumentNotOpenedMessage) when the desktop has none.
+    void ShowManual();
+
     bool isEnding() const { return m_ending; }
 
     const AppPaths &paths() const { return m_paths; }
@@ -110,6 +120,8 @@ public:
     ItemCommands &itemCommands() { return m_items; }
     ListJournal &journal() { return m_journal; }
     LibraryCommands &libraryCommands() { return m_libraryCommands; }
+    // The facts of a row for its properties window.
+    const TrackPropertiesReader &trackProperties() const { return m_properties; }
     // The desktop shell; null when none was given.
     ShellService *shell() { return m_shell; }
     // The versions the audio library's components and the archiver report.
@@ -153,6 +165,8 @@ private:
     OpenListKeeper m_openList{m_list, m_playlists, m_journal, m_paths.openListNamePath()};
     std::unique_ptr<TagFiller> m_tagFiller; // built after (so gone before) the list it fills
     QString m_tempFolderPath;
+    AudioLibraryDetails m_audioDetails{m_audio};
+    TrackPropertiesReader m_properties;
     std::uint32_t m_startOutputVolume = 0;
     bool m_started = false;
     bool m_listInPlace = false; // the last run's list is loaded: the list may be saved

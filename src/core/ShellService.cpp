@@ -38,3 +38,15 @@ bool IsLauncherFile(const QString &path)
     const QByteArray head = f.read(4);
     return head.startsWith("#!") || head == QByteArray("\x7f" "ELF", 4) || head.startsWith("MZ");
 }
+
+QString FolderNotShownMessage(const QString &folder)
+{
+    return QStringLiteral("フォルダ\"%1\"を開けませんでした。\r\nフォルダを表示するファイルマネージャが見つかりません。")
+        .arg(folder);
+}
+
+QString DocumentNotOpenedMessage(const QString &path)
+{
+    return QStringLiteral("\"%1\"を開けませんでした。\r\nこの種類のファイルを開くプログラムが見つかりません。")
+        .arg(path);
+}

@@ -51,7 +51,18 @@ public:
 
     // Puts `text` on the clipboard.
     virtual void setClipboardText(const QString &text) = 0;
+
+    // Whether the desktop has a file manager that revealInFileManager() and
+    // showProperties() can ask (true in doubt: the caller then says so when
+    // the request fails).
+    virtual bool hasFileManager() const { return true; }
 };
+
+// What the user is told when the desktop had nothing to hand a request to:
+// the folder `folder` could not be shown, or the document `path` (the
+// manual) could not be opened.
+QString FolderNotShownMessage(const QString &folder);
+QString DocumentNotOpenedMessage(const QString &path);
 
 // True when handing `path` to the desktop could run code instead of opening a
 // document: files with execute permission, scripts (a "#!" first line),

@@ -67,6 +67,14 @@ QString freeEntryName(const QString &folder, const QString &name)
     return candidate;
 }
 
+// Why a rename to `name` + `suffix` inside `folder` failed: the name is
+// taken, or the file system refused.
+QString takenOrFailed(const QString &folder, const QString &name, const QString &suffix, bool category)
+{
+    return existsOrLink(folder + name + suffix) ? LibraryCommands::NameTakenMessage(name, category)
+                                                : LibraryCommands::RenameFailed;
+}
+
 } // namespace
 
 LibraryCommands::LibraryCommands(LibraryTree &tree, TrackList &list, PlaylistStore &store, TrackAdder &adder,
@@ -271,9 +279,21 @@ void LibraryCommands::LabelEditBegin(int index)
     m_labelEditBefore = index >= 0 && index < m_tree.count() ? m_tree.nodes()[size_t(index)].text : QString();
 }
 
-void LibraryCommands::refuseRename()
+QString LibraryCommands::NameTakenMessage(const QString &name, bool category)
 {
-    m_messages.ShowMessage(false, RenameRefused, MessageService::OkOnly);
+    return (category ? QStringLiteral("カテゴリ\"%1\"は既にあります。") : QStringLiteral("プレイリスト\"%1\"は既にあります。"))
+        .arg(name);
+}
+
+QString LibraryCommands::ReservedNameMessage(const QString &name)
+{
+    return QStringLiteral("\"%1\" は名前に使えません。\r\n「%2」「%3」は特殊なリストの名前です。")
+        .arg(name, LibraryTree::FavouritesText, LibraryTree::DustBoxText);
+}
+
+void LibraryCommands::refuseRename(const QString &why)
+{
+    m_messages.ShowMessage(false, why, MessageService::Exclamation);
 }
 
 bool LibraryCommands::LabelEditEnd(int index, const QString &typed)
@@ -292,8 +312,20 @@ bool LibraryCommands::LabelEditEnd(int index, const QString &typed)
     const bool category = node.image == LibraryTree::CategoryImage;
     const bool atRoot = m_tree.isAtRoot(index);
     const QString base = m_tree.playlistFolder();
-    if ((!playlist && !category) || base.isEmpty() || !IsUsableName(text, atRoot)) {
-        refuseRename();
+    if (!playlist && !category) {
+        refuseRename(SpecialListNotRenamed);
+        return false;
+    }
+    if (!IsSafeName(text)) {
+        refuseRename(UnsafeNameMessage(text));
+        return false;
+    }
+    if (!IsUsableName(text, atRoot)) {
+        refuseRename(ReservedNameMessage(text));
+        return false;
+    }
+    if (base.isEmpty()) {
+        refuseRename(RenameFailed);
         return false;
     }
 
@@ -306,7 +338,7 @@ bool LibraryCommands::LabelEditEnd(int index, const QString &typed)
         const QString fileName = FileNameOf(node.key);
         const QString suffix = fileName.mid(node.text.size());
         if (!renameWithoutReplacing(folder + fileName, folder + text + suffix)) {
-            refuseRename();
+            refuseRename(takenOrFailed(folder, text, suffix, false));
             return false;
         }
         // The backup follows when it can without replacing another.
@@ -315,7 +347,7 @@ bool LibraryCommands::LabelEditEnd(int index, const QString &typed)
             m_list.setPlaylistAddress(newPath);
     } else {
         if (!renameWithoutReplacing(folder + node.text, folder + text)) {
-            refuseRename();
+            refuseRename(takenOrFailed(folder, text, QString(), true));
             return false;
         }
         // The open playlist lives in the renamed folder: its next save goes

@@ -62,7 +62,14 @@ class LibraryCommands : public LibraryTreeActions
 {
 public:
     static inline const QString SaveQuestion = QStringLiteral("変更を保存しますか？");
-    static inline const QString RenameRefused = QStringLiteral("使用できない文字が含まれているか、同じ名前があります。");
+    static inline const QString SpecialListNotRenamed = QStringLiteral("特殊なリストのため名前を変更できません");
+    static inline const QString RenameFailed = QStringLiteral("名前を変更できませんでした。");
+    // A rename refused because another playlist or category already has
+    // the name: "プレイリスト"<name>"は既にあります。" (or "カテゴリ…").
+    static QString NameTakenMessage(const QString &name, bool category);
+    // A rename refused because the name belongs to the favourites or the
+    // dust box at the root.
+    static QString ReservedNameMessage(const QString &name);
     static inline const QString CategoryNotEmpty = QStringLiteral("削除するカテゴリにプレイリストが残っています");
     static inline const QString SpecialListNotDeleted = QStringLiteral("特殊なリストのため削除できません");
     static inline const QString OpenPlaylistFilter = QStringLiteral("プレイリストファイル (*.m3u)|*.m3u");
@@ -152,9 +159,11 @@ public:
     QString LabelEditBefore() const { return m_labelEditBefore; }
     // Editing ended with `text`: renames the node's playlist file (and its
     // backup) or its folder, keeps the open playlist's address in step and
-    // shows the new text. Refused with RenameRefused (the node keeps its
-    // text) when the name is not usable, is taken (nothing is replaced), the
-    // node is the favourites or the dust box, or the rename fails. Returns
+    // shows the new text. Refused with a message saying why (the node keeps
+    // its text): the name is not usable (UnsafeNameMessage), is reserved at
+    // the root (ReservedNameMessage), is taken (NameTakenMessage; nothing is
+    // replaced), the node is the favourites or the dust box
+    // (SpecialListNotRenamed), or the rename fails (RenameFailed). Returns
     // true when the node has the new name (or kept the same one).
     bool LabelEditEnd(int index, const QString &typed) override;
 
@@ -202,7 +211,7 @@ private:
     bool toTrash(const QString &path);
     // DeletePlaylist on the playlist with `address` whose node, if any, has `key`.
     void deletePlaylist(const QString &address, const QString &key);
-    void refuseRename();
+    void refuseRename(const QString &why);
 
     LibraryTree &m_tree;
     TrackList &m_list;

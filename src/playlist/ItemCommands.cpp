@@ -309,17 +309,27 @@ void ItemCommands::OpenInTagEditor()
 void ItemCommands::ShowProperties(int focused)
 {
     const int pos = targetRow(focused);
-    if (pos == 0 || !m_shell)
+    if (pos != 0)
+        ShowDesktopProperties(fileOf(pos));
+}
+
+void ItemCommands::ShowDesktopProperties(const QString &file)
+{
+    if (!m_shell)
         return;
     m_services.topmost.leaveTopmost();
-    m_shell->showProperties(fileOf(pos));
+    if (!m_shell->showProperties(file))
+        m_messages.ShowMessage(false, FolderNotShownMessage(QFileInfo(file).absolutePath()), MessageService::Exclamation);
 }
 
 void ItemCommands::OpenContainingFolder(int focused)
 {
     const int pos = targetRow(focused);
-    if (pos != 0 && m_shell)
-        m_shell->revealInFileManager(fileOf(pos));
+    if (pos == 0)
+        return;
+    const QString file = fileOf(pos);
+    if (!m_shell || !m_shell->revealInFileManager(file))
+        m_messages.ShowMessage(false, FolderNotShownMessage(QFileInfo(file).absolutePath()), MessageService::Exclamation);
 }
 
 void ItemCommands::CopyToFolder()

@@ -93,10 +93,14 @@ public:
     // "タグを編集": starts the tag editor once per selected file, in list
     // order; stops with a message at the first start that fails.
     void OpenInTagEditor();
-    // "プロパティ": the desktop's properties of the focused row's file.
+    // The desktop's own properties of the focused row's file (an archive
+    // member's: its archive's); says so when the desktop shows nothing.
     void ShowProperties(int focused);
+    // The same for the local file `file`.
+    void ShowDesktopProperties(const QString &file);
     // "保存先のディレクトリを開く": the file manager on the focused row's
-    // folder, with the file selected.
+    // folder, with the file selected; says so (FolderNotShownMessage) when
+    // the desktop has nothing to show it with.
     void OpenContainingFolder(int focused);
     // "フォルダにコピー": copies each selected file into a folder the user
     // chooses; "Now Copying..." meanwhile; then a beep.

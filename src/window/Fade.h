@@ -49,6 +49,9 @@ public:
         return s;
     }
 
+    // Ends the running fade where it is.
+    void stop() { m_state = State::Idle; }
+
     State state() const { return m_state; }
 
 private:

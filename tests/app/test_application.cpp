@@ -126,6 +126,29 @@ TEST_F(LifeCycle, FirstStartWritesDefaultFilesAndAnEmptyAutomaticPlaylist)
     EXPECT_EQ(readBytes(home.path() + "/Playlist/AutoPlaylist.m3u"), QByteArray("#M3UX\r\n"));
 }
 
+// "ヘルプ" hands the manual to the desktop, and says so when nothing takes it.
+TEST_F(LifeCycle, TheManualOrAMessageThatItCouldNotOpen)
+{
+    const struct {
+        const char *name;
+        bool opened;
+    } cases[] = {{"the desktop opens it", true}, {"nothing opens text files", false}};
+    start();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        shell.calls.clear();
+        shell.result = c.opened;
+        ui.log.clear();
+        app->ShowManual();
+        ASSERT_EQ(shell.calls.size(), 1);
+        EXPECT_TRUE(shell.calls.first().startsWith("open ") && shell.calls.first().endsWith("manual.txt"));
+        const bool told = ui.log.filter(QStringLiteral("を開けませんでした")).size() == 1;
+        EXPECT_EQ(told, !c.opened) << ui.log.join(u',').toStdString();
+    }
+    shell.result = true;
+    stop();
+}
+
 TEST_F(LifeCycle, TheListSurvivesARestart)
 {
     const QString a = track("a.mp3"), b = track("b c.ogg");

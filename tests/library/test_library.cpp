@@ -1,6 +1,7 @@
 #include "archive/ZipOperations.h"
 #include "core/MessageService.h"
 #include "core/RandomSource.h"
+#include "core/SafeName.h"
 #include "library/LibraryCommands.h"
 #include "library/LibraryTree.h"
 #include "library/LibraryTreeModel.h"
@@ -569,7 +570,7 @@ TEST_P(Rename, RenamesTheEntryOrRefusesWithoutReplacingAnything)
     const QString text = QString::fromUtf8(c.text);
     EXPECT_EQ(commands->LabelEditEnd(index, text), c.renamed);
     EXPECT_EQ(tree->nodes()[size_t(index)].text, c.renamed ? (c.shown ? QString::fromUtf8(c.shown) : text) : oldText);
-    EXPECT_EQ(box.asked, c.renamed ? QStringList() : QStringList{"使用できない文字が含まれているか、同じ名前があります。"});
+    EXPECT_EQ(box.asked.size(), c.renamed ? 0 : 1) << "one message for a refusal, none otherwise";
     for (const QString &p : c.present)
         EXPECT_TRUE(QFileInfo::exists(folder + p)) << p.toStdString();
     for (const QString &p : c.absent)
@@ -621,6 +622,44 @@ INSTANTIATE_TEST_SUITE_P(
                    {}}),
     [](const ::testing::TestParamInfo<RenameCase> &info) { return std::string(info.param.name); });
 
+struct RefusalCase {
+    const char *name;
+    const char *key;
+    const char *text;
+    QString message;
+};
+
+class RenameRefusal : public CommandTest, public ::testing::WithParamInterface<RefusalCase>
+{
+};
+
+// A refused rename says what is wrong, in the words the other typed names use.
+TEST_P(RenameRefusal, SaysWhatIsWrongWithTheName)
+{
+    const RefusalCase &c = GetParam();
+    touchFile(folder + "Taken.m3u", "taken");
+    QDir().mkpath(folder + "Rock/Empty");
+    tree->TreeCreate();
+    const int index = node(QString::fromUtf8(c.key));
+    ASSERT_GE(index, 0);
+    EXPECT_FALSE(commands->LabelEditEnd(index, QString::fromUtf8(c.text)));
+    EXPECT_EQ(box.asked, QStringList{c.message});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RenameRefusal,
+    ::testing::Values(
+        RefusalCase{"ATakenPlaylistName", "AutoPlaylist.m3u", "Taken", "プレイリスト\"Taken\"は既にあります。"},
+        RefusalCase{"ATakenCategoryName", "Rock/Live", "Empty", "カテゴリ\"Empty\"は既にあります。"},
+        RefusalCase{"ASlash", "Rock", "A/B", UnsafeNameMessage("A/B")},
+        RefusalCase{"AnEmptyName", "Rock/Best.m3u", "  ", UnsafeNameMessage("")},
+        RefusalCase{"AHiddenName", "Rock/Best.m3u", ".Best", UnsafeNameMessage(".Best")},
+        RefusalCase{"DotDot", "Rock", "..", UnsafeNameMessage("..")},
+        RefusalCase{"TheFavouritesNameAtTheRoot", "AutoPlaylist.m3u", "お気に入り",
+                    "\"お気に入り\" は名前に使えません。\r\n「お気に入り」「ごみ箱」は特殊なリストの名前です。"},
+        RefusalCase{"TheDustBoxItself", "ごみ箱.m3u", "Dust", "特殊なリストのため名前を変更できません"}),
+    [](const ::testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.name); });
+
 struct ModelRenameCase {
     const char *name;
     const char *key;
@@ -648,7 +687,7 @@ TEST_P(ModelRename, SetDataRenamesThroughTheLabelEditEnd)
 
     EXPECT_EQ(model.setData(row, QString::fromUtf8(c.text)), c.renamed);
     EXPECT_EQ(row.data().toString(), QString::fromUtf8(c.label));
-    EXPECT_EQ(box.asked, c.renamed ? QStringList() : QStringList{LibraryCommands::RenameRefused});
+    EXPECT_EQ(box.asked.size(), c.renamed ? 0 : 1);
     EXPECT_TRUE(QFileInfo::exists(folder + QString::fromUtf8(c.present)));
     if (*c.childKey) {
         const QModelIndex child = model.indexOfKey(QString::fromUtf8(c.childKey));

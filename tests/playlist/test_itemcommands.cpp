@@ -4,6 +4,7 @@
 #include "PlaylistTestUtil.h"
 #include "RecordingShell.h"
 #include "core/MessageService.h"
+#include "core/ShellService.h"
 #include "playlist/ItemCommands.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFile.h"
@@ -13,6 +14,7 @@
 #include "playlist/TrackList.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace testutil;
@@ -329,6 +331,36 @@ TEST_F(ItemCommandsTest, FocusedRowCommandsGoToTheShell)
     shell.calls.clear();
     items.ShowProperties(1);
     EXPECT_TRUE(shell.calls.isEmpty());
+}
+
+// A desktop that cannot show the folder is not met with silence.
+TEST_F(ItemCommandsTest, AShellThatShowsNothingIsReported)
+{
+    const QString member = ArchiveMemberPath(music + "/set.zip", u"01.mp3");
+    const struct {
+        const char *name;
+        std::function<void()> run;
+        QStringList failOn;
+        QStringList expectedMessages;
+    } cases[] = {
+        {"the folder is shown", [&] { items.OpenContainingFolder(1); }, {}, {}},
+        {"no file manager for the folder", [&] { items.OpenContainingFolder(1); }, {"reveal"},
+         {FolderNotShownMessage(music)}},
+        {"an archive member: its archive's folder", [&] { items.OpenContainingFolder(2); }, {"reveal"},
+         {FolderNotShownMessage(music)}},
+        {"the desktop's properties shown", [&] { items.ShowProperties(1); }, {}, {}},
+        {"no view for the desktop's properties", [&] { items.ShowProperties(1); }, {"properties"},
+         {FolderNotShownMessage(music)}},
+    };
+    for (const auto &c : cases) {
+        reset();
+        list.setPath(2, member);
+        shell.failOn = c.failOn;
+        select({1, 2});
+        c.run();
+        EXPECT_EQ(shell.calls.size(), 1) << c.name;
+        EXPECT_EQ(box.shown, c.expectedMessages) << c.name;
+    }
 }
 
 TEST_F(ItemCommandsTest, CopyPathCopiesEverySelectedRowInListOrder)

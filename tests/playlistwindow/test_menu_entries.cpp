@@ -11,11 +11,15 @@
 #include "playlist/ItemCommands.h"
 #include "playlist/PlaylistSearch.h"
 #include "playlist/ui/TrackListView.h"
+#include "playback/ui/TrackPropertiesDialog.h"
 #include "playlistwindow/ui/PictureElement.h"
+#include "WaitUntil.h"
 #include "ZipFixtures.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSignalSpy>
@@ -367,7 +371,18 @@ const EntryCase entryCases[] = {
      [](MenuEntriesTest &t) { t.app->settings().setText(SettingId::TagEditorPath, QStringLiteral("/usr/bin/tagger")); },
      [](MenuEntriesTest &t) { EXPECT_EQ(t.shell.calls, QStringList{"start /usr/bin/tagger " + t.b}); }},
     {"mnuTrackProperties", Opener::Row, 2, nothing,
-     [](MenuEntriesTest &t) { EXPECT_EQ(t.shell.calls, QStringList{"properties " + t.b}); }},
+     [](MenuEntriesTest &t) {
+         // The program's own window: nothing goes to the desktop until its button is pressed.
+         EXPECT_TRUE(t.shell.calls.isEmpty()) << t.shell.calls.join(" | ").toStdString();
+         QPointer<TrackPropertiesDialog> dialog = t.window().findChild<TrackPropertiesDialog *>();
+         ASSERT_TRUE(dialog);
+         ASSERT_TRUE(waitUntil([&] { return dialog->isVisible(); }));
+         EXPECT_EQ(dialog->findChild<QLabel *>("ファイル/名前")->text(), "b.mp3");
+         dialog->findChild<QPushButton *>("showOnDesktop")->click();
+         EXPECT_EQ(t.shell.calls, QStringList{"properties " + t.b});
+         dialog->close();
+         EXPECT_TRUE(waitUntil([&] { return dialog.isNull(); })) << "the window goes when closed";
+     }},
     {"mnuOpenContainingFolder", Opener::Row, 2, nothing,
      [](MenuEntriesTest &t) { EXPECT_EQ(t.shell.calls, QStringList{"reveal " + t.b}); }},
     // the tree menu

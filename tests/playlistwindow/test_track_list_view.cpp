@@ -437,7 +437,7 @@ TEST_F(TreeViewTest, EveryMenuEntryWorksAndRenamingEditsTheLabel)
     QApplication::sendEvent(editor, &enter);
     QApplication::processEvents();
     QApplication::processEvents();
-    EXPECT_EQ(box.asked.value(0), "使用できない文字が含まれているか、同じ名前があります。");
+    EXPECT_EQ(box.asked.value(0), LibraryCommands::NameTakenMessage("Taken", false));
     EXPECT_EQ(currentLabel(), "Top");
     EXPECT_EQ(readBytes(playlistFolder() + "Rock/Taken.m3u"), "x");
 }

@@ -8,6 +8,7 @@
 #include "settings/ui/SettingsChooser.h"
 #include "settings/ui/SettingsDialog.h"
 #include "style/ui/StyleEditor.h"
+#include "window/ui/WindowFader.h"
 #include "FakeAudioLibrary.h"
 #include "GuiTestApp.h"
 #include "RecordingShell.h"
@@ -105,6 +106,106 @@ TEST_F(SettingsDialogTest, EveryMenuEntryNamingItSavesThenShowsIt)
         dialog().reject();
         EXPECT_FALSE(dialog().isVisible());
     }
+}
+
+// With fades on the dialog fades in when opened and out on OK and Cancel,
+// closing at the end of the fade; with fades off it comes and goes at once.
+TEST_F(SettingsDialogTest, OpeningAndClosingFadeWhenFadesAreOn)
+{
+    const struct {
+        const char *name;
+        bool fades;
+        const char *button;
+        int result;
+    } cases[] = {
+        {"fades on, OK", true, "cmdOK", QDialog::Accepted},
+        {"fades on, Cancel", true, "cmdCancel", QDialog::Rejected},
+        {"fades off, OK", false, "cmdOK", QDialog::Accepted},
+        {"fades off, Cancel", false, "cmdCancel", QDialog::Rejected},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        store().setValue(SettingId::Fade, c.fades ? 1 : 0);
+        store().setValue(SettingId::FadeSpeed, 1);
+        QList<int> finished;
+        auto connection = QObject::connect(&dialog(), &QDialog::finished, [&](int r) { finished << r; });
+        WindowFader *fader = dialog().findChild<WindowFader *>();
+        ASSERT_TRUE(fader);
+
+        windows.showSettingsDialog();
+        EXPECT_TRUE(dialog().isVisible());
+        EXPECT_EQ(fader->isFading(), c.fades) << "fading in";
+        if (c.fades) {
+            EXPECT_EQ(dialog().windowOpacity(), 0.0) << "it starts transparent";
+        }
+        ASSERT_TRUE(waitUntil([&] { return !fader->isFading(); }));
+        EXPECT_GT(dialog().windowOpacity(), 0.95);
+
+        dialog().findChild<QPushButton *>(c.button)->click();
+        if (c.fades) {
+            EXPECT_TRUE(dialog().isVisible()) << "still there, fading out";
+            EXPECT_TRUE(fader->isFadingOut());
+            EXPECT_TRUE(finished.isEmpty()) << "closed only at the end of the fade";
+            ASSERT_TRUE(waitUntil([&] { return !dialog().isVisible(); }));
+        }
+        EXPECT_FALSE(dialog().isVisible());
+        EXPECT_EQ(finished, QList<int>{c.result});
+        QObject::disconnect(connection);
+    }
+}
+
+// Asked for again while a Cancel fades it out, the dialog closes that once
+// and opens afresh.
+TEST_F(SettingsDialogTest, OpeningAgainDuringTheFadeOut)
+{
+    store().setValue(SettingId::Fade, 1);
+    store().setValue(SettingId::FadeSpeed, 1);
+    WindowFader *fader = dialog().findChild<WindowFader *>();
+    windows.showSettingsDialog();
+    ASSERT_TRUE(waitUntil([&] { return !fader->isFading(); }));
+    store().setValue(SettingId::FadeSpeed, 100);
+    QList<int> finished;
+    QObject::connect(&dialog(), &QDialog::finished, [&](int r) { finished << r; });
+    dialog().findChild<QPushButton *>("cmdCancel")->click();
+    ASSERT_TRUE(fader->isFadingOut());
+
+    windows.showSettingsDialog();
+    EXPECT_EQ(finished, QList<int>{QDialog::Rejected}) << "the Cancel closed it";
+    EXPECT_TRUE(dialog().isVisible());
+    EXPECT_TRUE(fader->isFading() && !fader->isFadingOut()) << "fading in again";
+    store().setValue(SettingId::Fade, 0); // stops the fade-in
+}
+
+// Unchecking "ON" stops every fade that runs, in every window, where it is.
+TEST_F(SettingsDialogTest, UncheckingFadesStopsTheRunningFades)
+{
+    store().setValue(SettingId::Fade, 1);
+    store().setValue(SettingId::FadeSpeed, 1);
+    windows.showSettingsDialog();
+    WindowFader *dialogFader = dialog().findChild<WindowFader *>();
+    ASSERT_TRUE(waitUntil([&] { return !dialogFader->isFading(); }));
+    // Slow fades from here on, so that they are surely running when stopped.
+    store().setValue(SettingId::FadeSpeed, 100);
+    windows.showPlaylistWindow();
+    WindowFader *playlistFader = windows.playlist().findChild<WindowFader *>();
+    ASSERT_TRUE(playlistFader);
+    ASSERT_TRUE(waitUntil([&] { return windows.playlist().windowOpacity() > 0.0; }));
+    const double reached = windows.playlist().windowOpacity();
+    ASSERT_TRUE(playlistFader->isFading());
+
+    auto *on = qobject_cast<QAbstractButton *>(dialog().controlOf(SettingId::Fade));
+    ASSERT_TRUE(on);
+    ASSERT_TRUE(on->isChecked());
+    on->click();
+    EXPECT_FALSE(store().isOn(SettingId::Fade));
+    EXPECT_FALSE(playlistFader->isFading());
+    EXPECT_TRUE(windows.playlist().isVisible());
+    EXPECT_NEAR(windows.playlist().windowOpacity(), reached, 3.5 / 255) << "where it was";
+
+    // With fades off, OK closes the dialog at once.
+    dialog().findChild<QPushButton *>("cmdOK")->click();
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_FALSE(dialogFader->isFading());
 }
 
 TEST_F(SettingsDialogTest, ControlsWriteTheirKeysAndFollowTheStore)

@@ -12,6 +12,8 @@ public:
     QStringList calls;
     bool result = true;
     QStringList failOn;
+    // What hasFileManager() answers.
+    bool fileManager = true;
 
     bool move(const QString &s, const QString &t) override { return record(QStringLiteral("move %1 -> %2").arg(s, t)); }
     bool copy(const QString &s, const QString &t) override { return record(QStringLiteral("copy %1 -> %2").arg(s, t)); }
@@ -28,6 +30,7 @@ public:
         return record(QStringLiteral("start %1 %2").arg(prog, arg));
     }
     void setClipboardText(const QString &t) override { record(QStringLiteral("clipboard ") + t); }
+    bool hasFileManager() const override { return fileManager; }
 
 private:
     bool record(const QString &call)

@@ -44,7 +44,8 @@ void Windows::build(Application &app)
     m_main = new MainWindow(app.settings(), app.player());
     m_playlist = new PlaylistWindow(PlaylistWindowModels{app.trackList(), app.library(), app.playlists(), app.adder(),
                                                          app.settings(), app.player(), app.messages(), app.search(),
-                                                         app.itemCommands(), app.libraryCommands()});
+                                                         app.itemCommands(), app.libraryCommands(),
+                                                         app.trackProperties(), app.shell()});
     m_fileDialogs.setParent(m_playlist);
     m_labels.setView(m_playlist->treeView());
     m_settingsModel = std::make_unique<SettingsDialogModel>(app.settings(), app.messages(), app.paths().colorFolder(),
@@ -66,10 +67,7 @@ void Windows::build(Application &app)
     QObject::connect(m_playlist, &PlaylistWindow::exitRequested, &app, &Application::ShutDown);
     QObject::connect(m_main, &MainWindow::filesDropped, m_main,
                      [&app](const QStringList &paths) { app.adder().AddDroppedFiles(paths); });
-    QObject::connect(m_main, &MainWindow::helpRequested, m_main, [this] {
-        if (ShellService *shell = m_app->shell())
-            shell->openWithAssociatedProgram(m_app->paths().bundleFolder() + QStringLiteral("manual.txt"));
-    });
+    QObject::connect(m_main, &MainWindow::helpRequested, m_main, [this] { m_app->ShowManual(); });
 
     QObject::connect(m_main, &MainWindow::playlistWindowToggled, m_playlist, [this](bool open) {
         if (open)
@@ -97,6 +95,13 @@ void Windows::build(Application &app)
         case SettingId::SetNotTrans:
         case SettingId::FadeSpeed:
             applyOpacity();
+            break;
+        case SettingId::Fade:
+            // Fades switched off: the ones running stop where they are.
+            if (!fadesOn())
+                for (WindowFader *f : {m_mainFader, m_playlistFader, m_settingsFader})
+                    if (f)
+                        f->stop();
             break;
         case SettingId::CornerRoundValue:
             applyCorners();
@@ -175,6 +180,7 @@ SettingsDialog &Windows::settings()
     QObject::connect(m_settings, &SettingsDialog::placed, m_settings, [this](QWidget *w) { placed(w); });
     m_settingsFader = new WindowFader(m_settings, opacityOf(TopWindow::SettingsDialog));
     m_settingsFader->setInterval(m_app->settings().value(SettingId::FadeSpeed));
+    m_settings->setFader(m_settingsFader);
     m_settings->setStyle(m_style);
     m_settings->applySettings();
     WindowFader::setTranslucency(m_settings, SettingsDialogModel::windowOpacity(m_app->settings(), TopWindow::SettingsDialog));
@@ -192,15 +198,27 @@ void Windows::showSettingsDialog(bool fromTray)
 {
     const bool fade = fadesOn() && (fromTray || !m_app->settings().isOn(SettingId::SetNotTrans));
     settings();
+    // Asked again while an OK or Cancel fades it out: that close ends now,
+    // and the dialog opens afresh.
+    if (m_settingsFader->isFadingOut())
+        m_settingsFader->stop();
     if (!m_settings->isVisible()) {
+        m_settings->setFadeOnClose(fade);
         m_settingsModel->opened();
         m_settings->prepareToShow();
         fitOnScreen(m_settings);
     }
-    if (fade && !m_settings->isVisible())
+    if (fade && !m_settings->isVisible()) {
         m_settingsFader->fadeIn();
-    else
+    } else if (!m_settings->isVisible()) {
+        // Whatever opacity an earlier fade left behind; hidden, it needs no
+        // push to the window system (WindowFader::setTranslucency).
+        m_settings->setWindowOpacity(
+            SettingsDialogModel::windowOpacity(m_app->settings(), TopWindow::SettingsDialog) / 255.0);
         m_settings->show();
+    } else {
+        m_settings->show();
+    }
     m_settings->raise();
     m_settings->activateWindow();
 }

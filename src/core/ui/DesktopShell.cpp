@@ -149,6 +149,12 @@ bool DesktopShell::showProperties(const QString &path)
                                [path] { return openFolderOf(path); });
 }
 
+bool DesktopShell::hasFileManager() const
+{
+    // Qt hands folders to xdg-open; without it nothing opens them.
+    return FileManagerBus::present() || !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty();
+}
+
 bool DesktopShell::startProgram(const QString &program, const QString &argument)
 {
     if (program.trimmed().isEmpty())

@@ -16,6 +16,8 @@ public:
     bool showProperties(const QString &path) override;
     bool startProgram(const QString &program, const QString &argument) override;
     void setClipboardText(const QString &text) override;
+    // A file manager on the session bus, or the desktop's opener of folders.
+    bool hasFileManager() const override;
 
 private:
     // The file manager on the folder of `path` (or on `path`, a folder).

@@ -16,16 +16,20 @@ namespace {
 #ifdef VELMORA_HAVE_DBUS
 const QString Service = QStringLiteral("org.freedesktop.FileManager1");
 
-bool askOnBus(QDBusConnection bus, Request request, const QString &path, const std::function<bool()> &fallback)
+bool presentOn(QDBusConnection bus)
 {
     if (!bus.isConnected())
-        return fallback();
+        return false;
+    const QDBusConnectionInterface *names = bus.interface();
+    return names && (names->isServiceRegistered(Service).value() ||
+                     names->activatableServiceNames().value().contains(Service));
+}
+
+bool askOnBus(QDBusConnection bus, Request request, const QString &path, const std::function<bool()> &fallback)
+{
     // Only a file manager that is there, or that the bus can start, is
     // asked; a call to nobody would wait for its time-out.
-    const QDBusConnectionInterface *names = bus.interface();
-    const bool present = names && (names->isServiceRegistered(Service).value() ||
-                                   names->activatableServiceNames().value().contains(Service));
-    if (!present)
+    if (!presentOn(bus))
         return fallback();
     QDBusMessage call = QDBusMessage::createMethodCall(
         Service, QStringLiteral("/org/freedesktop/FileManager1"), Service,
@@ -51,6 +55,15 @@ bool ask(Request request, const QString &path, const std::function<bool()> &fall
     Q_UNUSED(request);
     Q_UNUSED(path);
     return fallback();
+#endif
+}
+
+bool present()
+{
+#ifdef VELMORA_HAVE_DBUS
+    return presentOn(QDBusConnection::sessionBus());
+#else
+    return false;
 #endif
 }
 

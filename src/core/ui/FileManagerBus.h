@@ -17,6 +17,9 @@ enum class Request { ShowItems, ShowItemProperties };
 // `fallback` returned.
 bool ask(Request request, const QString &path, const std::function<bool()> &fallback);
 
+// Whether the session bus has a file manager to ask (or can start one).
+bool present();
+
 // The same on the bus at `busAddress` (tests run a private bus).
 bool askOn(const QString &busAddress, Request request, const QString &path, const std::function<bool()> &fallback);
 

@@ -325,6 +325,24 @@ bool DecoderModule::readHeader(const QString &path, TrackHeader &header)
     return known;
 }
 
+bool DecoderModule::readFormat(const QString &path, StreamFormat &format)
+{
+    bool known = false;
+    QString error;
+    withTagModule(
+        [&](const DecoderModuleApi &tags) {
+            StreamFormat read;
+            if (!tags.readFormat || !tags.readFormat(path, read))
+                return;
+            read.container = detached(read.container);
+            read.codec = detached(read.codec);
+            format = read;
+            known = true;
+        },
+        error); // skipped on failure: the format stays unknown
+    return known;
+}
+
 void DecoderModule::keepTagModule(bool keep)
 {
     if (keep)

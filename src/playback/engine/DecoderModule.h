@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AudioLibrary.h"
+#include "playback/StreamFormat.h"
 #include "playback/engine/AudioDecoder.h"
 
 #include <QList>
@@ -31,7 +32,7 @@ struct TrackHeader {
 // The table each module hands out. Objects cross the boundary as C++
 // objects: the modules are built with the program and never unloaded.
 struct DecoderModuleApi {
-    static constexpr int CurrentAbi = 3;
+    static constexpr int CurrentAbi = 4;
     int abi = CurrentAbi;
     // A decoder the caller owns, or null with `error` set to one of
     // AudioLibrary's codes. ErrFileFormat from the first module means "not
@@ -46,6 +47,10 @@ struct DecoderModuleApi {
     // container's headers, in one pass over the file (the tag module only).
     // False when the file is not one the module knows.
     bool (*readHeader)(const QString &path, TrackHeader &header) = nullptr;
+    // How the file's sound is stored (the tag module only); false when the
+    // file cannot be read. Like readTags, nothing it fills points into the
+    // module.
+    bool (*readFormat)(const QString &path, StreamFormat &format) = nullptr;
 };
 
 // The modules, each loaded once. Thread-safe; the first call that needs a
@@ -72,6 +77,9 @@ public:
     // (loaded for this read only unless it is kept); false when the module
     // is missing or does not know the file.
     static bool readHeader(const QString &path, TrackHeader &header);
+    // How the file's sound is stored, through the tag module; false when the
+    // module or the file cannot be read.
+    static bool readFormat(const QString &path, StreamFormat &format);
     // While kept (calls nest), the tag module stays loaded between reads, so
     // a run of reads does not load and relocate it for every file.
     static void keepTagModule(bool keep);

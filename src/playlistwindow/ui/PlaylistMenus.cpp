@@ -9,7 +9,10 @@
 #include "playlist/PlaylistSearch.h"
 #include "playlist/TrackAdder.h"
 #include "playlist/TrackList.h"
+#include "core/ShellService.h"
+#include "playback/TrackProperties.h"
 #include "playlist/ui/TrackListView.h"
+#include "playback/ui/TrackPropertiesDialog.h"
 #include "playlistwindow/ui/ListSizeChangeForm.h"
 #include "playlistwindow/ui/PictureElement.h"
 #include "window/ui/WindowGeometry.h"
@@ -115,7 +118,7 @@ void PlaylistWindow::buildMenus()
             {QStringLiteral("タグを編集(&T)"), QStringLiteral("mnuTagEditor"), [&items] { items.OpenInTagEditor(); },
              [&settings] { return !settings.text(SettingId::TagEditorPath).isEmpty(); }},
             {QStringLiteral("プロパティ(&P)"), QStringLiteral("mnuTrackProperties"),
-             [this, &items] { items.ShowProperties(m_listView->focusedRow()); }},
+             [this] { showTrackProperties(m_listView->focusedRow()); }},
             menuSeparator(),
             {QStringLiteral("保存先のディレクトリを開く(&O)"), QStringLiteral("mnuOpenContainingFolder"),
              [this, &items] { items.OpenContainingFolder(m_listView->focusedRow()); }},
@@ -178,6 +181,20 @@ QFileDialog *PlaylistWindow::makeFolderDialog(QWidget *parent, const QString &ti
     if (!startFolder.isEmpty())
         dialog->setDirectory(startFolder);
     return dialog;
+}
+
+void PlaylistWindow::showTrackProperties(int focused)
+{
+    const int pos = m_items.targetRow(focused);
+    if (pos == 0)
+        return;
+    const TrackPropertySheet sheet = m_properties.read(m_list.path(pos));
+    // The desktop's own view only where it has one to show.
+    std::function<void()> onDesktop;
+    if (m_shell && m_shell->hasFileManager())
+        onDesktop = [this, file = sheet.localFile] { m_items.ShowDesktopProperties(file); };
+    auto *dialog = new TrackPropertiesDialog(sheet, onDesktop, this);
+    dialog->showOnScreen();
 }
 
 void PlaylistWindow::showSizeWindow()

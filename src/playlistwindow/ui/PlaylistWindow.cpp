@@ -34,6 +34,8 @@ PlaylistWindow::PlaylistWindow(const PlaylistWindowModels &models, QWidget *pare
     , m_search(models.search)
     , m_items(models.items)
     , m_commands(models.libraryCommands)
+    , m_properties(models.properties)
+    , m_shell(models.shell)
     , m_layout(PlaylistLayout::design(models.settings.isOn(SettingId::Flat)))
 {
     setObjectName(QStringLiteral("list"));

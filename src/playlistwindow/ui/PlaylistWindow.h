@@ -20,6 +20,8 @@ class Player;
 class PlaylistSearch;
 class PlaylistStore;
 class SettingsStore;
+class ShellService;
+class TrackPropertiesReader;
 class TrackAdder;
 class TrackList;
 struct PlaybackPosition;
@@ -44,6 +46,10 @@ struct PlaylistWindowModels {
     PlaylistSearch &search;
     ItemCommands &items;
     LibraryCommands &libraryCommands;
+    // The facts of a row's properties window.
+    const TrackPropertiesReader &properties;
+    // Whether the desktop can show a file's own properties (null: it cannot).
+    const ShellService *shell;
 };
 
 // The playlist window: frameless and skinned, with the library
@@ -138,6 +144,9 @@ public:
     TrackListView *listView() const { return m_listView; }
     LibraryTreeView *treeView() const { return m_treeView; }
     QLineEdit *addressBox() const { return m_addressBox; }
+    // "プロパティ": the properties window of the focused row (see
+    // ItemCommands::targetRow); nothing without such a row.
+    void showTrackProperties(int focused);
     QLabel *statusBox() const { return m_statusBox; }
     ListSizeChangeForm *sizeWindow() const { return m_sizeWindow; }
     // Opens the sizing window in place of this one ("サイズ調整").
@@ -193,6 +202,8 @@ private:
     PlaylistSearch &m_search;
     ItemCommands &m_items;
     LibraryCommands &m_commands;
+    const TrackPropertiesReader &m_properties;
+    const ShellService *m_shell;
     Style m_style;
     PlaylistLayout m_layout;
 

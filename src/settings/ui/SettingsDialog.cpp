@@ -1,4 +1,5 @@
 #include "settings/ui/SettingsDialog.h"
+#include "window/ui/WindowFader.h"
 
 #include "core/ui/QtScreenAreas.h"
 #include "core/ui/SkinPainting.h"
@@ -254,6 +255,9 @@ void SettingsDialog::prepareToShow()
 
 void SettingsDialog::done(int result)
 {
+    // A second OK or Cancel while the first fades the dialog out.
+    if (m_fader && m_fader->isFadingOut())
+        return;
     const bool previewed = m_styleTab->takePreviewed();
     if (result == QDialog::Accepted) {
         m_model.accepted();
@@ -264,6 +268,13 @@ void SettingsDialog::done(int result)
         // editor's pictures (a changed name has reloaded it already).
         if (previewed && m_store.text(SettingId::StyleName) == before)
             Q_EMIT styleReloadRequested();
+    }
+    if (m_fader && m_fadeOnClose && m_store.isOn(SettingId::Fade) && isVisible()) {
+        // The dialog closes (finished(), accepted() or rejected()) once it has faded out.
+        connect(m_fader, &WindowFader::fadedOut, this, [this, result] { QDialog::done(result); },
+                Qt::SingleShotConnection);
+        m_fader->fadeOut();
+        return;
     }
     QDialog::done(result);
 }

@@ -21,6 +21,7 @@ class SettingsDialogModel;
 class SettingsStore;
 class StyleTab;
 class VersionTab;
+class WindowFader;
 
 // The settings dialog: frameless and skinned with the
 // current style's playlist background and the colour slots, six tabs
@@ -48,6 +49,12 @@ public:
     // Position from and into the settings store ([Setting] Top / Left).
     void applySettings();
     void storeState();
+
+    // The fader of this dialog. While `fadeOnClose` holds (set as the dialog
+    // opens: whether it faded in) and fades are on, OK and Cancel fade the
+    // dialog out and close it at the end of the fade; otherwise at once.
+    void setFader(WindowFader *fader) { m_fader = fader; }
+    void setFadeOnClose(bool fadeOnClose) { m_fadeOnClose = fadeOnClose; }
 
     // Before showing: the style and profile lists read again, every control
     // from the store, the whole dialog inside the work area of its screen.
@@ -97,4 +104,6 @@ private:
     StyleTab *m_styleTab = nullptr;
     ColorTab *m_colorTab = nullptr;
     VersionTab *m_versionTab = nullptr;
+    WindowFader *m_fader = nullptr;
+    bool m_fadeOnClose = false;
 };

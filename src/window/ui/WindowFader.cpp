@@ -39,6 +39,19 @@ void WindowFader::fadeOut()
     m_timer.start();
 }
 
+void WindowFader::stop()
+{
+    if (!m_timer.isActive())
+        return;
+    const bool out = m_fade.state() == Fade::State::Out;
+    m_timer.stop();
+    m_fade.stop();
+    if (out) {
+        m_window->hide();
+        Q_EMIT fadedOut();
+    }
+}
+
 void WindowFader::tick()
 {
     const bool out = m_fade.state() == Fade::State::Out;

@@ -32,6 +32,12 @@ public:
     // fadedOut() emitted.
     void fadeOut();
     bool isFading() const { return m_timer.isActive(); }
+    bool isFadingOut() const { return isFading() && m_fade.state() == Fade::State::Out; }
+    // Ends a running fade at once: a fade-in leaves the window at the
+    // opacity it reached; a fade-out ends as it would have (the window
+    // hidden, fadedOut() emitted), since the window was asked to go.
+    // Nothing happens when no fade runs.
+    void stop();
 
 Q_SIGNALS:
     void fadedOut();

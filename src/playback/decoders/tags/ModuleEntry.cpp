@@ -17,6 +17,7 @@ const DecoderModuleApi table = [] {
     t.readTags = readTagFields;
     t.versions = versions;
     t.readHeader = readTrackHeader;
+    t.readFormat = readStreamFormat;
     return t;
 }();
 

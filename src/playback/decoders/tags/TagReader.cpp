@@ -9,11 +9,14 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <tuple>
+#include <utility>
 
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
+#include <taglib/audioproperties.h>
 #include <taglib/commentsframe.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
@@ -535,5 +538,111 @@ bool readTrackHeader(const QString &path, TrackHeader &header)
         return false;
     header.fields = fieldsOf(file);
     header.lengthMs = lengthOf(file);
+    return true;
+}
+
+namespace {
+
+// The codec of a WAV file by its format tag.
+QString wavCodec(int formatTag, int bits)
+{
+    switch (formatTag) {
+    case 1:
+        return QStringLiteral("PCM %1 bit").arg(bits);
+    case 3:
+        return QStringLiteral("PCM %1 bit float").arg(bits);
+    case 6:
+        return QStringLiteral("A-law");
+    case 7:
+        return QStringLiteral("μ-law");
+    case 0x55:
+        return QStringLiteral("MPEG Layer 3");
+    case 0xFFFE:
+        return QStringLiteral("PCM %1 bit (extensible)").arg(bits);
+    default:
+        return QStringLiteral("format 0x%1").arg(formatTag, 4, 16, QLatin1Char('0'));
+    }
+}
+
+QString mpegCodec(const TagLib::MPEG::Properties &p)
+{
+    const char *version = p.version() == TagLib::MPEG::Header::Version1   ? "1"
+                          : p.version() == TagLib::MPEG::Header::Version2 ? "2"
+                                                                          : "2.5";
+    return QStringLiteral("MPEG-%1 Layer %2").arg(QLatin1String(version)).arg(p.layer());
+}
+
+// The container's name and the codec inside it.
+std::pair<QString, QString> kindOf(TagLib::File *file)
+{
+    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file)) {
+        const auto *p = mpeg->audioProperties();
+        const QString codec = p ? mpegCodec(*p) : QString();
+        return {p && p->layer() == 2 ? QStringLiteral("MP2") : QStringLiteral("MP3"), codec};
+    }
+    if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file)) {
+        const auto *p = flac->audioProperties();
+        return {QStringLiteral("FLAC"), p ? QStringLiteral("FLAC %1 bit").arg(p->bitsPerSample()) : QStringLiteral("FLAC")};
+    }
+    if (dynamic_cast<TagLib::Ogg::Vorbis::File *>(file))
+        return {QStringLiteral("Ogg"), QStringLiteral("Vorbis")};
+    if (dynamic_cast<TagLib::Ogg::Opus::File *>(file))
+        return {QStringLiteral("Ogg"), QStringLiteral("Opus")};
+    if (dynamic_cast<TagLib::Ogg::Speex::File *>(file))
+        return {QStringLiteral("Ogg"), QStringLiteral("Speex")};
+    if (dynamic_cast<TagLib::Ogg::FLAC::File *>(file))
+        return {QStringLiteral("Ogg"), QStringLiteral("FLAC")};
+    if (auto *asf = dynamic_cast<TagLib::ASF::File *>(file)) {
+        const auto *p = asf->audioProperties();
+        const QString name = p ? QString::fromStdString(p->codecName().to8Bit(true)) : QString();
+        return {QStringLiteral("ASF (WMA)"), name.isEmpty() ? QStringLiteral("Windows Media Audio") : name};
+    }
+    if (auto *mp4 = dynamic_cast<TagLib::MP4::File *>(file)) {
+        const auto *p = mp4->audioProperties();
+        const QString codec = !p                                          ? QString()
+                              : p->codec() == TagLib::MP4::Properties::AAC  ? QStringLiteral("AAC")
+                              : p->codec() == TagLib::MP4::Properties::ALAC ? QStringLiteral("ALAC")
+                                                                            : QString();
+        return {QStringLiteral("MP4 (M4A)"), codec};
+    }
+    if (dynamic_cast<TagLib::APE::File *>(file))
+        return {QStringLiteral("APE"), QStringLiteral("Monkey's Audio")};
+    if (dynamic_cast<TagLib::MPC::File *>(file))
+        return {QStringLiteral("MPC"), QStringLiteral("Musepack")};
+    if (dynamic_cast<TagLib::WavPack::File *>(file))
+        return {QStringLiteral("WavPack"), QStringLiteral("WavPack")};
+    if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(file)) {
+        const auto *p = wav->audioProperties();
+        return {QStringLiteral("WAV"), p ? wavCodec(p->format(), p->bitsPerSample()) : QString()};
+    }
+    if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file)) {
+        const auto *p = aiff->audioProperties();
+        if (p && p->isAiffC())
+            return {QStringLiteral("AIFF-C"), QString::fromStdString(p->compressionName().to8Bit(true))};
+        return {QStringLiteral("AIFF"), p ? QStringLiteral("PCM %1 bit").arg(p->bitsPerSample()) : QString()};
+    }
+    return {};
+}
+
+} // namespace
+
+bool readStreamFormat(const QString &path, StreamFormat &format)
+{
+    BoundedTagStream stream(NativePath::encode(path));
+    if (!stream.isOpen())
+        return false;
+    TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Average);
+    TagLib::File *file = ref.file();
+    if (!file || !file->isValid())
+        return false;
+    StreamFormat read;
+    std::tie(read.container, read.codec) = kindOf(file);
+    if (const TagLib::AudioProperties *p = file->audioProperties()) {
+        read.sampleRate = std::max(0, p->sampleRate());
+        read.channels = std::max(0, p->channels());
+        read.bitRateKbps = std::max(0, p->bitrate());
+    }
+    read.lengthMs = int(std::lround(lengthOf(file)));
+    format = read;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "playback/AudioLibrary.h"
 #include "playback/engine/DecoderModule.h"
+#include "playback/StreamFormat.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,6 +29,10 @@ QList<AudioLibrary::TagField> readTagFields(const QString &path);
 // its edit list skips. False when TagLib does not know the file; a length
 // of 0 when the headers give none.
 bool readTrackHeader(const QString &path, TrackHeader &header);
+// How the sound of a local file is stored, from TagLib's reading of its
+// headers: the format, the codec, the sample rate, channels, bit rate and
+// length. False when TagLib cannot read the file.
+bool readStreamFormat(const QString &path, StreamFormat &format);
 
 // Text an old tag stored as Latin-1, as UTF-8. Japanese programs wrote
 // Shift-JIS (code page 932) into such fields, and some write UTF-8 there: when
