@@ -20,7 +20,10 @@ public:
 
     // Connects to the server the environment names (PULSE_SERVER or the
     // user's own). nullptr when there is none or it refuses the stream.
-    static std::unique_ptr<PulseOutput> open(int rate, Fill fill, void *user);
+    // `device` (UTF-8; null for the server's default sink) names a sink by
+    // its description, as SDL lists it, or by its own name; nullptr too when
+    // the server has no such sink.
+    static std::unique_ptr<PulseOutput> open(int rate, Fill fill, void *user, const char *device = nullptr);
     ~PulseOutput();
     PulseOutput(const PulseOutput &) = delete;
     PulseOutput &operator=(const PulseOutput &) = delete;

@@ -18,6 +18,7 @@ class CustomizeTab;
 class SettingsChooser;
 class SettingsDialogModel;
 class SettingsStore;
+class SoundTab;
 class StyleTab;
 class VersionTab;
 
@@ -40,6 +41,9 @@ public:
     // Where the Version tab's lines come from; asked once, when the tab is
     // first shown (the audio library's decoders load only then).
     void setVersionSource(std::function<VersionInfo()> source);
+    // Where the Sound tab's list of output devices comes from; asked each
+    // time the dialog is about to show.
+    void setOutputDeviceSource(std::function<QStringList()> source);
     // Where fonts, the tag editor's program and colours are asked for (the
     // system's dialogs until set).
     void setChooser(SettingsChooser &chooser);
@@ -93,4 +97,5 @@ private:
     StyleTab *m_styleTab = nullptr;
     ColorTab *m_colorTab = nullptr;
     VersionTab *m_versionTab = nullptr;
+    SoundTab *m_soundTab = nullptr;
 };
