@@ -56,6 +56,8 @@ public:
 
     // The output devices the system reports from now on.
     void setDevices(const QStringList &names) { m_devices = names; }
+    // The device setOutputDevice() chose last.
+    QString chosenDevice() const { return m_chosenDevice; }
     // The last ReplayGain setting (mode, pre-amp, clipping prevention).
     ReplayGainSettings replayGain() const { return m_replayGain; }
 
