@@ -47,12 +47,12 @@ SoundTab::SoundTab(SettingsDialogModel &model, QWidget *parent)
     m_devices = new QComboBox;
     m_devices->setObjectName(QStringLiteral("cboOutputDevice"));
     m_devices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_devices->setMinimumContentsLength(24);
+    m_devices->setMinimumContentsLength(16);
     connect(m_devices, &QComboBox::activated, this, [this](int index) {
         m_store.setText(SettingId::OutputDevice, m_devices->itemData(index).toString());
     });
     output->addWidget(m_devices);
-    auto *deviceNote = new QLabel(QStringLiteral("次の曲の再生開始から切り替わります。見つからないときは既定の出力で再生します。"));
+    auto *deviceNote = new QLabel(QStringLiteral("次の曲から切り替わります。見つからないときは既定の出力で再生します。"));
     deviceNote->setWordWrap(true);
     output->addWidget(deviceNote);
     layout->addWidget(group("出力デバイス", output));
