@@ -158,6 +158,65 @@ TEST(EngineLoudness, TrackGainOfEveryTaggedFormat)
     }
 }
 
+// Sets the output gain of an Ogg Opus file's header (Q7.8 dB) in place,
+// with the page's checksum made again.
+bool setOpusHeaderGain(const QString &path, qint16 q78)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray data = f.readAll();
+    if (data.size() < 27 || !data.startsWith("OggS"))
+        return false;
+    const int segments = quint8(data[26]);
+    const int header = 27 + segments;
+    int body = 0;
+    for (int i = 0; i < segments; ++i)
+        body += quint8(data[27 + i]);
+    if (data.size() < header + body || data.mid(header, 8) != "OpusHead" || body < 19)
+        return false;
+    data[header + 16] = char(q78 & 0xFF);
+    data[header + 17] = char((q78 >> 8) & 0xFF);
+    for (int i = 22; i < 26; ++i)
+        data[i] = 0;
+    quint32 crc = 0;
+    for (int i = 0; i < header + body; ++i) {
+        crc ^= quint32(quint8(data[i])) << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i)
+        data[22 + i] = char((crc >> (8 * i)) & 0xFF);
+    return f.seek(0) && f.write(data) == data.size();
+}
+
+TEST(EngineLoudness, OpusHeaderGainPlaysInEveryModeAndTagsAddToIt)
+{
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is needed to make the fixtures";
+    DiskRun run;
+    const QString plain = run.path("plain.opus");
+    const QString lowered = run.path("lowered.opus");
+    for (const QString &path : {plain, lowered}) {
+        ASSERT_TRUE(makeEncoded(path, QStringLiteral("0.25*sin(2*PI*440*t)"), 1.2, {"-c:a", "libopus", "-b:a", "128k"}));
+    }
+    ASSERT_TRUE(setOpusHeaderGain(lowered, -6 * 256));
+    ASSERT_TRUE(tagOpus(lowered)); // R128_TRACK_GAIN -6 dB against the reference
+    ASSERT_TRUE(run.init());
+    const auto levelOff = [&](const QString &path) {
+        run.lib().setReplayGain(0, 0.0, true);
+        const auto s = run.lib().streamOpen(path, 0x130, 0, 0);
+        run.lib().streamPlay(-1, s);
+        levelDb(run.lib(), kRate / 10);
+        const double db = levelDb(run.lib(), kRate * 3 / 10);
+        run.lib().streamClose(s);
+        return db;
+    };
+    EXPECT_NEAR(levelOff(lowered) - levelOff(plain), -6.0, 0.1) << "the header's gain, levelling off";
+    EXPECT_NEAR(gainHeard(run.lib(), lowered, [&] { run.lib().setReplayGain(1, 0.0, true); }), -6.0, 0.1)
+        << "the tag's gain on top of it";
+}
+
 struct ModeCase {
     const char *name;
     const char *file;
