@@ -3,6 +3,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -59,6 +60,7 @@ struct PulseOutput::Impl {
     Fill fill = nullptr;
     void *user = nullptr;
     int rate = 0;
+    std::atomic<bool> moved{false};
 
     ~Impl()
     {
@@ -151,6 +153,8 @@ std::unique_ptr<PulseOutput> PulseOutput::open(int rate, Fill fill, void *user, 
     if (ok) {
         pa_stream_set_state_callback(d->stream, signal, d->loop);
         pa_stream_set_write_callback(d->stream, &Impl::write, d.get());
+        pa_stream_set_moved_callback(
+            d->stream, [](pa_stream *, void *self) { static_cast<Impl *>(self)->moved = true; }, d.get());
         // Traditional mode (no latency adjustment): the server keeps the sink
         // (kTargetMs - 2 * kRequestMs) ahead and the rest queued here.
         pa_buffer_attr attr{};
@@ -199,4 +203,9 @@ int PulseOutput::latencyFrames() const
     const int frames = attr ? int(attr->tlength / kFrameBytes) : d->rate * kTargetMs / 1000;
     pa_threaded_mainloop_unlock(d->loop);
     return frames;
+}
+
+bool PulseOutput::moved() const
+{
+    return d->moved;
 }

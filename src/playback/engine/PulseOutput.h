@@ -35,6 +35,9 @@ public:
     void drop();
     // Frames between the mix and the ear: the buffer the server was given.
     int latencyFrames() const;
+    // The server moved the stream to another sink (its sink went away, or
+    // the user moved it) since open(). Any thread.
+    bool moved() const;
 
 private:
     struct Impl;

@@ -581,7 +581,14 @@ bool SdlMixer::deviceOutdated() const
     return wantedDevice() != m_openedDevice;
 }
 
-bool SdlMixer::deviceLost() const
+bool SdlMixer::deviceLost()
 {
+#ifdef VELMORA_HAVE_PULSE
+    // The server moves a stream whose sink went away to the default itself:
+    // only the record of where the sound goes has to follow (once the chosen
+    // sink is no longer listed, so that a move by the user is left alone).
+    if (m_pulse && !m_openedDevice.isEmpty() && m_pulse->moved() && wantedDevice().isEmpty())
+        m_openedDevice.clear();
+#endif
     return m_device && !m_devicePaused && SDL_GetAudioDeviceStatus(m_device) == SDL_AUDIO_STOPPED;
 }

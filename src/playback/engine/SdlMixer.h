@@ -124,8 +124,10 @@ private:
     QString wantedDevice() const;
     // The open output is not the one a track start should play on.
     bool deviceOutdated() const;
-    // The open SDL device went away (unplugged) while it should play.
-    bool deviceLost() const;
+    // The open SDL device went away (unplugged) while it should play. A
+    // server stream moved off a chosen sink that went away is recorded as
+    // playing on the default.
+    bool deviceLost();
     float gainOf(const DecodedStream *stream) const;
     void closeDevice();
     void pauseDevice(bool paused);
