@@ -748,7 +748,6 @@ TEST_F(SettingsDialogTest, SoundTabChoicesApplyAtOnceAndSurviveARestart)
 
     // The next run, with the device unplugged meanwhile.
     audio.setDevices({speakers});
-    audio.setReplayGain(0, 0.0, true);
     audio.setOutputDevice(QString());
     Windows windows2;
     Application app2(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets"), home.path()),

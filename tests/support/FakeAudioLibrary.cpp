@@ -88,6 +88,8 @@ bool FakeAudioLibrary::init(int rate, int maxChannels, unsigned)
     m_maxChannels = maxChannels;
     m_channels.assign(std::size_t(maxChannels), Channel());
     m_outputVolume = 0xFFFFFFFFu;
+    m_replayGain = ReplayGainSettings(); // off, as the engine starts
+    m_deviceInUse.clear();
     m_error = ErrNone;
     return true;
 }
