@@ -294,6 +294,9 @@ TEST(EngineOutputDevice, TrackStartsTakeTheChosenDeviceWhenListed)
         {"still away: the default", {ghost}, real, QString()},
         {"listed again: back at the next start", {ghost, real}, real, real},
         {"listed but refusing to open: the default", {ghost, real}, ghost, QString()},
+        {"back under the number SDL adds: taken", {real + " (2)"}, real, real},
+        {"chosen under such a number, back under its own name: taken", {real}, real + " (2)", real + " (2)"},
+        {"a number that is part of another name: not taken", {real + " (2x)"}, real, QString()},
         {"the default chosen again: the default", {real}, QString(), QString()},
     };
     // The silent real-time driver: the disk driver would take any name as

@@ -36,6 +36,22 @@ int bufferFramesFor(int rate, bool file)
     return frames;
 }
 
+// A device's name without the " (2)" SDL appends when a device comes back
+// before the list forgot it under its old name.
+QString baseDeviceName(const QString &name)
+{
+    if (!name.endsWith(QLatin1Char(')')))
+        return name;
+    const qsizetype open = name.lastIndexOf(QLatin1String(" ("));
+    if (open <= 0 || open + 3 > name.size() - 1)
+        return name;
+    for (qsizetype i = open + 2; i < name.size() - 1; ++i) {
+        if (!name[i].isDigit())
+            return name;
+    }
+    return name.left(open);
+}
+
 QStringList sdlDeviceNames()
 {
     QStringList names;
@@ -80,11 +96,13 @@ SdlMixer::~SdlMixer()
 
 bool SdlMixer::openDevice()
 {
-    const QString wanted = wantedDevice();
+    const QString present = presentDevice();
     // A chosen device that refuses (or went between listing and opening)
-    // leaves the default to play.
-    if (!wanted.isEmpty() && openDeviceNamed(wanted)) {
-        m_openedDevice = wanted;
+    // leaves the default to play. A server's sink is found by its own
+    // description, without the number SDL may have added.
+    const QString base = baseDeviceName(present);
+    if (!present.isEmpty() && (openDeviceNamed(present) || (base != present && openDeviceNamed(base)))) {
+        m_openedDevice = m_chosenDevice;
         return true;
     }
     m_openedDevice.clear();
@@ -563,12 +581,19 @@ void SdlMixer::setDeviceLister(std::function<QStringList()> lister)
     m_listDevices = std::move(lister);
 }
 
-QString SdlMixer::wantedDevice() const
+QString SdlMixer::presentDevice() const
 {
     if (m_chosenDevice.isEmpty())
         return {};
-    const QStringList present = m_listDevices ? m_listDevices() : sdlDeviceNames();
-    return present.contains(m_chosenDevice) ? m_chosenDevice : QString();
+    const QStringList listed = m_listDevices ? m_listDevices() : sdlDeviceNames();
+    if (listed.contains(m_chosenDevice))
+        return m_chosenDevice;
+    const QString base = baseDeviceName(m_chosenDevice);
+    for (const QString &name : listed) {
+        if (baseDeviceName(name) == base)
+            return name;
+    }
+    return {};
 }
 
 bool SdlMixer::deviceOutdated() const
@@ -578,7 +603,8 @@ bool SdlMixer::deviceOutdated() const
     // Nothing chosen and the default open: no need to ask for the list.
     if (m_chosenDevice.isEmpty() && m_openedDevice.isEmpty())
         return false;
-    return wantedDevice() != m_openedDevice;
+    const QString wanted = presentDevice().isEmpty() ? QString() : m_chosenDevice;
+    return wanted != m_openedDevice;
 }
 
 bool SdlMixer::deviceLost()
@@ -587,7 +613,7 @@ bool SdlMixer::deviceLost()
     // The server moves a stream whose sink went away to the default itself:
     // only the record of where the sound goes has to follow (once the chosen
     // sink is no longer listed, so that a move by the user is left alone).
-    if (m_pulse && !m_openedDevice.isEmpty() && m_pulse->moved() && wantedDevice().isEmpty())
+    if (m_pulse && !m_openedDevice.isEmpty() && m_pulse->moved() && presentDevice().isEmpty())
         m_openedDevice.clear();
 #endif
     return m_device && !m_devicePaused && SDL_GetAudioDeviceStatus(m_device) == SDL_AUDIO_STOPPED;

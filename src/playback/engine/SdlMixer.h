@@ -88,8 +88,9 @@ public:
     // The output devices SDL reports now, by name (the default not among them).
     QStringList devices() const;
     // The device to open from the next track start on (empty: the system's
-    // default). A track start opens it when devices() lists it, else the
-    // default, and moves an open output to it once it is listed again.
+    // default). A track start opens it when devices() lists it (also as
+    // "name (2)", as SDL names a device that came back), else the default,
+    // and moves an open output to it once it is listed again.
     void setDevice(const QString &name);
     // The device the output was last opened on; empty for the default.
     QString device() const;
@@ -120,8 +121,10 @@ private:
     static void fill(void *self, float *out, int frames);
     bool openDevice();
     bool openDeviceNamed(const QString &name);
-    // The device a track start should play on: the chosen one when listed.
-    QString wantedDevice() const;
+    // The name SDL lists the chosen device by now (its own, or with a
+    // number SDL added when it came back); empty when none is chosen or it
+    // is not listed.
+    QString presentDevice() const;
     // The open output is not the one a track start should play on.
     bool deviceOutdated() const;
     // The open SDL device went away (unplugged) while it should play. A
