@@ -95,6 +95,12 @@ void Application::wireSettings()
         case SettingId::WaveOutVolume:
             m_audio.setOutputVolume(SettingsStore::waveOutWord(m_settings.value(SettingId::WaveOutVolume)));
             break;
+        case SettingId::ReplayGain:
+        case SettingId::ReplayGainPreamp:
+        case SettingId::ReplayGainClip:
+        case SettingId::OutputDevice:
+            applySoundOptions();
+            break;
         case SettingId::Foremost:
             m_messages->SetForemost(m_settings.isOn(SettingId::Foremost));
             break;
@@ -105,6 +111,10 @@ void Application::wireSettings()
             break;
         }
     });
+    // Queued: the notice is a message box, shown after the player's step.
+    const auto checkDevice = [this] { m_deviceWatch.check(m_player.channel()); };
+    connect(&m_player, &Player::stateChanged, this, checkDevice, Qt::QueuedConnection);
+    connect(&m_player, &Player::ticked, this, checkDevice, Qt::QueuedConnection);
     connect(&m_player, &Player::playModeChanged, this,
             [this](int mode) { m_settings.setValue(SettingId::PlayMode, mode); });
     // The player holds the volume; the settings keep it for the next run.
@@ -115,6 +125,19 @@ void Application::wireSettings()
 QStringList Application::audioComponentVersions() const
 {
     return m_audio.componentVersions();
+}
+
+QStringList Application::outputDevices() const
+{
+    return m_audio.outputDevices();
+}
+
+void Application::applySoundOptions()
+{
+    m_audio.setReplayGain(m_settings.value(SettingId::ReplayGain), m_settings.value(SettingId::ReplayGainPreamp),
+                          m_settings.isOn(SettingId::ReplayGainClip));
+    m_audio.setOutputDevice(m_settings.text(SettingId::OutputDevice));
+    m_deviceWatch.setChosen(m_settings.text(SettingId::OutputDevice));
 }
 
 QString Application::archiverVersion() const
@@ -168,6 +191,7 @@ bool Application::StartUp(const QStringList &commandLinePaths)
     m_player.setVolumePercent(m_settings.value(SettingId::PlayerVolume));
     m_audio.setOutputVolume(sound.storedWaveOutWord);
     m_audio.setOutputVolume(sound.sliderWaveOutWord);
+    applySoundOptions();
 
     // The library tree.
     m_library.TreeCreate();

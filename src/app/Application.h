@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "library/LibraryCommands.h"
 #include "library/LibraryTree.h"
+#include "playback/OutputDeviceWatch.h"
 #include "playback/Player.h"
 #include "playback/TrackDetailsSource.h"
 #include "playlist/ItemCommands.h"
@@ -126,6 +127,8 @@ public:
     ShellService *shell() { return m_shell; }
     // The versions the audio library's components and the archiver report.
     QStringList audioComponentVersions() const;
+    // The output devices the audio library reports now.
+    QStringList outputDevices() const;
     QString archiverVersion() const;
 
 Q_SIGNALS:
@@ -137,6 +140,8 @@ private:
     void wireSearch();
     // The track list takes its text colours from colour slots 0 and 2.
     void takeRowColors();
+    // The audio library takes the levelling and device settings.
+    void applySoundOptions();
     void LoadResume();
     void SaveResume();
 
@@ -163,6 +168,7 @@ private:
     ListJournal m_journal;
     LibraryCommands m_libraryCommands;
     OpenListKeeper m_openList{m_list, m_playlists, m_journal, m_paths.openListNamePath()};
+    OutputDeviceWatch m_deviceWatch{m_audio, *m_messages};
     std::unique_ptr<TagFiller> m_tagFiller; // built after (so gone before) the list it fills
     QString m_tempFolderPath;
     AudioLibraryDetails m_audioDetails{m_audio};

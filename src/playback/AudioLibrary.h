@@ -122,6 +122,30 @@ public:
     // when no output exists.
     virtual std::uint32_t outputVolume() const = 0;
     virtual void setOutputVolume(std::uint32_t volume) = 0;
+
+    // Loudness levelling: each stream's gain from its tags under `mode`
+    // (ReplayGainMode: 0 off, 1 track, 2 album falling back to track),
+    // `preampDb` added, capped by the tagged peak when `preventClipping`. It
+    // scales the stream before the channel and output volumes; the streams
+    // already open, the playing one included, take the new gain at once.
+    // Off (the state after init) leaves every stream unchanged.
+    virtual void setReplayGain(int mode, double preampDb, bool preventClipping) = 0;
+    // The factor the stream plays with under the current setting (1 when
+    // off, untagged or unknown).
+    virtual float streamGain(StreamHandle stream) const = 0;
+
+    // The output devices the system reports now, in its order, by the names
+    // setOutputDevice() takes; the default output is not among them. Empty
+    // before init() or when the system names none.
+    virtual QStringList outputDevices() const = 0;
+    // Chooses the device sound goes to; empty for the system's default. Taken
+    // when a track starts: when the chosen device is missing then, the default
+    // plays instead, and the chosen one is taken again at the first track
+    // start that finds it present.
+    virtual void setOutputDevice(const QString &name) = 0;
+    // The device the sound goes to now: the chosen one, or empty for the
+    // default (nothing chosen, or the chosen one missing at the last start).
+    virtual QString outputDevice() const = 0;
 };
 
 // The English text of an audio library error code; "Unknown error" for codes

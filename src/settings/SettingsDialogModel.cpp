@@ -14,7 +14,7 @@ using Id = SettingId;
 using K = DialogControlKind;
 
 // clang-format off
-constexpr std::array<DialogControl, 21> Controls = {{
+constexpr std::array<DialogControl, 24> Controls = {{
     // tab "Option"
     {"chkTransForm",                 Id::SetNotTrans,        K::Check,     0, 1},
     {"chkWorkArea",                  Id::MoveWorkArea,       K::Check,     0, 1},
@@ -36,6 +36,9 @@ constexpr std::array<DialogControl, 21> Controls = {{
     {"sldMiniVisualSpeed",           Id::MiniVisualSpeed,    K::Slider,    1, 200},
     // tab "Sound"
     {"sldMasterVolume",              Id::WaveOutVolume,      K::Slider,    0, 65535},
+    {"optReplayGain",                Id::ReplayGain,         K::Options,   0, 2},
+    {"sldReplayGainPreamp",          Id::ReplayGainPreamp,   K::Slider,    -12, 12},
+    {"chkReplayGainClip",            Id::ReplayGainClip,     K::Check,     0, 1},
     // tab "Style"
     {"chkFlat",                      Id::Flat,               K::Check,     0, 1},
     {"chkMainBackImageSizeOptimize", Id::MainStretch,        K::Check,     0, 1},
@@ -92,6 +95,7 @@ bool SettingsDialogModel::isDialogSetting(SettingId id)
     case Id::ListFontSize:
     case Id::ListFontBold:
     case Id::StyleName:
+    case Id::OutputDevice:
         return true;
     default:
         return control(id) != nullptr;

@@ -97,6 +97,12 @@ constexpr std::array<SettingKey, SettingCount> Table = {{
     // A stored value keeps its meaning (32767 is about -6 dB).
     {Id::WaveOutVolume,         "Sound",        "WaveOutVolume",       W::Long32, K::MasterVolume, 65535,  nullptr,          0,       65535},
     {Id::PlayerVolume,          "Sound",        "PlayerVolume",        W::Long32, K::KnobVolume,  255,     nullptr,          0,       255},
+    // Loudness levelling from the tags: off by default, so nothing sounds
+    // different until asked; clipping prevention on once it is asked for.
+    {Id::ReplayGain,            "Sound",        "ReplayGain",          W::Int16,  K::Choice,      0,       nullptr,          0,       2},
+    {Id::ReplayGainPreamp,      "Sound",        "ReplayGainPreamp",    W::Int16,  K::Number,      0,       nullptr,          -12,     12},
+    {Id::ReplayGainClip,        "Sound",        "ReplayGainClip",      W::Int16,  K::Check,       1,       nullptr,          0,       1},
+    {Id::OutputDevice,          "Sound",        "OutputDevice",        W::Text,   K::Text,        0,       "",               0,       0},
 
     {Id::Header1Width,          "ColumnHeader", "Header1Width",        W::Int16,  K::Number,      18,      nullptr,          0,       32767},
     {Id::Header2Width,          "ColumnHeader", "Header2Width",        W::Int16,  K::Number,      30,      nullptr,          0,       32767},

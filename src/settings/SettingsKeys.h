@@ -92,6 +92,10 @@ enum class SettingId : int {
     // [Sound]
     WaveOutVolume,
     PlayerVolume,
+    ReplayGain,       // ReplayGainMode: 0 off, 1 track, 2 album
+    ReplayGainPreamp, // dB added to tagged tracks' gains
+    ReplayGainClip,   // the tagged peak caps the gain
+    OutputDevice,     // the chosen output device's name; empty: the default
 
     // [ColumnHeader]: the track list's columns, pixels.
     Header1Width,

@@ -258,6 +258,7 @@ void SettingsStore::LoadSettings(const QString &iniPath, const QString &colorIni
                    Id::Transparency, Id::CornerRoundValue, Id::TagEditorPath});
     loadKeys(doc, {Id::MainFontName, Id::MainFontSize, Id::MainFontBold,
                    Id::ListFontName, Id::ListFontSize, Id::ListFontBold});
+    loadKeys(doc, {Id::ReplayGain, Id::ReplayGainPreamp, Id::ReplayGainClip, Id::OutputDevice});
     Q_EMIT settingsLoaded();
 }
 
@@ -328,6 +329,7 @@ QList<ProfileWrite> SettingsStore::mainFileWrites() const
         Id::Header1Width, Id::Header2Width, Id::Header3Width, Id::Header4Width,
         Id::Header5Width, Id::Header6Width, Id::Header7Width, Id::Header8Width,
         Id::Sort, Id::SortKey, Id::SortOrder,
+        Id::ReplayGain, Id::ReplayGainPreamp, Id::ReplayGainClip, Id::OutputDevice,
     });
 }
 

@@ -129,6 +129,14 @@ TEST_F(SettingsStoreTest, LoadingConvertsAndKeepsValuesInRange)
         {"position below 16 bits", "[Main]\nTop=-40000\n", Id::MainTop, -32768},
         {"text reads 0", "[Main]\nWidth=wide\n", Id::MainWidth, 0},
         {"colour as signed decimal", "[Color]\nTreeForeColor=-16777216\n", Id::TreeForeColor, -16777216},
+        {"levelling off when missing", "", Id::ReplayGain, 0},
+        {"clipping prevention on when missing", "", Id::ReplayGainClip, 1},
+        {"levelling album mode", "[Sound]\nReplayGain=2\n", Id::ReplayGain, 2},
+        {"levelling mode out of range is off", "[Sound]\nReplayGain=3\n", Id::ReplayGain, 0},
+        {"pre-amp below range", "[Sound]\nReplayGainPreamp=-40\n", Id::ReplayGainPreamp, -12},
+        {"pre-amp above range", "[Sound]\nReplayGainPreamp=13\n", Id::ReplayGainPreamp, 12},
+        {"pre-amp negative", "[Sound]\nReplayGainPreamp=-5\n", Id::ReplayGainPreamp, -5},
+        {"clipping prevention off", "[Sound]\nReplayGainClip=0\n", Id::ReplayGainClip, 0},
     };
     for (const LoadCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -269,6 +277,12 @@ TEST_F(SettingsStoreTest, SavingConvertsLiveValues)
          "TreeForeColor", "-2147483643"},
         {"colour from a QColor", [](SettingsStore &s) { s.setColorRef(ActiveItemSlot, SettingsStore::refFromColor(QColor(1, 2, 3))); },
          "Color", "ActiveItemColor", "197121"},
+        {"levelling album mode", [](SettingsStore &s) { s.setValue(Id::ReplayGain, 2); }, "Sound", "ReplayGain", "2"},
+        {"negative pre-amp", [](SettingsStore &s) { s.setValue(Id::ReplayGainPreamp, -6); }, "Sound",
+         "ReplayGainPreamp", "-6"},
+        {"device name in UTF-8",
+         [](SettingsStore &s) { s.setText(Id::OutputDevice, QStringLiteral("USB オーディオ [Stereo]")); }, "Sound",
+         "OutputDevice", QStringLiteral("USB オーディオ [Stereo]")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

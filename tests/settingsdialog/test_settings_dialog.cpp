@@ -786,3 +786,97 @@ TEST_F(SettingsDialogTest, Screenshots)
 }
 
 } // namespace
+
+namespace {
+
+QComboBox *deviceCombo(SettingsDialog &d)
+{
+    return d.findChild<QComboBox *>(QStringLiteral("cboOutputDevice"));
+}
+
+QStringList comboTexts(QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+void chooseDevice(QComboBox *combo, const QString &text)
+{
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    combo->setCurrentIndex(index);
+    Q_EMIT combo->activated(index);
+}
+
+TEST_F(SettingsDialogTest, SoundTabChoicesApplyAtOnceAndSurviveARestart)
+{
+    const QString speakers = QStringLiteral("Speakers");
+    const QString usb = QStringLiteral("USB オーディオ");
+    audio.setDevices({speakers, usb});
+    windows.showSettingsDialog();
+    dialog().tabs()->setCurrentIndex(2);
+    QComboBox *combo = deviceCombo(dialog());
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(comboTexts(combo), (QStringList{QStringLiteral("既定の出力"), speakers, usb}))
+        << "the default first, then the system's order";
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_EQ(audio.replayGain(), ReplayGainSettings()) << "levelling is off until asked for";
+
+    // The user's choices, each applied at once.
+    const QList<QAbstractButton *> modes =
+        dialog().controlOf(SettingId::ReplayGain)->parentWidget()->findChildren<QAbstractButton *>();
+    ASSERT_EQ(modes.size(), 3);
+    modes[2]->click();
+    qobject_cast<QAbstractSlider *>(dialog().controlOf(SettingId::ReplayGainPreamp))->setValue(-3);
+    qobject_cast<QCheckBox *>(dialog().controlOf(SettingId::ReplayGainClip))->click();
+    chooseDevice(combo, usb);
+    const ReplayGainSettings chosen{ReplayGainMode::Album, -3.0, false};
+    EXPECT_EQ(audio.replayGain(), chosen);
+    EXPECT_EQ(audio.chosenDevice(), usb);
+    QLabel *preamp = dialog().findChild<QLabel *>(QStringLiteral("lblReplayGainPreamp"));
+    ASSERT_TRUE(preamp);
+    EXPECT_EQ(preamp->text(), QStringLiteral("-3 dB"));
+
+    dialog().accept();
+    const QByteArray file = readBytes(ini());
+    for (const QByteArray &line : {QByteArray("ReplayGain=2"), QByteArray("ReplayGainPreamp=-3"),
+                                   QByteArray("ReplayGainClip=0"), (QStringLiteral("OutputDevice=") + usb).toUtf8()})
+        EXPECT_TRUE(file.contains(line)) << line.toStdString();
+    app->ShutDown();
+    windows.hideAll();
+
+    // The next run, with the device unplugged meanwhile.
+    audio.setDevices({speakers});
+    audio.setOutputDevice(QString());
+    Windows windows2;
+    Application app2(AppPaths(home.path(), QStringLiteral(VELMORA_SOURCE_DIR "/assets"), home.path()),
+                     PlatformServices{audio, box, archiver, &shell}, windows2);
+    windows2.build(app2);
+    ASSERT_TRUE(app2.StartUp({}));
+    EXPECT_EQ(audio.replayGain(), chosen) << "the audio library has the stored levelling";
+    EXPECT_EQ(audio.chosenDevice(), usb) << "and the stored device";
+    windows2.showSettingsDialog();
+    SettingsDialog &again = windows2.settings();
+    const QList<QAbstractButton *> modes2 =
+        again.controlOf(SettingId::ReplayGain)->parentWidget()->findChildren<QAbstractButton *>();
+    ASSERT_EQ(modes2.size(), 3);
+    EXPECT_TRUE(modes2[2]->isChecked());
+    EXPECT_EQ(qobject_cast<QAbstractSlider *>(again.controlOf(SettingId::ReplayGainPreamp))->value(), -3);
+    EXPECT_FALSE(qobject_cast<QCheckBox *>(again.controlOf(SettingId::ReplayGainClip))->isChecked());
+    QComboBox *combo2 = deviceCombo(again);
+    ASSERT_TRUE(combo2);
+    EXPECT_EQ(combo2->currentText(), usb + QStringLiteral(" (見つかりません)"))
+        << "an absent device stays chosen and says so";
+    // Choosing the default again, then Cancel, brings the stored device back.
+    chooseDevice(combo2, QStringLiteral("既定の出力"));
+    EXPECT_EQ(audio.chosenDevice(), QString());
+    again.reject();
+    EXPECT_EQ(audio.chosenDevice(), usb);
+    EXPECT_EQ(app2.settings().text(SettingId::OutputDevice), usb);
+    app2.ShutDown();
+    windows2.hideAll();
+}
+
+} // namespace

@@ -88,6 +88,8 @@ bool FakeAudioLibrary::init(int rate, int maxChannels, unsigned)
     m_maxChannels = maxChannels;
     m_channels.assign(std::size_t(maxChannels), Channel());
     m_outputVolume = 0xFFFFFFFFu;
+    m_replayGain = ReplayGainSettings(); // off, as the engine starts
+    m_deviceInUse.clear();
     m_error = ErrNone;
     return true;
 }
@@ -148,6 +150,7 @@ int FakeAudioLibrary::streamPlay(int channel, StreamHandle stream)
         s->positionMs = 0;
     s->channel = channel;
     m_channels[std::size_t(channel)] = Channel{stream, false, 255};
+    m_deviceInUse = m_devices.contains(m_chosenDevice) ? m_chosenDevice : QString();
     m_error = ErrNone;
     return channel;
 }
@@ -304,4 +307,18 @@ void FakeAudioLibrary::setOutputVolume(std::uint32_t volume)
 {
     if (m_initialized)
         m_outputVolume = volume;
+}
+
+void FakeAudioLibrary::setReplayGain(int mode, double preampDb, bool preventClipping)
+{
+    m_replayGain = ReplayGainSettings{ReplayGainMode(std::clamp(mode, 0, 2)), preampDb, preventClipping};
+}
+
+float FakeAudioLibrary::streamGain(StreamHandle stream) const
+{
+    const Stream *s = findStream(stream);
+    if (!s)
+        return fail(ErrInvalidParam), 1.0f;
+    m_error = ErrNone;
+    return ReplayGainFactor(ReplayGainFromFields(s->file.tags), m_replayGain);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AudioLibrary.h"
+#include "playback/ReplayGain.h"
 
 #include <QHash>
 #include <QList>
@@ -29,6 +30,10 @@
 // - streamSetTime() beyond the length lands on the length; the channel ends on
 //   the next advance().
 // - error() is ErrNone after any call that succeeded, else the failure's code.
+// - Output devices are scripted with setDevices(); a successful streamPlay()
+//   moves the output to the chosen device when it is scripted, else to the
+//   default (as the real engine does at a track start).
+// - ReplayGain factors come from the scripted tags as in the real engine.
 class FakeAudioLibrary : public AudioLibrary
 {
 public:
@@ -48,6 +53,13 @@ public:
 
     // The next init() fails with `code` (ErrInit for a missing device).
     void failInit(int code = ErrInit) { m_initError = code; }
+
+    // The output devices the system reports from now on.
+    void setDevices(const QStringList &names) { m_devices = names; }
+    // The device setOutputDevice() chose last.
+    QString chosenDevice() const { return m_chosenDevice; }
+    // The last ReplayGain setting (mode, pre-amp, clipping prevention).
+    ReplayGainSettings replayGain() const { return m_replayGain; }
 
     // Moves the virtual clock by `ms` (>= 0) for every playing, unpaused channel.
     void advance(int ms);
@@ -97,6 +109,11 @@ public:
     int volume(int channel) const override;
     std::uint32_t outputVolume() const override;
     void setOutputVolume(std::uint32_t volume) override;
+    void setReplayGain(int mode, double preampDb, bool preventClipping) override;
+    float streamGain(StreamHandle stream) const override;
+    QStringList outputDevices() const override { return m_initialized ? m_devices : QStringList(); }
+    void setOutputDevice(const QString &name) override { m_chosenDevice = name; }
+    QString outputDevice() const override { return m_deviceInUse; }
 
 private:
     struct Stream {
@@ -125,6 +142,10 @@ private:
     int m_rate = 0;
     int m_maxChannels = 0;
     std::uint32_t m_outputVolume = 0xFFFFFFFFu;
+    ReplayGainSettings m_replayGain;
+    QStringList m_devices;
+    QString m_chosenDevice;
+    QString m_deviceInUse;
     QString m_lastOpenPath;
     unsigned m_lastOpenMode = 0;
     int m_initCount = 0;

@@ -162,6 +162,7 @@ SettingsDialog &Windows::settings()
                                  m_app->audioComponentVersions(), m_app->archiverVersion(),
                                  MakerContact{QStringLiteral(VELMORA_WEBSITE), QStringLiteral(VELMORA_MAIL)});
     });
+    m_settings->setOutputDeviceSource([this] { return m_app->outputDevices(); });
     // The style editor's pictures show on the windows until a style is loaded again.
     QObject::connect(m_settings, &SettingsDialog::stylePreviewed, m_settings, [this](const StyleBackgrounds &b) {
         m_style.mainBack = b.mainBack;

@@ -5,6 +5,7 @@
 #include "playback/engine/DecodedStream.h"
 #include "playback/engine/DecoderModule.h"
 #include "playback/engine/SdlMixer.h"
+#include "playback/ReplayGain.h"
 
 #include <QFile>
 #include <SDL.h>
@@ -22,6 +23,8 @@ struct OpenStream {
     std::unique_ptr<DecodedStream> decoded;
     qint64 bytes = 0;
     QList<AudioLibrary::TagField> tags;
+    ReplayGainInfo loudness;
+    float gain = 1.0f;
 };
 
 } // namespace
@@ -32,6 +35,13 @@ struct EngineAudioLibrary::Private {
     StreamHandle nextHandle = 1;
     bool initialised = false;
     mutable int error = ErrNone;
+    ReplayGainSettings replayGain;
+
+    void applyGain(OpenStream &s)
+    {
+        s.gain = ReplayGainFactor(s.loudness, replayGain);
+        mixer.setStreamGain(s.decoded.get(), s.gain);
+    }
 
     bool fail(int code) const
     {
@@ -100,9 +110,12 @@ int EngineAudioLibrary::error() const
 
 void EngineAudioLibrary::close()
 {
-    for (auto &[handle, stream] : d->streams)
+    for (auto &[handle, stream] : d->streams) {
         d->mixer.detach(stream->decoded.get());
+        d->mixer.setStreamGain(stream->decoded.get(), 1.0f);
+    }
     d->streams.clear(); // joins the decoder threads
+    d->replayGain = ReplayGainSettings();
     d->mixer.close();
     d->initialised = false;
     d->error = ErrNone;
@@ -136,6 +149,8 @@ AudioLibrary::StreamHandle EngineAudioLibrary::streamOpen(const QString &path, u
     QFile file;
     stream->bytes = NativePath::openRegularFile(file, path) == NativePath::OpenResult::Opened ? file.size() : 0;
     stream->tags = DecoderModule::readTags(path);
+    stream->loudness = ReplayGainFromFields(stream->tags);
+    d->applyGain(*stream);
     StreamHandle handle = d->nextHandle++;
     while (handle == 0 || d->streams.count(handle))
         handle = d->nextHandle++;
@@ -174,6 +189,7 @@ bool EngineAudioLibrary::streamClose(StreamHandle stream)
     if (!s)
         return false;
     d->mixer.detach(s->decoded.get());
+    d->mixer.setStreamGain(s->decoded.get(), 1.0f); // the address may come back with another stream
     d->streams.erase(stream);
     return d->ok();
 }
@@ -314,4 +330,43 @@ void EngineAudioLibrary::setOutputVolume(std::uint32_t volume)
 void EngineAudioLibrary::render(float *out, int frames)
 {
     d->mixer.render(out, frames);
+}
+
+void EngineAudioLibrary::setReplayGain(int mode, double preampDb, bool preventClipping)
+{
+    const ReplayGainMode m = mode == int(ReplayGainMode::Track) ? ReplayGainMode::Track
+        : mode == int(ReplayGainMode::Album)                    ? ReplayGainMode::Album
+                                                                : ReplayGainMode::Off;
+    d->replayGain = ReplayGainSettings{m, std::clamp(preampDb, -24.0, 24.0), preventClipping};
+    for (auto &[handle, stream] : d->streams)
+        d->applyGain(*stream);
+}
+
+float EngineAudioLibrary::streamGain(StreamHandle stream) const
+{
+    const OpenStream *s = d->find(stream);
+    if (!s)
+        return 1.0f;
+    d->ok();
+    return s->gain;
+}
+
+QStringList EngineAudioLibrary::outputDevices() const
+{
+    return d->initialised ? d->mixer.devices() : QStringList();
+}
+
+void EngineAudioLibrary::setOutputDevice(const QString &name)
+{
+    d->mixer.setDevice(name);
+}
+
+QString EngineAudioLibrary::outputDevice() const
+{
+    return d->mixer.device();
+}
+
+void EngineAudioLibrary::setDeviceLister(std::function<QStringList()> lister)
+{
+    d->mixer.setDeviceLister(std::move(lister));
 }

@@ -2,6 +2,7 @@
 
 #include "playback/AudioLibrary.h"
 
+#include <functional>
 #include <memory>
 
 // The program's audio library: FFmpeg decoding, FluidSynth MIDI synthesis,
@@ -46,6 +47,15 @@ public:
     int volume(int channel) const override;
     std::uint32_t outputVolume() const override;
     void setOutputVolume(std::uint32_t volume) override;
+    void setReplayGain(int mode, double preampDb, bool preventClipping) override;
+    float streamGain(StreamHandle stream) const override;
+    QStringList outputDevices() const override;
+    void setOutputDevice(const QString &name) override;
+    QString outputDevice() const override;
+
+    // Where outputDevices() and the track starts take the system's device
+    // list from (SDL's by default): tests add and remove devices with it.
+    void setDeviceLister(std::function<QStringList()> lister);
 
     // Mixes the next `frames` stereo float frames of every playing channel
     // into `out` directly, as the device would take them, waiting for the

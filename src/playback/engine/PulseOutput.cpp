@@ -3,6 +3,9 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <string>
 
 namespace {
 constexpr int kFrameBytes = 2 * int(sizeof(float));
@@ -17,6 +20,37 @@ void unrefOp(pa_operation *op)
     if (op)
         pa_operation_unref(op);
 }
+
+struct SinkSearch {
+    pa_threaded_mainloop *loop;
+    const char *wanted;
+    std::string found; // the sink's own name
+    bool done = false;
+};
+
+// Called with the loop locked: the name of the sink whose description or
+// name is `search.wanted`, empty when the server has none.
+std::string sinkNamed(pa_context *context, SinkSearch &search)
+{
+    const auto each = [](pa_context *, const pa_sink_info *info, int eol, void *user) {
+        auto *s = static_cast<SinkSearch *>(user);
+        if (eol) {
+            s->done = true;
+            wake(s->loop);
+        } else if (info && s->found.empty()
+                   && ((info->description && std::strcmp(info->description, s->wanted) == 0)
+                       || (info->name && std::strcmp(info->name, s->wanted) == 0))) {
+            s->found = info->name;
+        }
+    };
+    pa_operation *op = pa_context_get_sink_info_list(context, each, &search);
+    if (!op)
+        return {};
+    while (!search.done && pa_operation_get_state(op) == PA_OPERATION_RUNNING)
+        pa_threaded_mainloop_wait(search.loop);
+    pa_operation_unref(op);
+    return search.found;
+}
 } // namespace
 
 struct PulseOutput::Impl {
@@ -26,6 +60,7 @@ struct PulseOutput::Impl {
     Fill fill = nullptr;
     void *user = nullptr;
     int rate = 0;
+    std::atomic<bool> moved{false};
 
     ~Impl()
     {
@@ -70,7 +105,7 @@ PulseOutput::PulseOutput(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 
 PulseOutput::~PulseOutput() = default;
 
-std::unique_ptr<PulseOutput> PulseOutput::open(int rate, Fill fill, void *user)
+std::unique_ptr<PulseOutput> PulseOutput::open(int rate, Fill fill, void *user, const char *device)
 {
     auto d = std::make_unique<Impl>();
     d->fill = fill;
@@ -102,6 +137,12 @@ std::unique_ptr<PulseOutput> PulseOutput::open(int rate, Fill fill, void *user)
         pa_threaded_mainloop_wait(d->loop);
     }
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, uint32_t(rate), 2};
+    std::string sink;
+    if (ok && device) {
+        SinkSearch search{d->loop, device, {}};
+        sink = sinkNamed(d->context, search);
+        ok = !sink.empty();
+    }
     if (ok) {
         pa_proplist *props = pa_proplist_new();
         pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
@@ -112,6 +153,8 @@ std::unique_ptr<PulseOutput> PulseOutput::open(int rate, Fill fill, void *user)
     if (ok) {
         pa_stream_set_state_callback(d->stream, signal, d->loop);
         pa_stream_set_write_callback(d->stream, &Impl::write, d.get());
+        pa_stream_set_moved_callback(
+            d->stream, [](pa_stream *, void *self) { static_cast<Impl *>(self)->moved = true; }, d.get());
         // Traditional mode (no latency adjustment): the server keeps the sink
         // (kTargetMs - 2 * kRequestMs) ahead and the rest queued here.
         pa_buffer_attr attr{};
@@ -120,7 +163,9 @@ std::unique_ptr<PulseOutput> PulseOutput::open(int rate, Fill fill, void *user)
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(pa_usec_to_bytes(pa_usec_t(kRequestMs) * PA_USEC_PER_MSEC, &spec));
         attr.fragsize = uint32_t(-1);
-        ok = pa_stream_connect_playback(d->stream, nullptr, &attr, PA_STREAM_START_CORKED, nullptr, nullptr) == 0;
+        ok = pa_stream_connect_playback(d->stream, sink.empty() ? nullptr : sink.c_str(), &attr,
+                                        PA_STREAM_START_CORKED, nullptr, nullptr)
+            == 0;
     }
     while (ok) {
         const pa_stream_state_t st = pa_stream_get_state(d->stream);
@@ -158,4 +203,9 @@ int PulseOutput::latencyFrames() const
     const int frames = attr ? int(attr->tlength / kFrameBytes) : d->rate * kTargetMs / 1000;
     pa_threaded_mainloop_unlock(d->loop);
     return frames;
+}
+
+bool PulseOutput::moved() const
+{
+    return d->moved;
 }

@@ -20,7 +20,10 @@ public:
 
     // Connects to the server the environment names (PULSE_SERVER or the
     // user's own). nullptr when there is none or it refuses the stream.
-    static std::unique_ptr<PulseOutput> open(int rate, Fill fill, void *user);
+    // `device` (UTF-8; null for the server's default sink) names a sink by
+    // its description, as SDL lists it, or by its own name; nullptr too when
+    // the server has no such sink.
+    static std::unique_ptr<PulseOutput> open(int rate, Fill fill, void *user, const char *device = nullptr);
     ~PulseOutput();
     PulseOutput(const PulseOutput &) = delete;
     PulseOutput &operator=(const PulseOutput &) = delete;
@@ -32,6 +35,9 @@ public:
     void drop();
     // Frames between the mix and the ear: the buffer the server was given.
     int latencyFrames() const;
+    // The server moved the stream to another sink (its sink went away, or
+    // the user moved it) since open(). Any thread.
+    bool moved() const;
 
 private:
     struct Impl;

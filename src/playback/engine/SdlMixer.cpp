@@ -35,6 +35,33 @@ int bufferFramesFor(int rate, bool file)
         frames *= 2;
     return frames;
 }
+
+// A device's name without the " (2)" SDL appends when a device comes back
+// before the list forgot it under its old name.
+QString baseDeviceName(const QString &name)
+{
+    if (!name.endsWith(QLatin1Char(')')))
+        return name;
+    const qsizetype open = name.lastIndexOf(QLatin1String(" ("));
+    if (open <= 0 || open + 3 > name.size() - 1)
+        return name;
+    for (qsizetype i = open + 2; i < name.size() - 1; ++i) {
+        if (!name[i].isDigit())
+            return name;
+    }
+    return name.left(open);
+}
+
+QStringList sdlDeviceNames()
+{
+    QStringList names;
+    const int count = SDL_GetNumAudioDevices(0);
+    for (int i = 0; i < count; ++i) {
+        if (const char *name = SDL_GetAudioDeviceName(i, 0); name && *name)
+            names.append(QString::fromUtf8(name));
+    }
+    return names;
+}
 } // namespace
 
 // Holds the device mutex (the device cannot be opened or closed meanwhile),
@@ -69,14 +96,33 @@ SdlMixer::~SdlMixer()
 
 bool SdlMixer::openDevice()
 {
+    const QString present = presentDevice();
+    // A chosen device that refuses (or went between listing and opening)
+    // leaves the default to play. A server's sink is found by its own
+    // description, without the number SDL may have added.
+    const QString base = baseDeviceName(present);
+    if (!present.isEmpty() && (openDeviceNamed(present) || (base != present && openDeviceNamed(base)))) {
+        m_openedDevice = m_chosenDevice;
+        return true;
+    }
+    m_openedDevice.clear();
+    return openDeviceNamed(QString());
+}
+
+bool SdlMixer::openDeviceNamed(const QString &name)
+{
     m_devicePaused = true;
+    const QByteArray nameBytes = name.toUtf8();
 #ifdef VELMORA_HAVE_PULSE
     if (m_usePulse) {
-        m_pulse = PulseOutput::open(m_rate, &SdlMixer::fill, this);
+        m_pulse = PulseOutput::open(m_rate, &SdlMixer::fill, this,
+                                    nameBytes.isEmpty() ? nullptr : nameBytes.constData());
         if (m_pulse) {
             m_latencyFrames = m_bufferFrames = m_pulse->latencyFrames();
             return true;
         }
+        if (!nameBytes.isEmpty())
+            return false; // the device is tried no further; the default is next
         // No stream of our own: SDL's below, with its own buffer attributes.
     }
 #endif
@@ -90,7 +136,7 @@ bool SdlMixer::openDevice()
     SDL_AudioSpec have{};
     // No allowed changes: SDL converts to whatever the hardware takes, so the
     // mixer always works in one format.
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    m_device = SDL_OpenAudioDevice(nameBytes.isEmpty() ? nullptr : nameBytes.constData(), 0, &want, &have, 0);
     m_bufferFrames = m_device ? have.samples : 0;
     m_latencyFrames = m_fileOutput ? 0 : m_bufferFrames;
     return m_device != 0;
@@ -199,6 +245,7 @@ void SdlMixer::close()
         m_sdlInitialised = false;
     }
     m_channels.clear();
+    m_streamGains.clear();
 }
 
 // The device keeper: sleeps until the device falls idle, then closes it once
@@ -255,7 +302,7 @@ void SdlMixer::mix(float *out, int frames)
         DecodedStream::OutputState &o = c.stream->out;
         o.mixStart = o.mixEnd;
         o.mixTime = now;
-        const float g = float(c.volume) / 255.0f;
+        const float g = float(c.volume) / 255.0f * gainOf(c.stream);
         const int got = c.stream->mixInto(out, frames, g * m_gainLeft, g * m_gainRight, m_waitForData);
         o.mixEnd += got;
         mixed += got > 0;
@@ -365,6 +412,12 @@ int SdlMixer::play(int index, DecodedStream *stream)
     o.floor = o.mixEnd;
     m_channels[std::size_t(index)] = Channel{stream, 255, false};
     stream->start();
+    if (deviceOutdated()) {
+        // Reopened below on the device a track start should play on.
+        lock.unlockMix();
+        closeDevice();
+        lock.relockMix();
+    }
     updateDevicePause(lock, stopped);
     return index;
 }
@@ -415,6 +468,15 @@ bool SdlMixer::isPlaying(int index)
     Channel *c = channel(index);
     if (!c || !c->stream)
         return false;
+    if (deviceLost()) {
+        // Reopened where a track start would play: the default while the
+        // chosen device stays away.
+        lock.unlockMix();
+        closeDevice();
+        lock.relockMix();
+        updateDevicePause(lock);
+        lock.relockMix();
+    }
     if (done(*c)) {
         c->stream->out.finished = true;
         release(*c);
@@ -470,4 +532,89 @@ void SdlMixer::setOutputVolume(std::uint32_t volume)
     m_outputVolume = volume;
     m_gainLeft = float(volume & 0xFFFFu) / 65535.0f;
     m_gainRight = float(volume >> 16) / 65535.0f;
+}
+
+float SdlMixer::gainOf(const DecodedStream *stream) const
+{
+    for (const auto &[s, gain] : m_streamGains) {
+        if (s == stream)
+            return gain;
+    }
+    return 1.0f;
+}
+
+void SdlMixer::setStreamGain(const DecodedStream *stream, float gain)
+{
+    Lock lock(*this);
+    std::erase_if(m_streamGains, [stream](const auto &entry) { return entry.first == stream; });
+    if (gain != 1.0f)
+        m_streamGains.emplace_back(stream, gain);
+}
+
+QStringList SdlMixer::devices() const
+{
+    std::function<QStringList()> lister;
+    {
+        std::lock_guard lock(m_deviceMutex);
+        lister = m_listDevices;
+    }
+    if (lister)
+        return lister();
+    return m_sdlInitialised ? sdlDeviceNames() : QStringList();
+}
+
+void SdlMixer::setDevice(const QString &name)
+{
+    std::lock_guard lock(m_deviceMutex);
+    m_chosenDevice = name;
+}
+
+QString SdlMixer::device() const
+{
+    std::lock_guard lock(m_deviceMutex);
+    return m_openedDevice;
+}
+
+void SdlMixer::setDeviceLister(std::function<QStringList()> lister)
+{
+    std::lock_guard lock(m_deviceMutex);
+    m_listDevices = std::move(lister);
+}
+
+QString SdlMixer::presentDevice() const
+{
+    if (m_chosenDevice.isEmpty())
+        return {};
+    const QStringList listed = m_listDevices ? m_listDevices() : sdlDeviceNames();
+    if (listed.contains(m_chosenDevice))
+        return m_chosenDevice;
+    const QString base = baseDeviceName(m_chosenDevice);
+    for (const QString &name : listed) {
+        if (baseDeviceName(name) == base)
+            return name;
+    }
+    return {};
+}
+
+bool SdlMixer::deviceOutdated() const
+{
+    if (!m_device && !m_pulse)
+        return false;
+    // Nothing chosen and the default open: no need to ask for the list.
+    if (m_chosenDevice.isEmpty() && m_openedDevice.isEmpty())
+        return false;
+    const QString wanted = presentDevice().isEmpty() ? QString() : m_chosenDevice;
+    return wanted != m_openedDevice;
+}
+
+bool SdlMixer::deviceLost()
+{
+#ifdef VELMORA_HAVE_PULSE
+    // The server moves a stream whose sink went away to the default itself:
+    // only the record of where the sound goes has to follow (once the chosen
+    // sink is no longer listed, so that a move by the user is left alone).
+    if (m_pulse && !m_openedDevice.isEmpty() && m_pulse->moved() && presentDevice().isEmpty())
+        m_openedDevice.clear();
+#endif
+    return m_device && !m_devicePaused && SDL_GetAudioDeviceStatus(m_device) == SDL_AUDIO_STOPPED;
 }

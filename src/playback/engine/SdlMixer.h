@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -79,6 +81,23 @@ public:
     bool setVolume(int channel, int volume);
     int volume(int channel) const;
 
+    // A factor `stream` is scaled by before its channel's volume (1 by
+    // default; 1 again forgets the stream). Heard within the output latency.
+    void setStreamGain(const DecodedStream *stream, float gain);
+
+    // The output devices SDL reports now, by name (the default not among them).
+    QStringList devices() const;
+    // The device to open from the next track start on (empty: the system's
+    // default). A track start opens it when devices() lists it (also as
+    // "name (2)", as SDL names a device that came back), else the default,
+    // and moves an open output to it once it is listed again.
+    void setDevice(const QString &name);
+    // The device the output was last opened on; empty for the default.
+    QString device() const;
+    // Where devices() takes its list from (SDL's list by default): a seam
+    // for tests, whose silent driver cannot add or remove devices.
+    void setDeviceLister(std::function<QStringList()> lister);
+
     // Output volume: low 16 bits left, high 16 bits right, 0..65535 each.
     std::uint32_t outputVolume() const { return m_outputVolume; }
     void setOutputVolume(std::uint32_t volume);
@@ -101,6 +120,18 @@ private:
     static void callback(void *self, unsigned char *data, int len);
     static void fill(void *self, float *out, int frames);
     bool openDevice();
+    bool openDeviceNamed(const QString &name);
+    // The name SDL lists the chosen device by now (its own, or with a
+    // number SDL added when it came back); empty when none is chosen or it
+    // is not listed.
+    QString presentDevice() const;
+    // The open output is not the one a track start should play on.
+    bool deviceOutdated() const;
+    // The open SDL device went away (unplugged) while it should play. A
+    // server stream moved off a chosen sink that went away is recorded as
+    // playing on the default.
+    bool deviceLost();
+    float gainOf(const DecodedStream *stream) const;
     void closeDevice();
     void pauseDevice(bool paused);
     // Drops what the output holds and has not played (only a server stream can).
@@ -138,4 +169,8 @@ private:
     float m_gainLeft = 1.0f;
     float m_gainRight = 1.0f;
     std::uint32_t m_outputVolume = 0xFFFFFFFFu;
+    std::vector<std::pair<const DecodedStream *, float>> m_streamGains; // only streams with a gain != 1
+    QString m_chosenDevice;  // under m_deviceMutex, like the two below
+    QString m_openedDevice;
+    std::function<QStringList()> m_listDevices;
 };

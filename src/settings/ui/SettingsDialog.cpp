@@ -62,11 +62,12 @@ SettingsDialog::SettingsDialog(SettingsDialogModel &model, QWidget *parent)
     m_styleTab = new StyleTab(model);
     m_colorTab = new ColorTab(model, chooser);
     m_versionTab = new VersionTab(model);
+    m_soundTab = new SoundTab(model);
     m_tabs = new QTabWidget;
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
     m_tabs->addTab(new OptionTab(model), QStringLiteral("Option"));
     m_tabs->addTab(m_customizeTab, QStringLiteral("Customize"));
-    m_tabs->addTab(new SoundTab(model), QStringLiteral("Sound"));
+    m_tabs->addTab(m_soundTab, QStringLiteral("Sound"));
     m_tabs->addTab(m_styleTab, QStringLiteral("Style"));
     m_tabs->addTab(m_colorTab, QStringLiteral("Color"));
     m_tabs->addTab(m_versionTab, QStringLiteral("Version"));
@@ -119,6 +120,11 @@ SettingsDialog::~SettingsDialog() = default;
 void SettingsDialog::setVersionSource(std::function<VersionInfo()> source)
 {
     m_versionTab->setSource(std::move(source));
+}
+
+void SettingsDialog::setOutputDeviceSource(std::function<QStringList()> source)
+{
+    m_soundTab->setDeviceSource(std::move(source));
 }
 
 void SettingsDialog::setChooser(SettingsChooser &chooser)

@@ -19,6 +19,7 @@ class CustomizeTab;
 class SettingsChooser;
 class SettingsDialogModel;
 class SettingsStore;
+class SoundTab;
 class StyleTab;
 class VersionTab;
 class WindowFader;
@@ -42,6 +43,9 @@ public:
     // Where the Version tab's lines come from; asked once, when the tab is
     // first shown (the audio library's decoders load only then).
     void setVersionSource(std::function<VersionInfo()> source);
+    // Where the Sound tab's list of output devices comes from; asked each
+    // time the dialog is about to show.
+    void setOutputDeviceSource(std::function<QStringList()> source);
     // Where fonts, the tag editor's program and colours are asked for (the
     // system's dialogs until set).
     void setChooser(SettingsChooser &chooser);
@@ -106,4 +110,5 @@ private:
     VersionTab *m_versionTab = nullptr;
     WindowFader *m_fader = nullptr;
     bool m_fadeOnClose = false;
+    SoundTab *m_soundTab = nullptr;
 };

@@ -202,7 +202,17 @@ void addId3v2(QList<TagField> &out, const TagLib::ID3v2::Tag *tag)
         return;
     for (const TagLib::ID3v2::Frame *frame : tag->frameList()) {
         const QByteArray id(frame->frameID().data(), int(frame->frameID().size()));
-        if (const auto *text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(frame)) {
+        if (const auto *user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame *>(frame)) {
+            // Named by its description ("TXXX:REPLAYGAIN_TRACK_GAIN"), the
+            // value without it.
+            TagLib::StringList values = user->fieldList();
+            if (!values.isEmpty())
+                values.erase(values.begin());
+            const bool latin1 = user->textEncoding() == TagLib::String::Latin1;
+            const TagLib::String value = values.toString(" ");
+            add(out, AudioLibrary::TagId3v2, id + ':' + utf8(user->description()),
+                latin1 ? legacy(value) : utf8(value));
+        } else if (const auto *text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(frame)) {
             const bool latin1 = text->textEncoding() == TagLib::String::Latin1;
             add(out, AudioLibrary::TagId3v2, id, latin1 ? legacy(text->toString()) : utf8(text->toString()));
         } else if (const auto *comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame *>(frame)) {
@@ -266,6 +276,26 @@ void addAsf(QList<TagField> &out, const TagLib::ASF::Tag *tag)
     for (const auto &[name, attributes] : tag->attributeListMap()) {
         for (const TagLib::ASF::Attribute &a : attributes)
             add(out, k, utf8(name), asfAttributeText(a));
+    }
+}
+
+// The loudness items among an MP4 file's freeform atoms
+// ("----:com.apple.iTunes:replaygain_track_gain"), named by their last part in
+// capitals; TagLib's property map leaves them out. Other freeform atoms stay
+// out too: their names could fill the title or artist by their first letters.
+void addMp4Freeform(QList<TagField> &out, const TagLib::MP4::Tag *tag)
+{
+    if (!tag)
+        return;
+    for (const auto &[key, item] : tag->itemMap()) {
+        if (!key.startsWith("----:"))
+            continue;
+        const int colon = key.rfind(":");
+        const TagLib::String name = key.substr(static_cast<unsigned>(colon + 1)).upper();
+        if (!name.startsWith("REPLAYGAIN_"))
+            continue;
+        for (const TagLib::String &value : item.toStringList())
+            add(out, AudioLibrary::TagOther, utf8(name), utf8(value));
     }
 }
 
@@ -350,6 +380,9 @@ QList<TagField> fieldsOf(TagLib::File *file)
     } else if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file)) {
         if (aiff->hasID3v2Tag())
             addId3v2(out, aiff->tag());
+    } else if (auto *mp4 = dynamic_cast<TagLib::MP4::File *>(file)) {
+        addProperties(out, file->properties());
+        addMp4Freeform(out, mp4->tag());
     } else {
         addProperties(out, file->properties());
     }
