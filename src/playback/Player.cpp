@@ -29,6 +29,29 @@ Player::Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, Q
     connect(&m_list, &QAbstractItemModel::rowsMoved, this, rowsChanged);
     connect(&m_list, &QAbstractItemModel::layoutChanged, this, rowsChanged);
     connect(&m_list, &QAbstractItemModel::modelReset, this, rowsChanged);
+    // Rows swapped in place only report their new contents.
+    connect(&m_list, &QAbstractItemModel::dataChanged, this, [this] {
+        if (m_primed.stream && !primedStillFollows())
+            cancelPrimed();
+    });
+}
+
+bool Player::primedStillFollows() const
+{
+    if (!m_list.isValidPos(m_primed.row) || m_list.path(m_primed.row) != m_primed.entry)
+        return false;
+    // Random's draw stands as long as its row is where it was.
+    if (m_playMode == Random && m_list.count() > 1)
+        return m_primed.row != m_list.PlayingNo();
+    const int count = m_list.count();
+    const int playing = m_list.PlayingNo();
+    switch (m_playMode) {
+    case Normal: return m_primed.row == playing + 1;
+    case Repeat: return m_primed.row == playing;
+    case Endless: return m_primed.row == (playing + 1 <= count ? playing + 1 : 1);
+    case Random: return m_primed.row == playing;
+    default: return false;
+    }
 }
 
 int Player::selectedRow() const
@@ -520,6 +543,8 @@ void Player::endOfTrackCheck()
     // The row being extracted replaces the track anyway.
     if (m_extracting)
         return;
+    if (m_primed.stream && !primedStillFollows())
+        cancelPrimed();
     if (m_primed.stream && m_channel >= 0 && m_audio.channelStream(m_channel) == m_primed.stream) {
         switchToPrimed();
         return;
