@@ -196,6 +196,18 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate
     if (estimate > 0 && d->probeTimeline(path, blanked, firstPts, end)) {
         d->m_startPts = firstPts;
         d->m_length = end;
+        // An MP4 edit list states the track's exact length; the encoder's
+        // padding in its last frame lies beyond it, and the decoder hands it
+        // out all the same: cut there, so the next track of an album follows
+        // the last real sample. Only padding is cut, never more than a few
+        // frames of the codec.
+        const std::int64_t declared = estimate;
+        const bool mp4 = std::strstr(d->m_format->iformat->name, "mp4") != nullptr;
+        if (mp4 && stream->duration != AV_NOPTS_VALUE && declared > 0 && declared < end
+            && end - declared <= rate / 10) {
+            d->m_endFrame = declared;
+            d->m_length = declared;
+        }
     }
     return d;
 }
@@ -388,6 +400,8 @@ bool FfmpegDecoder::flushResampler()
 
 int FfmpegDecoder::read(float *out, int frames)
 {
+    if (m_endFrame >= 0)
+        frames = int(std::clamp<std::int64_t>(m_endFrame - m_position, 0, frames));
     int done = 0;
     while (done < frames) {
         if (m_pendingPos < m_pendingFrames) {

@@ -1,0 +1,246 @@
+// Tracks of one continuous tone played one after the other through the real
+// player and engine, on SDL's disk driver: what the device wrote must hold no
+// silence and no jump where the tracks meet, and the player must move to the
+// next row only once that row's first sample was written.
+#include "EngineTestSupport.h"
+#include "WaitUntil.h"
+#include "archive/LibArchiveArchiver.h"
+#include "archive/ZipOperations.h"
+#include "playback/PlaybackDisplay.h"
+#include "playback/Player.h"
+#include "playlist/TrackList.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QtEndian>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+using namespace enginetest;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kFreq = 440.0;
+constexpr double kAmp = 0.5;
+// A sample this small on both sides is silence: the tone (left a sine,
+// right a cosine) never comes near it on both at once.
+constexpr float kSilent = 1e-3f;
+
+QCoreApplication &app()
+{
+    static int argc = 1;
+    static char name[] = "test_audio";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication instance(argc, argv);
+    return instance;
+}
+
+// `frames` frames of the tone at `rate`, starting `startSeconds` into it.
+QByteArray toneWav(int rate, int frames, double startSeconds)
+{
+    QByteArray data(frames * 4, Qt::Uninitialized);
+    auto *out = reinterpret_cast<qint16 *>(data.data());
+    for (int i = 0; i < frames; ++i) {
+        const double phase = 2 * kPi * kFreq * (startSeconds + double(i) / rate);
+        out[2 * i] = qToLittleEndian(qint16(std::lround(kAmp * std::sin(phase) * 32767)));
+        out[2 * i + 1] = qToLittleEndian(qint16(std::lround(kAmp * std::cos(phase) * 32767)));
+    }
+    QByteArray wav("RIFF");
+    const auto u32 = [&wav](quint32 v) { v = qToLittleEndian(v); wav.append(reinterpret_cast<const char *>(&v), 4); };
+    const auto u16 = [&wav](quint16 v) { v = qToLittleEndian(v); wav.append(reinterpret_cast<const char *>(&v), 2); };
+    u32(quint32(36 + data.size()));
+    wav += "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(quint32(rate));
+    u32(quint32(rate * 4));
+    u16(4);
+    u16(16);
+    wav += "data";
+    u32(quint32(data.size()));
+    return wav + data;
+}
+
+// A ZIP archive holding `data` stored (not compressed) as `name`.
+QByteArray storedZip(const QByteArray &name, const QByteArray &data)
+{
+    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size())));
+    QByteArray out;
+    const auto u32 = [&out](quint32 v) { v = qToLittleEndian(v); out.append(reinterpret_cast<const char *>(&v), 4); };
+    const auto u16 = [&out](quint16 v) { v = qToLittleEndian(v); out.append(reinterpret_cast<const char *>(&v), 2); };
+    u32(0x04034b50);
+    u16(10); u16(0); u16(0); u16(0); u16(0x21);
+    u32(crc); u32(quint32(data.size())); u32(quint32(data.size()));
+    u16(quint16(name.size())); u16(0);
+    out += name + data;
+    const quint32 central = quint32(out.size());
+    u32(0x02014b50);
+    u16(0x031e); u16(10); u16(0); u16(0); u16(0); u16(0x21);
+    u32(crc); u32(quint32(data.size())); u32(quint32(data.size()));
+    u16(quint16(name.size())); u16(0); u16(0); u16(0); u16(0);
+    u32(0100644u << 16); u32(0);
+    out += name;
+    const quint32 centralSize = quint32(out.size()) - central;
+    u32(0x06054b50);
+    u16(0); u16(0); u16(1); u16(1);
+    u32(centralSize); u32(central); u16(0);
+    return out;
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+struct Display : PlaybackDisplay {
+    std::function<void(const QString &)> shown;
+    void ShowTrackInfo(const QString &title, const QString &) override { shown(title); }
+    void showIdle() override {}
+    void setScrollTimerEnabled(bool) override {}
+    void setSeekMaximum(int) override {}
+    void scrollToRow(int) override {}
+    void trackAdvanced() override {}
+};
+
+// The longest run of silent frames between the first and the last sound.
+int longestSilence(const Frames &f, int &first, int &last)
+{
+    first = -1;
+    last = -1;
+    for (int i = 0; i < f.count(); ++i) {
+        if (std::fabs(f.left(i)) >= kSilent || std::fabs(f.right(i)) >= kSilent) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    int longest = 0, run = 0;
+    for (int i = std::max(first, 0); i <= last; ++i) {
+        run = std::fabs(f.left(i)) < kSilent && std::fabs(f.right(i)) < kSilent ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+struct JoinCase {
+    const char *label;
+    int secondRate;        // the second track's sample rate
+    const char *encoder;   // ffmpeg encoder for both tracks; null: the WAV files as written
+    const char *extension; // of the encoded files
+    bool secondInArchive;  // the second row is a member of a ZIP archive
+    int lengthToleranceFrames; // of the sound against the two tracks' true length
+    float largestStep;     // the largest change from one sample to the next around the joint
+};
+
+void PrintTo(const JoinCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
+
+class GaplessOutput : public ::testing::TestWithParam<JoinCase>
+{
+};
+
+// Two tracks of 2.5 s: the joint must be inaudible, the second row must be
+// shown once its first sample reached the file and not before.
+TEST_P(GaplessOutput, TwoTracksOfOneToneJoinWithoutSilence)
+{
+    const JoinCase &c = GetParam();
+    if (c.encoder && !haveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    app();
+    constexpr double kSeconds = 2.5;
+    const int firstFrames = int(kSeconds * kRate);
+    const int secondFrames = int(kSeconds * c.secondRate);
+
+    DiskRun run;
+    // About five times real time: the player's tick sees the priming window.
+    qputenv("SDL_DISKAUDIODELAY", "10");
+    ASSERT_TRUE(run.init());
+    QStringList files{run.path(QStringLiteral("one.wav")), run.path(QStringLiteral("two.wav"))};
+    ASSERT_TRUE(writeBytes(files[0], toneWav(kRate, firstFrames, 0.0)));
+    ASSERT_TRUE(writeBytes(files[1], toneWav(c.secondRate, secondFrames, kSeconds)));
+    if (c.encoder) {
+        for (QString &file : files) {
+            const QString encoded = QString(file).replace(QStringLiteral("wav"), QString::fromLatin1(c.extension));
+            ASSERT_TRUE(runFfmpeg({QStringLiteral("-i"), file, QStringLiteral("-c:a"), QString::fromLatin1(c.encoder),
+                                   QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ar"),
+                                   QString::number(c.secondRate)},
+                                  encoded));
+            file = encoded;
+        }
+    }
+    LibArchiveArchiver archiver;
+    const QString temp = run.path(QStringLiteral("extracted"));
+    QString second = files[1];
+    if (c.secondInArchive) {
+        QFile f(files[1]);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString zip = run.path(QStringLiteral("album.zip"));
+        ASSERT_TRUE(writeBytes(zip, storedZip(QFileInfo(files[1]).fileName().toUtf8(), f.readAll())));
+        second = u'"' + zip + QStringLiteral("\"\\#ZIP#") + QFileInfo(files[1]).fileName();
+        ASSERT_TRUE(QDir().mkpath(temp));
+    }
+
+    TrackList list;
+    Display display;
+    Player player(run.lib(), list, display);
+    player.setTickInterval(2);
+    player.setZipItemExtract([&](const QString &item, const std::function<bool()> &stop) {
+        ExtractOptions options;
+        options.stop = stop;
+        return ZipItemExtract(archiver, item, temp, options);
+    });
+    qint64 shownAt = -1;
+    display.shown = [&](const QString &title) {
+        if (title == QStringLiteral("two"))
+            shownAt = run.framesWritten();
+    };
+    for (const QString &path : {files[0], second})
+        list.appendRow(list.makeRow(path));
+    list.RenumberList();
+    list.setSelected(1, true);
+    player.PlaySelectedTrack();
+    ASSERT_TRUE(player.isPlaying());
+
+    ASSERT_TRUE(waitUntil([&] { return list.PlayingNo() == 2; }));
+    EXPECT_EQ(list.path(2), second) << "the row keeps its text";
+    ASSERT_TRUE(waitUntil([&] { return list.PlayingNo() == 0 && !player.isPlaying(); }));
+    const Frames out = run.finish();
+
+    int first = 0, last = 0;
+    const int longest = longestSilence(out, first, last);
+    EXPECT_LE(longest, kRate / 1000) << "silence at the joint, in frames";
+    const int expected = firstFrames + int(std::lround(double(secondFrames) * kRate / c.secondRate));
+    EXPECT_NEAR(last + 1 - first, expected, c.lengthToleranceFrames) << "the sound's length in frames";
+    // The tone's own steps stay below 2 pi f / rate x amplitude (0.031).
+    float step = 0;
+    const int joint = first + firstFrames;
+    for (int i = std::max(joint - 2000, 1); i < std::min(joint + 2000, out.count()); ++i)
+        step = std::max({step, std::fabs(out.left(i) - out.left(i - 1)), std::fabs(out.right(i) - out.right(i - 1))});
+    EXPECT_LE(step, c.largestStep) << "a click at the joint";
+    // Shown after its first sample was written (the disk driver writes the
+    // buffer just mixed a moment after the mix), not when it was queued two
+    // seconds ahead.
+    EXPECT_GE(shownAt, first + firstFrames - 2048) << "the second row showed before it was heard";
+}
+
+INSTANTIATE_TEST_SUITE_P(Joins, GaplessOutput,
+                         ::testing::Values(JoinCase{"wav_to_wav", kRate, nullptr, nullptr, false, 0, 0.035f},
+                                           // Lossy coding rings at each track's hard start (about 0.15): the length
+                                           // holds this row to the sample instead.
+                                           JoinCase{"mp3_with_encoder_delay_to_mp3", kRate, "libmp3lame", "mp3", false, 2, 0.25f},
+                                           JoinCase{"plain_file_to_zip_member", kRate, nullptr, nullptr, true, 0, 0.035f},
+                                           JoinCase{"44100_to_48000_hz", 48000, nullptr, nullptr, false, 2, 0.06f},
+                                           JoinCase{"aac_in_m4a_with_priming_to_m4a", kRate, "aac", "m4a", false, 2, 0.25f},
+                                           JoinCase{"opus_with_pre_skip_to_opus", 48000, "libopus", "opus", false, 2, 0.25f}),
+                         [](const ::testing::TestParamInfo<JoinCase> &info) { return std::string(info.param.label); });
+
+} // namespace
