@@ -21,7 +21,7 @@ Player::Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, Q
     // Rows added, removed, moved or sorted, or another list: what follows
     // may be another row now.
     const auto rowsChanged = [this] {
-        if (m_primed.stream || m_randomNext != 0)
+        if (primingActive() || m_randomNext != 0)
             cancelPrimed();
     };
     connect(&m_list, &QAbstractItemModel::rowsInserted, this, rowsChanged);
@@ -207,7 +207,7 @@ void Player::PlaySelectedTrack()
         // Nothing selected: nothing to open, mark or skip.
         return;
     }
-    if (m_primed.stream)
+    if (primingActive())
         cancelPrimed();
     ++m_playRequest;
     // A play that arrives during an extraction starts a chain of its own.
@@ -319,7 +319,7 @@ PlaybackPosition Player::position() const
 
 void Player::seekToFraction(double fraction)
 {
-    if (m_primed.stream)
+    if (primingActive())
         cancelPrimed();
     setTicking(false);
     bool moved = false;
@@ -335,7 +335,7 @@ void Player::seekToFraction(double fraction)
 
 void Player::seekToTime(int ms)
 {
-    if (m_primed.stream)
+    if (primingActive())
         cancelPrimed();
     setTicking(false);
     bool moved = false;
@@ -394,7 +394,7 @@ bool Player::isPlaying() const
 
 void Player::TogglePause()
 {
-    if (m_primed.stream)
+    if (primingActive())
         cancelPrimed();
     if (isPaused()) {
         m_audio.setPaused(m_channel, false);
@@ -410,7 +410,7 @@ void Player::TogglePause()
 
 void Player::StopPlayback()
 {
-    if (m_primed.stream)
+    if (primingActive())
         cancelPrimed();
     ++m_playRequest;
     if (m_stream)
@@ -436,7 +436,7 @@ void Player::stopIfPlaying()
 
 void Player::closeStream()
 {
-    if (m_primed.stream)
+    if (primingActive())
         cancelPrimed();
     ++m_playRequest;
     if (m_stream) {
@@ -530,7 +530,7 @@ Player::Next Player::chooseNext()
 
 void Player::AdvanceTrack()
 {
-    if (m_primed.stream)
+    if (primingActive())
         cancelPrimed();
     m_list.UnselectAll();
     if (chooseNext() == Next::Play)
@@ -618,7 +618,7 @@ void Player::primeNext()
         m_priming = false;
         // Events ran: a play, stop, pause, seek or change of the rows
         // meanwhile leaves the track to the usual start at the end.
-        if (superseded() || next.file.isEmpty())
+        if (superseded() || next.file.isEmpty() || m_list.path(row) != next.entry)
             return;
     } else {
         next.file = next.entry;
@@ -714,7 +714,7 @@ QString Player::playModeName(int mode)
 
 void Player::setPlayMode(int mode)
 {
-    if (mode != m_playMode && (m_primed.stream || m_randomNext != 0))
+    if (mode != m_playMode && (primingActive() || m_randomNext != 0))
         cancelPrimed();
     m_playMode = mode;
 }
@@ -723,7 +723,7 @@ void Player::changePlayMode(int mode)
 {
     if (mode < Normal || mode > Random || mode == m_playMode)
         return;
-    if (m_primed.stream || m_randomNext != 0)
+    if (primingActive() || m_randomNext != 0)
         cancelPrimed();
     m_playMode = mode;
     Q_EMIT playModeChanged(m_playMode);
@@ -731,7 +731,7 @@ void Player::changePlayMode(int mode)
 
 QString Player::PlayModeLabelClick()
 {
-    if (m_primed.stream || m_randomNext != 0)
+    if (primingActive() || m_randomNext != 0)
         cancelPrimed();
     m_playMode = (m_playMode == Random) ? Normal : m_playMode + 1;
     Q_EMIT playModeChanged(m_playMode);

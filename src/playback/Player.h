@@ -196,6 +196,8 @@ private:
     // one can follow without a gap; 0 otherwise. Random draws here, and the
     // draw stands for the next move.
     int followingRow();
+    // A track is queued, or its archive member is being extracted for that.
+    bool primingActive() const { return m_primed.stream != 0 || m_priming; }
     // The queued track is still the one the mode and the rows lead to.
     bool primedStillFollows() const;
     // Opens and queues the following row when the track nears its end.

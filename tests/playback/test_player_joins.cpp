@@ -247,3 +247,46 @@ TEST_F(JoinTest, FailingAndArchiveRowsAtAJoin)
 }
 
 } // namespace
+
+// Events run while the next row's archive member is extracted ahead: a pause,
+// a seek or changed rows meanwhile leave nothing queued, and the track after
+// starts the usual way at the end.
+TEST_F(JoinTest, ChangesDuringAnExtractionAheadQueueNothing)
+{
+    struct Case {
+        const char *label;
+        std::function<void()> during;
+        bool queued;
+        QString after; // the open file after the end
+    };
+    const QString member = QStringLiteral("\"/m/set.zip\"\\#ZIP#b.wav");
+    const QString copy = QStringLiteral("/tmp/v/b.wav");
+    const Case cases[] = {
+        {"nothing happens", [] {}, true, copy},
+        {"pause and resume", [&] { player.TogglePause(); player.TogglePause(); }, false, copy},
+        {"a seek", [&] { player.seekToTime(kBeforeEnd + 100); }, false, copy},
+        {"the member's row removed", [&] { list.removeRowsAt(2, 1); }, false, C},
+        {"the member's row swapped with the last", [&] { list.swapRows(2, 3); }, false, C},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        player.closeStream();
+        list.ClearList();
+        addRows({A, member, C});
+        int calls = 0;
+        player.setZipItemExtract([&](const QString &item, const std::function<bool()> &stop) {
+            if (++calls == 1)
+                c.during();
+            return stop() ? QString() : QStringLiteral("/tmp/v/") + item.section(u'#', -1);
+        });
+        play(1);
+        runTo(kLength - 3000);
+        runTo(kBeforeEnd);
+        EXPECT_EQ(player.queuedStream() != 0, c.queued);
+        EXPECT_EQ(audio.queuedStream(player.channel()), player.queuedStream());
+        audio.advance(kLength);
+        player.tick();
+        EXPECT_EQ(player.Stream_FileName(), c.after);
+        EXPECT_EQ(audio.openStreamCount(), 1) << "nothing left open";
+    }
+}
