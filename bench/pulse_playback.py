@@ -184,7 +184,10 @@ def one_run(args, work, index, files):
     os.makedirs(rt, mode=0o700)
     os.makedirs(os.path.join(vhome, "Playlist"))
     with open(os.path.join(vhome, "Velmora.ini"), "w", newline="") as f:
-        f.write("[Option]\r\nResumePlay=1\r\n[Resume]\r\nNo=1\r\nPosition=0\r\n")
+        # A stored PlayMode is one step behind the mode (start-up steps it
+        # once, as the label does): -1 plays the album in the Normal mode.
+        f.write("[Option]\r\nResumePlay=1\r\n[State]\r\nPlayMode=-1\r\n"
+                "[Resume]\r\nNo=1\r\nPosition=0\r\n")
     with open(os.path.join(vhome, "Playlist", "AutoPlaylist.m3u"), "w", newline="") as f:
         f.write("#M3UX\r\n" + "".join(f"{path}\r\n#;;;\r\n" for path in files))
 
