@@ -244,3 +244,81 @@ INSTANTIATE_TEST_SUITE_P(Joins, GaplessOutput,
                          [](const ::testing::TestParamInfo<JoinCase> &info) { return std::string(info.param.label); });
 
 } // namespace
+
+namespace {
+
+// The engine's queue on its own: what a queued stream does to the channel
+// and to the sound when it is left alone, taken off the queue, or when the
+// stream before it is stopped.
+TEST(QueuedStream, FollowsOrGoesAsTheCallsSay)
+{
+    struct Case {
+        const char *label;
+        std::function<void(EngineAudioLibrary &, AudioLibrary::StreamHandle first, AudioLibrary::StreamHandle next)> after;
+        bool nextHeard;     // the channel reported the queued stream at some point
+        double soundSeconds; // of what the device wrote
+    };
+    const Case cases[] = {
+        {"left alone: the second second follows", [](EngineAudioLibrary &, auto, auto) {}, true, 2.0},
+        {"taken off the queue: the first one ends alone",
+         [](EngineAudioLibrary &lib, auto, auto next) { lib.streamClose(next); }, false, 1.0},
+        {"stopped on its own: the first one ends alone",
+         [](EngineAudioLibrary &lib, auto, auto next) { lib.streamStop(next); }, false, 1.0},
+    };
+    app();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        DiskRun run;
+        ASSERT_TRUE(run.init());
+        EngineAudioLibrary &lib = run.lib();
+        const QString one = run.path(QStringLiteral("one.wav")), two = run.path(QStringLiteral("two.wav"));
+        ASSERT_TRUE(writeBytes(one, toneWav(kRate, kRate, 0.0)));
+        ASSERT_TRUE(writeBytes(two, toneWav(kRate, kRate, 1.0)));
+        const auto first = lib.streamOpen(one, Player::StreamMode, 0, 0);
+        const auto next = lib.streamOpen(two, Player::StreamMode, 0, 0);
+        ASSERT_NE(first, 0u);
+        ASSERT_NE(next, 0u);
+        EXPECT_FALSE(lib.streamQueue(0, next)) << "nothing plays on the channel";
+        const int channel = lib.streamPlay(-1, first);
+        ASSERT_GE(channel, 0);
+        EXPECT_FALSE(lib.streamQueue(channel, first)) << "a stream cannot follow itself";
+        EXPECT_FALSE(lib.streamQueue(channel, next + 100)) << "an unknown stream";
+        ASSERT_TRUE(lib.streamQueue(channel, next));
+        c.after(lib, first, next);
+        bool heard = false;
+        ASSERT_TRUE(waitUntil([&] {
+            heard = heard || lib.channelStream(channel) == next;
+            return !lib.isPlaying(channel);
+        }));
+        EXPECT_EQ(heard, c.nextHeard);
+        EXPECT_EQ(lib.channelStream(channel), 0u);
+        int firstSound = 0, lastSound = 0;
+        const Frames out = run.finish();
+        EXPECT_LE(longestSilence(out, firstSound, lastSound), kRate / 1000);
+        EXPECT_NEAR(lastSound + 1 - firstSound, c.soundSeconds * kRate, 2);
+    }
+}
+
+// Stopping the stream that plays while another is queued stops the channel:
+// the queued one never starts.
+TEST(QueuedStream, StoppingTheStreamBeforeItStopsTheChannel)
+{
+    app();
+    DiskRun run;
+    ASSERT_TRUE(run.init());
+    EngineAudioLibrary &lib = run.lib();
+    const QString one = run.path(QStringLiteral("one.wav")), two = run.path(QStringLiteral("two.wav"));
+    ASSERT_TRUE(writeBytes(one, toneWav(kRate, 4 * kRate, 0.0)));
+    ASSERT_TRUE(writeBytes(two, toneWav(kRate, kRate, 4.0)));
+    const auto first = lib.streamOpen(one, Player::StreamMode, 0, 0);
+    const auto next = lib.streamOpen(two, Player::StreamMode, 0, 0);
+    const int channel = lib.streamPlay(-1, first);
+    ASSERT_TRUE(lib.streamQueue(channel, next));
+    ASSERT_TRUE(run.waitTime(first, 200));
+    ASSERT_TRUE(lib.streamStop(first));
+    EXPECT_FALSE(lib.isPlaying(channel));
+    EXPECT_EQ(lib.channelStream(channel), 0u);
+    EXPECT_EQ(lib.streamTime(next), 0);
+}
+
+} // namespace
