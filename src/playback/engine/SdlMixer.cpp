@@ -256,13 +256,13 @@ void SdlMixer::mix(float *out, int frames)
         o.mixStart = o.mixEnd;
         o.mixTime = now;
         const float g = float(c.volume) / 255.0f;
-        int got = c.stream->mixInto(out, frames, g * m_gainLeft, g * m_gainRight, m_waitForData);
+        const int got = c.stream->mixInto(out, frames, g * m_gainLeft, g * m_gainRight, m_waitForData);
         o.mixEnd += got;
         mixed += got > 0;
         if (got < frames && c.stream->drained()) {
             o.ended = true;
             if (c.queued)
-                got += handOver(c, out, got, frames, g * m_gainLeft, g * m_gainRight);
+                handOver(c, out, got, frames, g * m_gainLeft, g * m_gainRight);
         }
     }
     if (mixed > 1) {
@@ -304,7 +304,7 @@ bool SdlMixer::done(const Channel &c) const
     return c.stream && heardToEnd(*c.stream);
 }
 
-int SdlMixer::handOver(Channel &c, float *out, int used, int frames, float left, float right)
+void SdlMixer::handOver(Channel &c, float *out, int used, int frames, float left, float right)
 {
     DecodedStream *next = c.queued;
     c.queued = nullptr;
@@ -325,7 +325,6 @@ int SdlMixer::handOver(Channel &c, float *out, int used, int frames, float left,
     o.mixEnd = got;
     if (got < frames - used && next->drained())
         o.ended = true;
-    return got;
 }
 
 void SdlMixer::takeBack(Channel &c)

@@ -127,8 +127,8 @@ private:
     bool done(const Channel &c) const;
     bool heardToEnd(const DecodedStream &s) const;
     // Mixes the queued stream into the rest of a buffer whose first `used`
-    // frames ended the channel's stream; returns the frames it added.
-    int handOver(Channel &c, float *out, int used, int frames, float left, float right);
+    // frames ended the channel's stream, and makes it the channel's stream.
+    void handOver(Channel &c, float *out, int used, int frames, float left, float right);
     // Undoes a hand-over that has not been heard: the follower goes back to
     // its start, the channel to the stream it followed.
     void takeBack(Channel &c);
