@@ -53,10 +53,12 @@ struct JoinTest : ::testing::Test {
     ScriptedRandom random;
     Player player{audio, list, display};
     QStringList extracted; // members the extractor was asked for
+    int stateChanges = 0;  // what the remote control and the tray refresh on
 
     JoinTest()
     {
         coreTestApp();
+        QObject::connect(&player, &Player::stateChanged, [this] { ++stateChanges; });
         audio.init(44100, 32, 0);
         player.setRandomSource(&random);
         player.setZipItemExtract([this](const QString &item, const std::function<bool()> &) {
@@ -125,6 +127,7 @@ TEST_F(JoinTest, EachModeQueuesTheRowItMovesToAndSwitchesWhenItIsHeard)
         const int plays = audio.playCount();
         const QString before = display.info;
         const int advances = display.advances;
+        const int states = stateChanges;
 
         runTo(kLength - 3000);
         EXPECT_EQ(player.queuedStream(), 0u) << "too early to queue";
@@ -133,6 +136,8 @@ TEST_F(JoinTest, EachModeQueuesTheRowItMovesToAndSwitchesWhenItIsHeard)
         EXPECT_EQ(player.queuedStream() != 0, c.queuedRow != 0);
         EXPECT_EQ(list.PlayingNo(), c.from) << "queued, not yet heard";
         EXPECT_EQ(display.info, before);
+        EXPECT_EQ(stateChanges, states) << "nothing outside hears of a queued track";
+        EXPECT_EQ(display.advances, advances);
 
         audio.advance(kLength); // the old track ends; a queued one is heard
         player.tick();
@@ -144,6 +149,7 @@ TEST_F(JoinTest, EachModeQueuesTheRowItMovesToAndSwitchesWhenItIsHeard)
             EXPECT_EQ(list.icon(c.after), PlayingIcon);
             EXPECT_EQ(display.info, list.cellText(c.after, TrackRow::TitleCell));
             EXPECT_EQ(display.advances, advances + 1) << "the tray hears of the change once";
+            EXPECT_EQ(stateChanges, states + 1) << "so does the remote control";
             EXPECT_EQ(audio.openStreamCount(), 1) << "the track before is closed";
         } else {
             EXPECT_EQ(display.info, QStringLiteral("idle"));
