@@ -93,6 +93,45 @@ QByteArray storedZip(const QByteArray &name, const QByteArray &data)
     return out;
 }
 
+// Puts iTunes gapless data ("iTunSMPB": encoder delay, padding and the
+// number of samples, in hexadecimal) into an M4A file whose metadata list
+// sits in moov/udta/meta/ilst after the sound, as ffmpeg writes it.
+bool addItunesGaplessData(QByteArray &file, int delay, int padding, qint64 samples)
+{
+    const auto u32 = [&file](qsizetype at) { return qFromBigEndian<quint32>(file.constData() + at); };
+    const auto find = [&](qsizetype from, qsizetype to, const char *type) -> qsizetype {
+        for (qsizetype at = from; at + 8 <= to && u32(at) >= 8; at += u32(at)) {
+            if (file.mid(at + 4, 4) == type)
+                return at;
+        }
+        return -1;
+    };
+    const qsizetype moov = find(0, file.size(), "moov");
+    const qsizetype udta = moov < 0 ? -1 : find(moov + 8, moov + u32(moov), "udta");
+    const qsizetype meta = udta < 0 ? -1 : find(udta + 8, udta + u32(udta), "meta");
+    const qsizetype ilst = meta < 0 ? -1 : find(meta + 12, meta + u32(meta), "ilst");
+    if (ilst < 0 || moov + u32(moov) != file.size())
+        return false;
+    const auto atom = [](const char *type, const QByteArray &payload) {
+        QByteArray a(4, '\0');
+        qToBigEndian<quint32>(quint32(8 + payload.size()), a.data());
+        return a + type + payload;
+    };
+    const QByteArray text = QStringLiteral(" 00000000 %1 %2 %3 00000000 00000000")
+                                .arg(delay, 8, 16, QLatin1Char('0'))
+                                .arg(padding, 8, 16, QLatin1Char('0'))
+                                .arg(samples, 16, 16, QLatin1Char('0'))
+                                .toUpper()
+                                .toLatin1();
+    const QByteArray freeform = atom("----", atom("mean", QByteArray(4, '\0') + "com.apple.iTunes")
+                                                 + atom("name", QByteArray(4, '\0') + "iTunSMPB")
+                                                 + atom("data", QByteArray::fromHex("0000000100000000") + text));
+    file.insert(ilst + u32(ilst), freeform);
+    for (const qsizetype at : {moov, udta, meta, ilst})
+        qToBigEndian<quint32>(u32(at) + quint32(freeform.size()), file.data() + at);
+    return true;
+}
+
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -135,6 +174,7 @@ struct JoinCase {
     const char *encoder;   // ffmpeg encoder for both tracks; null: the WAV files as written
     const char *extension; // of the encoded files
     bool secondInArchive;  // the second row is a member of a ZIP archive
+    bool itunesData;       // M4A without an edit list, with iTunes gapless data instead
     int lengthToleranceFrames; // of the sound against the two tracks' true length
     float largestStep;     // the largest change from one sample to the next around the joint
 };
@@ -170,10 +210,24 @@ TEST_P(GaplessOutput, TwoTracksOfOneToneJoinWithoutSilence)
     if (c.encoder) {
         for (QString &file : files) {
             const QString encoded = QString(file).replace(QStringLiteral("wav"), QString::fromLatin1(c.extension));
-            ASSERT_TRUE(runFfmpeg({QStringLiteral("-i"), file, QStringLiteral("-c:a"), QString::fromLatin1(c.encoder),
-                                   QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ar"),
-                                   QString::number(c.secondRate)},
-                                  encoded));
+            QStringList args{QStringLiteral("-i"), file, QStringLiteral("-c:a"), QString::fromLatin1(c.encoder),
+                             QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ar"),
+                             QString::number(c.secondRate)};
+            if (c.itunesData)
+                args << QStringLiteral("-use_editlist") << QStringLiteral("0");
+            ASSERT_TRUE(runFfmpeg(args, encoded));
+            if (c.itunesData) {
+                // FFmpeg's AAC encoder primes with 1,024 samples; the padding
+                // fills the last 1,024-sample frame.
+                QFile f(encoded);
+                ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+                QByteArray bytes = f.readAll();
+                f.close();
+                const qint64 samples = file == files[0] ? firstFrames : secondFrames;
+                const int padding = int((samples + 1024 + 1023) / 1024 * 1024 - samples - 1024);
+                ASSERT_TRUE(addItunesGaplessData(bytes, 1024, padding, samples));
+                ASSERT_TRUE(writeBytes(encoded, bytes));
+            }
             file = encoded;
         }
     }
@@ -233,14 +287,15 @@ TEST_P(GaplessOutput, TwoTracksOfOneToneJoinWithoutSilence)
 }
 
 INSTANTIATE_TEST_SUITE_P(Joins, GaplessOutput,
-                         ::testing::Values(JoinCase{"wav_to_wav", kRate, nullptr, nullptr, false, 0, 0.035f},
+                         ::testing::Values(JoinCase{"wav_to_wav", kRate, nullptr, nullptr, false, false, 0, 0.035f},
                                            // Lossy coding rings at each track's hard start (about 0.15): the length
                                            // holds this row to the sample instead.
-                                           JoinCase{"mp3_with_encoder_delay_to_mp3", kRate, "libmp3lame", "mp3", false, 2, 0.25f},
-                                           JoinCase{"plain_file_to_zip_member", kRate, nullptr, nullptr, true, 0, 0.035f},
-                                           JoinCase{"44100_to_48000_hz", 48000, nullptr, nullptr, false, 2, 0.06f},
-                                           JoinCase{"aac_in_m4a_with_priming_to_m4a", kRate, "aac", "m4a", false, 2, 0.25f},
-                                           JoinCase{"opus_with_pre_skip_to_opus", 48000, "libopus", "opus", false, 2, 0.25f}),
+                                           JoinCase{"mp3_with_encoder_delay_to_mp3", kRate, "libmp3lame", "mp3", false, false, 2, 0.25f},
+                                           JoinCase{"plain_file_to_zip_member", kRate, nullptr, nullptr, true, false, 0, 0.035f},
+                                           JoinCase{"44100_to_48000_hz", 48000, nullptr, nullptr, false, false, 2, 0.06f},
+                                           JoinCase{"aac_in_m4a_with_priming_to_m4a", kRate, "aac", "m4a", false, false, 2, 0.25f},
+                                           JoinCase{"opus_with_pre_skip_to_opus", 48000, "libopus", "opus", false, false, 2, 0.25f},
+                                           JoinCase{"aac_with_itunes_gapless_data_to_m4a", kRate, "aac", "m4a", false, true, 2, 0.25f}),
                          [](const ::testing::TestParamInfo<JoinCase> &info) { return std::string(info.param.label); });
 
 } // namespace
