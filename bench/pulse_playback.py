@@ -18,6 +18,12 @@ average of the machine beside every run (a busy machine changes the figures).
   bench/pulse_playback.py --player build/velmora            # 10 runs
   bench/pulse_playback.py --player build/velmora -n 3 --sink-rate 48000
   bench/pulse_playback.py --player build/velmora --json out.jsonl
+  bench/pulse_playback.py --player build/velmora --tracks 6   # an album of 10 s tracks
+
+With --tracks N the minute is cut into N tracks of one continuous tone, played
+in the Normal mode, so the window holds joints between tracks. The player's
+resident memory (VmRSS) is read at the end of the window, its peak (VmHWM)
+over the run.
 
 Needs pulseaudio, pulseaudio-utils (pactl) and ffmpeg; Xvfb when present
 (otherwise Qt's offscreen platform draws the window).
@@ -143,7 +149,34 @@ def make_minute(path):
                     "-b:a", "128k", path], check=True)
 
 
-def one_run(args, work, index, mp3):
+def make_album(work, tracks):
+    """The minute's tone cut into `tracks` MP3 files of equal length."""
+    paths = []
+    length = 60.0 / tracks
+    for i in range(tracks):
+        path = os.path.join(work, f"track{i + 1:02d}.mp3")
+        subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                        f"aevalsrc=0.5*sin(2*PI*440*(t+{i * length})):s=44100:d={length}", "-ac", "2",
+                        "-b:a", "128k", path], check=True)
+        paths.append(path)
+    return paths
+
+
+def memory_of(pid):
+    """VmRSS and VmHWM of the process, in MiB."""
+    values = {}
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                key, _, rest = line.partition(":")
+                if key in ("VmRSS", "VmHWM"):
+                    values[key] = int(rest.split()[0]) / 1024
+    except OSError:
+        pass
+    return values.get("VmRSS", 0.0), values.get("VmHWM", 0.0)
+
+
+def one_run(args, work, index, files):
     run = os.path.join(work, f"run{index}")
     rt = os.path.join(run, "rt")
     home = os.path.join(run, "home")
@@ -151,9 +184,12 @@ def one_run(args, work, index, mp3):
     os.makedirs(rt, mode=0o700)
     os.makedirs(os.path.join(vhome, "Playlist"))
     with open(os.path.join(vhome, "Velmora.ini"), "w", newline="") as f:
-        f.write("[Option]\r\nResumePlay=1\r\n[Resume]\r\nNo=1\r\nPosition=0\r\n")
+        # A stored PlayMode is one step behind the mode (start-up steps it
+        # once, as the label does): -1 plays the album in the Normal mode.
+        f.write("[Option]\r\nResumePlay=1\r\n[State]\r\nPlayMode=-1\r\n"
+                "[Resume]\r\nNo=1\r\nPosition=0\r\n")
     with open(os.path.join(vhome, "Playlist", "AutoPlaylist.m3u"), "w", newline="") as f:
-        f.write(f"#M3UX\r\n{mp3}\r\n#;;;\r\n")
+        f.write("#M3UX\r\n" + "".join(f"{path}\r\n#;;;\r\n" for path in files))
 
     base = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LANG": "C.UTF-8",
             "HOME": home, "XDG_RUNTIME_DIR": rt}
@@ -212,6 +248,7 @@ def one_run(args, work, index, mp3):
         d0, p0, s0, t0 = cpu_of([daemon.pid]), cpu_of(pids), switches(daemon.pid), time.monotonic()
         time.sleep(args.window)
         d1, p1, s1, t1 = cpu_of([daemon.pid]), cpu_of(pids), switches(daemon.pid), time.monotonic()
+        rss, peak = memory_of(player.pid)
         info = stream_of(env, tree(player.pid)) or info
         per_min = 60.0 / (t1 - t0)
         return {
@@ -222,6 +259,7 @@ def one_run(args, work, index, mp3):
             "stream": info["format"], "sink": sink_spec(env),
             "buffer_latency": info["buffer_latency"], "sink_latency": info["sink_latency"],
             "resample": info["resample"],
+            "player_rss_mib": round(rss, 1), "player_peak_mib": round(peak, 1),
         }
     finally:
         stop(player)
@@ -245,6 +283,7 @@ def main():
                     help="run daemon and player under SCHED_FIFO: every wake-up is served at once, "
                          "as on an idle machine, however busy this one is")
     ap.add_argument("--mp3", help="the minute to play (default: a generated 440 Hz tone, 128 kbit/s)")
+    ap.add_argument("--tracks", type=int, default=1, help="cut the minute into this many tracks")
     ap.add_argument("--json", help="append every run as a JSON line to this file")
     args = ap.parse_args()
     args.player = os.path.abspath(args.player)
@@ -254,17 +293,21 @@ def main():
 
     work = tempfile.mkdtemp(prefix="pulse-playback-")
     try:
-        mp3 = os.path.abspath(args.mp3) if args.mp3 else os.path.join(work, "minute.mp3")
-        if not args.mp3:
-            make_minute(mp3)
+        if args.tracks > 1:
+            files = make_album(work, args.tracks)
+        else:
+            mp3 = os.path.abspath(args.mp3) if args.mp3 else os.path.join(work, "minute.mp3")
+            if not args.mp3:
+                make_minute(mp3)
+            files = [mp3]
         rows = []
-        print(f"{'run':>3} {'load':>5} {'daemon s/min':>12} {'player s/min':>12} {'wake/s':>7}"
+        print(f"{'run':>3} {'load':>5} {'daemon s/min':>12} {'player s/min':>12} {'wake/s':>7} {'RSS MiB':>7}"
               "  stream -> sink, buffer / sink latency")
         for i in range(1, args.runs + 1):
-            r = one_run(args, work, i, mp3)
+            r = one_run(args, work, i, files)
             rows.append(r)
             print(f"{i:>3} {r['load']:>5.2f} {r['daemon_s_per_min']:>12.3f} {r['player_s_per_min']:>12.3f}"
-                  f" {r['daemon_wakeups_per_s']:>7.1f}  {r['stream']} -> {r['sink']},"
+                  f" {r['daemon_wakeups_per_s']:>7.1f} {r['player_rss_mib']:>7.1f}  {r['stream']} -> {r['sink']},"
                   f" {r['buffer_latency']} / {r['sink_latency']}"
                   + (f", resampler {r['resample']}" if r["resample"] not in ("", "n/a") else ""),
                   flush=True)
@@ -274,6 +317,9 @@ def main():
         for key, name in (("daemon_s_per_min", "daemon"), ("player_s_per_min", "player")):
             vals = [r[key] for r in rows]
             print(f"{name}: median {statistics.median(vals):.3f} s/min, max {max(vals):.3f} s/min")
+        for key, name in (("player_rss_mib", "player RSS"), ("player_peak_mib", "player peak RSS")):
+            vals = [r[key] for r in rows]
+            print(f"{name}: median {statistics.median(vals):.1f} MiB, max {max(vals):.1f} MiB")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

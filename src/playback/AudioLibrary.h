@@ -75,6 +75,24 @@ public:
     // position. Returns the channel number used, -1 on failure.
     virtual int streamPlay(int channel, StreamHandle stream) = 0;
 
+    // Queues `next` to follow the stream on `channel` without a gap: its
+    // first sample is output right after that stream's last one, on the same
+    // channel (volume and pause kept), converted to the output's format like
+    // any stream; the channel keeps playing. `next` is decoded ahead from
+    // now. False, with nothing queued, for an unknown stream, a free channel,
+    // a channel whose stream has output its last sample already or whose
+    // previous hand-over is not heard yet, or `next` playing on a channel.
+    // A later call replaces the queued stream. streamStop() or streamClose()
+    // of `next` takes it off the queue (after the hand-over, until it is
+    // heard: the channel goes back to the stream it followed); of the
+    // stream it follows, stops the channel.
+    virtual bool streamQueue(int channel, StreamHandle next) = 0;
+
+    // The stream heard on `channel` now: a queued stream once its first
+    // sample has reached the device, until then the stream it follows.
+    // 0 for a free channel.
+    virtual StreamHandle channelStream(int channel) const = 0;
+
     // Stops output of the stream; its channel becomes free. False for an
     // unknown stream.
     virtual bool streamStop(StreamHandle stream) = 0;

@@ -18,6 +18,40 @@ Player::Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, Q
     m_tickTimer.setTimerType(Qt::CoarseTimer);
     m_tickTimer.setInterval(100);
     connect(&m_tickTimer, &QTimer::timeout, this, &Player::tick);
+    // Rows added, removed, moved or sorted, or another list: what follows
+    // may be another row now.
+    const auto rowsChanged = [this] {
+        if (primingActive() || m_randomNext != 0)
+            cancelPrimed();
+    };
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(&m_list, &QAbstractItemModel::rowsMoved, this, rowsChanged);
+    connect(&m_list, &QAbstractItemModel::layoutChanged, this, rowsChanged);
+    connect(&m_list, &QAbstractItemModel::modelReset, this, rowsChanged);
+    // Rows swapped in place only report their new contents.
+    connect(&m_list, &QAbstractItemModel::dataChanged, this, [this] {
+        if (m_primed.stream && !primedStillFollows())
+            cancelPrimed();
+    });
+}
+
+bool Player::primedStillFollows() const
+{
+    if (!m_list.isValidPos(m_primed.row) || m_list.path(m_primed.row) != m_primed.entry)
+        return false;
+    // Random's draw stands as long as its row is where it was.
+    if (m_playMode == Random && m_list.count() > 1)
+        return m_primed.row != m_list.PlayingNo();
+    const int count = m_list.count();
+    const int playing = m_list.PlayingNo();
+    switch (m_playMode) {
+    case Normal: return m_primed.row == playing + 1;
+    case Repeat: return m_primed.row == playing;
+    case Endless: return m_primed.row == (playing + 1 <= count ? playing + 1 : 1);
+    case Random: return m_primed.row == playing;
+    default: return false;
+    }
 }
 
 int Player::selectedRow() const
@@ -95,10 +129,13 @@ Player::Attempt Player::tryPlaySelected()
     m_streamFileName = itemText;
     m_stream = m_audio.streamOpen(itemText, StreamMode, 0, 0);
     m_channel = -1;
+    return showOpenedStream(selected, false);
+}
 
+Player::Attempt Player::showOpenedStream(int playing, bool onChannel)
+{
     m_previousTrackNo = m_list.PlayoldNo();
-    m_list.setPlayingNo(selected);
-    const int playing = selected;
+    m_list.setPlayingNo(playing);
 
     TagInfo tags;
     try {
@@ -134,7 +171,12 @@ Player::Attempt Player::tryPlaySelected()
     m_list.setPlayoldNo(playing);
     restoreArchiveText();
     m_playingFilePath = m_list.path(playing);
-    StartStream();
+    if (onChannel) {
+        m_primeArmed = true;
+        Q_EMIT stateChanged();
+    } else {
+        StartStream();
+    }
     return Attempt::Played;
 }
 
@@ -165,6 +207,8 @@ void Player::PlaySelectedTrack()
         // Nothing selected: nothing to open, mark or skip.
         return;
     }
+    if (primingActive())
+        cancelPrimed();
     ++m_playRequest;
     // A play that arrives during an extraction starts a chain of its own.
     const bool startsChain = !m_inChain || m_extracting;
@@ -213,6 +257,7 @@ void Player::StartStream()
 {
     m_channel = m_audio.streamPlay(-1, m_stream);
     m_audio.setVolume(m_channel, m_muted ? 0 : channelVolumeFor(m_volumePercent));
+    m_primeArmed = true;
     Q_EMIT stateChanged();
 }
 
@@ -274,6 +319,8 @@ PlaybackPosition Player::position() const
 
 void Player::seekToFraction(double fraction)
 {
+    if (primingActive())
+        cancelPrimed();
     setTicking(false);
     bool moved = false;
     if (m_stream) {
@@ -288,6 +335,8 @@ void Player::seekToFraction(double fraction)
 
 void Player::seekToTime(int ms)
 {
+    if (primingActive())
+        cancelPrimed();
     setTicking(false);
     bool moved = false;
     if (m_stream) {
@@ -345,6 +394,8 @@ bool Player::isPlaying() const
 
 void Player::TogglePause()
 {
+    if (primingActive())
+        cancelPrimed();
     if (isPaused()) {
         m_audio.setPaused(m_channel, false);
         setTicking(true);
@@ -359,6 +410,8 @@ void Player::TogglePause()
 
 void Player::StopPlayback()
 {
+    if (primingActive())
+        cancelPrimed();
     ++m_playRequest;
     if (m_stream)
         m_audio.streamStop(m_stream);
@@ -383,6 +436,8 @@ void Player::stopIfPlaying()
 
 void Player::closeStream()
 {
+    if (primingActive())
+        cancelPrimed();
     ++m_playRequest;
     if (m_stream) {
         m_audio.streamStop(m_stream);
@@ -396,6 +451,8 @@ void Player::closeStream()
 
 void Player::releaseFile(const QString &path)
 {
+    if (m_primed.stream && (path == m_primed.file || path == m_primed.entry))
+        cancelPrimed();
     if (m_stream == 0 || path != m_playingFilePath)
         return;
     if (isPlaying())
@@ -454,7 +511,9 @@ Player::Next Player::chooseNext()
             m_list.setSelected(playing, true);
             return Next::Done;
         }
-        int next = playing;
+        // A draw made for the track queued ahead stands.
+        int next = m_randomNext >= 1 && m_randomNext <= count ? m_randomNext : playing;
+        m_randomNext = 0;
         while (next == playing)
             next = m_random->between(1, count);
         m_list.setPlayingNo(next);
@@ -471,6 +530,8 @@ Player::Next Player::chooseNext()
 
 void Player::AdvanceTrack()
 {
+    if (primingActive())
+        cancelPrimed();
     m_list.UnselectAll();
     if (chooseNext() == Next::Play)
         PlaySelectedTrack();
@@ -482,8 +543,145 @@ void Player::endOfTrackCheck()
     // The row being extracted replaces the track anyway.
     if (m_extracting)
         return;
-    if (!m_audio.isPlaying(m_channel))
+    if (m_primed.stream && !primedStillFollows())
+        cancelPrimed();
+    if (m_primed.stream && m_channel >= 0 && m_audio.channelStream(m_channel) == m_primed.stream) {
+        switchToPrimed();
+        return;
+    }
+    if (!m_audio.isPlaying(m_channel)) {
         AdvanceTrack();
+        return;
+    }
+    primeNext();
+}
+
+int Player::followingRow()
+{
+    const int count = m_list.count();
+    const int playing = m_list.PlayingNo();
+    if (!m_list.isValidPos(playing))
+        return 0;
+    switch (m_playMode) {
+    case Normal:
+        return playing + 1 <= count ? playing + 1 : 0;
+    case Repeat:
+        return playing;
+    case Endless:
+        return playing + 1 <= count ? playing + 1 : 1;
+    case Random:
+        if (count == 1)
+            return playing;
+        if (m_randomNext < 1 || m_randomNext > count || m_randomNext == playing) {
+            m_randomNext = playing;
+            while (m_randomNext == playing)
+                m_randomNext = m_random->between(1, count);
+        }
+        return m_randomNext;
+    default:
+        return 0;
+    }
+}
+
+void Player::primeNext()
+{
+    if (m_priming || m_primed.stream || m_stream == 0 || m_channel < 0 || isPaused())
+        return;
+    const int lengthMs = m_audio.streamLengthMs(m_stream);
+    if (lengthMs - m_audio.streamTime(m_stream) > kPrimeAheadMs) {
+        m_primeArmed = true;
+        return;
+    }
+    // One attempt per approach to the end; a previous hand-over on the
+    // channel must have been heard first.
+    if (!m_primeArmed || m_audio.channelStream(m_channel) != m_stream)
+        return;
+    m_primeArmed = false;
+    const int row = followingRow();
+    if (row == 0)
+        return;
+    Primed next;
+    next.row = row;
+    next.entry = m_list.path(row);
+    if (row == m_list.PlayingNo()) {
+        next.file = m_streamFileName; // the same track again: no second extraction
+    } else if (IsArchiveMemberPath(next.entry)) {
+        if (!m_zipItemExtract)
+            return;
+        const quint64 request = m_playRequest;
+        const quint64 prime = m_primeRequest;
+        const auto superseded = [this, request, prime] {
+            return m_playRequest != request || m_primeRequest != prime || programEnding();
+        };
+        m_priming = true;
+        next.file = m_zipItemExtract(next.entry, superseded);
+        m_priming = false;
+        // Events ran: a play, stop, pause, seek or change of the rows
+        // meanwhile leaves the track to the usual start at the end.
+        if (superseded() || next.file.isEmpty() || m_list.path(row) != next.entry)
+            return;
+    } else {
+        next.file = next.entry;
+    }
+    if (next.file.isEmpty())
+        return;
+    next.stream = m_audio.streamOpen(next.file, StreamMode, 0, 0);
+    // A track that does not open fails the usual way at the end.
+    if (!next.stream)
+        return;
+    if (!m_audio.streamQueue(m_channel, next.stream)) {
+        m_audio.streamClose(next.stream);
+        return;
+    }
+    m_primed = next;
+}
+
+void Player::cancelPrimed()
+{
+    ++m_primeRequest;
+    m_primeArmed = false;
+    m_randomNext = 0;
+    if (m_primed.stream)
+        m_audio.streamClose(m_primed.stream);
+    m_primed = Primed();
+}
+
+void Player::switchToPrimed()
+{
+    const Primed next = m_primed;
+    m_primed = Primed();
+    m_randomNext = 0;
+    ++m_playRequest;
+    // The track before has been heard to its end.
+    const AudioLibrary::StreamHandle previous = m_stream;
+    m_stream = next.stream;
+    if (previous != 0 && previous != m_stream)
+        m_audio.streamClose(previous);
+    m_list.UnselectAll();
+    if (next.row == m_list.PlayingNo()) {
+        // As the same track started again: the row stays as it is.
+        m_list.setSelected(next.row, true);
+        m_primeArmed = true;
+        Q_EMIT stateChanged();
+    } else {
+        m_streamFileName = next.file;
+        m_list.setPlayingNo(next.row);
+        m_list.setSelected(next.row, true);
+        m_display.scrollToRow(next.row);
+        if (next.file != next.entry) {
+            m_zipItemText = next.entry;
+            m_archiveFlag = true;
+            m_archiveRow = next.row;
+            m_list.setPath(next.row, next.file);
+        }
+        if (showOpenedStream(next.row, true) == Attempt::Failed) {
+            failCurrent();
+            AdvanceTrack();
+            return;
+        }
+        m_chainFailures = 0;
+    }
+    m_display.trackAdvanced();
 }
 
 void Player::PreviousTrack()
@@ -514,16 +712,27 @@ QString Player::playModeName(int mode)
     }
 }
 
+void Player::setPlayMode(int mode)
+{
+    if (mode != m_playMode && (primingActive() || m_randomNext != 0))
+        cancelPrimed();
+    m_playMode = mode;
+}
+
 void Player::changePlayMode(int mode)
 {
     if (mode < Normal || mode > Random || mode == m_playMode)
         return;
+    if (primingActive() || m_randomNext != 0)
+        cancelPrimed();
     m_playMode = mode;
     Q_EMIT playModeChanged(m_playMode);
 }
 
 QString Player::PlayModeLabelClick()
 {
+    if (primingActive() || m_randomNext != 0)
+        cancelPrimed();
     m_playMode = (m_playMode == Random) ? Normal : m_playMode + 1;
     Q_EMIT playModeChanged(m_playMode);
     return playModeName(m_playMode);

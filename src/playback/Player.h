@@ -30,6 +30,14 @@ class TrackList;
 // end of the list in the Normal and OneOff modes). The stream opened last
 // stays open until another file is opened; StopPlayback only stops it.
 //
+// Gapless: about kPrimeAheadMs before a track ends, the track the play mode
+// would play next (Normal, Endless, Random, Repeat) is opened and queued on
+// the same channel, so its first sample follows the last one of the playing
+// track. The rows, the display and the signals switch to it when it is heard
+// (a tick after), exactly as for a track PlaySelectedTrack opened. A stop,
+// pause, seek, play-mode change or change of the list's rows before that
+// closes the queued track; the next one then starts the usual way at the end.
+//
 // A row that cannot be played gets the failure icon, is handed to its
 // associated program unless it is an MP3 or WMA file (launchers never are),
 // and the player moves on. A chain of failures ends in the idle state once
@@ -42,6 +50,8 @@ class Player : public QObject, public PlayingTrack
 public:
     enum Mode { Normal = 0, OneOff = 1, Repeat = 2, Endless = 3, Random = 4 };
     static constexpr unsigned StreamMode = 0x130;
+    // How long before a track's end the next one is opened and queued.
+    static constexpr int kPrimeAheadMs = 2000;
 
     Player(AudioLibrary &audio, TrackList &list, PlaybackDisplay &display, QObject *parent = nullptr);
 
@@ -87,7 +97,7 @@ public:
     int PlayMode() const { return m_playMode; }
     // Sets the mode as loaded from the settings (may be outside 0..4 until
     // the label click step runs).
-    void setPlayMode(int mode) { m_playMode = mode; }
+    void setPlayMode(int mode);
     // Switches to `mode` (0..4; other values are ignored) as the label does,
     // emitting playModeChanged when it differs.
     void changePlayMode(int mode);
@@ -105,6 +115,8 @@ public:
     int PreviousTrackNo() const { return m_previousTrackNo; }
     QString PlayingFilePath() const override { return m_playingFilePath; }
     QString ZipItemText() const { return m_zipItemText; }
+    // The stream queued to follow the playing one without a gap; 0 when none.
+    AudioLibrary::StreamHandle queuedStream() const { return m_primed.stream; }
     bool isPaused() const;
     // True while a stream plays or is paused on its channel.
     bool isPlaying() const;
@@ -176,6 +188,25 @@ private:
     enum class Attempt { Played, Failed, Abandoned };
     // One attempt at the selected row.
     Attempt tryPlaySelected();
+    // Shows the just opened m_stream as the track of `row` (marks, cells,
+    // display, timers) and starts it, or, when `onChannel`, reports the
+    // channel that already plays it.
+    Attempt showOpenedStream(int row, bool onChannel);
+    // The row the play mode moves on to at the end of the track, when that
+    // one can follow without a gap; 0 otherwise. Random draws here, and the
+    // draw stands for the next move.
+    int followingRow();
+    // A track is queued, or its archive member is being extracted for that.
+    bool primingActive() const { return m_primed.stream != 0 || m_priming; }
+    // The queued track is still the one the mode and the rows lead to.
+    bool primedStillFollows() const;
+    // Opens and queues the following row when the track nears its end.
+    void primeNext();
+    // Closes the queued track; nothing follows without a gap any more until
+    // the track plays outside the priming window again.
+    void cancelPrimed();
+    // The queued track is heard: the rows and displays move to it.
+    void switchToPrimed();
     // The program is ending (EventPump::stopRequested()): nothing starts
     // playing any more, and an extraction in progress is given up.
     static bool programEnding();
@@ -217,6 +248,21 @@ private:
     // longer the latest gives up.
     quint64 m_playRequest = 0;
     bool m_extracting = false;
+
+    // The track queued to follow without a gap.
+    struct Primed {
+        AudioLibrary::StreamHandle stream = 0;
+        int row = 0;
+        QString entry; // the row's text when it was queued
+        QString file;  // the file opened: the row's path, or the member's extracted copy
+    };
+    Primed m_primed;
+    // Priming may run: set when a track starts or plays before the priming
+    // window, cleared by every attempt and cancellation.
+    bool m_primeArmed = false;
+    bool m_priming = false;
+    quint64 m_primeRequest = 0; // bumped by every cancellation
+    int m_randomNext = 0;       // the Random mode's draw for the next move
 
     // The failure chain: rows failed since the last track that started.
     bool m_inChain = false;

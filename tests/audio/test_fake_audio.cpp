@@ -131,3 +131,51 @@ TEST(FakeAudioLibrary, FailuresReportTheirCodes)
 }
 
 } // namespace
+
+namespace {
+
+// The double's queue, as the engine's: a queued stream takes the channel over
+// with the time left over, and leaves the queue when it is stopped or closed.
+TEST_F(FakeFixture, AQueuedStreamTakesTheChannelOver)
+{
+    struct Case {
+        const char *label;
+        bool closeQueued;
+        bool stopFirst;
+        AudioLibrary::StreamHandle (*heardAfter)(AudioLibrary::StreamHandle first, AudioLibrary::StreamHandle next);
+        int nextTime;
+    };
+    const Case cases[] = {
+        {"left alone", false, false, [](auto, auto next) { return next; }, 500},
+        {"closed before the end", true, false, [](auto, auto) { return AudioLibrary::StreamHandle(0); }, -1},
+        {"the stream before stopped", false, true, [](auto, auto) { return AudioLibrary::StreamHandle(0); }, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        const auto first = lib.streamOpen(kSong, 0x130, 0, 0);
+        const auto next = lib.streamOpen(kSong, 0x130, 0, 0);
+        EXPECT_FALSE(lib.streamQueue(5, next)) << "a free channel";
+        const int ch = lib.streamPlay(-1, first);
+        EXPECT_FALSE(lib.streamQueue(ch, first));
+        ASSERT_TRUE(lib.streamQueue(ch, next));
+        ASSERT_TRUE(lib.setVolume(ch, 100));
+        lib.advance(9000);
+        if (c.closeQueued)
+            lib.streamClose(next);
+        if (c.stopFirst)
+            lib.streamStop(first);
+        lib.advance(1500);
+        EXPECT_EQ(lib.channelStream(ch), c.heardAfter(first, next));
+        if (c.nextTime >= 0) {
+            EXPECT_EQ(lib.streamTime(next), c.nextTime);
+        }
+        if (lib.channelStream(ch) != 0) {
+            EXPECT_EQ(lib.volume(ch), 100) << "the channel keeps its volume";
+        }
+        lib.streamClose(first);
+        lib.streamClose(next);
+        EXPECT_EQ(lib.openStreamCount(), 0);
+    }
+}
+
+} // namespace

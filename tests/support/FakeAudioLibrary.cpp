@@ -53,12 +53,53 @@ void FakeAudioLibrary::advance(int ms)
 {
     if (ms < 0)
         return;
-    for (auto &[handle, s] : m_streams) {
-        if (s.channel < 0 || m_channels[std::size_t(s.channel)].paused)
+    for (std::size_t i = 0; i < m_channels.size(); ++i) {
+        const Channel c = m_channels[i];
+        Stream *s = findStream(c.stream);
+        if (!s || c.paused)
             continue;
-        s.positionMs = int(std::min<qint64>(qint64(s.positionMs) + ms, s.file.lengthMs));
-        if (s.positionMs >= s.file.lengthMs)
-            freeChannelOf(s);
+        const qint64 reached = qint64(s->positionMs) + ms;
+        s->positionMs = int(std::min<qint64>(reached, s->file.lengthMs));
+        if (reached < s->file.lengthMs)
+            continue;
+        freeChannelOf(*s);
+        if (Stream *next = findStream(c.queued)) {
+            next->positionMs = int(std::min<qint64>(reached - s->file.lengthMs, next->file.lengthMs));
+            next->channel = int(i);
+            m_channels[i] = Channel{c.queued, false, c.volume, 0};
+        }
+    }
+}
+
+AudioLibrary::StreamHandle FakeAudioLibrary::queuedStream(int channel) const
+{
+    const Channel *c = findChannel(channel);
+    return c ? c->queued : 0;
+}
+
+bool FakeAudioLibrary::streamQueue(int channel, StreamHandle next)
+{
+    ++m_queueCount;
+    if (!m_initialized)
+        return fail(ErrUninitialized);
+    Stream *s = findStream(next);
+    const Channel *c = findChannel(channel);
+    if (!s || !c || c->stream == 0 || c->stream == next || s->channel >= 0)
+        return fail(ErrInvalidParam);
+    for (Channel &other : m_channels) {
+        if (other.queued == next)
+            other.queued = 0;
+    }
+    m_channels[std::size_t(channel)].queued = next;
+    m_error = ErrNone;
+    return true;
+}
+
+void FakeAudioLibrary::unqueue(StreamHandle stream)
+{
+    for (Channel &c : m_channels) {
+        if (c.queued == stream)
+            c.queued = 0;
     }
 }
 
@@ -149,7 +190,7 @@ int FakeAudioLibrary::streamPlay(int channel, StreamHandle stream)
     if (s->positionMs >= s->file.lengthMs)
         s->positionMs = 0;
     s->channel = channel;
-    m_channels[std::size_t(channel)] = Channel{stream, false, 255};
+    m_channels[std::size_t(channel)] = Channel{stream, false, 255, 0};
     m_deviceInUse = m_devices.contains(m_chosenDevice) ? m_chosenDevice : QString();
     m_error = ErrNone;
     return channel;
@@ -161,6 +202,7 @@ bool FakeAudioLibrary::streamStop(StreamHandle stream)
     Stream *s = findStream(stream);
     if (!s)
         return fail(ErrInvalidParam);
+    unqueue(stream);
     freeChannelOf(*s);
     s->positionMs = 0;
     m_error = ErrNone;
@@ -173,6 +215,7 @@ bool FakeAudioLibrary::streamClose(StreamHandle stream)
     Stream *s = findStream(stream);
     if (!s)
         return fail(ErrInvalidParam);
+    unqueue(stream);
     freeChannelOf(*s);
     m_streams.erase(stream);
     m_error = ErrNone;

@@ -25,7 +25,10 @@
 //   that already plays moves it to the new channel.
 // - advance(ms) moves the position of every stream on a playing, unpaused
 //   channel by ms. When a position reaches the stream's length, it stays at
-//   the length and the channel stops playing (isPlaying() false, channel free).
+//   the length and the channel stops playing (isPlaying() false, channel free),
+//   unless a stream is queued on it: that one then plays on the channel from
+//   the time left over (heard at once: channelStream() reports it).
+// - streamStop()/streamClose() of a queued stream takes it off the queue.
 // - Byte positions are proportional to time over the scripted byte size.
 // - streamSetTime() beyond the length lands on the length; the channel ends on
 //   the next advance().
@@ -79,8 +82,9 @@ public:
     bool initialized() const { return m_initialized; }
     int initRate() const { return m_rate; }
     int initMaxChannels() const { return m_maxChannels; }
-    // The stream on `channel` (0 when the channel is free or out of range).
-    StreamHandle channelStream(int channel) const;
+    // The stream queued on `channel` (0 when none).
+    StreamHandle queuedStream(int channel) const;
+    int queueCount() const { return m_queueCount; }
     // The channel `stream` plays on (-1 when it does not play or is unknown).
     int streamChannel(StreamHandle stream) const;
 
@@ -92,6 +96,9 @@ public:
     QStringList componentVersions() const override;
     StreamHandle streamOpen(const QString &path, unsigned mode, int offset, int length) override;
     int streamPlay(int channel, StreamHandle stream) override;
+    bool streamQueue(int channel, StreamHandle next) override;
+    // The stream on `channel` (0 when the channel is free or out of range).
+    StreamHandle channelStream(int channel) const override;
     bool streamStop(StreamHandle stream) override;
     bool streamClose(StreamHandle stream) override;
     int streamLengthMs(StreamHandle stream) const override;
@@ -125,12 +132,14 @@ private:
         StreamHandle stream = 0;
         bool paused = false;
         int volume = 255;
+        StreamHandle queued = 0;
     };
 
     Stream *findStream(StreamHandle stream) const;
     const Channel *findChannel(int channel) const;
     bool fail(int code) const;
     void freeChannelOf(Stream &s);
+    void unqueue(StreamHandle stream);
 
     QHash<QString, File> m_files;
     mutable std::map<StreamHandle, Stream> m_streams;
@@ -153,4 +162,5 @@ private:
     int m_playCount = 0;
     int m_stopCount = 0;
     int m_closeCount = 0;
+    int m_queueCount = 0;
 };

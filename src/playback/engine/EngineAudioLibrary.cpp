@@ -173,6 +173,31 @@ int EngineAudioLibrary::streamPlay(int channel, StreamHandle stream)
     return used;
 }
 
+bool EngineAudioLibrary::streamQueue(int channel, StreamHandle next)
+{
+    OpenStream *s = d->find(next);
+    if (!s)
+        return false;
+    if (!d->validChannel(channel))
+        return false;
+    return d->mixer.queue(channel, s->decoded.get()) ? d->ok() : d->fail(ErrInvalidParam);
+}
+
+AudioLibrary::StreamHandle EngineAudioLibrary::channelStream(int channel) const
+{
+    if (!d->validChannel(channel))
+        return 0;
+    d->ok();
+    const DecodedStream *heard = d->mixer.heard(channel);
+    if (!heard)
+        return 0;
+    for (const auto &[handle, stream] : d->streams) {
+        if (stream->decoded.get() == heard)
+            return handle;
+    }
+    return 0;
+}
+
 bool EngineAudioLibrary::streamStop(StreamHandle stream)
 {
     OpenStream *s = d->find(stream);

@@ -30,6 +30,8 @@ public:
     QStringList componentVersions() const override;
     StreamHandle streamOpen(const QString &path, unsigned mode, int offset, int length) override;
     int streamPlay(int channel, StreamHandle stream) override;
+    bool streamQueue(int channel, StreamHandle next) override;
+    StreamHandle channelStream(int channel) const override;
     bool streamStop(StreamHandle stream) override;
     bool streamClose(StreamHandle stream) override;
     int streamLengthMs(StreamHandle stream) const override;

@@ -306,8 +306,14 @@ void SdlMixer::mix(float *out, int frames)
         const int got = c.stream->mixInto(out, frames, g * m_gainLeft, g * m_gainRight, m_waitForData);
         o.mixEnd += got;
         mixed += got > 0;
-        if (got < frames && c.stream->drained())
+        if (got < frames && c.stream->drained()) {
             o.ended = true;
+            if (c.queued) {
+                // The follower plays at its own levelling gain.
+                const float next = float(c.volume) / 255.0f * gainOf(c.queued);
+                handOver(c, out, got, frames, next * m_gainLeft, next * m_gainRight);
+            }
+        }
     }
     if (mixed > 1) {
         for (int i = 0; i < frames * 2; ++i)
@@ -338,15 +344,66 @@ std::int64_t SdlMixer::estimate(const DecodedStream &s) const
     return std::clamp(est, std::min(o.floor, o.mixEnd), o.mixEnd);
 }
 
+bool SdlMixer::heardToEnd(const DecodedStream &s) const
+{
+    return s.out.ended && estimate(s) >= s.out.mixEnd;
+}
+
 bool SdlMixer::done(const Channel &c) const
 {
-    return c.stream && c.stream->out.ended && estimate(*c.stream) >= c.stream->out.mixEnd;
+    return c.stream && heardToEnd(*c.stream);
+}
+
+void SdlMixer::handOver(Channel &c, float *out, int used, int frames, float left, float right)
+{
+    DecodedStream *next = c.queued;
+    c.queued = nullptr;
+    if (c.previous) {
+        // Two ends within one buffer (a track shorter than a buffer).
+        c.previous->out.finished = true;
+        c.previous->setWanted(false);
+    }
+    c.previous = c.stream;
+    c.stream = next;
+    DecodedStream::OutputState &o = next->out;
+    o = DecodedStream::OutputState();
+    // The buffer began `used` frames before the follower's first one: its
+    // position reaches 0 when that frame is heard.
+    o.mixStart = -used;
+    o.mixTime = c.previous->out.mixTime;
+    const int got = next->mixInto(out + std::size_t(used) * 2, frames - used, left, right, m_waitForData);
+    o.mixEnd = got;
+    if (got < frames - used && next->drained())
+        o.ended = true;
+}
+
+void SdlMixer::takeBack(Channel &c)
+{
+    if (!c.previous)
+        return;
+    DecodedStream *follower = c.stream;
+    follower->setWanted(false);
+    follower->seek(0);
+    follower->out = DecodedStream::OutputState();
+    c.stream = c.previous;
+    c.previous = nullptr;
+}
+
+void SdlMixer::retireHeard(Channel &c)
+{
+    if (c.previous && heardToEnd(*c.previous)) {
+        c.previous->out.finished = true;
+        c.previous->setWanted(false);
+        c.previous = nullptr;
+    }
 }
 
 void SdlMixer::release(Channel &c)
 {
-    if (c.stream)
-        c.stream->setWanted(false);
+    for (DecodedStream *s : {c.stream, c.queued, c.previous}) {
+        if (s)
+            s->setWanted(false);
+    }
     c = Channel();
 }
 
@@ -381,7 +438,9 @@ int SdlMixer::play(int index, DecodedStream *stream)
         return -1;
     bool stopped = false; // a sound cut off: what the output holds of it goes
     for (Channel &c : m_channels) {
-        if (c.stream == stream)
+        if (c.queued == stream)
+            c.queued = nullptr;
+        if (c.stream == stream || c.previous == stream)
             release(c);
     }
     if (index == -1) {
@@ -397,6 +456,8 @@ int SdlMixer::play(int index, DecodedStream *stream)
         if (index == -1)
             return -1;
     } else if (DecodedStream *other = m_channels[std::size_t(index)].stream) {
+        takeBack(m_channels[std::size_t(index)]);
+        other = m_channels[std::size_t(index)].stream;
         stopped = !m_channels[std::size_t(index)].paused && !done(m_channels[std::size_t(index)]);
         release(m_channels[std::size_t(index)]);
         other->seek(0);
@@ -410,7 +471,7 @@ int SdlMixer::play(int index, DecodedStream *stream)
     o.ended = false;
     o.mixStart = o.mixEnd;
     o.floor = o.mixEnd;
-    m_channels[std::size_t(index)] = Channel{stream, 255, false};
+    m_channels[std::size_t(index)] = Channel{stream, 255, false, nullptr, nullptr};
     stream->start();
     if (deviceOutdated()) {
         // Reopened below on the device a track start should play on.
@@ -422,12 +483,55 @@ int SdlMixer::play(int index, DecodedStream *stream)
     return index;
 }
 
+bool SdlMixer::queue(int index, DecodedStream *next)
+{
+    Lock lock(*this);
+    Channel *c = channel(index);
+    if (!c || !c->stream || !next || next == c->stream)
+        return false;
+    retireHeard(*c);
+    if (c->stream->out.ended || c->previous)
+        return false;
+    for (const Channel &other : m_channels) {
+        if (other.stream == next || other.previous == next)
+            return false;
+    }
+    if (c->queued && c->queued != next)
+        c->queued->setWanted(false);
+    for (Channel &other : m_channels) {
+        if (other.queued == next)
+            other.queued = nullptr;
+    }
+    c->queued = next;
+    next->out = DecodedStream::OutputState();
+    next->start();
+    return true;
+}
+
+const DecodedStream *SdlMixer::heard(int index)
+{
+    Lock lock(*this);
+    Channel *c = channel(index);
+    if (!c)
+        return nullptr;
+    retireHeard(*c);
+    return c->previous ? c->previous : c->stream;
+}
+
 void SdlMixer::detach(DecodedStream *stream)
 {
     Lock lock(*this);
     bool stopped = false;
     for (Channel &c : m_channels) {
-        if (c.stream == stream) {
+        if (c.queued == stream) {
+            c.queued = nullptr;
+            stream->setWanted(false);
+        }
+        if (c.stream == stream && c.previous) {
+            takeBack(c);
+            continue;
+        }
+        if (c.stream == stream || c.previous == stream) {
             stopped = stopped || !done(c);
             release(c);
         }
@@ -439,6 +543,10 @@ void SdlMixer::detach(DecodedStream *stream)
 void SdlMixer::seek(DecodedStream *stream, std::int64_t frame)
 {
     Lock lock(*this);
+    for (Channel &c : m_channels) {
+        if (c.previous == stream)
+            takeBack(c);
+    }
     stream->seek(frame);
     DecodedStream::OutputState &o = stream->out;
     o.mixStart = o.mixEnd = o.floor = frame;
@@ -477,6 +585,7 @@ bool SdlMixer::isPlaying(int index)
         updateDevicePause(lock);
         lock.relockMix();
     }
+    retireHeard(*c);
     if (done(*c)) {
         c->stream->out.finished = true;
         release(*c);

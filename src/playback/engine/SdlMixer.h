@@ -64,7 +64,21 @@ public:
     // is stopped and rewound. Returns the channel, or -1 (bad channel number,
     // none free).
     int play(int channel, DecodedStream *stream);
-    // Takes `stream` off its channel (nothing when it plays nowhere).
+    // Queues `next` to follow the stream on `channel`: its first frame is
+    // mixed right after that stream's last one, in the same buffer, and the
+    // channel goes on with it (volume and pause kept). `next` starts decoding
+    // ahead at once. False when the channel is free, its stream has already
+    // been mixed to its end, `next` is that stream or plays elsewhere, or the
+    // channel's previous hand-over has not been heard yet. Replaces a stream
+    // queued before.
+    bool queue(int channel, DecodedStream *next);
+    // The stream heard on `channel`: after a hand-over, the stream before it
+    // until the queued one's first frame reached the device. Null when free.
+    const DecodedStream *heard(int channel);
+    // Takes `stream` off its channel (nothing when it plays nowhere). A
+    // queued stream leaves the queue; a stream whose follower has taken over
+    // but is not heard yet stops the channel; that follower itself gives the
+    // channel back to the stream it followed.
     void detach(DecodedStream *stream);
     // Moves `stream` to `frame`; a channel playing it continues from there.
     void seek(DecodedStream *stream, std::int64_t frame);
@@ -114,6 +128,8 @@ private:
         DecodedStream *stream = nullptr;
         int volume = 255;
         bool paused = false;
+        DecodedStream *queued = nullptr;  // follows `stream` without a gap
+        DecodedStream *previous = nullptr; // handed over to `stream`, its end not heard yet
     };
     class Lock;
 
@@ -140,6 +156,14 @@ private:
     void mix(float *out, int frames);
     std::int64_t estimate(const DecodedStream &s) const;
     bool done(const Channel &c) const;
+    bool heardToEnd(const DecodedStream &s) const;
+    // Mixes the queued stream into the rest of a buffer whose first `used`
+    // frames ended the channel's stream, and makes it the channel's stream.
+    void handOver(Channel &c, float *out, int used, int frames, float left, float right);
+    // Undoes a hand-over that has not been heard: the follower goes back to
+    // its start, the channel to the stream it followed.
+    void takeBack(Channel &c);
+    void retireHeard(Channel &c);
     void release(Channel &c);
     void updateDevicePause(Lock &lock, bool dropQueuedSound = false);
     Channel *channel(int index);

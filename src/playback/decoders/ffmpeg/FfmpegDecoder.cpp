@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -196,6 +197,23 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int rate
     if (estimate > 0 && d->probeTimeline(path, blanked, firstPts, end)) {
         d->m_startPts = firstPts;
         d->m_length = end;
+        // MP4 states the track's exact length in iTunes gapless data
+        // ("iTunSMPB": delay, padding, samples; FFmpeg skips the delay) or in
+        // an edit list; the encoder's padding in its last frame lies beyond
+        // it, and the decoder hands it out all the same: cut there, so the
+        // next track of an album follows the last real sample. Only padding
+        // is cut, never more than a few frames of the codec.
+        const bool mp4 = std::strstr(d->m_format->iformat->name, "mp4") != nullptr;
+        std::int64_t declared = stream->duration != AV_NOPTS_VALUE ? estimate : 0;
+        const AVDictionaryEntry *smpb = av_dict_get(d->m_format->metadata, "iTunSMPB", nullptr, 0);
+        unsigned long long samples = 0;
+        if (smpb && std::sscanf(smpb->value, "%*x %*x %*x %llx", &samples) == 1 && samples > 0
+            && stream->codecpar->sample_rate > 0)
+            declared = av_rescale(std::int64_t(samples), rate, stream->codecpar->sample_rate);
+        if (mp4 && declared > 0 && declared < end && end - declared <= rate / 10) {
+            d->m_endFrame = declared;
+            d->m_length = declared;
+        }
     }
     return d;
 }
@@ -388,6 +406,8 @@ bool FfmpegDecoder::flushResampler()
 
 int FfmpegDecoder::read(float *out, int frames)
 {
+    if (m_endFrame >= 0)
+        frames = int(std::clamp<std::int64_t>(m_endFrame - m_position, 0, frames));
     int done = 0;
     while (done < frames) {
         if (m_pendingPos < m_pendingFrames) {

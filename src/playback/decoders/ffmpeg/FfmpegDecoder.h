@@ -84,4 +84,5 @@ private:
     std::int64_t m_position = 0;        // output frame of the next read
     bool m_contiguous = true;           // decoded from frame 0 without seeking
     std::int64_t m_length = 0;
+    std::int64_t m_endFrame = -1;       // where the sound ends though decoding gives more; -1: where decoding ends
 };
