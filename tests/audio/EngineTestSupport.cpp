@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <QtEndian>
 #include <cmath>
 
 namespace enginetest {
@@ -192,6 +193,42 @@ Frames DiskRun::finish()
     frames.data.resize(std::size_t(bytes.size()) / sizeof(float) / 2 * 2);
     std::memcpy(frames.data.data(), bytes.constData(), frames.data.size() * sizeof(float));
     return frames;
+}
+
+bool addItunesGaplessData(QByteArray &file, int delay, int padding, qint64 samples)
+{
+    const auto u32 = [&file](qsizetype at) { return qFromBigEndian<quint32>(file.constData() + at); };
+    const auto find = [&](qsizetype from, qsizetype to, const char *type) -> qsizetype {
+        for (qsizetype at = from; at + 8 <= to && u32(at) >= 8; at += u32(at)) {
+            if (file.mid(at + 4, 4) == type)
+                return at;
+        }
+        return -1;
+    };
+    const qsizetype moov = find(0, file.size(), "moov");
+    const qsizetype udta = moov < 0 ? -1 : find(moov + 8, moov + u32(moov), "udta");
+    const qsizetype meta = udta < 0 ? -1 : find(udta + 8, udta + u32(udta), "meta");
+    const qsizetype ilst = meta < 0 ? -1 : find(meta + 12, meta + u32(meta), "ilst");
+    if (ilst < 0 || moov + u32(moov) != file.size())
+        return false;
+    const auto atom = [](const char *type, const QByteArray &payload) {
+        QByteArray a(4, '\0');
+        qToBigEndian<quint32>(quint32(8 + payload.size()), a.data());
+        return a + type + payload;
+    };
+    const QByteArray text = QStringLiteral(" 00000000 %1 %2 %3 00000000 00000000")
+                                .arg(delay, 8, 16, QLatin1Char('0'))
+                                .arg(padding, 8, 16, QLatin1Char('0'))
+                                .arg(samples, 16, 16, QLatin1Char('0'))
+                                .toUpper()
+                                .toLatin1();
+    const QByteArray freeform = atom("----", atom("mean", QByteArray(4, '\0') + "com.apple.iTunes")
+                                                 + atom("name", QByteArray(4, '\0') + "iTunSMPB")
+                                                 + atom("data", QByteArray::fromHex("0000000100000000") + text));
+    file.insert(ilst + u32(ilst), freeform);
+    for (const qsizetype at : {moov, udta, meta, ilst})
+        qToBigEndian<quint32>(u32(at) + quint32(freeform.size()), file.data() + at);
+    return true;
 }
 
 } // namespace enginetest

@@ -26,6 +26,11 @@ bool writeWav(const QString &path, int frames, const std::function<double(int, i
 bool runFfmpeg(const QStringList &args, const QString &out);
 bool haveFfmpeg();
 
+// Puts iTunes gapless data ("iTunSMPB": encoder delay, padding and the
+// number of samples, in hexadecimal) into an M4A file whose metadata list
+// sits in moov/udta/meta/ilst after the sound, as ffmpeg writes it.
+bool addItunesGaplessData(QByteArray &file, int delay, int padding, qint64 samples);
+
 // A tone made by ffmpeg: `expr` is an aevalsrc expression of t (seconds).
 bool makeEncoded(const QString &out, const QString &expr, double seconds, const QStringList &outputArgs = {});
 

@@ -7,6 +7,9 @@
 #include "playback/TrackCells.h"
 #include "playback/engine/EngineTrackInfo.h"
 
+#include <QFile>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using namespace enginetest;
@@ -18,6 +21,7 @@ struct Case {
     const char *file;
     double seconds;
     QStringList args;
+    bool itunesData = false; // no edit list; iTunes gapless data say where the sound ends
 };
 
 const Case kCases[] = {
@@ -30,6 +34,7 @@ const Case kCases[] = {
     {"ogg vorbis", "t.ogg", 2.77, {"-c:a", "libvorbis"}},
     {"opus", "t.opus", 3.05, {"-c:a", "libopus"}},
     {"m4a (AAC)", "t.m4a", 2.51, {"-c:a", "aac"}},
+    {"m4a (AAC) with iTunes gapless data", "itunes.m4a", 2.51, {"-c:a", "aac", "-use_editlist", "0"}, true},
     {"wav", "t.wav", 1.49, {"-c:a", "pcm_s16le"}},
 };
 
@@ -61,6 +66,19 @@ TEST(HeaderCells, AgreeWithThePlayingStreamInEveryFormat)
         ASSERT_TRUE(makeEncoded(run.path(QString::fromLatin1(c.file)), QStringLiteral("0.2*sin(2*PI*330*t)"), c.seconds,
                                 c.args + meta))
             << c.name;
+    for (const Case &c : kCases) {
+        if (!c.itunesData)
+            continue;
+        // FFmpeg's AAC encoder primes with 1,024 samples; the padding fills
+        // the last 1,024-sample frame.
+        QFile f(run.path(QString::fromLatin1(c.file)));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite)) << c.name;
+        QByteArray bytes = f.readAll();
+        const qint64 samples = std::llround(c.seconds * 44100);
+        const int padding = int((samples + 1024 + 1023) / 1024 * 1024 - samples - 1024);
+        ASSERT_TRUE(addItunesGaplessData(bytes, 1024, padding, samples)) << c.name;
+        ASSERT_TRUE(f.seek(0) && f.write(bytes) == bytes.size()) << c.name;
+    }
     ASSERT_TRUE(run.init());
     EngineTrackInfo info;
     info.readingRun(true);

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -24,6 +25,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4atom.h>
 #include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
 #include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
 #include <taglib/oggflacfile.h>
@@ -453,8 +455,21 @@ double mpegLengthMs(TagLib::MPEG::File &file)
     return double(frames * spf) * 1000.0 / p->sampleRate();
 }
 
-// The first audio track's samples less the priming its edit list skips, as
-// the decoder plays them.
+// The movie header's time scale (edit durations count in it); 0 without one.
+template <typename Read>
+quint32 mvhdTimeScale(TagLib::MP4::Atom *moov, const Read &read)
+{
+    TagLib::MP4::Atom *mvhd = moov->find("mvhd");
+    if (!mvhd)
+        return 0;
+    const TagLib::ByteVector h = read(mvhd);
+    const bool v1 = !h.isEmpty() && h[0] == 1;
+    return h.size() >= (v1 ? 24u : 16u) ? bigEndian(h, v1 ? 20 : 12, 4) : 0;
+}
+
+// The first audio track's samples less the priming its edit list skips and
+// the padding its edit list or iTunes gapless data leave out, as the decoder
+// plays them.
 double mp4LengthMs(TagLib::MP4::File &file)
 {
     TagLib::MP4::Atoms atoms(&file);
@@ -488,16 +503,34 @@ double mp4LengthMs(TagLib::MP4::File &file)
             frames += bigEndian(t, 8 + 8 * i, 4);
         double samples = entries > 0 ? double(frames) * bigEndian(t, 12, 4) : 0; // no overflow on any table
         // edts holds elst: version, flags, count, then the first edit's
-        // duration and the media time it starts at.
+        // duration (in the movie's time scale) and the media time it starts at.
+        double declaredMs = 0;
         if (TagLib::MP4::Atom *edts = trak->find("edts")) {
             const TagLib::ByteVector e = read(edts);
             if (e.size() >= 16 && e.mid(4, 4) == "elst" && bigEndian(e, 12, 4) >= 1) {
                 const bool ev1 = e[8] == 1;
-                if (e.size() >= (ev1 ? 32u : 24u))
+                if (e.size() >= (ev1 ? 32u : 24u)) {
                     samples -= double(std::max<qint64>(ev1 ? qint64(bigEndian64(e, 24)) : qint32(bigEndian(e, 20, 4)), 0));
+                    const double duration = ev1 ? double(bigEndian64(e, 16)) : double(bigEndian(e, 16, 4));
+                    if (const quint32 movieScale = mvhdTimeScale(moov, read); movieScale > 0)
+                        declaredMs = duration * 1000.0 / movieScale;
+                }
             }
         }
-        return std::max(samples, 0.0) * 1000.0 / scale;
+        // iTunes gapless data: delay, padding and the number of real samples.
+        const TagLib::MP4::ItemMap items = file.tag() ? file.tag()->itemMap() : TagLib::MP4::ItemMap();
+        if (auto smpb = items.find("----:com.apple.iTunes:iTunSMPB"); smpb != items.end()) {
+            const TagLib::StringList texts = smpb->second.toStringList();
+            unsigned long long real = 0;
+            if (!texts.isEmpty() && std::sscanf(texts.front().to8Bit().c_str(), "%*x %*x %*x %llx", &real) == 1 && real > 0)
+                declaredMs = double(real) * 1000.0 / scale;
+        }
+        const double lengthMs = std::max(samples, 0.0) * 1000.0 / scale;
+        // The decoder stops where the file says the sound ends, when that
+        // cuts only the encoder's padding (at most a tenth of a second).
+        if (declaredMs > 0 && declaredMs < lengthMs && lengthMs - declaredMs <= 100.0)
+            return declaredMs;
+        return lengthMs;
     }
     return 0;
 }

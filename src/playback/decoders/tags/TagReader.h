@@ -28,7 +28,7 @@ QList<AudioLibrary::TagField> readTagFields(const QString &path);
 // drops them) or, without one, from the bit rate and the size of the frames;
 // FLAC, WAV, AIFF, WavPack, APE and Musepack from their sample counts; Ogg
 // from its granule positions; MP4 from its track header, less the priming
-// its edit list skips. False when TagLib does not know the file; a length
+// and the padding its edit list or iTunes gapless data mark. False when TagLib does not know the file; a length
 // of 0 when the headers give none.
 bool readTrackHeader(const QString &path, TrackHeader &header);
 // How the sound of a local file is stored, from TagLib's reading of its
