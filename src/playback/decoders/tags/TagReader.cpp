@@ -579,32 +579,37 @@ double lengthOf(TagLib::File *file)
     return p ? double(p->lengthInMilliseconds()) : 0;
 }
 
+// Opens `path` for TagLib, with its audio properties when `properties`, and
+// hands the file to `use`; false when TagLib does not know the file.
+template <typename Use>
+bool withTagFile(const QString &path, bool properties, Use &&use)
+{
+    BoundedTagStream stream(NativePath::encode(path));
+    if (!stream.isOpen())
+        return false;
+    TagLib::FileRef ref(&stream, properties, TagLib::AudioProperties::Average);
+    TagLib::File *file = ref.file();
+    if (!file || !file->isValid())
+        return false;
+    use(file);
+    return true;
+}
+
 } // namespace
 
 QList<TagField> readTagFields(const QString &path)
 {
-    BoundedTagStream stream(NativePath::encode(path));
-    if (!stream.isOpen())
-        return {};
-    TagLib::FileRef ref(&stream, false);
-    TagLib::File *file = ref.file();
-    if (!file || !file->isValid())
-        return {};
-    return fieldsOf(file);
+    QList<TagField> fields;
+    withTagFile(path, false, [&](TagLib::File *file) { fields = fieldsOf(file); });
+    return fields;
 }
 
 bool readTrackHeader(const QString &path, TrackHeader &header)
 {
-    BoundedTagStream stream(NativePath::encode(path));
-    if (!stream.isOpen())
-        return false;
-    TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Average);
-    TagLib::File *file = ref.file();
-    if (!file || !file->isValid())
-        return false;
-    header.fields = fieldsOf(file);
-    header.lengthMs = lengthOf(file);
-    return true;
+    return withTagFile(path, true, [&](TagLib::File *file) {
+        header.fields = fieldsOf(file);
+        header.lengthMs = lengthOf(file);
+    });
 }
 
 namespace {
@@ -694,21 +699,15 @@ std::pair<QString, QString> kindOf(TagLib::File *file)
 
 bool readStreamFormat(const QString &path, StreamFormat &format)
 {
-    BoundedTagStream stream(NativePath::encode(path));
-    if (!stream.isOpen())
-        return false;
-    TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Average);
-    TagLib::File *file = ref.file();
-    if (!file || !file->isValid())
-        return false;
-    StreamFormat read;
-    std::tie(read.container, read.codec) = kindOf(file);
-    if (const TagLib::AudioProperties *p = file->audioProperties()) {
-        read.sampleRate = std::max(0, p->sampleRate());
-        read.channels = std::max(0, p->channels());
-        read.bitRateKbps = std::max(0, p->bitrate());
-    }
-    read.lengthMs = int(std::lround(lengthOf(file)));
-    format = read;
-    return true;
+    return withTagFile(path, true, [&](TagLib::File *file) {
+        StreamFormat read;
+        std::tie(read.container, read.codec) = kindOf(file);
+        if (const TagLib::AudioProperties *p = file->audioProperties()) {
+            read.sampleRate = std::max(0, p->sampleRate());
+            read.channels = std::max(0, p->channels());
+            read.bitRateKbps = std::max(0, p->bitrate());
+        }
+        read.lengthMs = int(std::lround(lengthOf(file)));
+        format = read;
+    });
 }
