@@ -38,9 +38,8 @@ class TrackList;
 // pause, seek, play-mode change or change of the list's rows before that
 // closes the queued track; the next one then starts the usual way at the end.
 //
-// A row that cannot be played gets the failure icon, is handed to its
-// associated program unless it is an MP3 or WMA file (launchers never are),
-// and the player moves on. A chain of failures ends in the idle state once
+// A row that cannot be played gets the failure icon and the player moves on
+// (the file is never handed to another program). A chain of failures ends in the idle state once
 // every row of the list has failed in it.
 //
 // User-interface thread only.
