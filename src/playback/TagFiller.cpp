@@ -72,6 +72,7 @@ void TagFiller::scheduleScan(int fromRow)
 void TagFiller::scan()
 {
     std::vector<Job> jobs;
+    std::vector<std::pair<Job, TrackCells>> known; // paths read already in this fill
     const quint64 generation = m_generation.load();
     const std::vector<TrackRow> &rows = scannedRows();
     m_scanFrom = std::min(m_scanFrom, int(rows.size()));
@@ -82,11 +83,23 @@ void TagFiller::scan()
         if (!row.time().isEmpty() || IsArchiveMemberPath(row.path()))
             continue;
         const QString path = row.path().toString();
-        if (m_inFlight.contains(path) || m_unreadable.contains(path))
+        if (const auto read = m_read.constFind(path); read != m_read.constEnd()) {
+            known.emplace_back(Job{generation, path, index}, *read);
+            continue;
+        }
+        if (m_inFlight.contains(path)) {
+            m_waiting.insert(path, index); // filled when the read under way ends
+            continue;
+        }
+        if (m_unreadable.contains(path))
             continue;
         m_inFlight.insert(path);
         jobs.push_back({generation, path, index});
     }
+    if (!known.empty())
+        fillShownRows(known);
+    if (m_inFlight.isEmpty() && m_scanFrom >= int(rows.size()))
+        m_read.clear(); // all read: rows added later are read afresh
     if (jobs.empty())
         return;
     {
@@ -117,6 +130,8 @@ void TagFiller::cancel()
     }
     m_inFlight.clear();
     m_unreadable.clear();
+    m_read.clear();
+    m_waiting.clear();
     m_scanFrom = 0;
 }
 
@@ -188,11 +203,16 @@ void TagFiller::applyResults()
         if (r.job.generation != generation)
             continue;
         m_inFlight.remove(r.job.path);
+        const QList<int> copies = m_waiting.values(r.job.path);
+        m_waiting.remove(r.job.path);
         TrackCells cells;
         if (!r.read || !CellsOfTrack(r.job.path, r.facts.tags, r.facts.lengthMs, r.facts.bytes, cells)) {
             m_unreadable.insert(r.job.path); // left for the player to report
             continue;
         }
+        m_read.insert(r.job.path, cells);
+        for (const int index : copies)
+            done.emplace_back(Job{r.job.generation, r.job.path, index}, cells);
         done.emplace_back(std::move(r.job), std::move(cells));
     }
     if (!done.empty())

@@ -3,6 +3,7 @@
 #include "playback/TrackCells.h"
 #include "playback/TrackInfoSource.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -32,7 +33,8 @@ class TrackRow;
 // or gone meanwhile, and the playing row's cells, which the player fills
 // from the open stream, are never overwritten. Archive members are left for
 // when they play (reading them would mean extracting them). A file that
-// could not be read is not tried again in this list.
+// could not be read is not tried again in this list, and a file listed more
+// than once is read once.
 //
 // With a search (FilteredList), the rows it holds out of sight are read too
 // and it is handed every result; the search refilling the list is not the
@@ -102,6 +104,11 @@ private:
     bool m_scanPending = false;
     QSet<QString> m_inFlight;   // queued, being read or waiting to be applied
     QSet<QString> m_unreadable; // tried in this list and failed
+    // A path listed more than once is read once: rows met while its read is
+    // under way wait for it, rows met after it take its cells. Both are
+    // dropped when the fill is done, so memory follows the fill, not the list.
+    QMultiHash<QString, int> m_waiting;
+    QHash<QString, TrackCells> m_read;
 
     // Shared with the reader threads.
     std::mutex m_mutex;

@@ -166,6 +166,20 @@ const Case kCases[] = {
              EXPECT_EQ(f.files.readCount(f.path(c)), 1) << c;
          EXPECT_EQ(f.files.readCount(f.path('d')), 0);
      }},
+    {"a file listed many times is read once and fills every copy, near and far",
+     [](Fixture &f) {
+         f.files.gate(f.path('a')); // copies met while its read is under way wait for it
+         f.add("aab");
+         for (int i = 0; i < 40; ++i)
+             f.add("cab"); // copies met after the read ended take its cells
+         f.files.open(f.path('a'));
+         ASSERT_TRUE(waitUntil([&] { return f.allFilled(); }));
+         ASSERT_TRUE(f.settled());
+         for (const char c : QByteArrayLiteral("abc"))
+             EXPECT_EQ(f.files.readCount(f.path(c)), 1) << c;
+         EXPECT_EQ(f.list.cellText(2, TrackRow::TitleCell), "Title A");
+         EXPECT_EQ(f.list.cellText(f.list.count() - 1, TrackRow::TitleCell), "Title A");
+     }},
     {"an unreadable file is tried once and its row keeps its name",
      [](Fixture &f) {
          f.add(QStringLiteral("/m/broken.mp3"));
