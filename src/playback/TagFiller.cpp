@@ -1,5 +1,7 @@
 #include "playback/TagFiller.h"
 
+#include "core/AudioFormats.h"
+
 #include "playlist/ListFilter.h"
 #include "playlist/PathNames.h"
 #include "playlist/TrackList.h"
@@ -80,7 +82,9 @@ void TagFiller::scan()
     while (m_scanFrom < int(rows.size()) && int(jobs.size()) < room) {
         const int index = m_scanFrom++;
         const TrackRow &row = rows[size_t(index)];
-        if (!row.time().isEmpty() || IsArchiveMemberPath(row.path()))
+        // A playlist's own row, or any file the decoders do not take by its
+        // name, shows its name: reading it could only load decoders to fail.
+        if (!row.time().isEmpty() || IsArchiveMemberPath(row.path()) || !AudioFormats::isPlayable(row.path()))
             continue;
         const QString path = row.path().toString();
         if (const auto read = m_read.constFind(path); read != m_read.constEnd()) {

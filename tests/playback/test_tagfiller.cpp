@@ -180,6 +180,20 @@ const Case kCases[] = {
          EXPECT_EQ(f.list.cellText(2, TrackRow::TitleCell), "Title A");
          EXPECT_EQ(f.list.cellText(f.list.count() - 1, TrackRow::TitleCell), "Title A");
      }},
+    {"a playlist file's own row and other files no decoder takes by name are not read",
+     [](Fixture &f) {
+         for (const char *name : {"/m/list.m3u", "/m/notes.txt", "/m/cover.jpg"}) {
+             f.files.addFile(QString::fromLatin1(name), "Not sound", "Nobody", 1000, 1000);
+             f.add(QString::fromLatin1(name));
+         }
+         f.add("a");
+         ASSERT_TRUE(waitUntil([&] { return f.filled(f.path('a')); }));
+         ASSERT_TRUE(f.settled());
+         for (const char *name : {"/m/list.m3u", "/m/notes.txt", "/m/cover.jpg"}) {
+             EXPECT_EQ(f.files.readCount(QString::fromLatin1(name)), 0) << name;
+             EXPECT_EQ(f.title(QString::fromLatin1(name)), BaseNameOf(QString::fromLatin1(name))) << name;
+         }
+     }},
     {"an unreadable file is tried once and its row keeps its name",
      [](Fixture &f) {
          f.add(QStringLiteral("/m/broken.mp3"));
