@@ -322,6 +322,22 @@ TEST(EngineOutputDevice, TrackStartsTakeTheChosenDeviceWhenListed)
         EXPECT_EQ(lib.outputDevice(), step.expectedInUse);
         EXPECT_TRUE(lib.isPlaying(channel));
     }
+    // A follower is not queued while the output should move: the next track
+    // starts anew, and a start moves it.
+    listed = {real};
+    lib.setOutputDevice(real);
+    lib.streamStop(s);
+    const int channel = lib.streamPlay(-1, s);
+    ASSERT_EQ(lib.outputDevice(), real);
+    const auto next = lib.streamOpen(dir.filePath("tone.wav"), 0x130, 0, 0);
+    lib.setOutputDevice(QString());
+    EXPECT_FALSE(lib.streamQueue(channel, next)) << "the default chosen since";
+    lib.setOutputDevice(real);
+    listed = {};
+    EXPECT_FALSE(lib.streamQueue(channel, next)) << "the chosen device unplugged";
+    listed = {real};
+    EXPECT_TRUE(lib.streamQueue(channel, next)) << "the device in use is the chosen one";
+    lib.streamClose(next);
     // The sound goes on after the moves: the device's clock moves the stream.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (lib.streamTime(s) < 200 && std::chrono::steady_clock::now() < deadline)

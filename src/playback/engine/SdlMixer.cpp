@@ -492,6 +492,10 @@ bool SdlMixer::queue(int index, DecodedStream *next)
     retireHeard(*c);
     if (c->stream->out.ended || c->previous)
         return false;
+    // Another device was chosen, or the chosen one came back: the next track
+    // starts anew, on the device a track start plays on.
+    if (deviceOutdated())
+        return false;
     for (const Channel &other : m_channels) {
         if (other.stream == next || other.previous == next)
             return false;

@@ -69,8 +69,9 @@ public:
     // channel goes on with it (volume and pause kept). `next` starts decoding
     // ahead at once. False when the channel is free, its stream has already
     // been mixed to its end, `next` is that stream or plays elsewhere, or the
-    // channel's previous hand-over has not been heard yet. Replaces a stream
-    // queued before.
+    // channel's previous hand-over has not been heard yet, or the output
+    // should move to another device (chosen since, or back again): a track
+    // start moves it. Replaces a stream queued before.
     bool queue(int channel, DecodedStream *next);
     // The stream heard on `channel`: after a hand-over, the stream before it
     // until the queued one's first frame reached the device. Null when free.
