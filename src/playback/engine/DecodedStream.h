@@ -54,7 +54,8 @@ public:
     struct OutputState {
         std::int64_t mixStart = 0;   // position where the last mixed buffer began
         std::int64_t mixEnd = 0;     // position after the last mixed buffer
-        std::int64_t floor = 0;      // where the stream last started or landed
+        std::int64_t floor = 0;      // the least position to report: where the stream last started or
+                                     // landed, or where the previous buffer had brought it
         std::chrono::steady_clock::time_point mixTime{}; // when the last buffer was mixed
         bool ended = false;          // its last frame has been mixed
         bool finished = false;       // played to the end; the next play starts over

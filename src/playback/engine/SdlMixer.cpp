@@ -300,6 +300,10 @@ void SdlMixer::mix(float *out, int frames)
         if (!c.stream || c.stream->out.ended || c.paused)
             continue;
         DecodedStream::OutputState &o = c.stream->out;
+        // A late callback would start the clock of this buffer below what
+        // the last one already let the position reach: the time never steps
+        // back, it waits for the sound to catch up.
+        o.floor = std::max(o.floor, estimate(*c.stream));
         o.mixStart = o.mixEnd;
         o.mixTime = now;
         const float g = float(c.volume) / 255.0f * gainOf(c.stream);
