@@ -47,6 +47,10 @@ enum class OpenResult { Opened, Missing, Failed };
 // but cannot be read.
 OpenResult openRegularFile(QFile &file, const QString &path);
 
+// The size in bytes of the regular file `path` names, when it opens as
+// openRegularFile() opens it; -1 otherwise.
+qint64 regularFileSize(const QString &path);
+
 // The ordinary, visible files directly in `folder` (a full path, with or
 // without a final "/"), as full paths in the order the file system gives
 // them; symbolic links count as what they point at, names starting with "."
@@ -177,6 +181,12 @@ inline OpenResult openRegularFile(QFile &file, const QString &path)
     file.setFileName(path);
     return file.open(QIODevice::ReadOnly) ? OpenResult::Opened : OpenResult::Failed;
 #endif
+}
+
+inline qint64 regularFileSize(const QString &path)
+{
+    QFile file;
+    return openRegularFile(file, path) == OpenResult::Opened ? file.size() : -1;
 }
 
 } // namespace NativePath

@@ -2,16 +2,13 @@
 
 #include "core/NativePath.h"
 
-#include <QFile>
 
 bool AudioLibraryDetails::readDetails(const QString &path, TrackDetails &details)
 {
-    QFile file;
-    if (NativePath::openRegularFile(file, path) != NativePath::OpenResult::Opened)
-        return false;
     TrackDetails read;
-    read.bytes = file.size();
-    file.close();
+    read.bytes = NativePath::regularFileSize(path);
+    if (read.bytes < 0)
+        return false;
     // The player's own open mode: the stream is read, never played.
     if (const AudioLibrary::StreamHandle stream = m_audio.streamOpen(path, 0x130, 0, 0)) {
         read.lengthMs = m_audio.streamLengthMs(stream);

@@ -2,12 +2,11 @@
 // their gain tags written with TagLib, played and measured at the mixer's
 // output; and the choice of output device as track starts take it.
 #include "EngineTestSupport.h"
+#include "WaitUntil.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <chrono>
 #include <cmath>
-#include <thread>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -339,10 +338,7 @@ TEST(EngineOutputDevice, TrackStartsTakeTheChosenDeviceWhenListed)
     EXPECT_TRUE(lib.streamQueue(channel, next)) << "the device in use is the chosen one";
     lib.streamClose(next);
     // The sound goes on after the moves: the device's clock moves the stream.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (lib.streamTime(s) < 200 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_GE(lib.streamTime(s), 200);
+    EXPECT_TRUE(waitUntil([&] { return lib.streamTime(s) >= 200; }, 10000)) << lib.streamTime(s);
     lib.close();
     qputenv("SDL_AUDIODRIVER", oldDriver);
 }

@@ -7,7 +7,6 @@
 #include "playback/engine/SdlMixer.h"
 #include "playback/ReplayGain.h"
 
-#include <QFile>
 #include <SDL.h>
 #include <algorithm>
 #include <climits>
@@ -146,8 +145,7 @@ AudioLibrary::StreamHandle EngineAudioLibrary::streamOpen(const QString &path, u
         return d->fail(error == ErrNone ? ErrFileBad : error), 0;
     auto stream = std::make_unique<OpenStream>();
     stream->decoded = std::make_unique<DecodedStream>(std::move(decoder));
-    QFile file;
-    stream->bytes = NativePath::openRegularFile(file, path) == NativePath::OpenResult::Opened ? file.size() : 0;
+    stream->bytes = std::max<qint64>(NativePath::regularFileSize(path), 0);
     stream->tags = DecoderModule::readTags(path);
     stream->loudness = ReplayGainFromFields(stream->tags);
     d->applyGain(*stream);

@@ -4,16 +4,13 @@
 #include "playback/engine/DecoderModule.h"
 #include "playback/engine/EngineTrackInfo.h"
 
-#include <QFile>
 
 bool EngineTrackDetails::readDetails(const QString &path, TrackDetails &details)
 {
-    QFile file;
-    if (NativePath::openRegularFile(file, path) != NativePath::OpenResult::Opened)
-        return false;
     TrackDetails read;
-    read.bytes = file.size();
-    file.close();
+    read.bytes = NativePath::regularFileSize(path);
+    if (read.bytes < 0)
+        return false;
     // Three reads through the tag module: it stays loaded for all of them.
     DecoderModule::keepTagModule(true);
     EngineTrackInfo info;

@@ -3,7 +3,6 @@
 #include "core/NativePath.h"
 #include "playback/engine/DecoderModule.h"
 
-#include <QFile>
 #include <cmath>
 
 namespace {
@@ -13,11 +12,9 @@ constexpr int kProbeRate = 44100;
 
 bool EngineTrackInfo::readTrackInfo(const QString &path, TrackFacts &facts)
 {
-    QFile file;
-    if (NativePath::openRegularFile(file, path) != NativePath::OpenResult::Opened)
+    const qint64 bytes = NativePath::regularFileSize(path);
+    if (bytes < 0)
         return false;
-    const qint64 bytes = file.size();
-    file.close();
     // A file TagLib does not know has no tags it could read either.
     TrackHeader header;
     DecoderModule::readHeader(path, header);
